@@ -1,0 +1,35 @@
+# GoogleTest for both builds, and one way to register a test binary.
+include(CTest)
+
+if(CMAKE_CROSSCOMPILING)
+  # Debian's sources build with the cross compiler; gmock brings gtest along.
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  add_library(kivren_gtest INTERFACE)
+  target_link_libraries(kivren_gtest INTERFACE gtest gmock)
+  add_library(kivren_gtest_main INTERFACE)
+  target_link_libraries(kivren_gtest_main INTERFACE gtest_main gmock)
+else()
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  add_library(kivren_gtest INTERFACE)
+  target_link_libraries(kivren_gtest INTERFACE GTest::gtest GTest::gmock)
+  add_library(kivren_gtest_main INTERFACE)
+  target_link_libraries(kivren_gtest_main INTERFACE GTest::gtest_main GTest::gmock)
+endif()
+
+# kivren_add_test(NAME SOURCES... [LIBS libs...])
+# Natively every test case is its own CTest test. Under wine each process
+# costs seconds to start, so there a binary is one CTest test.
+function(kivren_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} kivren_gtest_main)
+  kivren_warnings(${name})
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${name} COMMAND ${name})
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()

@@ -1,0 +1,108 @@
+// The host command vocabulary: one operation per command text.
+#include "command_text.h"
+#include "quon_debug.h"
+#include "quon_script_helper.h"
+
+bool quon_script_helper::panelShow(const quon_string& panel, const quon_string& file, const quon_string& extra) {
+    command_text text;
+    text.add("PS '").add(panel).add("' '");
+    if (!basePath.isEmpty()) text.add(basePath).add("/");
+    text.add(file).add("'");
+    if (!extra.isEmpty()) text.add(" ").quoted(extra);
+    if (!host) return true;
+    // The reply only says whether the host showed the page; it is not handed back.
+    return hostCommand(text.c_str()) != nullptr;
+}
+
+void quon_script_helper::textPut(const quon_string& name, const quon_string& value, const quon_string& panel,
+                                 const quon_string& control) {
+    if (!host) return;
+    command_text text;
+    text.add("TP '").add(name).add("=").add(value).add("' ").quoted(panel).add(" ").quoted(control);
+    hostCommand(text.c_str());
+}
+
+void quon_script_helper::textGet(const quon_string& name, const quon_string& panel, const quon_string& control,
+                                 quon_string& result) {
+    command_text text;
+    text.add("TG ").quoted(panel).add(" ").quoted(control).add(" ").quoted(name);
+    char* reply = hostCommand(text.c_str());
+    if (!reply) {
+        result = "";
+        return;
+    }
+    quon_string whole(reply);
+    hostRelease(reply);
+    if (name == "all") {
+        result = whole;
+        return;
+    }
+    quon_string before, after;
+    whole.split('=', before, after);
+    if (before == name) {
+        result = after;
+        return;
+    }
+    debug("textGet: value returned \"%1\" was not the value requested \"%2\" (value returned was \"%3\" from "
+          "control \"%4\", on panel \"%5\")",
+          before, name, whole, control, panel, quon_string(), quon_string(), quon_string(), quon_string());
+    result = "";
+}
+
+void quon_script_helper::routerName(int device, int selector, int index, quon_string& result) {
+    if (!host) return;
+    command_text text;
+    text.add("RN ").add(device).add(" ").add(selector).add(" ").add(index);
+    char* reply = hostCommand(text.c_str());
+    if (reply) result = reply;
+    hostRelease(reply); // the null too: the host may count its replies
+}
+
+quon_stringlist quon_script_helper::getIdList(const quon_string& panel, const quon_string& filter) {
+    command_text text;
+    text.add("XI ").quoted(panel).add(" ").quoted(filter);
+    char* reply = hostCommand(text.c_str());
+    if (!reply) return quon_stringlist();
+    quon_string copy(reply);
+    hostRelease(reply);
+    return quon_stringlist(copy, ',');
+}
+
+// The numeric family. Built without printf and with room for any 32-bit
+// values, so every command goes out exactly as "%d" formatting would give it,
+// even where three ten-digit negative numbers and 'ADD' exceed 31 characters.
+void quon_script_helper::numericCommand(const char* code, int count, int a, int b, int c, bool add) {
+    if (!host) return;
+    command_text text;
+    text.add(code, 2).add(" ").add(a);
+    if (count == 3) text.add(" ").add(b).add(" ").add(c);
+    if (add) text.add(" 'ADD'");
+    hostCommand(text.c_str());
+}
+
+void quon_script_helper::routerRegister(int device, int first, int last, bool add) {
+    numericCommand("RR", 3, device, first, last, add);
+}
+void quon_script_helper::infoRegister(int device, int first, int last, bool add) {
+    numericCommand("IR", 3, device, first, last, add);
+}
+void quon_script_helper::gpiRegister(int device, int first, int last, bool add) {
+    numericCommand("GR", 3, device, first, last, add);
+}
+void quon_script_helper::routerPoll(int device, int first, int last) { numericCommand("RP", 3, device, first, last, false); }
+void quon_script_helper::infoPoll(int device, int first, int last) { numericCommand("IP", 3, device, first, last, false); }
+void quon_script_helper::gpiPoll(int device, int first, int last) { numericCommand("GP", 3, device, first, last, false); }
+void quon_script_helper::routerUnregister(int device) { numericCommand("RU", 1, device, 0, 0, false); }
+void quon_script_helper::infoUnregister(int device) { numericCommand("IU", 1, device, 0, 0, false); }
+void quon_script_helper::gpiUnregister(int device) { numericCommand("GU", 1, device, 0, 0, false); }
+void quon_script_helper::timerStop(int id) { numericCommand("ET", 1, id, 0, 0, false); }
+
+void quon_script_helper::debug(const quon_string& text) { quon_debug_output(text.c_str()); }
+
+void quon_script_helper::debug(const quon_string& format, const quon_string& a1, const quon_string& a2,
+                               const quon_string& a3, const quon_string& a4, const quon_string& a5,
+                               const quon_string& a6, const quon_string& a7, const quon_string& a8,
+                               const quon_string& a9) {
+    quon_string text = format.arg(a1).arg(a2).arg(a3).arg(a4).arg(a5).arg(a6).arg(a7).arg(a8).arg(a9);
+    quon_debug_output(text.c_str());
+}

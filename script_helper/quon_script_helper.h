@@ -1,0 +1,93 @@
+// quon_script_helper: the base class of every panel script. It keeps the link
+// to the host, turns the host's untyped callback(arg, kind) into calls of
+// typed handlers, and offers one operation per host command.
+//
+// Thread and lifetime: everything runs on the host's calling thread; commands
+// are synchronous calls into the host. `host` and the base path are valid from
+// before a derived constructor runs until this destructor ends, so a derived
+// script may send commands from its constructor and destructor.
+#ifndef QUON_SCRIPT_HELPER_H
+#define QUON_SCRIPT_HELPER_H
+
+#include "quon_client_callback.h"
+#include "quon_events.h"
+#include "quon_string.h"
+#include "quon_stringlist.h"
+
+class quon_script_helper : public quon_client_callback {
+public:
+    quon_script_helper(quon_client_callback* host, const char* path);
+
+    // Slot 0: runs the C++ destructor chain and frees the object if asked.
+    void* deletingDestructor(unsigned flags) final;
+    // Slot 1: the dispatcher. Derived scripts supply handlers, not this.
+    char* callback(void* arg, unsigned kind) final;
+
+    // Derived shut-down runs first; this one then sends "AS".
+    virtual ~quon_script_helper();
+
+    quon_script_helper(const quon_script_helper&) = delete;
+    quon_script_helper& operator=(const quon_script_helper&) = delete;
+
+protected:
+    // Handlers, in the order the host's framework gives them.
+    virtual void buttonCallback(buttonEvent* event) = 0;
+    virtual int revertiveCallback(revertiveEvent* event) = 0;
+    // An empty answer reaches the host as null; any other as a heap copy the
+    // host hands back with kind 5.
+    virtual quon_string propertyCallback(propertyEvent* event) = 0;
+    virtual void kind7Callback(hookEvent* event);
+    virtual int timerCallback(int id) = 0;
+    virtual void kind6Callback(hookEvent* event);
+
+    // Host commands. Each builds one command text and sends it with kind 0;
+    // with no host nothing is sent. Text fields go in unescaped.
+    bool panelShow(const quon_string& panel, const quon_string& file, const quon_string& extra);
+    void textPut(const quon_string& name, const quon_string& value, const quon_string& panel,
+                 const quon_string& control);
+    void textGet(const quon_string& name, const quon_string& panel, const quon_string& control,
+                 quon_string& result);
+    void routerName(int device, int selector, int index, quon_string& result);
+    void routerRegister(int device, int first, int last, bool add);
+    void infoRegister(int device, int first, int last, bool add);
+    void gpiRegister(int device, int first, int last, bool add);
+    void routerPoll(int device, int first, int last);
+    void infoPoll(int device, int first, int last);
+    void gpiPoll(int device, int first, int last);
+    void routerUnregister(int device);
+    void infoUnregister(int device);
+    void gpiUnregister(int device);
+    void timerStop(int id);
+    quon_stringlist getIdList(const quon_string& panel, const quon_string& filter);
+
+    // Debugger output, one text per call, nothing added.
+    void debug(const quon_string& text);
+    // Fills "%1".."%9" of format with a1..a9 in turn, then writes it.
+    void debug(const quon_string& format, const quon_string& a1, const quon_string& a2,
+               const quon_string& a3, const quon_string& a4, const quon_string& a5,
+               const quon_string& a6, const quon_string& a7, const quon_string& a8,
+               const quon_string& a9);
+
+    // Writes `argument` into the "alarm" property of every alarm control of
+    // panel "1", then acknowledges or sets their "value"s. Used by the
+    // dispatcher while alarmHandling is on.
+    void ackAlarms(const quon_string& argument);
+
+    // The two steps every command takes. hostCommand gives the host's reply
+    // (host-owned, or null; null too with no host); hostRelease hands a reply
+    // back and must only be used while host is not null.
+    char* hostCommand(const char* text);
+    void hostRelease(char* reply);
+
+    quon_client_callback* host;
+    quon_string basePath;
+    bool alarmHandling;
+
+private:
+    // One command of the numeric family: CODE a [b c [ 'ADD']].
+    void numericCommand(const char* code, int count, int a, int b, int c, bool add);
+    char* propertyAnswer(const char* text);
+    void dispatchButton(const quon_button_record* record);
+};
+
+#endif

@@ -1,0 +1,77 @@
+// quon_string: the text type every script uses. A NUL-terminated byte string
+// that owns its bytes, with short texts kept inline so that building control
+// ids and command fields does not touch the heap.
+//
+// Choices the callers may rely on:
+// - a null text given to a constructor or an assignment is the empty string;
+// - comparisons are byte for byte and case-sensitive;
+// - toInt() reads an optional sign and decimal digits making up the whole
+//   text; anything else, or a value outside 32 bits, gives 0 and clears *ok;
+// - arg() replaces the lowest-numbered "%<digit>" marker; with none left the
+//   string comes back unchanged;
+// - split() cuts at the first separator; without one, left is the whole text
+//   and right is empty.
+#ifndef QUON_STRING_H
+#define QUON_STRING_H
+
+#include <cstddef>
+#include <cstdint>
+
+class quon_string {
+public:
+    quon_string() noexcept;
+    quon_string(const char* text);
+    quon_string(const char* text, std::size_t length);
+    // The integer rendered in `radix` (2 to 36), padded on the left with
+    // `fill` to `width` characters when fill is not 0. quon_string(-3) is "-3".
+    explicit quon_string(int value, char fill = 0, unsigned width = 0, int radix = 10);
+    quon_string(const quon_string& other);
+    quon_string(quon_string&& other) noexcept;
+    virtual ~quon_string();
+
+    quon_string& operator=(const quon_string& other);
+    quon_string& operator=(quon_string&& other) noexcept;
+    quon_string& operator=(const char* text);
+    quon_string& operator+=(const quon_string& other);
+    quon_string& operator+=(const char* text);
+
+    bool operator==(const char* text) const;
+    bool operator==(int value) const; // equal to the decimal rendering of value
+    bool operator==(const quon_string& other) const;
+    bool operator!=(const quon_string& other) const { return !(*this == other); }
+
+    std::size_t length() const { return length_; }
+    bool isEmpty() const { return length_ == 0; }
+    const char* c_str() const { return data_; }
+    operator const char*() const { return data_; }
+
+    int toInt(bool* ok = nullptr) const;
+
+    quon_string arg(const quon_string& value) const;
+    quon_string arg(int value, char fill = 0, unsigned width = 0, int radix = 10) const;
+
+    // Puts the text before the first `separator` into left and the rest after
+    // it into right. Returns the separator's position, or -1 when missing.
+    int split(char separator, quon_string& left, quon_string& right) const;
+
+    void append(const char* text, std::size_t length);
+
+    static constexpr std::size_t inlineCapacity = 39; // bytes before the NUL
+
+private:
+    void assign(const char* text, std::size_t length);
+    void reserve(std::size_t length);
+    void release() noexcept;
+    bool isInline() const { return data_ == inline_; }
+
+    char* data_;
+    std::size_t length_;
+    std::size_t capacity_; // bytes usable before the NUL
+    char inline_[inlineCapacity + 1];
+};
+
+quon_string operator+(const quon_string& a, const quon_string& b);
+quon_string operator+(const quon_string& a, const char* b);
+quon_string operator+(const char* a, const quon_string& b);
+
+#endif
