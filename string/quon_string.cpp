@@ -195,7 +195,8 @@ void quon_string::assign(const char* text, std::size_t length) {
         release();
         data_ = grown;
         capacity_ = length;
-    } else {
+    } else if (length != 0) {
+        // A null text comes with length 0: memmove must not see it.
         std::memmove(data_, text, length);
     }
     length_ = length;
