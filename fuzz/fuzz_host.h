@@ -1,0 +1,98 @@
+// fuzz_host: the host double of the fuzz targets. It logs every call a script
+// makes on it, answers commands through a reply function (typically drawn
+// from the fuzz input), and checks the reply protocol as it goes: replies to
+// "TG", "RN" and "XI" are owed back, each exactly once; a reply to any other
+// command is never handed back, and is freed when the next call comes, so a
+// late read of it is caught by the address sanitizer. `finish()` checks that
+// nothing owed is still out.
+#ifndef FUZZ_HOST_H
+#define FUZZ_HOST_H
+
+#include "fuzz_check.h"
+#include "quon_client_callback.h"
+
+#include <algorithm>
+#include <functional>
+#include <list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class fuzz_host final : public quon_client_callback {
+public:
+    using reply_fn = std::function<std::optional<std::string>(const std::string& command)>;
+
+    reply_fn reply;               // unset: every command is answered with null
+    std::vector<std::string> log; // "C <command>", "R <n>" for the hand-back of reply n, "R null"
+    bool keepLog = true;          // long runs only count
+    // Every answer the reply function gave, null included, in command order.
+    std::vector<std::optional<std::string>> answers;
+    unsigned long commands = 0;
+
+    void* deletingDestructor(unsigned) override { return this; }
+
+    char* callback(void* arg, unsigned kind) override {
+        if (kind == quon_kind_release) {
+            handBack(static_cast<char*>(arg));
+            return nullptr;
+        }
+        FUZZ_CHECK(kind == quon_kind_command, "a script calls its host only with kinds 0 and 5");
+        FUZZ_CHECK(arg != nullptr, "a command is a text");
+        ++commands;
+        ignored_.reset();
+        std::string text(static_cast<const char*>(arg));
+        if (keepLog) log.push_back("C " + text);
+        if (!reply) return nullptr;
+        std::optional<std::string> answer = reply(text);
+        if (keepLog) answers.push_back(answer);
+        if (!answer) return nullptr;
+        // Each reply is a separate heap block, so a read after the hand-back
+        // or past the end is caught by the address sanitizer.
+        std::unique_ptr<char[]> block(new char[answer->size() + 1]);
+        std::copy(answer->c_str(), answer->c_str() + answer->size() + 1, block.get());
+        char* p = block.get();
+        if (owesHandBack(text)) {
+            live_.push_back({nextReply_++, std::move(block)});
+        } else {
+            ignored_ = std::move(block);
+        }
+        return p;
+    }
+
+    static bool owesHandBack(const std::string& command) {
+        return command.compare(0, 3, "TG ") == 0 || command.compare(0, 3, "RN ") == 0 ||
+               command.compare(0, 3, "XI ") == 0;
+    }
+
+    std::size_t outstanding() const { return live_.size(); }
+    void finish() const { FUZZ_CHECK(live_.empty(), "every reply handed back"); }
+
+private:
+    struct given {
+        unsigned long number;
+        std::unique_ptr<char[]> text;
+    };
+
+    void handBack(char* p) {
+        if (!p) {
+            if (keepLog) log.push_back("R null");
+            return;
+        }
+        for (auto it = live_.begin(); it != live_.end(); ++it) {
+            if (it->text.get() == p) {
+                if (keepLog) log.push_back("R " + std::to_string(it->number));
+                live_.erase(it); // frees it: a later read or second hand-back is caught
+                return;
+            }
+        }
+        FUZZ_CHECK(p != ignored_.get(), "hand-back of a reply the script must ignore");
+        FUZZ_CHECK(false, "hand-back of a text this host did not give, or gave back already");
+    }
+
+    std::list<given> live_;
+    std::unique_ptr<char[]> ignored_; // the last reply to a command that ignores it
+    unsigned long nextReply_ = 0;
+};
+
+#endif
