@@ -1,0 +1,39 @@
+// A panel host built with the Microsoft C++ ABI, as the real host is. Loads a
+// script library, looks up its factory and drives a script through its life.
+//   msabi_host.exe kivren path\to\kivren.dll
+//   msabi_host.exe echo path\to\echo_panel.dll
+// Prints "FAIL: ..." per failed check; exits 0 only if every check passed.
+#include "host_double.h"
+#include "host_runtime.h"
+
+int drive_kivren(load_script_fn load);
+int drive_echo(load_script_fn load);
+
+int host_main(int argc, char** argv) {
+    if (argc != 3) {
+        printf("usage: msabi_host kivren|echo LIBRARY\n");
+        return 2;
+    }
+    void* library = LoadLibraryA(argv[2]);
+    if (!library) {
+        printf("FAIL: cannot load %s\n", argv[2]);
+        return 1;
+    }
+    load_script_fn load = reinterpret_cast<load_script_fn>(GetProcAddress(library, "load_quon_client_script"));
+    if (!load) {
+        printf("FAIL: %s does not export load_quon_client_script\n", argv[2]);
+        return 1;
+    }
+    int result;
+    if (strcmp(argv[1], "kivren") == 0) {
+        result = drive_kivren(load);
+    } else if (strcmp(argv[1], "echo") == 0) {
+        result = drive_echo(load);
+    } else {
+        printf("unknown script kind %s\n", argv[1]);
+        return 2;
+    }
+    FreeLibrary(library);
+    if (result == 0) printf("ok: %s\n", argv[2]);
+    return result == 0 ? 0 : 1;
+}
