@@ -83,18 +83,6 @@ TEST(KivrenRenderGpi, IgnoresLampsWithoutColours) {
     });
 }
 
-TEST(KivrenRenderGpi, EveryLitLampMatchesItsTableRow) {
-    const char* background[] = {"#ff0000", "#00ff00", "#2020ff", "#c0c000", "#cb54c9", "#ffc783",
-                                "#d1d810", "#1fa69d", "#ffffdc", "#ffaaff", "#aaffbc", "#3a30ff",
-                                "#ffff7f", "#ffffdc", "#ffffdc", "#e6e9ff"};
-    const char* text[] = {"#ffffff", "#000000", "#ffffff", "#ffffff", "#ffffff", "#000000",
-                          "#000000", "#ffffff", "#000000", "#000000", "#000000", "#ffffff",
-                          "#000000", "#000000", "#000000", "#000000"};
-    panel_under_test t;
-    for (int n = 1; n <= 16; ++n)
-        EXPECT_EQ(t.report(1, n, 1), lamp("GPI_" + std::to_string(n), background[n - 1], text[n - 1])) << n;
-}
-
 TEST(KivrenRenderInfo, DisplaysOneToTwelveShowTheReportText) {
     const std::string awkward = "it's = 'on' . air \xC3\xA9\x01";
     const std::string longText(600, 'x');
