@@ -131,12 +131,18 @@ def check_manifest(pe, c):
     c.expect('uiAccess="false"' in text, "manifest does not set uiAccess false")
 
 
-def check_signature(data, c):
+def check_signature(pe, data, c):
     at = data.find(SIGNATURE)
     c.expect(at >= 0, "framework signature text not found")
-    if at >= 0:
-        end = data.find(b"\0", at)
-        c.expect(end > at + len(SIGNATURE), "signature has no author after 'author='")
+    if at < 0:
+        return
+    end = data.find(b"\0", at)
+    c.expect(end > at + len(SIGNATURE), "signature has no author after 'author='")
+    # It must be loaded with the library's data, not lie in a stray part of the file.
+    section = pe.get_section_by_offset(at)
+    executable = pefile.SECTION_CHARACTERISTICS["IMAGE_SCN_MEM_EXECUTE"]
+    c.expect(section is not None and not section.Characteristics & executable,
+             "signature is not in a data section")
 
 
 def main(argv):
@@ -157,7 +163,7 @@ def main(argv):
     check_imports(pe, c)
     check_version(pe, c)
     check_manifest(pe, c)
-    check_signature(data, c)
+    check_signature(pe, data, c)
     for message in c.failures:
         print("FAIL: " + message)
     if c.failures:
