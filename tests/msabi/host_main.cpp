@@ -24,6 +24,12 @@ int host_main(int argc, char** argv) {
         printf("FAIL: %s does not export load_quon_client_script\n", argv[2]);
         return 1;
     }
+    // The host looks the factory up by its plain name only; a decorated
+    // stdcall-style name would mean the wrong calling convention.
+    if (GetProcAddress(library, "_load_quon_client_script") || GetProcAddress(library, "load_quon_client_script@8")) {
+        printf("FAIL: %s exports a decorated factory name\n", argv[2]);
+        return 1;
+    }
     int result;
     if (strcmp(argv[1], "kivren") == 0) {
         result = drive_kivren(load);
