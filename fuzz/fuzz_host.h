@@ -3,8 +3,8 @@
 // from the fuzz input), and checks the reply protocol as it goes: replies to
 // "TG", "RN" and "XI" are owed back, each exactly once; a reply to any other
 // command is never handed back, and is freed when the next call comes, so a
-// late read of it is caught by the address sanitizer. `finish()` checks that
-// nothing owed is still out.
+// late read of it is caught by the address sanitizer. An owed reply must be
+// back before the next command; `finish()` checks that nothing is still out.
 #ifndef FUZZ_HOST_H
 #define FUZZ_HOST_H
 
@@ -40,6 +40,9 @@ public:
         FUZZ_CHECK(kind == quon_kind_command, "a script calls its host only with kinds 0 and 5");
         FUZZ_CHECK(arg != nullptr, "a command is a text");
         ++commands;
+        // The framework copies what it needs from a reply and hands it back
+        // before it sends anything else.
+        FUZZ_CHECK(live_.empty(), "a reply is handed back before the next command");
         ignored_.reset();
         std::string text(static_cast<const char*>(arg));
         if (keepLog) log.push_back("C " + text);
