@@ -178,8 +178,8 @@ void quon_string::append(const char* text, std::size_t length) {
     if (length == 0) return;
     if (length_ + length > capacity_) {
         // text may point into our own bytes: grow first, then re-point it.
-        std::ptrdiff_t offset = text - data_;
         bool own = text >= data_ && text < data_ + length_;
+        std::size_t offset = own ? static_cast<std::size_t>(text - data_) : 0;
         reserve(length_ + length);
         if (own) text = data_ + offset;
     }

@@ -236,20 +236,24 @@ TEST(ScriptLife, DeletingDestructorFreesAfterTheDerivedShutDown) {
 }
 
 TEST(ScriptLife, DeletingDestructorWithoutFreeOnlyDestroys) {
-    recording_host host;
-    int destroyed = 0;
-    const int deletesBefore = test_panel::deletes;
-    alignas(test_panel) unsigned char storage[sizeof(test_panel)];
-    test_panel* panel = new (storage) test_panel(&host, "p");
-    panel->destroyed = &destroyed;
-    panel->unregisterOnDestroy = true;
-    quon_client_callback* script = panel;
+    // Only bit 0 asks for the memory to be freed.
+    for (unsigned flags : {0u, 2u}) {
+        SCOPED_TRACE(flags);
+        recording_host host;
+        int destroyed = 0;
+        const int deletesBefore = test_panel::deletes;
+        alignas(test_panel) unsigned char storage[sizeof(test_panel)];
+        test_panel* panel = new (storage) test_panel(&host, "p");
+        panel->destroyed = &destroyed;
+        panel->unregisterOnDestroy = true;
+        quon_client_callback* script = panel;
 
-    void* result = script->deletingDestructor(0);
-    EXPECT_EQ(result, static_cast<void*>(storage));
-    EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(test_panel::deletes, deletesBefore);
-    EXPECT_EQ(host.commands(), (std::vector<std::string>{"RU 3", "AS"}));
+        void* result = script->deletingDestructor(flags);
+        EXPECT_EQ(result, static_cast<void*>(storage));
+        EXPECT_EQ(destroyed, 1);
+        EXPECT_EQ(test_panel::deletes, deletesBefore);
+        EXPECT_EQ(host.commands(), (std::vector<std::string>{"RU 3", "AS"}));
+    }
 }
 
 TEST(ScriptLife, ShutDownNoticeIsIgnoredAndNotHandedBack) {
