@@ -48,7 +48,7 @@ std::unique_ptr<char[]> make_revertive(FuzzedDataProvider& in) {
         text = std::to_string(in.ConsumeIntegralInRange(-1, 4));
         break;
     case 1:
-        text = std::string(in.ConsumeIntegralInRange<std::size_t>(40, 70000), 'u');
+        text = std::string(in.ConsumeIntegralInRange<std::size_t>(40, 4096), 'u');
         break;
     default:
         text = draw_text(in);
@@ -70,7 +70,7 @@ std::string draw_property(FuzzedDataProvider& in) {
     case 2:
         return "instance=" + draw_text(in);
     case 3:
-        return std::string(in.ConsumeIntegralInRange<std::size_t>(0, 70000), in.ConsumeBool() ? '.' : '=');
+        return std::string(in.ConsumeIntegralInRange<std::size_t>(0, 4096), in.ConsumeBool() ? '.' : '=');
     default:
         return draw_text(in);
     }

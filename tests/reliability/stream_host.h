@@ -1,0 +1,50 @@
+// stream_host: a host double for long event streams. It answers "RN" with a
+// picture name (null for every fifth source), "TG" and "XI" with short texts,
+// and everything else with null; it checks that each reply to "RN", "TG" or
+// "XI" comes back exactly once and before the next command, and that no other
+// reply and nothing unknown is handed back. It keeps either the whole
+// conversation (to compare runs) or only a digest, so that a run of any
+// length uses constant memory. One stream_host serves one panel on one
+// thread; there is nothing shared between instances.
+#ifndef STREAM_HOST_H
+#define STREAM_HOST_H
+
+#include "quon_client_callback.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class stream_host final : public quon_client_callback {
+public:
+    explicit stream_host(bool keepLog) : keepLog_(keepLog) {}
+
+    void* deletingDestructor(unsigned) override { return this; }
+    char* callback(void* arg, unsigned kind) override;
+
+    // Adds an entry of the caller's own (a property answer) to the record.
+    void note(const std::string& entry);
+
+    const std::vector<std::string>& log() const { return log_; }
+    std::uint64_t digest() const { return digest_; }
+    unsigned long long entries() const { return entries_; }
+    unsigned long long commands() const { return commands_; }
+    // Protocol faults seen so far, each described once; empty when clean.
+    const std::vector<std::string>& faults() const { return faults_; }
+    bool replyOutstanding() const { return owed_ != nullptr; }
+
+private:
+    void record(const std::string& entry);
+    void fault(const std::string& what);
+
+    bool keepLog_;
+    std::vector<std::string> log_;
+    std::uint64_t digest_ = 14695981039346656037ull; // FNV-1a over every entry
+    unsigned long long entries_ = 0;
+    unsigned long long commands_ = 0;
+    std::vector<std::string> faults_;
+    std::string reply_;        // the one reply out at a time
+    const char* owed_ = nullptr; // reply_ while it is owed back
+};
+
+#endif
