@@ -1,0 +1,128 @@
+#include "emulated_host.h"
+
+void* emulated_host::deletingDestructor(unsigned) {
+    log_.problem("script called the host's destructor; ignored");
+    return this;
+}
+
+char* emulated_host::callback(void* arg, unsigned kind) {
+    if (kind == quon_kind_release) {
+        char* p = static_cast<char*>(arg);
+        if (!p) {
+            log_.hand_back(nullptr);
+            return nullptr;
+        }
+        for (auto it = live_.begin(); it != live_.end(); ++it) {
+            if (it->text.data() != p) continue;
+            log_.hand_back(&it->text);
+            live_.erase(it);
+            return nullptr;
+        }
+        log_.problem("script handed back a text this host never gave or already took back");
+        return nullptr;
+    }
+    if (kind != quon_kind_command) {
+        log_.unexpected(kind);
+        return nullptr;
+    }
+    const char* text = static_cast<const char*>(arg);
+    log_.command(text);
+    commands_.push_back(text ? text : "(null)");
+    parsed_command parsed = parse_command(text);
+    if (!parsed.ok) {
+        log_.malformed(parsed.error);
+        return nullptr;
+    }
+    bool mustHandBack = false;
+    std::optional<std::string> answer = execute(parsed.command, mustHandBack);
+    log_.reply(answer ? &*answer : nullptr);
+    return answer ? keep(*answer, mustHandBack) : nullptr;
+}
+
+char* emulated_host::keep(std::string text, bool mustHandBack) {
+    live_.push_back({std::move(text), mustHandBack});
+    return live_.back().text.data();
+}
+
+int emulated_host::outstanding() const {
+    int n = 0;
+    for (const reply& r : live_) n += r.mustHandBack ? 1 : 0;
+    return n;
+}
+
+std::vector<status_report> emulated_host::take_pending() {
+    std::vector<status_report> out;
+    out.swap(pending_);
+    return out;
+}
+
+bool emulated_host::check_device(const host_command& c, device_type expected) {
+    std::optional<device_type> t = devices_.type_of(c.numbers[0]);
+    if (t == expected) return true;
+    log_.problem("no " + std::string(device_type_name(expected)) + " device numbered " +
+                 std::to_string(c.numbers[0]) + "; " + c.code + " ignored");
+    return false;
+}
+
+std::optional<std::string> emulated_host::execute(const host_command& c, bool& mustHandBack) {
+    const std::string& code = c.code;
+    const device_type type = code[0] == 'R' ? device_type::router
+                             : code[0] == 'G' ? device_type::gpi
+                                              : device_type::info;
+    if (code == "PS") {
+        page_.show(c.texts[0], c.texts[1]);
+        log_.note("panel " + c.texts[0] + " shown from " + c.texts[1]);
+        return std::string("OK"); // tested for null only, never handed back
+    }
+    if (code == "TP") {
+        if (!page_.put(c.texts[0], c.texts[1], c.texts[2]))
+            log_.problem("TP assignment \"" + c.texts[0] + "\" has no \"=\"; page unchanged");
+        return std::nullopt;
+    }
+    if (code == "TG") {
+        mustHandBack = true;
+        std::optional<std::string> v = page_.get(c.texts[0], c.texts[1], c.texts[2]);
+        if (!v) log_.note("no control " + c.texts[1] + " on panel " + c.texts[0]);
+        return v;
+    }
+    if (code == "XI") {
+        mustHandBack = true;
+        std::string ids = page_.ids(c.texts[0], c.texts[1]);
+        if (ids.empty()) return std::nullopt; // no ids: an empty list
+        return ids;
+    }
+    if (code == "RN") {
+        mustHandBack = true;
+        std::optional<std::string> name = devices_.source_name(c.numbers[0], c.numbers[1], c.numbers[2]);
+        if (!name) log_.note("no source " + std::to_string(c.numbers[2]) + " on device " + std::to_string(c.numbers[0]));
+        return name;
+    }
+    if (code == "RR" || code == "GR" || code == "IR") {
+        if (check_device(c, type)) devices_.register_range(c.numbers[0], c.numbers[1], c.numbers[2], c.add);
+        return std::nullopt;
+    }
+    if (code == "RP" || code == "GP" || code == "IP") {
+        if (!check_device(c, type)) return std::nullopt;
+        int skipped = 0;
+        std::vector<status_report> reports = devices_.poll(c.numbers[0], c.numbers[1], c.numbers[2], skipped);
+        log_.note("poll: " + std::to_string(reports.size()) + " reports queued");
+        if (skipped > 0)
+            log_.problem("poll asks for " + std::to_string(skipped) + " indices the " + device_type_name(type) +
+                         " device does not have");
+        pending_.insert(pending_.end(), reports.begin(), reports.end());
+        return std::nullopt;
+    }
+    if (code == "RU" || code == "GU" || code == "IU") {
+        if (check_device(c, type)) devices_.unregister(c.numbers[0]);
+        return std::nullopt;
+    }
+    if (code == "ET") {
+        log_.note("timer " + std::to_string(c.numbers[0]) + " stopped");
+        return std::nullopt;
+    }
+    if (code == "AS") {
+        shutDown_ = true;
+        log_.note("script signed off");
+    }
+    return std::nullopt;
+}

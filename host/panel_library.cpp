@@ -1,0 +1,67 @@
+#include "panel_library.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace {
+const char factoryName[] = "load_quon_client_script";
+
+#ifdef _WIN32
+std::string last_error() {
+    DWORD code = GetLastError();
+    char buf[512] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                             sizeof buf, nullptr);
+    std::string text(buf, n);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    return "error " + std::to_string(code) + (text.empty() ? "" : ": " + text);
+}
+#endif
+} // namespace
+
+panel_library::~panel_library() { close(); }
+
+bool panel_library::open(const std::string& path, std::string& error) {
+    close();
+    path_ = path;
+#ifdef _WIN32
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (!module) {
+        error = "cannot load " + path + " (" + last_error() + ")";
+        return false;
+    }
+    handle_ = reinterpret_cast<void*>(module);
+    FARPROC symbol = GetProcAddress(module, factoryName);
+#else
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        const char* why = dlerror();
+        error = "cannot load " + path + " (" + (why ? why : "unknown error") + ")";
+        return false;
+    }
+    void* symbol = dlsym(handle_, factoryName);
+#endif
+    if (!symbol) {
+        error = path + " does not export " + factoryName;
+        close();
+        return false;
+    }
+    // The export is a plain cdecl function; converting through the platform's
+    // symbol type is how every loader hands it out.
+    factory_ = reinterpret_cast<quon_load_script_fn>(symbol);
+    return true;
+}
+
+void panel_library::close() {
+    if (!handle_) return;
+#ifdef _WIN32
+    FreeLibrary(reinterpret_cast<HMODULE>(handle_));
+#else
+    dlclose(handle_);
+#endif
+    handle_ = nullptr;
+    factory_ = nullptr;
+}

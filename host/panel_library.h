@@ -1,0 +1,33 @@
+// panel_library: a panel script library loaded by path (a shared library
+// natively, a DLL on Windows) and its factory `load_quon_client_script`.
+// The library stays loaded until this object goes; scripts it created must be
+// destroyed before.
+#ifndef HOST_PANEL_LIBRARY_H
+#define HOST_PANEL_LIBRARY_H
+
+#include "quon_client_callback.h"
+
+#include <string>
+
+class panel_library {
+public:
+    panel_library() = default;
+    ~panel_library();
+    panel_library(const panel_library&) = delete;
+    panel_library& operator=(const panel_library&) = delete;
+
+    // Loads the library and finds the factory. On failure returns false and
+    // `error` says in one line what went wrong.
+    bool open(const std::string& path, std::string& error);
+    void close();
+
+    quon_load_script_fn factory() const { return factory_; }
+    const std::string& path() const { return path_; }
+
+private:
+    void* handle_ = nullptr;
+    quon_load_script_fn factory_ = nullptr;
+    std::string path_;
+};
+
+#endif

@@ -1,0 +1,105 @@
+#include "panel_session.h"
+
+#include "param_message.h"
+#include "quon_button_record.h"
+#include "quon_revertive_record.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace {
+// Pending reports a script may trigger by polling from its own handlers are
+// bounded, so a script that polls on every report cannot keep the host busy.
+constexpr std::size_t maxReportsPerDelivery = 100000;
+} // namespace
+
+bool panel_session::start(quon_load_script_fn factory, const std::string& basePath) {
+    stop();
+    log_.lifecycle("factory: load_quon_client_script(host, \"" + basePath + "\")");
+    script_ = factory(&host_, basePath.c_str());
+    if (!script_) {
+        log_.problem("the factory returned null");
+        return false;
+    }
+    deliver_pending();
+    return true;
+}
+
+void panel_session::stop() {
+    if (!script_) return;
+    quon_client_callback* script = script_;
+    script_ = nullptr;
+    log_.lifecycle("destroy: slot 0, deleting destructor with flags 1");
+    script->deletingDestructor(1);
+    if (!host_.take_pending().empty()) log_.note("reports polled during shut-down dropped");
+}
+
+void panel_session::report(const status_report& r) {
+    if (!script_) return;
+    // Header of four 32-bit fields, then the text inline with its NUL; whole
+    // words keep the record aligned for the script's integer reads.
+    const std::size_t bytes = 16 + r.text.size() + 1;
+    std::vector<std::int32_t> words((bytes + 3) / 4, 0);
+    auto* record = reinterpret_cast<quon_revertive_record*>(words.data());
+    record->device = r.device;
+    record->reserved = 0;
+    record->index = r.index;
+    record->state = r.state;
+    std::memcpy(reinterpret_cast<char*>(words.data()) + 16, r.text.c_str(), r.text.size() + 1);
+    log_.event(quon_kind_revertive, "device " + std::to_string(r.device) + " index " + std::to_string(r.index) +
+                                        " state " + std::to_string(r.state) + " text \"" + r.text + "\"");
+    script_->callback(record, quon_kind_revertive);
+}
+
+void panel_session::deliver_pending() {
+    std::size_t delivered = 0;
+    for (;;) {
+        std::vector<status_report> batch = host_.take_pending();
+        if (batch.empty() || !script_) return;
+        for (const status_report& r : batch) {
+            if (delivered++ == maxReportsPerDelivery) {
+                log_.problem("script keeps polling; the remaining reports are dropped");
+                host_.take_pending();
+                return;
+            }
+            report(r);
+        }
+    }
+}
+
+void panel_session::button(const std::string& panel, const std::string& id, const std::string& event) {
+    if (!script_) return;
+    paramMessage message(event.c_str()); // the host splits the event as the script expects it
+    quon_button_record record{};
+    record.panel = panel.c_str();
+    record.id = id.c_str();
+    record.event = &message;
+    log_.event(quon_kind_button, "panel " + panel + " control " + id + " event \"" + event + "\"");
+    script_->callback(&record, quon_kind_button);
+    deliver_pending();
+}
+
+std::optional<std::string> panel_session::property(const std::string& message) {
+    if (!script_) return std::nullopt;
+    std::vector<char> text(message.begin(), message.end()); // a writable copy, as the host's own
+    text.push_back('\0');
+    log_.event(quon_kind_property, "\"" + message + "\"");
+    char* answer = script_->callback(text.data(), quon_kind_property);
+    std::optional<std::string> copy;
+    if (answer) copy = std::string(answer);
+    log_.answer(copy ? &*copy : nullptr);
+    if (answer) {
+        log_.event(quon_kind_release, "\"" + *copy + "\"");
+        script_->callback(answer, quon_kind_release);
+    }
+    deliver_pending();
+    return copy;
+}
+
+void panel_session::timer(std::int32_t id) {
+    if (!script_) return;
+    log_.event(quon_kind_timer, "timer " + std::to_string(id));
+    script_->callback(reinterpret_cast<void*>(static_cast<std::intptr_t>(id)), quon_kind_timer);
+    deliver_pending();
+}

@@ -1,0 +1,50 @@
+// panel_session: one script's life in this host: creates it through the
+// library's factory, delivers events to it (status reports, control events,
+// property messages, timer ticks), hands its answers back, and destroys it
+// through the boundary's deleting destructor, as the studio host does.
+#ifndef HOST_PANEL_SESSION_H
+#define HOST_PANEL_SESSION_H
+
+#include "conversation_log.h"
+#include "device_model.h"
+#include "emulated_host.h"
+#include "page_model.h"
+#include "quon_client_callback.h"
+
+#include <optional>
+#include <string>
+
+class panel_session {
+public:
+    panel_session(device_model& devices, page_model& page, conversation_log& log)
+        : log_(log), host_(devices, page, log) {}
+    ~panel_session() { stop(); }
+    panel_session(const panel_session&) = delete;
+    panel_session& operator=(const panel_session&) = delete;
+
+    // Calls the factory with this host and the base path, then delivers the
+    // reports its polls asked for. False when the factory gives null.
+    bool start(quon_load_script_fn factory, const std::string& basePath);
+    // Destroys the script (deleting destructor, flags 1). Nothing when none.
+    void stop();
+    bool running() const { return script_ != nullptr; }
+
+    // Kind 1, then whatever polls the script made meanwhile.
+    void report(const status_report& r);
+    void deliver_pending();
+    // Kind 2 with a button record; `event` is "name" or "name=value".
+    void button(const std::string& panel, const std::string& id, const std::string& event);
+    // Kind 3; a non-null answer is copied, then handed back with kind 5.
+    std::optional<std::string> property(const std::string& message);
+    // Kind 4 with the id in place of a pointer.
+    void timer(std::int32_t id);
+
+    emulated_host& host() { return host_; }
+
+private:
+    conversation_log& log_;
+    emulated_host host_;
+    quon_client_callback* script_ = nullptr;
+};
+
+#endif

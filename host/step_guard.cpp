@@ -1,0 +1,114 @@
+#include "step_guard.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+char current[512] = "(before the first step)";
+// Never destroyed: the watchdog still waits on them while the process exits,
+// and destroying a condition variable with a waiter blocks.
+std::mutex& lock = *new std::mutex;
+std::condition_variable& changed = *new std::condition_variable;
+unsigned long long generation = 0; // counts enter and leave calls
+bool inStep = false;
+int timeout = 0;
+
+// Only async-signal-safe calls here: the process is going down.
+void say(const char* a, const char* b) {
+    const char* parts[] = {"panel_host: ", a, " during ", b, "\n"};
+    for (const char* p : parts) {
+#ifdef _WIN32
+        std::fputs(p, stderr);
+#else
+        ssize_t ignored = write(2, p, std::strlen(p));
+        (void)ignored;
+#endif
+    }
+#ifdef _WIN32
+    std::fflush(stderr);
+#endif
+}
+
+#ifdef _WIN32
+LONG WINAPI on_exception(EXCEPTION_POINTERS* info) {
+    char what[96];
+    std::snprintf(what, sizeof what, "the panel crashed (exception 0x%08lx)",
+                  static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
+    std::fflush(stdout);
+    say(what, current);
+    ExitProcess(exitPanelCrashed);
+}
+#endif
+
+extern "C" void on_signal(int number) {
+    const char* name = number == SIGSEGV ? "the panel crashed (SIGSEGV)"
+                       : number == SIGABRT ? "the panel aborted (SIGABRT)"
+                       : number == SIGFPE  ? "the panel crashed (SIGFPE)"
+                       : number == SIGILL  ? "the panel crashed (SIGILL)"
+                                           : "the panel crashed (signal)";
+    say(name, current);
+    std::_Exit(exitPanelCrashed);
+}
+
+void watch() {
+    std::unique_lock<std::mutex> guard(lock);
+    for (;;) {
+        changed.wait(guard, [] { return inStep; });
+        const unsigned long long mine = generation;
+        if (changed.wait_for(guard, std::chrono::seconds(timeout), [mine] { return generation != mine; })) continue;
+        char what[64];
+        std::snprintf(what, sizeof what, "the panel did not return within %d s", timeout);
+        std::fflush(stdout);
+        say(what, current);
+        std::_Exit(exitPanelHung);
+    }
+}
+
+} // namespace
+
+void step_guard_install(int timeoutSeconds) {
+#ifdef _WIN32
+    SetUnhandledExceptionFilter(on_exception);
+    std::signal(SIGABRT, on_signal);
+#else
+    static char altStack[64 * 1024]; // a panel that overflows its stack still gets its message
+    stack_t ss{};
+    ss.ss_sp = altStack;
+    ss.ss_size = sizeof altStack;
+    sigaltstack(&ss, nullptr);
+    struct sigaction sa {};
+    sa.sa_handler = on_signal;
+    sa.sa_flags = SA_ONSTACK | SA_RESETHAND;
+    for (int s : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) sigaction(s, &sa, nullptr);
+#endif
+    timeout = timeoutSeconds;
+    if (timeout > 0) std::thread(watch).detach();
+}
+
+void step_guard_enter(const std::string& description) {
+    std::lock_guard<std::mutex> guard(lock);
+    std::snprintf(current, sizeof current, "%s", description.c_str());
+    ++generation;
+    inStep = true;
+    changed.notify_all();
+}
+
+void step_guard_leave() {
+    std::lock_guard<std::mutex> guard(lock);
+    ++generation;
+    inStep = false;
+    changed.notify_all();
+}

@@ -1,0 +1,98 @@
+#include "validate_host.h"
+
+#include "command_parser.h"
+
+#include <cstring>
+
+namespace {
+bool owes_hand_back(const std::string& code) { return code == "TG" || code == "RN" || code == "XI"; }
+
+// Long texts are cut in messages.
+std::string shown(const std::string& text) {
+    return text.size() <= 80 ? text : text.substr(0, 77) + "...";
+}
+} // namespace
+
+char* validate_host::callback(void* arg, unsigned kind) {
+    if (kind == quon_kind_release) {
+        if (!arg) return nullptr; // a null handed back is harmless
+        if (arg == owed_) {
+            ++owedBack_;
+            owed_ = nullptr;
+        } else if (reply_ && arg == reply_.get()) {
+            fault("handed back the reply to \"" + shown(last_) + "\", which is not to be handed back");
+        } else {
+            fault("handed back a text this host never gave, or gave back already (after \"" + shown(last_) + "\")");
+        }
+        return nullptr;
+    }
+    if (kind != quon_kind_command) {
+        fault("called its host with kind " + std::to_string(kind));
+        return nullptr;
+    }
+    if (!arg) {
+        fault("sent a null command");
+        return nullptr;
+    }
+    ++commands_;
+    const std::string text(static_cast<const char*>(arg));
+    if (owed_) fault("sent \"" + shown(text) + "\" before handing back the reply to \"" + shown(last_) + "\"");
+    last_ = text;
+    owed_ = nullptr;
+    reply_.reset(); // the last reply to a command that ignores it: freed now
+
+    const parsed_command parsed = parse_command(text.c_str());
+    if (!parsed.ok) {
+        ++malformed_;
+        if (malformedFirst_.size() < 5) malformedFirst_.push_back("\"" + shown(text) + "\": " + parsed.error);
+    }
+    const std::string code = text.substr(0, 2);
+    if (mode_ == replies::none) return nullptr;
+    const std::optional<std::string> a = answer(text);
+    if (!a) return nullptr;
+    reply_.reset(new char[a->size() + 1]);
+    std::memcpy(reply_.get(), a->c_str(), a->size() + 1);
+    if (owes_hand_back(code)) {
+        owed_ = reply_.get();
+        ++owedGiven_;
+    }
+    return reply_.get();
+}
+
+std::optional<std::string> validate_host::answer(const std::string& command) {
+    const std::string code = command.substr(0, 2);
+    if (mode_ == replies::plausible || !random_) {
+        if (code == "RN") return "pictures/source_" + command.substr(command.rfind(' ') + 1) + ".png";
+        if (code == "TG") return "value=1";
+        if (code == "XI") return "alm_1,alm_2";
+        if (code == "PS") return "ok";
+        return std::nullopt;
+    }
+    validate_random& r = *random_;
+    switch (r.below(8)) {
+    case 0:
+        return std::nullopt;
+    case 1:
+        return "";
+    case 2:
+        return r.text(); // most likely without "="
+    case 3:
+        return "value=" + std::to_string(r.range(-2, 9));
+    case 4:
+        return r.text() + "=" + r.text();
+    case 5:
+        return std::string(1000 + r.below(60000), 'h');
+    case 6: {
+        std::string list;
+        const std::uint32_t items = r.below(500);
+        for (std::uint32_t i = 0; i < items; ++i) list += (i ? ",alm_" : "alm_") + std::to_string(i);
+        return list;
+    }
+    default:
+        return std::string(1 + r.below(200), ',');
+    }
+}
+
+void validate_host::fault(const std::string& what) {
+    if (faults_.size() < 5) faults_.push_back(what);
+}

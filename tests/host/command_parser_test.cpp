@@ -1,0 +1,91 @@
+#include "command_parser.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct good_case {
+    const char* text;
+    const char* code;
+    std::vector<std::string> texts;
+    std::vector<std::int32_t> numbers;
+    bool add;
+};
+
+TEST(CommandParser, ReadsEveryCodeOfTheVocabulary) {
+    const good_case cases[] = {
+        {"PS '1' 'kivren/panel1024.quon_ui'", "PS", {"1", "kivren/panel1024.quon_ui"}, {}, false},
+        {"PS '1' 'p.ui' 'x'", "PS", {"1", "p.ui", "x"}, {}, false},
+        {"TP 'pixmap=chanimg/parked.jpg' '1' 'Mon_5'", "TP", {"pixmap=chanimg/parked.jpg", "1", "Mon_5"}, {}, false},
+        {"TG '1' 'alm_3' 'value'", "TG", {"1", "alm_3", "value"}, {}, false},
+        {"XI '1' 'alm_'", "XI", {"1", "alm_"}, {}, false},
+        {"XI '1' ''", "XI", {"1", ""}, {}, false},
+        {"RN 3 6 12", "RN", {}, {3, 6, 12}, false},
+        {"RR 3 1 16 'ADD'", "RR", {}, {3, 1, 16}, true},
+        {"IR 2 1 40", "IR", {}, {2, 1, 40}, false},
+        {"GR 1 1 16", "GR", {}, {1, 1, 16}, false},
+        {"RP 3 1 16", "RP", {}, {3, 1, 16}, false},
+        {"IP 2 1 40", "IP", {}, {2, 1, 40}, false},
+        {"GP 1 1 16", "GP", {}, {1, 1, 16}, false},
+        {"RU -1", "RU", {}, {-1}, false},
+        {"IU 2", "IU", {}, {2}, false},
+        {"GU 0", "GU", {}, {0}, false},
+        {"ET -2147483648", "ET", {}, {INT32_MIN}, false},
+        {"AS", "AS", {}, {}, false},
+        // Fields are unescaped: apostrophes, spaces and "=" come through.
+        {"TP 'text=it's a = b' '1' 'UMD_1'", "TP", {"text=it's a = b", "1", "UMD_1"}, {}, false},
+        // A separator inside the first field: the last ones are the real ones.
+        {"TP 'text=a' 'b' '1' 'UMD_2'", "TP", {"text=a' 'b", "1", "UMD_2"}, {}, false},
+        {"TP '=' '' ''", "TP", {"=", "", ""}, {}, false},
+    };
+    for (const good_case& c : cases) {
+        SCOPED_TRACE(c.text);
+        parsed_command p = parse_command(c.text);
+        ASSERT_TRUE(p.ok) << p.error;
+        EXPECT_EQ(p.command.code, c.code);
+        EXPECT_EQ(p.command.texts, c.texts);
+        EXPECT_EQ(p.command.numbers, c.numbers);
+        EXPECT_EQ(p.command.add, c.add);
+    }
+}
+
+TEST(CommandParser, RejectsMalformedTextsSayingWhy) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "empty command"},
+        {"ZZ 1 2", "unknown code \"ZZ\""},
+        {"tp 'a=b' '1' 'x'", "unknown code"},
+        {"RR 3 x 16", "non-numeric field \"x\""},
+        {"RR 3 1", "expects 3 or 4 fields, got 2"},
+        {"RR 3 1 16 'DEL'", "unknown option 'DEL'"},
+        {"RR 3 1 16 ADD", "not a text between apostrophes"},
+        {"RP 3 1 16 'ADD'", "expects 3 fields, got 4"},
+        {"RN 3  6 1", "expects 3 fields, got 4"},
+        {"RN 3 6 1 ", "expects 3 fields, got 4"},
+        {"ET 007", "leading zero"},
+        {"ET -", "has no digits"},
+        {"ET +1", "non-numeric"},
+        {"ET 2147483648", "outside 32 bits"},
+        {"ET", "missing fields"},
+        {"ET ", "trailing space"},
+        {"AS x", "AS takes no fields"},
+        {"TP 'a=b' '1", "missing closing apostrophe"},
+        {"TP a=b '1' 'x'", "does not start with an apostrophe"},
+        {"TP 'a=b' '1'", "expects 3 text fields, got 2"},
+        {"TG '1' 'x' 'value' 'y'", nullptr}, // surplus folds into the first field: accepted
+        {"XI '1'alm_'", "expects 2 text fields, got 1"},
+        {"'", "unknown code"},
+    };
+    for (const auto& [text, why] : cases) {
+        SCOPED_TRACE(text);
+        parsed_command p = parse_command(text);
+        if (!why) {
+            EXPECT_TRUE(p.ok) << p.error;
+            continue;
+        }
+        EXPECT_FALSE(p.ok);
+        EXPECT_NE(p.error.find(why), std::string::npos) << "error was: " << p.error;
+    }
+    EXPECT_FALSE(parse_command(nullptr).ok);
+}
+
+} // namespace

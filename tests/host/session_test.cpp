@@ -1,0 +1,132 @@
+#include "fake_panel.h"
+#include "panel_library.h"
+#include "panel_session.h"
+#include "scenario.h"
+#include "scenario_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+struct session_fixture : ::testing::Test {
+    std::ostringstream out;
+    conversation_log log{out};
+    device_model devices;
+    page_model page;
+    panel_session session{devices, page, log};
+};
+
+TEST_F(session_fixture, StartDeliversThePolledReportsAfterTheFactoryReturns) {
+    ASSERT_TRUE(session.start(fake_panel_create, "base"));
+    // RN, PS, RR, RP from the constructor, then one TP per polled destination.
+    EXPECT_EQ(session.host().commands(),
+              (std::vector<std::string>{"RN 3 6 1", "PS '1' 'fake.ui'", "RR 3 1 16", "RP 3 1 2",
+                                        "TP 'pixmap=1:1' '1' 'Mon_1'", "TP 'pixmap=2:2' '1' 'Mon_2'"}));
+    EXPECT_EQ(page.value("1", "Mon_2", "pixmap"), "2:2"); // state and inline text reached the script
+    EXPECT_EQ(session.host().outstanding(), 0);           // the RN reply was handed back
+    EXPECT_NE(out.str().find("< kind 5 hand-back \"chanimg/src1.jpg\""), std::string::npos);
+    session.stop();
+    EXPECT_FALSE(session.running());
+    EXPECT_EQ(session.host().commands().back(), "AS");
+}
+
+TEST_F(session_fixture, ReportsCarryLongTextsWhole) {
+    ASSERT_TRUE(session.start(fake_panel_create, ""));
+    const std::string text(1000, 'x');
+    session.report({3, 9, -4, text});
+    EXPECT_EQ(page.value("1", "Mon_9", "pixmap"), "-4:" + text);
+}
+
+TEST_F(session_fixture, MalformedCommandsAreReportedAndSkipped) {
+    ASSERT_TRUE(session.start(fake_panel_create, "malformed"));
+    EXPECT_TRUE(session.running());
+    const std::string log_text = out.str();
+    for (const char* why : {"unknown code \"ZZ\"", "non-numeric field \"x\"", "missing closing apostrophe",
+                            "empty command", "leading zero", "AS takes no fields", "null command"})
+        EXPECT_NE(log_text.find(why), std::string::npos) << why;
+    EXPECT_FALSE(session.host().shut_down()); // "AS x" was not taken as a sign-off
+    EXPECT_EQ(page.control("1", "a=b"), nullptr);
+    // The run went on: the polls made before were still answered.
+    EXPECT_EQ(page.value("1", "Mon_1", "pixmap"), "1:1");
+}
+
+TEST_F(session_fixture, PropertyAnswersAreCopiedAndHandedBack) {
+    ASSERT_TRUE(session.start(fake_panel_create, ""));
+    EXPECT_EQ(session.property("myParam=abc"), "myParam=abc");
+    // The fake frees what comes back with kind 5; a wrong pointer would be a
+    // double free under the sanitizer and valgrind, not a silent pass.
+    EXPECT_NE(out.str().find("> kind 5 hand-back: \"myParam=abc\""), std::string::npos);
+    EXPECT_EQ(session.property(""), std::nullopt);
+    EXPECT_EQ(session.property("get pixmap"), "pixmap=1:1"); // TG from the page model
+    EXPECT_EQ(session.property("get nothing"), "nothing=");
+    EXPECT_EQ(session.property("ids Mon_"), "Mon_1,Mon_2"); // XI from the page model
+    EXPECT_EQ(session.property("ids alm_"), std::nullopt);  // no ids: null
+    EXPECT_EQ(session.host().outstanding(), 0);
+}
+
+TEST_F(session_fixture, ButtonsAndTimersReachTheScript) {
+    ASSERT_TRUE(session.start(fake_panel_create, ""));
+    session.host().clear_commands();
+    session.button("1", "Mon_5", "press.sub=1");
+    session.button("2", "AckAll", "release");
+    session.timer(-7);
+    EXPECT_EQ(session.host().commands(),
+              (std::vector<std::string>{"TP 'event=press:1' '1' 'Mon_5'", "TP 'event=release:' '2' 'AckAll'", "ET -7"}));
+}
+
+TEST_F(session_fixture, NothingIsDeliveredWithoutAScript) {
+    session.report({3, 1, 1, "1"});
+    session.timer(1);
+    EXPECT_EQ(session.property("x"), std::nullopt);
+    EXPECT_TRUE(session.host().commands().empty());
+}
+
+TEST(ScenarioRunner, CountsFailedExpectationsAndStepErrors) {
+    scenario s;
+    std::string error;
+    ASSERT_TRUE(parse_scenario("route 1 4\n"
+                               "expect-commands\nTP 'pixmap=4:4' '1' 'Mon_1'\nend\n"
+                               "expect-commands\nTP 'pixmap=9:9' '1' 'Mon_1'\nend\n"
+                               "expect-property Mon_1 pixmap 4:4\n"
+                               "expect-property Mon_1 pixmap 5:5\n"
+                               "route 99 1\n"
+                               "stop\n"
+                               "timer 1\n",
+                               "r.scn", s, error))
+        << error;
+    std::ostringstream out;
+    scenario_runner runner(fake_panel_create, run_options{}, out);
+    EXPECT_EQ(runner.run(s), 1);
+    const std::string text = out.str();
+    EXPECT_NE(text.find("FAILED: expect-commands (1 lines) at r.scn:5"), std::string::npos);
+    EXPECT_NE(text.find("    expected:\n      TP 'pixmap=9:9' '1' 'Mon_1'\n    got:\n      TP 'pixmap=4:4'"),
+              std::string::npos);
+    EXPECT_NE(text.find("expected \"5:5\"\n    got \"4:4\""), std::string::npos);
+    EXPECT_NE(text.find("the panel is not running"), std::string::npos);
+    EXPECT_NE(text.find("expectations: 2 passed, 4 failed"), std::string::npos) << text;
+}
+
+TEST(ScenarioRunner, AllHeldGivesZero) {
+    scenario s;
+    std::string error;
+    ASSERT_TRUE(parse_scenario("gpi 3 on\nexpect-commands none\nproperty hello\nexpect-answer hello\n"
+                               "stop\nexpect-commands\nAS\nend\n",
+                               "ok.scn", s, error));
+    std::ostringstream out;
+    scenario_runner runner(fake_panel_create, run_options{}, out);
+    EXPECT_EQ(runner.run(s), 0) << out.str();
+    EXPECT_NE(out.str().find("expectations: 3 passed, 0 failed"), std::string::npos) << out.str();
+}
+
+TEST(PanelLibrary, LoadErrorsAreOneLine) {
+    panel_library lib;
+    std::string error;
+    EXPECT_FALSE(lib.open("/nonexistent/panel.so", error));
+    EXPECT_NE(error.find("cannot load /nonexistent/panel.so"), std::string::npos);
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+    EXPECT_EQ(lib.factory(), nullptr);
+}
+
+} // namespace
