@@ -11,12 +11,6 @@ namespace {
 
 std::string text(const command_text& t) { return std::string(t.c_str(), t.length()); }
 
-TEST(CommandText, StartsEmpty) {
-    command_text t;
-    EXPECT_STREQ(t.c_str(), "");
-    EXPECT_EQ(t.length(), 0u);
-}
-
 TEST(CommandText, NumbersInPlainSignedDecimal) {
     const std::pair<int, const char*> cases[] = {
         {0, "0"}, {7, "7"}, {-1, "-1"}, {10, "10"}, {INT_MAX, "2147483647"}, {INT_MIN, "-2147483648"},

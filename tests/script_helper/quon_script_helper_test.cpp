@@ -133,19 +133,6 @@ TEST_F(Dispatcher, PropertyAnswerBecomesABlockOrNull) {
     EXPECT_TRUE(host.calls.empty());
 }
 
-TEST_F(Dispatcher, BlocksCanBeHeldAndReleasedInAnyOrder) {
-    std::vector<char*> blocks;
-    for (int i = 0; i < 5; ++i) {
-        panel.answer = "answer " + std::to_string(i);
-        char message[] = "q";
-        blocks.push_back(script.callback(message, 3));
-    }
-    for (int i = 4; i >= 0; --i) {
-        EXPECT_EQ(std::string(blocks[static_cast<std::size_t>(i)]), "answer " + std::to_string(i));
-        EXPECT_EQ(script.callback(blocks[static_cast<std::size_t>(i)], 5), nullptr);
-    }
-}
-
 TEST_F(Dispatcher, NullOrEmptyPropertyTextStillReachesTheHandler) {
     panel.answer = "y";
     for (const char* text : {static_cast<const char*>(nullptr), ""}) {

@@ -163,17 +163,6 @@ TEST(QuonString, AppendingItselfDoublesTheText) {
     }
 }
 
-TEST(QuonString, AppendGrowsAcrossTheInlineCapacity) {
-    quon_string s;
-    std::string expected;
-    for (int i = 0; i < 200; ++i) {
-        s += quon_string(i);
-        expected += std::to_string(i);
-    }
-    EXPECT_EQ(str(s), expected);
-    EXPECT_EQ(s.length(), expected.size());
-}
-
 TEST(QuonString, JoinInAllThreeForms) {
     quon_string a("ab");
     quon_string b("cd");
@@ -346,16 +335,6 @@ TEST(QuonString, SplitCutsAtTheFirstSeparator) {
     }
 }
 
-TEST(QuonString, SplitLongTexts) {
-    const std::string a = pattern(300);
-    const std::string b = pattern(450);
-    quon_string left;
-    quon_string right;
-    quon_string((a + "=" + b).c_str()).split('=', left, right);
-    EXPECT_EQ(str(left), a);
-    EXPECT_EQ(str(right), b);
-}
-
 TEST(QuonString, SplitIntoTheSourceItself) {
     for (std::size_t n : {std::size_t{3}, std::size_t{100}}) {
         SCOPED_TRACE(n);
@@ -388,13 +367,6 @@ TEST(QuonString, SplitIntoTheSourceItself) {
         EXPECT_EQ(str(l), a);
         EXPECT_EQ(str(v), "");
     }
-}
-
-TEST(QuonString, ConvertsToItsText) {
-    quon_string s("abc");
-    const char* p = s;
-    EXPECT_STREQ(p, "abc");
-    EXPECT_EQ(p, s.c_str());
 }
 
 } // namespace

@@ -69,17 +69,6 @@ TEST(QuonStringlist, JoinRestoresTheSplitText) {
     }
 }
 
-TEST(QuonStringlist, CopiesAreIndependent) {
-    quon_stringlist original(quon_string("a,b"), ',');
-    quon_stringlist copy(original);
-    copy << quon_string("c");
-    EXPECT_EQ(items(original), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(items(copy), (std::vector<std::string>{"a", "b", "c"}));
-    quon_stringlist assigned;
-    assigned = copy;
-    EXPECT_EQ(items(assigned), items(copy));
-}
-
 TEST(QuonStringlist, ItemsOutliveTheSourceText) {
     quon_stringlist list;
     {
