@@ -1,10 +1,16 @@
 // panel_host: runs a panel script library without a studio. Each subcommand
 // is one function in subcommands.h; add new ones to the table below.
 #include "subcommands.h"
+#include "validate.h"
 
 #include <iostream>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace {
 struct subcommand {
@@ -16,6 +22,8 @@ struct subcommand {
 const subcommand subcommands[] = {
     {"run", run_main, "run PANEL_LIBRARY SCENARIO [--base PATH] [--svg FILE] [--out DIR] [--timeout S]: "
                       "play a scenario against a panel"},
+    {"validate", validate_main, "validate PANEL_LIBRARY [--seed N] [--events N] [--timeout S]: "
+                                "check what every panel script owes its host"},
 };
 
 int usage(std::ostream& out, int code) {
@@ -26,6 +34,10 @@ int usage(std::ostream& out, int code) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Plain line feeds, as natively: the conversation is read on Linux.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     if (argc < 2) return usage(std::cerr, exitUsage);
     const std::string name = argv[1];
     if (name == "help" || name == "--help" || name == "-h") return usage(std::cout, 0);
