@@ -34,7 +34,8 @@ bool panel_library::open(const std::string& path, std::string& error) {
         return false;
     }
     handle_ = reinterpret_cast<void*>(module);
-    FARPROC symbol = GetProcAddress(module, factoryName);
+    // void(*)() is the generic function pointer type that converts warning-free.
+    auto symbol = reinterpret_cast<void (*)()>(GetProcAddress(module, factoryName));
 #else
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
