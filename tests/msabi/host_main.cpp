@@ -2,16 +2,18 @@
 // script library, looks up its factory and drives a script through its life.
 //   msabi_host.exe kivren path\to\kivren.dll
 //   msabi_host.exe echo path\to\echo_panel.dll
+//   msabi_host.exe stress path\to\kivren.dll  (a long mixed run, many lives)
 // Prints "FAIL: ..." per failed check; exits 0 only if every check passed.
 #include "host_double.h"
 #include "host_runtime.h"
 
 int drive_kivren(load_script_fn load);
 int drive_echo(load_script_fn load);
+int drive_stress(load_script_fn load);
 
 int host_main(int argc, char** argv) {
     if (argc != 3) {
-        printf("usage: msabi_host kivren|echo LIBRARY\n");
+        printf("usage: msabi_host kivren|echo|stress LIBRARY\n");
         return 2;
     }
     void* library = LoadLibraryA(argv[2]);
@@ -35,6 +37,8 @@ int host_main(int argc, char** argv) {
         result = drive_kivren(load);
     } else if (strcmp(argv[1], "echo") == 0) {
         result = drive_echo(load);
+    } else if (strcmp(argv[1], "stress") == 0) {
+        result = drive_stress(load);
     } else {
         printf("unknown script kind %s\n", argv[1]);
         return 2;
