@@ -27,6 +27,7 @@ public:
 
     int failed() const { return failed_; }
     int problems() const { return problems_; }
+    int malformed() const { return malformed_; }
     void summary(int outstandingReplies);
 
     // A text as it can stand on one line: control bytes as \n, \t or \xNN.

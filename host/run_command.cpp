@@ -12,10 +12,13 @@
 namespace {
 const char usage[] =
     "usage: panel_host run PANEL_LIBRARY SCENARIO [--base PATH] [--svg FILE] [--out DIR] [--timeout SECONDS]\n"
+    "                     [--strict]\n"
     "  --base PATH        base path given to the panel's factory (default: kivren)\n"
     "  --svg FILE         write a picture of the page after the last step\n"
     "  --out DIR          directory for snapshot files named by the scenario (default: as written)\n"
-    "  --timeout SECONDS  give up on a step after this long (default 60, 0: never)\n";
+    "  --timeout SECONDS  give up on a step after this long (default 60, 0: never)\n"
+    "  --strict           malformed commands, other faults of the panel and replies it\n"
+    "                     never handed back fail the run as failed expectations do\n";
 } // namespace
 
 int run_main(const std::vector<std::string>& args) {
@@ -29,7 +32,8 @@ int run_main(const std::vector<std::string>& args) {
             std::cerr << "panel_host run: " << a << " needs a value\n" << usage;
             return exitUsage;
         }
-        if (a == "--base") options.basePath = args[++i];
+        if (a == "--strict") options.strict = true;
+        else if (a == "--base") options.basePath = args[++i];
         else if (a == "--svg") options.svgFile = args[++i];
         else if (a == "--out") options.outDir = args[++i];
         else if (a == "--timeout") {

@@ -51,8 +51,11 @@ int scenario_runner::run(const scenario& s) {
     }
     step_guard_leave();
     if (!options_.svgFile.empty() && !snapshot(options_.svgFile)) ++stepErrors;
-    log_.summary(session_.host().outstanding());
-    return log_.failed() > 0 || stepErrors > 0 ? 1 : 0;
+    const int outstanding = session_.host().outstanding();
+    log_.summary(outstanding);
+    const bool faults = log_.malformed() > 0 || log_.problems() > 0 || outstanding > 0;
+    if (options_.strict && faults) log_.note("strict run: the script's faults above fail it");
+    return log_.failed() > 0 || stepErrors > 0 || (options_.strict && faults) ? 1 : 0;
 }
 
 bool scenario_runner::apply(const scenario_step& step) {

@@ -19,13 +19,17 @@ struct run_options {
     std::string basePath = "kivren"; // the factory's second argument
     std::string outDir;              // where relative snapshot files go; empty: as given
     std::string svgFile;             // a picture of the page after the last step, if set
+    // Malformed commands, other faults of the script and replies it never
+    // handed back fail the run too, not only failed expectations.
+    bool strict = false;
 };
 
 class scenario_runner {
 public:
     scenario_runner(quon_load_script_fn factory, run_options options, std::ostream& out);
 
-    // Plays every step; 0 when all expectations held, 1 otherwise.
+    // Plays every step; 0 when all expectations held (and, when strict, the
+    // script made no fault), 1 otherwise.
     int run(const scenario& s);
 
     const page_model& page() const { return page_; }
