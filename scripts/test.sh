@@ -14,4 +14,20 @@ for preset in native windows; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+# Reliability: the native suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the many-threads test under ThreadSanitizer,
+# and each fuzz target for a bounded time from its committed corpus.
+echo "== asan: the native suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan
+echo "== tsan: many panels on many threads under ThreadSanitizer"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+ctest --preset tsan
+echo "== fuzz: each libFuzzer target for a bounded time"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+ctest --preset fuzz
 echo "== all builds passed"
