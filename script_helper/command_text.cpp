@@ -1,15 +1,9 @@
 #include "command_text.h"
 
 command_text& command_text::add(int value) {
-    char buf[12]; // "-2147483648"
-    char* p = buf + sizeof buf;
-    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-    do {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) *--p = '-';
-    return add(p, static_cast<std::size_t>(buf + sizeof buf - p));
+    const std::size_t length = decimalLength(value);
+    putDecimal(extend(length), length, value);
+    return *this;
 }
 
 void command_text::grow(std::size_t needed) {

@@ -33,9 +33,43 @@ public:
     // Plain signed decimal.
     command_text& add(int value);
 
+    // For a text whose length is known before it is written: makes room for
+    // `length` more bytes, counts them as written and gives where they go.
+    // The caller fills exactly that many.
+    char* extend(std::size_t length) {
+        if (length > capacity_ - length_) grow(length_ + length);
+        char* at = data_ + length_;
+        length_ += length;
+        data_[length_] = '\0';
+        return at;
+    }
+
     const char* c_str() const { return data_; }
     char* data() { return data_; }
     std::size_t length() const { return length_; }
+
+    // Copies length bytes to `at` and gives the end of the copy.
+    static char* put(char* at, const char* text, std::size_t length) {
+        std::memcpy(at, text, length);
+        return at + length;
+    }
+    // The plain signed decimal of value: its length, and the text written
+    // into the `length` bytes at `at` (no NUL), which spares a copy.
+    static std::size_t decimalLength(int value) {
+        unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+        std::size_t length = value < 0 ? 2 : 1;
+        for (; magnitude >= 10; magnitude /= 10) ++length;
+        return length;
+    }
+    static void putDecimal(char* at, std::size_t length, int value) {
+        char* p = at + length;
+        unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+        do {
+            *--p = static_cast<char>('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        if (value < 0) *--p = '-';
+    }
 
 private:
     void grow(std::size_t needed);

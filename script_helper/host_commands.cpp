@@ -16,10 +16,7 @@ bool quon_script_helper::panelShow(const quon_string& panel, const quon_string& 
 
 void quon_script_helper::textPut(const quon_string& name, const quon_string& value, const quon_string& panel,
                                  const quon_string& control) {
-    if (!host) return;
-    command_text text;
-    text.add("TP '").add(name).add("=").add(value).add("' ").quoted(panel).add(" ").quoted(control);
-    hostCommand(text.c_str());
+    textPutCommand(name, value, panel, control, 0, 0);
 }
 
 void quon_script_helper::textGet(const quon_string& name, const quon_string& panel, const quon_string& control,

@@ -8,13 +8,20 @@ const char sharedEmpty[1] = "";
 
 const char* paramMessage::emptyText() { return sharedEmpty; }
 
-paramMessage::paramMessage(const char* text)
-    : name(sharedEmpty), value(sharedEmpty), subCount(0), hasValue(false), buffer(nullptr) {
+paramMessage::paramMessage(const char* text) : paramMessage(text, nullptr, 0) {}
+
+paramMessage::paramMessage(const char* text, char* storage, std::size_t storageSize)
+    : name(sharedEmpty), value(sharedEmpty), subCount(0), hasValue(false), ownsBuffer(false), buffer(nullptr) {
     for (const char*& s : sub) s = sharedEmpty;
     std::size_t length = text ? std::strlen(text) : 0;
     if (length == 0) return;
 
-    buffer = new char[length + 1];
+    if (length < storageSize) {
+        buffer = storage;
+    } else {
+        buffer = new char[length + 1];
+        ownsBuffer = true;
+    }
     std::memcpy(buffer, text, length);
     buffer[length] = '\0';
 
@@ -35,4 +42,6 @@ paramMessage::paramMessage(const char* text)
     if (name == sharedEmpty) name = buffer;
 }
 
-paramMessage::~paramMessage() { delete[] buffer; }
+paramMessage::~paramMessage() {
+    if (ownsBuffer) delete[] buffer;
+}

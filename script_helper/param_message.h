@@ -22,9 +22,13 @@ struct paramMessage {
     const char* value;
     std::int32_t subCount;
     bool hasValue;
-    char* buffer; // owned copy of the input, or null for null or empty input
+    bool ownsBuffer; // in the padding before buffer: the layout is unchanged
+    char* buffer;    // copy of the input, or null for null or empty input
 
     explicit paramMessage(const char* text);
+    // Copies the input into `storage` when it fits (with its NUL), so that a
+    // short message costs no heap allocation; `storage` must outlive this.
+    paramMessage(const char* text, char* storage, std::size_t storageSize);
     ~paramMessage();
     paramMessage(const paramMessage&) = delete;
     paramMessage& operator=(const paramMessage&) = delete;

@@ -73,7 +73,9 @@ char* quon_script_helper::callback(void* arg, unsigned kind) {
 }
 
 char* quon_script_helper::propertyAnswer(const char* text) {
-    paramMessage message(text);
+    // Ordinary messages are split on the stack; only the answer goes to the heap.
+    char storage[256];
+    paramMessage message(text, storage, sizeof storage);
     propertyEvent event(&message);
     quon_string answer = propertyCallback(&event);
     if (answer.length() == 0) return nullptr;

@@ -9,10 +9,12 @@
 #ifndef QUON_SCRIPT_HELPER_H
 #define QUON_SCRIPT_HELPER_H
 
+#include "command_text.h"
 #include "quon_client_callback.h"
 #include "quon_events.h"
 #include "quon_string.h"
 #include "quon_stringlist.h"
+#include "quon_text.h"
 
 class quon_script_helper : public quon_client_callback {
 public:
@@ -45,6 +47,10 @@ protected:
     bool panelShow(const quon_string& panel, const quon_string& file, const quon_string& extra);
     void textPut(const quon_string& name, const quon_string& value, const quon_string& panel,
                  const quon_string& control);
+    // The same command to a control whose id is a prefix and a number ("Mon_"
+    // and 5 make "Mon_5"), built in one pass with no string temporaries.
+    [[gnu::always_inline]] inline void textPut(quon_text name, quon_text value, quon_text panel,
+                                               quon_text controlPrefix, int controlNumber);
     void textGet(const quon_string& name, const quon_string& panel, const quon_string& control,
                  quon_string& result);
     void routerName(int device, int selector, int index, quon_string& result);
@@ -86,8 +92,36 @@ protected:
 private:
     // One command of the numeric family: CODE a [b c [ 'ADD']].
     void numericCommand(const char* code, int count, int a, int b, int c, bool add);
+    // TP 'name=value' 'panel' 'control', the control followed by `number`
+    // in decimal when numberLength (its decimal length) is not 0.
+    [[gnu::always_inline]] inline void textPutCommand(quon_text name, quon_text value, quon_text panel,
+                                                      quon_text control, int number, std::size_t numberLength);
     char* propertyAnswer(const char* text);
     void dispatchButton(const quon_button_record* record);
 };
+
+// Every report renders through these two, so they are inline (always, or the
+// compiler may judge the eleven copies too many): the lengths of literal
+// fields are then known when compiling and their copies need no call.
+// The text is sized first and written in one pass, without a check per field.
+inline void quon_script_helper::textPutCommand(quon_text name, quon_text value, quon_text panel,
+                                               quon_text control, int number, std::size_t numberLength) {
+    if (!host) return;
+    command_text text;
+    char* at = text.extend(4 + name.length + 1 + value.length + 3 + panel.length + 3 + control.length +
+                           numberLength + 1);
+    at = command_text::put(command_text::put(at, "TP '", 4), name.data, name.length);
+    at = command_text::put(command_text::put(at, "=", 1), value.data, value.length);
+    at = command_text::put(command_text::put(at, "' '", 3), panel.data, panel.length);
+    at = command_text::put(command_text::put(at, "' '", 3), control.data, control.length);
+    if (numberLength) command_text::putDecimal(at, numberLength, number);
+    command_text::put(at + numberLength, "'", 1);
+    hostCommand(text.c_str());
+}
+
+inline void quon_script_helper::textPut(quon_text name, quon_text value, quon_text panel, quon_text controlPrefix,
+                                        int controlNumber) {
+    textPutCommand(name, value, panel, controlPrefix, controlNumber, command_text::decimalLength(controlNumber));
+}
 
 #endif

@@ -113,16 +113,16 @@ bool quon_string::operator==(const quon_string& other) const {
     return length_ == other.length_ && std::memcmp(data_, other.data_, length_) == 0;
 }
 
-int quon_string::toInt(bool* ok) const {
+int quon_string::toInt(const char* text, std::size_t length, bool* ok) {
     if (ok) *ok = false;
     std::size_t i = 0;
     bool negative = false;
-    if (i < length_ && (data_[i] == '-' || data_[i] == '+')) negative = data_[i++] == '-';
-    if (i == length_) return 0;
-    // Accumulate as a negative number: its range includes INT_MIN.
+    if (i < length && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    if (i == length) return 0;
+    // Accumulate the magnitude in 64 bits: its range includes that of INT_MIN.
     long long acc = 0;
-    for (; i < length_; ++i) {
-        char c = data_[i];
+    for (; i < length; ++i) {
+        char c = text[i];
         if (c < '0' || c > '9') return 0;
         acc = acc * 10 + (c - '0');
         if (acc > 2147483648LL) return 0;

@@ -45,7 +45,9 @@ public:
     const char* c_str() const { return data_; }
     operator const char*() const { return data_; }
 
-    int toInt(bool* ok = nullptr) const;
+    int toInt(bool* ok = nullptr) const { return toInt(data_, length_, ok); }
+    // The same reading of a text that is not a quon_string, without a copy.
+    static int toInt(const char* text, std::size_t length, bool* ok = nullptr);
 
     quon_string arg(const quon_string& value) const;
     quon_string arg(int value, char fill = 0, unsigned width = 0, int radix = 10) const;

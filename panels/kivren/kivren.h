@@ -27,7 +27,7 @@ private:
     void renderRouter(const revertiveEvent& event);
     void renderGpi(const revertiveEvent& event);
     void renderInfo(const revertiveEvent& event);
-    void renderTally(int display, const quon_string& stateText);
+    void renderTally(int display, const char* stateText);
 
     // Members in the order the panel defines them; destroyed in reverse.
     int routerDevice;

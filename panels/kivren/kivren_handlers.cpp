@@ -2,13 +2,10 @@
 #include "kivren.h"
 
 namespace {
-const char lineFeed = '\n';
-
-quon_string oneItemList(const quon_string& item) {
-    quon_stringlist list;
-    list << item;
-    return list.toString(lineFeed);
-}
+// The lists the panel answers with hold one item each, and a list of one item
+// joins (with the line-feed separator) to that item's text alone. So the item
+// is the answer, and no list is built for it on the heap.
+quon_string oneItemList(const quon_string& item) { return item; }
 } // namespace
 
 quon_string kivren::propertyCallback(propertyEvent* event) {

@@ -2,11 +2,13 @@
 // on panel "1", looked up in the panel's tables; no state is kept.
 #include "kivren.h"
 
+#include <cstring>
+
+// Control ids are a prefix and a decimal number ("GPI_%1" with 7 is "GPI_7");
+// textPut writes them straight into the command, as it does the panel name
+// "1", so a report builds no strings of its own.
 namespace {
-const quon_string& panelName() {
-    static const quon_string name(1);
-    return name;
-}
+const char panelName[] = "1";
 } // namespace
 
 int kivren::revertiveCallback(revertiveEvent* event) {
@@ -27,7 +29,7 @@ void kivren::renderRouter(const revertiveEvent& event) {
     // read past the table.
     const int source = event.state();
     if (source < 0 || source >= tableSize) return;
-    textPut("pixmap", sourcePicture[source], panelName(), "Mon_" + quon_string(event.index()));
+    textPut("pixmap", sourcePicture[source], panelName, "Mon_", event.index());
 }
 
 void kivren::renderGpi(const revertiveEvent& event) {
@@ -38,28 +40,27 @@ void kivren::renderGpi(const revertiveEvent& event) {
         if (index < 0) return;
         entry = index;
     }
-    const quon_string control = quon_string("GPI_%1").arg(index);
-    textPut("colour.background", gpiBackgroundColour[entry], panelName(), control);
-    textPut("colour.text", gpiTextColour[entry], panelName(), control);
+    textPut("colour.background", gpiBackgroundColour[entry], panelName, "GPI_", index);
+    textPut("colour.text", gpiTextColour[entry], panelName, "GPI_", index);
 }
 
 void kivren::renderInfo(const revertiveEvent& event) {
     const int slot = event.index();
     if (slot >= 1 && slot <= 12) {
-        textPut("text", event.text(), panelName(), quon_string("UMD_%1").arg(slot));
+        // The text goes on as it came, however long, without a copy.
+        textPut("text", event.textData(), panelName, "UMD_", slot);
     } else if (slot >= 21 && slot <= 32) {
-        renderTally(slot - 20, event.text());
+        renderTally(slot - 20, event.textData());
     }
 }
 
-void kivren::renderTally(int display, const quon_string& stateText) {
+void kivren::renderTally(int display, const char* stateText) {
     // Bit 0 lights the left tally, bit 1 the right. A text that is not a
     // number is not a state: it must not read as 0 and put both tallies out.
+    // The string component reads the number in place, without a copy.
     bool ok = false;
-    const int state = stateText.toInt(&ok);
+    const int state = quon_string::toInt(stateText, std::strlen(stateText), &ok);
     if (!ok || state < 0 || state > 3) return;
-    textPut("colour.background", (state & 1) ? tallyOnColour : tallyOffColour, panelName(),
-            quon_string("UMDL_%1").arg(display));
-    textPut("colour.background", (state & 2) ? tallyOnColour : tallyOffColour, panelName(),
-            quon_string("UMDR_%1").arg(display));
+    textPut("colour.background", (state & 1) ? tallyOnColour : tallyOffColour, panelName, "UMDL_", display);
+    textPut("colour.background", (state & 2) ? tallyOnColour : tallyOffColour, panelName, "UMDR_", display);
 }
