@@ -27,10 +27,6 @@ std::size_t textLength(const char* text) { return text ? std::strlen(text) : 0; 
 
 } // namespace
 
-quon_string::quon_string() noexcept : data_(inline_), length_(0), capacity_(inlineCapacity) {
-    inline_[0] = '\0';
-}
-
 quon_string::quon_string(const char* text) : quon_string() { assign(text, textLength(text)); }
 
 quon_string::quon_string(const char* text, std::size_t length) : quon_string() { assign(text, length); }
@@ -53,8 +49,6 @@ quon_string::quon_string(int value, char fill, unsigned width, int radix) : quon
 quon_string::quon_string(const quon_string& other) : quon_string() { assign(other.data_, other.length_); }
 
 quon_string::quon_string(quon_string&& other) noexcept : quon_string() { *this = static_cast<quon_string&&>(other); }
-
-quon_string::~quon_string() { release(); }
 
 quon_string& quon_string::operator=(const quon_string& other) {
     if (this != &other) assign(other.data_, other.length_);
@@ -211,12 +205,6 @@ void quon_string::reserve(std::size_t length) {
     release();
     data_ = bytes;
     capacity_ = grown;
-}
-
-void quon_string::release() noexcept {
-    if (!isInline()) ::operator delete(data_);
-    data_ = inline_;
-    capacity_ = inlineCapacity;
 }
 
 quon_string operator+(const quon_string& a, const quon_string& b) {

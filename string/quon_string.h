@@ -16,10 +16,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 
 class quon_string {
 public:
-    quon_string() noexcept;
+    quon_string() noexcept : data_(inline_), length_(0), capacity_(inlineCapacity) { inline_[0] = '\0'; }
     quon_string(const char* text);
     quon_string(const char* text, std::size_t length);
     // The integer rendered in `radix` (2 to 36), padded on the left with
@@ -27,7 +28,7 @@ public:
     explicit quon_string(int value, char fill = 0, unsigned width = 0, int radix = 10);
     quon_string(const quon_string& other);
     quon_string(quon_string&& other) noexcept;
-    virtual ~quon_string();
+    virtual ~quon_string() { release(); }
 
     quon_string& operator=(const quon_string& other);
     quon_string& operator=(quon_string&& other) noexcept;
@@ -63,7 +64,11 @@ public:
 private:
     void assign(const char* text, std::size_t length);
     void reserve(std::size_t length);
-    void release() noexcept;
+    void release() noexcept {
+        if (!isInline()) ::operator delete(data_);
+        data_ = inline_;
+        capacity_ = inlineCapacity;
+    }
     bool isInline() const { return data_ == inline_; }
 
     char* data_;
