@@ -58,7 +58,6 @@ const bench_case cases[] = {
 
 const bench_case* bench_cases() { return cases; }
 std::size_t bench_case_count() { return sizeof cases / sizeof cases[0]; }
-std::size_t bench_report_count() { return 6; }
 
 quon_client_callback* bench_make_panel(bench_path path, quon_client_callback* host) {
     if (path == bench_path::framework) return new kivren(host, "kivren");

@@ -20,8 +20,6 @@ struct bench_case {
 // The cases, in the order of the tables: reports first.
 const bench_case* bench_cases();
 std::size_t bench_case_count();
-// How many of the first cases are device reports.
-std::size_t bench_report_count();
 
 // A panel on `host` with the base path "kivren"; start-up runs here.
 quon_client_callback* bench_make_panel(bench_path path, quon_client_callback* host);
