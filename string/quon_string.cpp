@@ -93,7 +93,10 @@ quon_string& quon_string::operator+=(const char* text) {
 
 bool quon_string::operator==(const char* text) const {
     if (!text) return length_ == 0;
-    return std::strcmp(data_, text) == 0 && std::strlen(text) == length_;
+    // One pass, stopping at the first difference or at the end of text.
+    for (std::size_t i = 0; i < length_; ++i)
+        if (text[i] != data_[i] || text[i] == '\0') return false;
+    return text[length_] == '\0';
 }
 
 bool quon_string::operator==(int value) const {
@@ -139,11 +142,15 @@ quon_string quon_string::arg(const quon_string& value) const {
         }
     }
     if (at == length_) return *this;
+    // Sized once, then the three pieces copied in; value may be this string.
     quon_string out;
-    out.reserve(length_ - 2 + value.length_);
-    out.append(data_, at);
-    out.append(value.data_, value.length_);
-    out.append(data_ + at + 2, length_ - at - 2);
+    const std::size_t length = length_ - 2 + value.length_;
+    out.reserve(length);
+    std::memcpy(out.data_, data_, at);
+    std::memcpy(out.data_ + at, value.data_, value.length_);
+    std::memcpy(out.data_ + at + value.length_, data_ + at + 2, length_ - at - 2);
+    out.length_ = length;
+    out.data_[length] = '\0';
     return out;
 }
 
