@@ -7,6 +7,11 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 # The first wine start creates its prefix; do it once, before tests race for it.
 WINEDEBUG=-all wine cmd /c exit >/dev/null 2>&1 || true
+# Keep one wine server up for the whole run: a server that times out just as
+# the next test connects drops that test ("recvmsg: Connection reset by peer").
+# It leaves by itself a minute after the last wine program ends.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -p60 >/dev/null 2>&1 </dev/null || true
 
 for preset in native windows; do
   echo "== $preset: configure, build, test"
