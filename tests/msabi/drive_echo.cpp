@@ -17,10 +17,7 @@ int drive_echo(load_script_fn load) {
     host.clearLog();
     host_revertive_record report = {5, 0, 6, 7, "a b"};
     expect(script->callback(&report, 1) == nullptr, "a report is answered with null");
-    host_param_message event = {};
-    event.name = "press";
-    event.value = "1";
-    for (const char*& sub : event.sub) sub = "";
+    host_param_message event = host_event("press", "1");
     host_button_record button = {{0, 0}, "p1", "b2", &event};
     expect(script->callback(&button, 2) == nullptr, "a button is answered with null");
     expect(script->callback(reinterpret_cast<void*>(3), 4) == nullptr, "a tick is answered with null");

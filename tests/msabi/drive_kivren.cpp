@@ -102,10 +102,7 @@ int drive_kivren(load_script_fn load) {
     expectLog(host, nullptr, 0, "properties send nothing");
 
     // A control event, even "AckAll", does nothing.
-    host_param_message event = {};
-    event.name = "click";
-    event.value = "";
-    for (const char*& sub : event.sub) sub = "";
+    host_param_message event = host_event("click", "");
     host_button_record button = {{0, 0}, "1", "AckAll", &event};
     expect(script->callback(&button, 2) == nullptr, "a button is answered with null");
     expectLog(host, nullptr, 0, "button");

@@ -159,10 +159,7 @@ void one_event(quon_client_callback* script, stress_host& host, int at) {
         }
         if (answer) check(script->callback(answer, 5) == nullptr, "a hand-back is answered with null", at);
     } else if (what < 80) {
-        host_param_message event = {};
-        event.name = "alarm";
-        event.value = "ack";
-        for (const char*& sub : event.sub) sub = "";
+        host_param_message event = host_event("alarm", "ack");
         host_button_record button = {{0, 0}, "1", between(0, 1) ? "AckAll" : "ActionAll", &event};
         const int before = host.commands;
         check(script->callback(&button, 2) == nullptr, "a control event is answered with null", at);

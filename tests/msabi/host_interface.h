@@ -34,6 +34,16 @@ struct host_param_message {
 };
 static_assert(sizeof(host_param_message) == 148, "host layout");
 
+// A control's event as the host hands it over: a name and a value, every
+// sub-name empty, no buffer of the script's.
+inline host_param_message host_event(const char* name, const char* value) {
+    host_param_message event = {};
+    event.name = name;
+    event.value = value;
+    for (const char*& sub : event.sub) sub = "";
+    return event;
+}
+
 // Kind 2: an event from a panel control.
 struct host_button_record {
     int reserved[2];
