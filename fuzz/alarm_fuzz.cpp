@@ -8,7 +8,7 @@
 #include "fuzz_check.h"
 #include "fuzz_host.h"
 #include "fuzz_input.h"
-#include "param_message.h"
+#include "split_message.h"
 #include "quon_debug.h"
 #include "quon_script_helper.h"
 
@@ -50,7 +50,7 @@ public:
 
     void press(const button& b) {
         std::string id = b.nullId ? "" : b.id;
-        paramMessage event(b.eventText.c_str());
+        splitMessage event(b.eventText.c_str());
         std::string name = b.nullEvent ? "" : event.name;
         std::string value = b.nullEvent ? "" : event.value;
         if (id == "ActionAll" && name == "alarm") ack(value);
@@ -177,7 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (in.remaining_bytes() > 0 && pressed.size() < 64) {
         pressed.push_back(draw_button(in));
         const button& b = pressed.back();
-        paramMessage event(b.eventText.c_str());
+        splitMessage event(b.eventText.c_str());
         quon_button_record record{{0, 0}, "1", b.nullId ? nullptr : b.id.c_str(), b.nullEvent ? nullptr : &event};
         FUZZ_CHECK(script->callback(&record, quon_kind_button) == nullptr, "a control event is answered with null");
     }

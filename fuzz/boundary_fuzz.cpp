@@ -16,9 +16,9 @@
 #include "fuzz_host.h"
 #include "fuzz_input.h"
 #include "panel_model.h"
-#include "kivren_export.h"
+#include "quon_export.h"
 #include "quon_button_record.h"
-#include "param_message.h"
+#include "split_message.h"
 #include "quon_debug.h"
 
 #include <cstddef>
@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             result = script->callback(record.get(), quon_kind_revertive);
         } else if (what == 1) {
             const std::string panel = draw_text(in, 8), id = draw_text(in, 16), event = draw_text(in, 32);
-            paramMessage message(event.c_str());
+            splitMessage message(event.c_str());
             const int nulls = in.ConsumeIntegralInRange(0, 7);
             quon_button_record record{{in.ConsumeIntegral<std::int32_t>(), in.ConsumeIntegral<std::int32_t>()},
                                       (nulls & 1) ? nullptr : panel.c_str(),

@@ -6,7 +6,7 @@
 #ifndef PANEL_MODEL_H
 #define PANEL_MODEL_H
 
-#include "param_message.h"
+#include "split_message.h"
 
 #include <optional>
 #include <string>
@@ -62,7 +62,7 @@ public:
 
     // The answer to a property message; empty for none. Keeps "myParam".
     std::string property(const char* message) {
-        paramMessage m(message);
+        splitMessage m(message);
         const std::string name = m.name, value = m.value;
         if (name == "return") return value == "all" || value == "myParam" ? "myParam=" + myParam_ : "";
         if (name == "myParam") myParam_ = value;

@@ -4,7 +4,7 @@
 // empty text, at most 32 sub-names, only the first "=" splits, and the parts
 // put back together give the input.
 #include "fuzz_check.h"
-#include "param_message.h"
+#include "split_message.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -48,7 +48,7 @@ expected_split model(const std::string& text) {
 // text that starts and ends inside the buffer.
 void checkText(const paramMessage& m, const char* p, std::size_t length, const char* what) {
     FUZZ_CHECK(p != nullptr, what);
-    if (p == paramMessage::emptyText()) return;
+    if (p == splitMessage::emptyText()) return;
     FUZZ_CHECK(m.buffer != nullptr, what);
     FUZZ_CHECK(p >= m.buffer && p <= m.buffer + length, what);
     FUZZ_CHECK(std::strlen(p) <= length - static_cast<std::size_t>(p - m.buffer), what);
@@ -61,9 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     text.resize(std::strlen(text.c_str())); // a C text ends at its first NUL
     const std::size_t length = text.size();
 
-    paramMessage m(text.c_str());
+    splitMessage m(text.c_str());
 
-    FUZZ_CHECK(paramMessage::emptyText() != nullptr && *paramMessage::emptyText() == '\0', "shared empty text");
+    FUZZ_CHECK(splitMessage::emptyText() != nullptr && *splitMessage::emptyText() == '\0', "shared empty text");
     FUZZ_CHECK((m.buffer == nullptr) == (length == 0), "buffer only for a non-empty text");
     FUZZ_CHECK(m.subCount >= 0 && m.subCount <= paramMessage::maxSubs, "sub-name count");
     if (m.buffer) FUZZ_CHECK(m.buffer[length] == '\0', "buffer terminated");
@@ -72,10 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkText(m, m.value, length, "value");
     for (int i = 0; i < paramMessage::maxSubs; ++i) {
         checkText(m, m.sub[i], length, "sub-name");
-        if (i >= m.subCount) FUZZ_CHECK(m.sub[i] == paramMessage::emptyText(), "unused sub-name is the empty text");
+        if (i >= m.subCount) FUZZ_CHECK(m.sub[i] == splitMessage::emptyText(), "unused sub-name is the empty text");
     }
     if (length > 0) FUZZ_CHECK(m.name == m.buffer, "the name starts the buffer");
-    if (!m.hasValue) FUZZ_CHECK(m.value == paramMessage::emptyText(), "no value without '='");
+    if (!m.hasValue) FUZZ_CHECK(m.value == splitMessage::emptyText(), "no value without '='");
 
     const expected_split want = model(text);
     FUZZ_CHECK(m.name == std::string_view(want.name), "name");

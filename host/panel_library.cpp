@@ -7,7 +7,7 @@
 #endif
 
 namespace {
-const char factoryName[] = "load_quon_client_script";
+const char factoryName[] = QUON_FACTORY_NAME;
 
 #ifdef _WIN32
 std::string last_error() {

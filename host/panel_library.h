@@ -5,7 +5,7 @@
 #ifndef HOST_PANEL_LIBRARY_H
 #define HOST_PANEL_LIBRARY_H
 
-#include "quon_client_callback.h"
+#include "quon_export.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "panel_session.h"
 
-#include "param_message.h"
+#include "split_message.h"
 #include "quon_button_record.h"
 #include "quon_revertive_record.h"
 
@@ -70,7 +70,7 @@ void panel_session::deliver_pending() {
 
 void panel_session::button(const std::string& panel, const std::string& id, const std::string& event) {
     if (!script_) return;
-    paramMessage message(event.c_str()); // the host splits the event as the script expects it
+    splitMessage message(event.c_str()); // the host splits the event as the script expects it
     quon_button_record record{};
     record.panel = panel.c_str();
     record.id = id.c_str();

@@ -9,7 +9,7 @@
 #include "device_model.h"
 #include "emulated_host.h"
 #include "page_model.h"
-#include "quon_client_callback.h"
+#include "quon_export.h"
 
 #include <optional>
 #include <string>

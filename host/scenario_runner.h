@@ -8,7 +8,7 @@
 #include "device_model.h"
 #include "page_model.h"
 #include "panel_session.h"
-#include "quon_client_callback.h"
+#include "quon_export.h"
 #include "scenario.h"
 
 #include <optional>

@@ -6,7 +6,7 @@
 #ifndef HOST_VALIDATE_CHECKS_H
 #define HOST_VALIDATE_CHECKS_H
 
-#include "quon_client_callback.h"
+#include "quon_export.h"
 #include "validate_events.h"
 #include "validate_host.h"
 

@@ -43,7 +43,7 @@ std::unique_ptr<validate_event> validate_event::ofKind(unsigned kind, validate_r
         e->panel_ = r.oneIn(2) ? "1" : r.text();
         e->id_ = r.oneIn(4) ? ids[r.below(2)] : r.text();
         e->eventText_ = r.oneIn(2) ? "alarm=" + r.text() : r.text();
-        e->message_.reset(new paramMessage(e->eventText_.c_str()));
+        e->message_.reset(new splitMessage(e->eventText_.c_str()));
         e->button_ = quon_button_record{{r.any(), r.any()}, e->panel_.c_str(), e->id_.c_str(), e->message_.get()};
         break;
     }

@@ -5,7 +5,7 @@
 #ifndef HOST_VALIDATE_EVENTS_H
 #define HOST_VALIDATE_EVENTS_H
 
-#include "param_message.h"
+#include "split_message.h"
 #include "quon_button_record.h"
 #include "validate_random.h"
 
@@ -42,7 +42,7 @@ private:
     std::vector<char> bytes_; // revertive record, property text or raw record
     std::int32_t timer_ = 0;
     std::string panel_, id_, eventText_;
-    std::unique_ptr<paramMessage> message_;
+    std::unique_ptr<splitMessage> message_;
     quon_button_record button_{};
 };
 

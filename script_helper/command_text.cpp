@@ -1,4 +1,4 @@
-#include "command_text.h"
+#include "detail/command_text.h"
 
 command_text& command_text::add(int value) {
     const std::size_t length = decimalLength(value);

@@ -1,6 +1,7 @@
 // The host command vocabulary: one operation per command text.
-#include "command_text.h"
+#include "detail/command_text.h"
 #include "quon_debug.h"
+#include "quon_hand_back.h"
 #include "quon_script_helper.h"
 
 bool quon_script_helper::panelShow(const quon_string& panel, const quon_string& file, const quon_string& extra) {
@@ -19,17 +20,23 @@ void quon_script_helper::textPut(const quon_string& name, const quon_string& val
     textPutCommand(name, value, panel, control, 0, 0);
 }
 
+bool quon_script_helper::hostQuery(const char* text, quon_string& copy) {
+    char* reply = hostCommand(text);
+    if (reply) copy = reply;
+    // The reply is copied before it goes back; it is not read afterwards.
+    if (host && quon_reply_handed_back(text, reply)) hostRelease(reply);
+    return reply != nullptr;
+}
+
 void quon_script_helper::textGet(const quon_string& name, const quon_string& panel, const quon_string& control,
                                  quon_string& result) {
     command_text text;
     text.add("TG ").quoted(panel).add(" ").quoted(control).add(" ").quoted(name);
-    char* reply = hostCommand(text.c_str());
-    if (!reply) {
+    quon_string whole;
+    if (!hostQuery(text.c_str(), whole)) {
         result = "";
         return;
     }
-    quon_string whole(reply);
-    hostRelease(reply);
     if (name == "all") {
         result = whole;
         return;
@@ -50,18 +57,14 @@ void quon_script_helper::routerName(int device, int selector, int index, quon_st
     if (!host) return;
     command_text text;
     text.add("RN ").add(device).add(" ").add(selector).add(" ").add(index);
-    char* reply = hostCommand(text.c_str());
-    if (reply) result = reply;
-    hostRelease(reply); // the null too: the host may count its replies
+    hostQuery(text.c_str(), result); // a null reply leaves the result as it was
 }
 
 quon_stringlist quon_script_helper::getIdList(const quon_string& panel, const quon_string& filter) {
     command_text text;
     text.add("XI ").quoted(panel).add(" ").quoted(filter);
-    char* reply = hostCommand(text.c_str());
-    if (!reply) return quon_stringlist();
-    quon_string copy(reply);
-    hostRelease(reply);
+    quon_string copy;
+    if (!hostQuery(text.c_str(), copy)) return quon_stringlist();
     return quon_stringlist(copy, ',');
 }
 

@@ -5,7 +5,7 @@
 #ifndef QUON_EVENTS_H
 #define QUON_EVENTS_H
 
-#include "param_message.h"
+#include "quon_param_message.h"
 #include "quon_button_record.h"
 #include "quon_revertive_record.h"
 #include "quon_string.h"

@@ -1,5 +1,7 @@
 #include "quon_script_helper.h"
 
+#include "split_message.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -75,7 +77,7 @@ char* quon_script_helper::callback(void* arg, unsigned kind) {
 char* quon_script_helper::propertyAnswer(const char* text) {
     // Ordinary messages are split on the stack; only the answer goes to the heap.
     char storage[256];
-    paramMessage message(text, storage, sizeof storage);
+    splitMessage message(text, storage, sizeof storage);
     propertyEvent event(&message);
     quon_string answer = propertyCallback(&event);
     if (answer.length() == 0) return nullptr;

@@ -9,7 +9,6 @@
 #ifndef QUON_SCRIPT_HELPER_H
 #define QUON_SCRIPT_HELPER_H
 
-#include "command_text.h"
 #include "quon_client_callback.h"
 #include "quon_events.h"
 #include "quon_string.h"
@@ -84,6 +83,10 @@ protected:
     // back and must only be used while host is not null.
     char* hostCommand(const char* text);
     void hostRelease(char* reply);
+    // For the commands whose reply is read (TG, RN, XI): sends `text`, copies
+    // a non-null reply into `copy` and hands it back as quon_hand_back.h says.
+    // Gives whether a reply came.
+    bool hostQuery(const char* text, quon_string& copy);
 
     quon_client_callback* host;
     quon_string basePath;
@@ -100,28 +103,6 @@ private:
     void dispatchButton(const quon_button_record* record);
 };
 
-// Every report renders through these two, so they are inline (always, or the
-// compiler may judge the eleven copies too many): the lengths of literal
-// fields are then known when compiling and their copies need no call.
-// The text is sized first and written in one pass, without a check per field.
-inline void quon_script_helper::textPutCommand(quon_text name, quon_text value, quon_text panel,
-                                               quon_text control, int number, std::size_t numberLength) {
-    if (!host) return;
-    command_text text;
-    char* at = text.extend(4 + name.length + 1 + value.length + 3 + panel.length + 3 + control.length +
-                           numberLength + 1);
-    at = command_text::put(command_text::put(at, "TP '", 4), name.data, name.length);
-    at = command_text::put(command_text::put(at, "=", 1), value.data, value.length);
-    at = command_text::put(command_text::put(at, "' '", 3), panel.data, panel.length);
-    at = command_text::put(command_text::put(at, "' '", 3), control.data, control.length);
-    if (numberLength) command_text::putDecimal(at, numberLength, number);
-    command_text::put(at + numberLength, "'", 1);
-    hostCommand(text.c_str());
-}
-
-inline void quon_script_helper::textPut(quon_text name, quon_text value, quon_text panel, quon_text controlPrefix,
-                                        int controlNumber) {
-    textPutCommand(name, value, panel, controlPrefix, controlNumber, command_text::decimalLength(controlNumber));
-}
+#include "detail/quon_script_helper_inl.h"
 
 #endif

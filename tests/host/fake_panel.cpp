@@ -4,7 +4,7 @@
 // a test can check (see the comments in callback()).
 #include "fake_panel.h"
 
-#include "param_message.h"
+#include "split_message.h"
 #include "quon_button_record.h"
 #include "quon_revertive_record.h"
 

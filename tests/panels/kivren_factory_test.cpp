@@ -1,5 +1,6 @@
 // The built library as a host meets it: loaded at run time, the factory
 // looked up by its plain name, the script destroyed through slot 0.
+#include "quon_export.h"
 #include "recording_host.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Property messages, control events, timer ticks and the kinds the panel
 // does not handle.
 #include "panel_harness.h"
-#include "param_message.h"
+#include "split_message.h"
 
 #include <gtest/gtest.h>
 
@@ -96,7 +96,7 @@ TEST(KivrenButtons, ControlEventsSendNothing) {
     };
     for (press p : {press{"AckAll", "click"}, press{"ActionAll", "alarm=2"}, press{"Mon_3", "press=1"},
                     press{"", ""}}) {
-        paramMessage message(p.event);
+        splitMessage message(p.event);
         quon_button_record record{{0, 0}, "1", p.id, &message};
         EXPECT_EQ(t.panel->callback(&record, quon_kind_button), nullptr);
         EXPECT_TRUE(t.host.calls.empty()) << p.id;

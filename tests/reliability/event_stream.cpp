@@ -1,6 +1,6 @@
 #include "event_stream.h"
 
-#include "param_message.h"
+#include "split_message.h"
 #include "quon_button_record.h"
 
 #include <cstdint>
@@ -33,7 +33,7 @@ void event_stream::report(quon_client_callback* script) {
 void event_stream::button(quon_client_callback* script) {
     static const char* const ids[] = {"AckAll", "ActionAll", "Mon_1", "GPI_3", ""};
     const std::string eventText = number(0, 1) ? "alarm=" + text(6) : text(20);
-    paramMessage event(eventText.c_str());
+    splitMessage event(eventText.c_str());
     quon_button_record record{{0, 0}, "1", ids[number(0, 4)], number(0, 9) ? &event : nullptr};
     script->callback(&record, quon_kind_button);
 }

@@ -2,7 +2,7 @@
 // the validator notices. Built twice: FAULTY_PROTOCOL sends a command of an
 // unknown code and keeps a reply it must hand back; FAULTY_CRASH reads
 // through a null pointer on one kind of status report.
-#include "kivren_export.h"
+#include "quon_export.h"
 #include "quon_script_helper.h"
 
 namespace {

@@ -4,6 +4,6 @@
 #ifndef RELIABILITY_PANEL_FACTORY_H
 #define RELIABILITY_PANEL_FACTORY_H
 
-#include "kivren_export.h"
+#include "quon_export.h"
 
 #endif

@@ -1,5 +1,5 @@
 // command_text: building command texts on the stack and past it.
-#include "command_text.h"
+#include "detail/command_text.h"
 
 #include <gtest/gtest.h>
 

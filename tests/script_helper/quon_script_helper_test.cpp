@@ -173,9 +173,9 @@ TEST_F(Dispatcher, NullRecordsAreIgnored) {
 
 TEST_F(Dispatcher, NullPointersInAButtonRecordReadAsEmpty) {
     quon_button_record allNull{{0, 0}, nullptr, nullptr, nullptr};
-    paramMessage bare("pressed"); // no "=": the value is empty
+    splitMessage bare("pressed"); // no "=": the value is empty
     quon_button_record noValue{{0, 0}, "1", nullptr, &bare};
-    paramMessage none(nullptr);
+    splitMessage none(nullptr);
     quon_button_record emptyEvent{{0, 0}, nullptr, "Mon_1", &none};
 
     script.callback(&allNull, 2);

@@ -52,8 +52,8 @@ TEST(StackPaths, MessageInStorageSplitsAsOnTheHeap) {
             SCOPED_TRACE(text.substr(0, 20) + " in " + std::to_string(size));
             char storage[512];
             std::memset(storage, '#', sizeof storage);
-            paramMessage heap(text.c_str());
-            paramMessage stacked(text.c_str(), storage, size);
+            splitMessage heap(text.c_str());
+            splitMessage stacked(text.c_str(), storage, size);
             EXPECT_STREQ(stacked.name, heap.name);
             EXPECT_STREQ(stacked.value, heap.value);
             EXPECT_EQ(stacked.hasValue, heap.hasValue);
@@ -61,7 +61,7 @@ TEST(StackPaths, MessageInStorageSplitsAsOnTheHeap) {
             for (int i = 0; i < heap.subCount; ++i) EXPECT_STREQ(stacked.sub[i], heap.sub[i]);
             const bool fits = !text.empty() && text.size() < size;
             EXPECT_EQ(stacked.buffer == storage, fits);
-            EXPECT_EQ(stacked.ownsBuffer, !text.empty() && !fits);
+            EXPECT_EQ(stacked.buffer != nullptr && stacked.buffer != storage, !text.empty() && !fits); // on the heap
         }
     }
 }

@@ -5,6 +5,7 @@
 #define TEST_PANEL_H
 
 #include "quon_script_helper.h"
+#include "split_message.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -91,7 +92,7 @@ inline int test_panel::deletes = 0;
 
 // A button record as the host lays it out, over an event message.
 struct button_record_holder {
-    paramMessage event;
+    splitMessage event;
     quon_button_record record;
     button_record_holder(const char* panel, const char* id, const char* eventText)
         : event(eventText), record{{0, 0}, panel, id, &event} {}

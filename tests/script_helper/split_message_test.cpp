@@ -1,6 +1,6 @@
 // paramMessage: splitting "name.sub.sub=value" texts, the shared empty text
 // for every unset part, and the owned buffer every set part points into.
-#include "param_message.h"
+#include "split_message.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +21,8 @@ struct Expected {
 // (when unset) or inside the buffer (when set).
 void expectMessage(const char* input, const Expected& e) {
     SCOPED_TRACE(input ? std::string(input).substr(0, 60) : std::string("<null>"));
-    paramMessage m(input);
-    const char* empty = paramMessage::emptyText();
+    splitMessage m(input);
+    const char* empty = splitMessage::emptyText();
     ASSERT_NE(empty, nullptr);
     EXPECT_STREQ(empty, "");
 
@@ -133,7 +133,7 @@ TEST(ParamMessage, VeryLongInput) {
 TEST(ParamMessage, TheInputIsLeftAlone) {
     char text[] = "a.b=c";
     {
-        paramMessage m(text);
+        splitMessage m(text);
         EXPECT_STREQ(m.name, "a");
     }
     EXPECT_STREQ(text, "a.b=c");

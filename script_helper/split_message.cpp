@@ -1,4 +1,4 @@
-#include "param_message.h"
+#include "split_message.h"
 
 #include <cstring>
 
@@ -6,12 +6,12 @@ namespace {
 const char sharedEmpty[1] = "";
 }
 
-const char* paramMessage::emptyText() { return sharedEmpty; }
+const char* splitMessage::emptyText() { return sharedEmpty; }
 
-paramMessage::paramMessage(const char* text) : paramMessage(text, nullptr, 0) {}
+splitMessage::splitMessage(const char* text) : splitMessage(text, nullptr, 0) {}
 
-paramMessage::paramMessage(const char* text, char* storage, std::size_t storageSize)
-    : name(sharedEmpty), value(sharedEmpty), subCount(0), hasValue(false), ownsBuffer(false), buffer(nullptr) {
+splitMessage::splitMessage(const char* text, char* storage, std::size_t storageSize)
+    : paramMessage{sharedEmpty, {}, sharedEmpty, 0, false, nullptr}, ownsBuffer_(false) {
     for (const char*& s : sub) s = sharedEmpty;
     std::size_t length = text ? std::strlen(text) : 0;
     if (length == 0) return;
@@ -20,7 +20,7 @@ paramMessage::paramMessage(const char* text, char* storage, std::size_t storageS
         buffer = storage;
     } else {
         buffer = new char[length + 1];
-        ownsBuffer = true;
+        ownsBuffer_ = true;
     }
     std::memcpy(buffer, text, length);
     buffer[length] = '\0';
@@ -42,6 +42,6 @@ paramMessage::paramMessage(const char* text, char* storage, std::size_t storageS
     if (name == sharedEmpty) name = buffer;
 }
 
-paramMessage::~paramMessage() {
-    if (ownsBuffer) delete[] buffer;
+splitMessage::~splitMessage() {
+    if (ownsBuffer_) delete[] buffer;
 }

@@ -1,8 +1,8 @@
-// command_text: builds one host command text. The first 255 bytes live on the
+// Internal. command_text: builds one host command text. The first 255 bytes live on the
 // stack, so ordinary commands cost no heap allocation; longer texts (a long
 // property value, a long base path) move to the heap and are still sent whole.
-#ifndef COMMAND_TEXT_H
-#define COMMAND_TEXT_H
+#ifndef QUON_COMMAND_TEXT_H
+#define QUON_COMMAND_TEXT_H
 
 #include "quon_string.h"
 

@@ -1,6 +1,7 @@
 // quon_revertive_record: a device's status report as the host passes it with
 // kind 1. The layout is fixed by the host: 32-bit little-endian integers and a
 // NUL-terminated text inline at offset 16 of whatever length the host gives.
+// The host owns the record; it is valid only during the callback() call.
 #ifndef QUON_REVERTIVE_RECORD_H
 #define QUON_REVERTIVE_RECORD_H
 
