@@ -1,11 +1,14 @@
 #include "emulated_host.h"
 
+#include "step_guard.h"
+
 void* emulated_host::deletingDestructor(unsigned) {
     log_.problem("script called the host's destructor; ignored");
     return this;
 }
 
 char* emulated_host::callback(void* arg, unsigned kind) {
+    const step_guard_emulator_time emulatorTime; // this host's work is not the panel's time
     if (kind == quon_kind_release) {
         char* p = static_cast<char*>(arg);
         if (!p) {
