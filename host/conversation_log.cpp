@@ -79,6 +79,11 @@ void conversation_log::unexpected(unsigned kind) {
 
 void conversation_log::note(const std::string& text) { out_ << "    " << printable(text) << std::endl; }
 
+void conversation_log::debug_text(const std::string& text) {
+    // The same line as the Windows demo shows for wine's debugger channel.
+    out_ << "  debug text: " << printable(text) << std::endl;
+}
+
 void conversation_log::problem(const std::string& text) {
     ++problems_;
     out_ << "    ! " << printable(text) << std::endl;

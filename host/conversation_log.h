@@ -22,6 +22,7 @@ public:
     void hand_back(const std::string* text);             // script hands a reply back (kind 5)
     void unexpected(unsigned kind);                      // script called with a kind a host never takes
     void note(const std::string& text);
+    void debug_text(const std::string& text); // what the script wrote to its debugger
     void problem(const std::string& text); // a fault of the script that the run goes on from
     void expectation(bool passed, const std::string& what, const std::string& detail);
 

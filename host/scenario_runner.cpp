@@ -21,7 +21,8 @@ bool commands_match(const std::vector<std::string>& expected, const std::vector<
 }
 
 scenario_runner::scenario_runner(quon_load_script_fn factory, run_options options, std::ostream& out)
-    : factory_(factory), options_(std::move(options)), log_(out), session_(devices_, page_, log_) {}
+    : factory_(factory), options_(std::move(options)), log_(out), devices_(options_.devices),
+      session_(devices_, page_, log_) {}
 
 bool check_run_outputs(const scenario& s, const run_options& options, std::string& error) {
     auto replaces_input = [&](const std::string& path, const std::string& where) {
@@ -126,43 +127,62 @@ bool scenario_runner::apply(const say_step& s) {
     return true;
 }
 
+// Route, GPI and information steps name no device: they change the first
+// device of their type that the devices file declares.
+bool scenario_runner::change_first(device_type type, std::int32_t index, const std::string& value) {
+    const device_spec* d = devices_.declared().first(type);
+    if (!d) {
+        log_.problem(std::string("no ") + device_type_name(type) + " device is declared (a devices file names them)");
+        return false;
+    }
+    return change({d->number, index, value});
+}
+
+bool scenario_runner::change(const device_change& c) {
+    std::optional<status_report> r;
+    std::string why;
+    if (!devices_.change(c, r, why)) log_.problem(why);
+    return report(why.empty(), r);
+}
+
 bool scenario_runner::apply(const route_step& s) {
-    std::optional<status_report> r;
-    return report(devices_.route(s.destination, s.source, r), r);
+    return change_first(device_type::router, s.destination, std::to_string(s.source));
 }
 
-bool scenario_runner::apply(const gpi_step& s) {
-    std::optional<status_report> r;
-    return report(devices_.set_gpi(s.input, s.on, r), r);
+bool scenario_runner::apply(const gpi_step& s) { return change_first(device_type::gpi, s.input, s.on ? "on" : "off"); }
+
+bool scenario_runner::apply(const info_step& s) { return change_first(device_type::info, s.slot, s.text); }
+
+// "umd" and "tally" are aliases a devices file defines (kivren's does).
+bool scenario_runner::alias(const char* name, std::int32_t index, const std::string& value) {
+    device_change c;
+    std::string why;
+    if (!expand_alias(devices_.declared(), name, {std::to_string(index), value}, c, why)) {
+        log_.problem(why.empty() ? std::string("the devices file defines no step \"") + name + "\"" : why);
+        return false;
+    }
+    return change(c);
 }
 
-bool scenario_runner::apply(const umd_step& s) {
-    std::optional<status_report> r;
-    return report(s.display >= 1 && s.display <= 12 && devices_.set_info(s.display, s.text, r), r);
-}
+bool scenario_runner::apply(const umd_step& s) { return alias("umd", s.display, s.text); }
 
-bool scenario_runner::apply(const tally_step& s) {
-    std::optional<status_report> r;
-    return report(s.display >= 1 && s.display <= 12 && devices_.set_info(20 + s.display, s.state, r), r);
-}
-
-bool scenario_runner::apply(const info_step& s) {
-    std::optional<status_report> r;
-    return report(devices_.set_info(s.slot, s.text, r), r);
-}
+bool scenario_runner::apply(const tally_step& s) { return alias("tally", s.display, s.state); }
 
 bool scenario_runner::apply(const source_step& s) {
-    if (s.source < 1 || s.source > device_model::sources) return report(false, std::nullopt);
-    devices_.set_source_picture(s.source, s.picture);
+    const device_spec* d = devices_.declared().first(device_type::router);
+    if (!d || !d->pictureSelector || !devices_.set_source_name(d->number, d->pictureSelector, s.source, s.picture)) {
+        log_.problem(d ? (d->pictureSelector ? "router " + std::to_string(d->number) + " has no source " +
+                                                    std::to_string(s.source)
+                                              : "router " + std::to_string(d->number) + " declares no picture-selector")
+                       : std::string("no router device is declared"));
+        return false;
+    }
     log_.note("new picture name; a panel reads it when it starts");
     return true;
 }
 
 bool scenario_runner::report(bool inRange, const std::optional<status_report>& r) {
-    if (!inRange) {
-        log_.problem("index out of the device's range");
-        return false;
-    }
+    if (!inRange) return false;
     if (!r) {
         log_.note(session_.running() ? "not registered: no report" : "panel not running: no report");
         return true;
@@ -224,7 +244,7 @@ std::string snapshot_path(const run_options& options, const std::string& file) {
 void scenario_runner::write_picture(const std::string& path) {
     const step_guard_emulator_time emulatorTime;
     std::string error;
-    if (write_output_file(path, render_page_svg(page_, page_.main_panel()), error)) {
+    if (write_output_file(path, render_page_svg(page_, devices_.declared().layout.get()), error)) {
         log_.note("picture of the page written to " + path);
         return;
     }

@@ -25,6 +25,8 @@ struct run_options {
     // Malformed commands, other faults of the script and replies it never
     // handed back fail the run too, not only failed expectations.
     bool strict = false;
+    // The devices the run plays (read_devices_file); none when empty.
+    device_set devices;
 };
 
 class scenario_runner {
@@ -60,6 +62,9 @@ private:
     bool apply(const expect_property_step& s);
     bool apply(const expect_answer_step& s);
     bool apply(const snapshot_step& s);
+    bool change_first(device_type type, std::int32_t index, const std::string& value);
+    bool change(const device_change& c);
+    bool alias(const char* name, std::int32_t index, const std::string& value);
     // A device change made: its report, if any, goes to the panel.
     bool report(bool inRange, const std::optional<status_report>& report);
     // Writes the page's picture; a failure is the emulator's own.
