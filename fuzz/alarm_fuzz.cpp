@@ -86,7 +86,7 @@ private:
     void ack(const std::string& arg) {
         long long mode = -1;
         if (arg == "ack") mode = 4;
-        else if (arg.size() == 1) mode = toInt(arg);
+        else if (arg.size() == 1 && arg[0] >= '0' && arg[0] <= '9') mode = arg[0] - '0'; // any other character: no mode
         std::optional<std::string> list = send("XI '1' 'alm_'");
         if (!list) return;
         handBack();

@@ -98,11 +98,3 @@ void quon_script_helper::gpiUnregister(int device) { numericCommand("GU", 1, dev
 void quon_script_helper::timerStop(int id) { numericCommand("ET", 1, id, 0, 0, false); }
 
 void quon_script_helper::debug(const quon_string& text) { quon_debug_output(text.c_str()); }
-
-void quon_script_helper::debug(const quon_string& format, const quon_string& a1, const quon_string& a2,
-                               const quon_string& a3, const quon_string& a4, const quon_string& a5,
-                               const quon_string& a6, const quon_string& a7, const quon_string& a8,
-                               const quon_string& a9) {
-    quon_string text = format.arg(a1).arg(a2).arg(a3).arg(a4).arg(a5).arg(a6).arg(a7).arg(a8).arg(a9);
-    quon_debug_output(text.c_str());
-}

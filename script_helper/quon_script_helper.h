@@ -67,7 +67,10 @@ protected:
 
     // Debugger output, one text per call, nothing added.
     void debug(const quon_string& text);
-    // Fills "%1".."%9" of format with a1..a9 in turn, then writes it.
+    // Fills the markers "%1".."%9" of format, then writes it: the lowest-
+    // numbered marker takes a1, the next a2, and so on (equal markers in text
+    // order); markers left over stay, arguments left over are dropped. Only
+    // the format is searched, so texts filled in appear as they are.
     void debug(const quon_string& format, const quon_string& a1, const quon_string& a2,
                const quon_string& a3, const quon_string& a4, const quon_string& a5,
                const quon_string& a6, const quon_string& a7, const quon_string& a8,
