@@ -78,7 +78,7 @@ private:
         log.push_back("C " + text);
         FUZZ_CHECK(next_ < answers_.size(), "the script sent fewer commands than the model");
         std::optional<std::string> a = answers_[next_++];
-        if (a && fuzz_host::owesHandBack(text)) replyNumber_ = given_++;
+        if (a && quon_reply_handed_back(text.c_str(), a->c_str())) replyNumber_ = given_++;
         return a;
     }
     void handBack() { log.push_back("R " + std::to_string(replyNumber_)); }
