@@ -1,16 +1,24 @@
 // The panel's model, start-up and shut-down.
 #include "kivren.h"
 
+#include <cstddef>
+
 namespace {
 // Lamp colours: entry 0 for a lamp that is off, entry n for lamp n when on.
-const char* const backgroundColours[kivren::tableSize] = {
-    "#000000", "#ff0000", "#00ff00", "#2020ff", "#c0c000", "#cb54c9", "#ffc783", "#d1d810", "#1fa69d",
-    "#ffffdc", "#ffaaff", "#aaffbc", "#3a30ff", "#ffff7f", "#ffffdc", "#ffffdc", "#e6e9ff",
+// Fixed-size entries: their length is known, so filling the tables measures
+// nothing.
+struct colour {
+    char text[8];
 };
-const char* const textColours[kivren::tableSize] = {
-    "#ffffff", "#ffffff", "#000000", "#ffffff", "#ffffff", "#ffffff", "#000000", "#000000", "#ffffff",
-    "#000000", "#000000", "#000000", "#ffffff", "#000000", "#000000", "#000000", "#000000",
+const colour backgroundColours[kivren::tableSize] = {
+    {"#000000"}, {"#ff0000"}, {"#00ff00"}, {"#2020ff"}, {"#c0c000"}, {"#cb54c9"}, {"#ffc783"}, {"#d1d810"}, {"#1fa69d"},
+    {"#ffffdc"}, {"#ffaaff"}, {"#aaffbc"}, {"#3a30ff"}, {"#ffff7f"}, {"#ffffdc"}, {"#ffffdc"}, {"#e6e9ff"},
 };
+const colour textColours[kivren::tableSize] = {
+    {"#ffffff"}, {"#ffffff"}, {"#000000"}, {"#ffffff"}, {"#ffffff"}, {"#ffffff"}, {"#000000"}, {"#000000"}, {"#ffffff"},
+    {"#000000"}, {"#000000"}, {"#000000"}, {"#ffffff"}, {"#000000"}, {"#000000"}, {"#000000"}, {"#000000"},
+};
+const std::size_t colourLength = sizeof(colour::text) - 1;
 
 const char* const parkedPicture = "chanimg/parked.jpg";
 const char* const panelFile = "panel1024.quon_ui";
@@ -35,8 +43,10 @@ kivren::kivren(quon_client_callback* hostLink, const char* path)
     sourcePicture[0] = parkedPicture;
     debug(sourcePicture[1]);
 
-    for (int i = 0; i < tableSize; ++i) gpiBackgroundColour[i] = backgroundColours[i];
-    for (int i = 0; i < tableSize; ++i) gpiTextColour[i] = textColours[i];
+    for (int i = 0; i < tableSize; ++i) {
+        gpiBackgroundColour[i].assign(backgroundColours[i].text, colourLength);
+        gpiTextColour[i].assign(textColours[i].text, colourLength);
+    }
 
     // The tables are complete before the page is shown and the first report
     // can arrive.
