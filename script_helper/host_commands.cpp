@@ -22,13 +22,17 @@ struct numeric_text {
         *at = '\0';
     }
     // " value" at `at`; gives the end. Device numbers, selectors and
-    // indices mostly have one or two digits: those are written directly.
+    // indices mostly have one digit: those are written in place, the rest
+    // by one shared function.
     static char* putField(char* at, int value) {
         *at++ = ' ';
         if (value >= 0 && value <= 9) {
             *at = static_cast<char>('0' + value);
             return at + 1;
         }
+        return putNumber(at, value);
+    }
+    [[gnu::noinline]] static char* putNumber(char* at, int value) {
         if (value >= 10 && value <= 99) {
             at[0] = static_cast<char>('0' + value / 10);
             at[1] = static_cast<char>('0' + value % 10);
@@ -106,7 +110,8 @@ quon_stringlist quon_script_helper::getIdList(const quon_string& panel, const qu
     return quon_stringlist(copy, ',');
 }
 
-void quon_script_helper::numericCommand(const char* code, int count, int a, int b, int c, bool add) {
+// Out of line, so that the ten commands of the family share one copy.
+[[gnu::noinline]] void quon_script_helper::numericCommand(const char* code, int count, int a, int b, int c, bool add) {
     if (!host) return;
     numeric_text text(code, count, a, b, c, add);
     hostCommand(text.bytes);

@@ -5,20 +5,28 @@
 
 namespace {
 // Lamp colours: entry 0 for a lamp that is off, entry n for lamp n when on.
-// Fixed-size entries: their length is known, so filling the tables measures
-// nothing.
-struct colour {
-    char text[8];
+// Every colour is "#rrggbb": its length is known, so filling the tables
+// measures nothing.
+constexpr const char* backgroundColours[kivren::tableSize] = {
+    "#000000", "#ff0000", "#00ff00", "#2020ff", "#c0c000", "#cb54c9", "#ffc783", "#d1d810", "#1fa69d",
+    "#ffffdc", "#ffaaff", "#aaffbc", "#3a30ff", "#ffff7f", "#ffffdc", "#ffffdc", "#e6e9ff",
 };
-const colour backgroundColours[kivren::tableSize] = {
-    {"#000000"}, {"#ff0000"}, {"#00ff00"}, {"#2020ff"}, {"#c0c000"}, {"#cb54c9"}, {"#ffc783"}, {"#d1d810"}, {"#1fa69d"},
-    {"#ffffdc"}, {"#ffaaff"}, {"#aaffbc"}, {"#3a30ff"}, {"#ffff7f"}, {"#ffffdc"}, {"#ffffdc"}, {"#e6e9ff"},
+constexpr const char* textColours[kivren::tableSize] = {
+    "#ffffff", "#ffffff", "#000000", "#ffffff", "#ffffff", "#ffffff", "#000000", "#000000", "#ffffff",
+    "#000000", "#000000", "#000000", "#ffffff", "#000000", "#000000", "#000000", "#000000",
 };
-const colour textColours[kivren::tableSize] = {
-    {"#ffffff"}, {"#ffffff"}, {"#000000"}, {"#ffffff"}, {"#ffffff"}, {"#ffffff"}, {"#000000"}, {"#000000"}, {"#ffffff"},
-    {"#000000"}, {"#000000"}, {"#000000"}, {"#ffffff"}, {"#000000"}, {"#000000"}, {"#000000"}, {"#000000"},
-};
-const std::size_t colourLength = sizeof(colour::text) - 1;
+constexpr std::size_t colourLength = 7;
+
+constexpr bool allOfLength(const char* const (&texts)[kivren::tableSize], std::size_t length) {
+    for (const char* text : texts) {
+        std::size_t n = 0;
+        while (text[n] != '\0') ++n;
+        if (n != length) return false;
+    }
+    return true;
+}
+static_assert(allOfLength(backgroundColours, colourLength) && allOfLength(textColours, colourLength),
+              "every lamp colour is #rrggbb");
 
 const char* const parkedPicture = "chanimg/parked.jpg";
 const char* const panelFile = "panel1024.quon_ui";
@@ -44,8 +52,8 @@ kivren::kivren(quon_client_callback* hostLink, const char* path)
     debug(sourcePicture[1]);
 
     for (int i = 0; i < tableSize; ++i) {
-        gpiBackgroundColour[i].assign(backgroundColours[i].text, colourLength);
-        gpiTextColour[i].assign(textColours[i].text, colourLength);
+        gpiBackgroundColour[i].assign(backgroundColours[i], colourLength);
+        gpiTextColour[i].assign(textColours[i], colourLength);
     }
 
     // The tables are complete before the page is shown and the first report
