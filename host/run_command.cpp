@@ -14,7 +14,7 @@
 namespace {
 
 struct run_arguments {
-    std::string library, scenarioFile;
+    std::string library, scenarioFile, devicesFile;
     std::int64_t timeout = 60;
     run_options options;
 };
@@ -35,6 +35,11 @@ int run_scenario(run_arguments& a) {
     run_options& options = a.options;
     if (options.basePath.empty()) options.basePath = std::filesystem::path(a.library).stem().string();
     options.inputs = {a.scenarioFile, a.library};
+    switch (load_run_devices(s, a.devicesFile, options, error)) {
+    case load_result::ok: break;
+    case load_result::unreadable: return fail(exitEmulatorFault, error);
+    case load_result::invalid: return fail(exitUsage, error);
+    }
     if (!check_run_outputs(s, options, error)) return fail(exitUsage, error);
     if (!make_directories(options.outDir, error)) return fail(exitEmulatorFault, error);
     panel_library library;
@@ -56,6 +61,10 @@ void add_run_command(CLI::App& app, int& exitStatus) {
     run->add_option("PANEL_LIBRARY", a->library, "the panel library (.so natively, .dll on Windows), a path")
         ->required();
     run->add_option("SCENARIO", a->scenarioFile, "the scenario file to play")->required();
+    run->add_option("--devices", a->devicesFile,
+                    "the devices the panel finds (routers, GPI and information devices, their states and names), "
+                    "as a devices file declares them; a scenario's \"devices\" step can name one too")
+        ->type_name("FILE");
     run->add_option("--base", a->options.basePath,
                     "base path given to the panel's factory (default: the library's file name without its "
                     "extension)");
