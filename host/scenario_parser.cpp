@@ -75,7 +75,7 @@ bool parse_scenario(const std::string& text, const std::string& file, scenario& 
         }
         if (std::holds_alternative<start_step>(step.action)) out.explicitStart = true;
         if (auto* d = std::get_if<devices_step>(&step.action)) // named from the scenario's folder
-            d->file = (std::filesystem::path(file).parent_path() / d->file).lexically_normal().string();
+            d->file = (std::filesystem::path(file).parent_path() / d->file).lexically_normal().generic_string();
         out.steps.push_back(std::move(step));
         if (opensBlock) {
             block = &std::get<expect_commands_step>(out.steps.back().action);

@@ -94,6 +94,18 @@ TEST(ScenarioParser, ReadsEveryStepIntoItsNamedFields) {
     EXPECT_FALSE(parse_ok("route 1 1\n").explicitStart);
 }
 
+TEST(ScenarioParser, DevicesFilesAreNamedFromTheScenariosFolder) {
+    scenario s;
+    std::string error;
+    ASSERT_TRUE(parse_scenario("devices ../studio.devices\ndevices /abs/x.devices\ndevices \"a b.devices\"\n",
+                               "panels/p/scenarios/t.scn", s, error))
+        << error;
+    EXPECT_EQ(step<devices_step>(s, 0).file, "panels/p/studio.devices");
+    EXPECT_EQ(step<devices_step>(s, 1).file, "/abs/x.devices");
+    EXPECT_EQ(step<devices_step>(s, 2).file, "panels/p/scenarios/a b.devices");
+    EXPECT_FALSE(s.explicitStart);
+}
+
 TEST(ScenarioParser, SkipsAByteOrderMark) {
     const scenario s = parse_ok("\xEF\xBB\xBFroute 1 2\n");
     EXPECT_EQ(step<route_step>(s, 0).source, 2);
