@@ -22,6 +22,7 @@ build=${DEMO_BUILD_DIR:-build/$mode}
 out=build/demo
 mkdir -p "$out"
 scenario=host/scenarios/demo.scn
+devices=panels/kivren/kivren.devices
 
 if [ "$mode" = windows ]; then
   # The first wine start creates its prefix; do it quietly before the run.
@@ -32,14 +33,14 @@ if [ "$mode" = windows ]; then
   # +debugstr lets the panel's debugger texts through; they are shown in
   # the conversation where the panel wrote them.
   WINEDEBUG=-all,+debugstr wine "$build/host/panel_host.exe" run "$build/panels/kivren/kivren.dll" \
-      "$scenario" --out "$out" 2>&1 |
+      "$scenario" --devices "$devices" --out "$out" 2>&1 |
     sed -E 's/^[0-9a-f]+:[a-z]+:debugstr:OutputDebugStringA (.*)$/  debug text: \1/'
 else
   cmake --preset native -B "$build" >/dev/null
   cmake --build "$build" --target panel_host kivren
   echo "== native kivren library in panel_host, scenario $scenario"
-  # Natively the panel's debugger texts go to standard error as they are.
-  "$build/host/panel_host" run "$build/panels/kivren/kivren.so" "$scenario" --out "$out"
+  # Natively panel_host captures the panel's debugger texts into the conversation.
+  "$build/host/panel_host" run "$build/panels/kivren/kivren.so" "$scenario" --devices "$devices" --out "$out"
 fi
 echo
 echo "Picture of the page: $(pwd)/$out/page.svg"
