@@ -21,7 +21,7 @@ bash scripts/setup.sh
 build=${DEMO_BUILD_DIR:-build/$mode}
 out=build/demo
 mkdir -p "$out"
-scenario=host/scenarios/demo.scn
+scenario=panels/kivren/scenarios/demo.scn
 devices=panels/kivren/kivren.devices
 
 if [ "$mode" = windows ]; then
