@@ -22,7 +22,6 @@ build=${DEMO_BUILD_DIR:-build/$mode}
 out=build/demo
 mkdir -p "$out"
 scenario=panels/kivren/scenarios/demo.scn
-devices=panels/kivren/kivren.devices
 
 if [ "$mode" = windows ]; then
   # The first wine start creates its prefix; do it quietly before the run.
@@ -33,14 +32,15 @@ if [ "$mode" = windows ]; then
   # +debugstr lets the panel's debugger texts through; they are shown in
   # the conversation where the panel wrote them.
   WINEDEBUG=-all,+debugstr wine "$build/host/panel_host.exe" run "$build/panels/kivren/kivren.dll" \
-      "$scenario" --devices "$devices" --out "$out" 2>&1 |
+      "$scenario" --out "$out" 2>&1 |
     sed -E 's/^[0-9a-f]+:[a-z]+:debugstr:OutputDebugStringA (.*)$/  debug text: \1/'
 else
   cmake --preset native -B "$build" >/dev/null
   cmake --build "$build" --target panel_host kivren
   echo "== native kivren library in panel_host, scenario $scenario"
-  # Natively panel_host captures the panel's debugger texts into the conversation.
-  "$build/host/panel_host" run "$build/panels/kivren/kivren.so" "$scenario" --devices "$devices" --out "$out"
+  # Natively panel_host captures the panel's debugger texts into the conversation;
+  # the scenario names kivren's devices file.
+  "$build/host/panel_host" run "$build/panels/kivren/kivren.so" "$scenario" --out "$out"
 fi
 echo
 echo "Picture of the page: $(pwd)/$out/page.svg"
