@@ -23,6 +23,7 @@ packages=(
   libclang-rt-14-dev
   valgrind
   libcli11-dev
+  librsvg2-bin
 )
 
 sudo_cmd=()
