@@ -28,6 +28,10 @@ int main(int argc, char** argv) {
     // default would take it for one); subcommands inherit this.
     app.allow_windows_style_options(false);
     app.require_subcommand(1);
+    // CLI11 reads "/x" as an option on Windows; here it is a path (wine
+    // passes Linux paths as they are), so only "-" starts an option. Set
+    // before the subcommands, which take the setting from here.
+    app.allow_windows_style_options(false);
     app.footer(exitStatuses);
     int exitStatus = exitAllHeld;
     add_run_command(app, exitStatus);
