@@ -24,9 +24,6 @@ int main(int argc, char** argv) {
     CLI::App app("panel_host: runs a panel script library without a studio: plays scenarios against it in a "
                  "host emulator, or checks what every panel script owes its host.",
                  "panel_host");
-    // "/path" is a path, not an option, on every system (CLI11's Windows
-    // default would take it for one); subcommands inherit this.
-    app.allow_windows_style_options(false);
     app.require_subcommand(1);
     // CLI11 reads "/x" as an option on Windows; here it is a path (wine
     // passes Linux paths as they are), so only "-" starts an option. Set
