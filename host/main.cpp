@@ -22,6 +22,8 @@ struct subcommand {
 const subcommand subcommands[] = {
     {"run", run_main, "run PANEL_LIBRARY SCENARIO [--base PATH] [--svg FILE] [--out DIR] [--timeout S]: "
                       "play a scenario against a panel"},
+    {"serve", serve_main, "serve PANEL_LIBRARY [--port N] [--base PATH] [--scenario FILE] [--record FILE.scn]: "
+                          "run a panel live in the browser"},
     {"validate", validate_main, "validate PANEL_LIBRARY [--seed N] [--events N] [--timeout S]: "
                                 "check what every panel script owes its host"},
 };

@@ -25,37 +25,49 @@ scenario_runner::scenario_runner(quon_load_script_fn factory, run_options option
 bool scenario_runner::start() { return session_.start(factory_, options_.basePath); }
 
 int scenario_runner::run(const scenario& s) {
-    int stepErrors = 0;
-    if (!s.explicitStart) {
-        log_.step("start", "start the panel");
-        step_guard_enter("start (before the first step)");
-        if (!start()) ++stepErrors;
-        session_.host().clear_commands(); // step 1's commands are its own, not the start-up's
-    }
+    if (!s.explicitStart) start_before_first_step();
     int number = 0;
-    for (const scenario_step& step : s.steps) {
-        ++number;
-        const std::string where = "step " + std::to_string(number) + " " + step.where;
-        log_.step(where, step.source);
-        step_guard_enter(where + ": " + step.source);
-        if (!is_check(step.kind)) session_.host().clear_commands();
-        if (!apply(step)) {
-            ++stepErrors;
-            log_.expectation(false, step.source + " could not be carried out", "");
-        }
+    for (const scenario_step& step : s.steps) play(step, ++number);
+    return finish();
+}
+
+bool scenario_runner::start_before_first_step() {
+    log_.step("start", "start the panel");
+    step_guard_enter("start (before the first step)");
+    const bool ok = start();
+    if (!ok) ++stepErrors_;
+    session_.host().clear_commands(); // step 1's commands are its own, not the start-up's
+    step_guard_leave();
+    return ok;
+}
+
+bool scenario_runner::play(const scenario_step& step, int number) {
+    const std::string where = "step " + std::to_string(number) + " " + step.where;
+    log_.step(where, step.source);
+    step_guard_enter(where + ": " + step.source);
+    if (!is_check(step.kind)) session_.host().clear_commands();
+    const bool ok = apply(step);
+    if (!ok) {
+        ++stepErrors_;
+        log_.expectation(false, step.source + " could not be carried out", "");
     }
+    step_guard_leave();
+    return ok;
+}
+
+int scenario_runner::finish() {
     if (session_.running()) {
         log_.step("end", "stop the panel");
         step_guard_enter("end: stop the panel");
         session_.stop();
     }
     step_guard_leave();
-    if (!options_.svgFile.empty() && !snapshot(options_.svgFile)) ++stepErrors;
+    if (!options_.svgFile.empty() && !snapshot(options_.svgFile)) ++stepErrors_;
     const int outstanding = session_.host().outstanding();
     log_.summary(outstanding);
     const bool faults = log_.malformed() > 0 || log_.problems() > 0 || outstanding > 0;
     if (options_.strict && faults) log_.note("strict run: the script's faults above fail it");
-    return log_.failed() > 0 || stepErrors > 0 || (options_.strict && faults) ? 1 : 0;
+    return log_.failed() > 0 || stepErrors_ > 0 || (options_.strict && faults) ? 1 : 0;
 }
 
 bool scenario_runner::apply(const scenario_step& step) {

@@ -11,5 +11,6 @@
 constexpr int exitUsage = 2;
 
 int run_main(const std::vector<std::string>& args);
+int serve_main(const std::vector<std::string>& args);
 
 #endif

@@ -1,0 +1,162 @@
+#include "serve_live.h"
+
+#include "svg_writer.h"
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <streambuf>
+
+// Passes what the runner prints on to the terminal and keeps a copy for the
+// pages; everything is written and taken on the host's thread.
+class live_panel::tap : public std::streambuf {
+public:
+    explicit tap(std::ostream& out) : out_(out) {}
+    std::string take() {
+        std::string t;
+        t.swap(kept_);
+        return t;
+    }
+
+protected:
+    int overflow(int c) override {
+        if (c == traits_type::eof()) return 0;
+        const char ch = static_cast<char>(c);
+        out_.put(ch);
+        kept_ += ch;
+        return c;
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        out_.write(s, n);
+        kept_.append(s, static_cast<std::size_t>(n));
+        return n;
+    }
+    int sync() override { return out_.flush() ? 0 : -1; }
+
+private:
+    std::ostream& out_;
+    std::string kept_;
+};
+
+std::string json_string(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else out += static_cast<char>(c);
+    }
+    return out + "\"";
+}
+
+live_panel::live_panel(quon_load_script_fn factory, run_options options, std::ostream& out, live_feed& feed,
+                       scenario_recording* recording)
+    : tap_(std::make_unique<tap>(out)), tapped_(tap_.get()), runner_(factory, std::move(options), tapped_),
+      feed_(feed), recording_(recording) {}
+
+live_panel::~live_panel() = default;
+
+void live_panel::begin(const scenario& first) {
+    if (!first.explicitStart) runner_.start_before_first_step();
+    publish();
+    for (const scenario_step& step : first.steps) {
+        play(step);
+        publish();
+    }
+}
+
+live_result live_panel::apply(const live_action& action) {
+    live_result result;
+    auto refuse = [&](const std::string& why) {
+        runner_.log().step("refused " + action.origin, why);
+        result.error = why;
+        return result;
+    };
+    if (!action.request.ok) return refuse(action.request.error);
+    scenario parsed;
+    std::string error;
+    if (!parse_scenario(action.request.step, "page", parsed, error)) return refuse(error);
+    if (parsed.steps.size() != 1 || is_check(parsed.steps[0].kind)) return refuse("not one action: " + action.request.step);
+    scenario_step& step = parsed.steps[0];
+    step.where = "from the page";
+    const std::string why = refusal(step);
+    if (!why.empty()) return refuse(why);
+    return play(step);
+}
+
+std::string live_panel::refusal(const scenario_step& step) {
+    const bool needsPanel = step.kind == step_kind::button || step.kind == step_kind::property ||
+                            step.kind == step_kind::timer || step.kind == step_kind::stop;
+    if (needsPanel && !runner_.running()) return "the panel is not running";
+    auto outside = [](std::int32_t n, int first, int last) { return n < first || n > last; };
+    switch (step.kind) {
+    case step_kind::button:
+        if (!runner_.page().control(step.text, step.text2))
+            return "unknown control " + step.text2 + " on panel " + step.text;
+        break;
+    case step_kind::route:
+        if (outside(step.number, 1, device_model::destinations))
+            return "no destination " + std::to_string(step.number) + " on the router";
+        if (outside(step.number2, 0, device_model::sources))
+            return "no source " + std::to_string(step.number2) + " on the router";
+        break;
+    case step_kind::gpi:
+        if (outside(step.number, 1, device_model::gpiInputs))
+            return "no input " + std::to_string(step.number) + " on the GPI device";
+        break;
+    case step_kind::info:
+        if (outside(step.number, 1, device_model::infoSlots))
+            return "no slot " + std::to_string(step.number) + " on the information device";
+        break;
+    default: break;
+    }
+    return "";
+}
+
+live_result live_panel::play(const scenario_step& step) {
+    live_result result;
+    result.step = step.source;
+    result.ok = runner_.play(step, ++steps_);
+    if (!result.ok) result.error = step.source + " could not be carried out";
+    if (is_check(step.kind)) return result;
+    result.property = step.kind == step_kind::property;
+    if (result.property) result.answer = runner_.last_answer();
+    if (recording_ && result.property) recording_->add_property(step.source, runner_.commands(), result.answer);
+    else if (recording_) recording_->add(step.source, runner_.commands());
+    return result;
+}
+
+void live_panel::finish() {
+    runner_.finish();
+    feed_.append(tap_->take());
+}
+
+std::string live_panel::devices_json() {
+    const device_model& d = runner_.devices();
+    std::ostringstream o;
+    o << "{\"sources\":" << device_model::sources << ",\"routes\":[";
+    for (int n = 1; n <= device_model::destinations; ++n) o << (n > 1 ? "," : "") << d.routed_source(n);
+    o << "],\"gpi\":[";
+    for (int n = 1; n <= device_model::gpiInputs; ++n) o << (n > 1 ? "," : "") << (d.gpi_on(n) ? "true" : "false");
+    o << "],\"info\":[";
+    for (int n = 1; n <= device_model::infoSlots; ++n) o << (n > 1 ? "," : "") << json_string(d.info_text(n));
+    o << "]}";
+    return o.str();
+}
+
+void live_panel::publish() {
+    feed_.append(tap_->take());
+    feed_state state;
+    const page_model& page = runner_.page();
+    state.page = render_page_svg(page, page.main_panel());
+    std::ostringstream summary;
+    runner_.log().write_summary(summary, runner_.outstanding());
+    state.summary = summary.str();
+    state.devices = devices_json();
+    state.status = runner_.running() ? "running" : "stopped";
+    feed_.set_state(std::move(state));
+}
