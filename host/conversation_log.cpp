@@ -79,9 +79,19 @@ void conversation_log::unexpected(unsigned kind) {
 
 void conversation_log::note(const std::string& text) { out_ << "    " << printable(text) << std::endl; }
 
+void conversation_log::debug_text(const std::string& text) {
+    // The same line as the Windows demo shows for wine's debugger channel.
+    out_ << "  debug text: " << printable(text) << std::endl;
+}
+
 void conversation_log::problem(const std::string& text) {
     ++problems_;
     out_ << "    ! " << printable(text) << std::endl;
+}
+
+void conversation_log::host_fault(const std::string& text) {
+    ++hostFaults_;
+    out_ << "    ! panel_host: " << printable(text) << std::endl;
 }
 
 void conversation_log::expectation(bool passed, const std::string& what, const std::string& detail) {

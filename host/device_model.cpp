@@ -3,158 +3,147 @@
 #include <cerrno>
 #include <cstdlib>
 
-namespace {
-int slot_of(device_type type) { return static_cast<int>(type); }
-} // namespace
-
-const char* device_type_name(device_type type) {
-    switch (type) {
-    case device_type::router: return "router";
-    case device_type::gpi: return "GPI";
-    case device_type::info: return "information";
-    }
-    return "?";
-}
-
-device_model::device_model(std::int32_t router, std::int32_t gpi, std::int32_t info)
-    : numbers_{router, gpi, info}, crosspoints_(destinations + 1), pictures_(sources + 1), names_(sources + 1),
-      gpi_(gpiInputs + 1, false), info_(infoSlots + 1) {
-    // A studio that has just been switched on: destination n shows source n.
-    for (int d = 1; d <= destinations; ++d) crosspoints_[d] = d;
-    for (int s = 1; s <= sources; ++s) {
-        pictures_[s] = "chanimg/src" + std::to_string(s) + ".jpg";
-        names_[s] = "SRC " + std::to_string(s);
-    }
-    for (int s = 1; s <= 12; ++s) {
-        info_[s] = "CAM " + std::to_string(s);
-        info_[20 + s] = "0";
+void device_model::declare(device_set declared) {
+    declared_ = std::move(declared);
+    devices_.clear();
+    for (const device_spec& spec : declared_.devices) {
+        device d;
+        d.spec = &spec;
+        d.states.assign(static_cast<std::size_t>(spec.size) + 1, "0");
+        for (const auto& [index, text] : spec.initial) d.states[static_cast<std::size_t>(index)] = text;
+        d.names = spec.names;
+        devices_.push_back(std::move(d));
     }
 }
 
-std::int32_t device_model::number(device_type type) const { return numbers_[slot_of(type)]; }
+device_model::device* device_model::find(std::int32_t number) {
+    for (device& d : devices_)
+        if (d.spec->number == number) return &d;
+    return nullptr;
+}
 
-std::optional<device_type> device_model::type_of(std::int32_t device) const {
-    for (device_type t : {device_type::router, device_type::gpi, device_type::info})
-        if (numbers_[slot_of(t)] == device) return t;
+const device_model::device* device_model::find(std::int32_t number) const {
+    return const_cast<device_model*>(this)->find(number);
+}
+
+std::optional<device_type> device_model::type_of(std::int32_t number) const {
+    const device* d = find(number);
+    if (!d) return std::nullopt;
+    return d->spec->type;
+}
+
+std::optional<std::string> device_model::source_name(std::int32_t number, std::int32_t selector,
+                                                     std::int32_t index) const {
+    const device* d = find(number);
+    if (!d || d->spec->type != device_type::router) return std::nullopt;
+    for (std::int32_t s : {selector, device_spec::anySelector}) {
+        auto names = d->names.find(s);
+        if (names == d->names.end()) continue;
+        auto name = names->second.find(index);
+        if (name != names->second.end()) return name->second;
+    }
     return std::nullopt;
 }
 
-int device_model::size(device_type type) const {
-    switch (type) {
-    case device_type::router: return destinations;
-    case device_type::gpi: return gpiInputs;
-    case device_type::info: return infoSlots;
-    }
-    return 0;
-}
-
-std::optional<std::string> device_model::source_name(std::int32_t device, std::int32_t selector,
-                                                     std::int32_t index) const {
-    if (type_of(device) != device_type::router || index < 1 || index > sources) return std::nullopt;
-    return selector == pictureSelector ? pictures_[index] : names_[index];
-}
-
-void device_model::set_source_picture(int source, const std::string& picture) {
-    if (source >= 1 && source <= sources) pictures_[source] = picture;
-}
-
-bool device_model::register_range(std::int32_t device, std::int32_t first, std::int32_t last, bool add) {
-    std::optional<device_type> t = type_of(device);
-    if (!t) return false;
-    auto& list = registrations_[slot_of(*t)];
-    if (!add) list.clear();
-    list.push_back({first, last});
+bool device_model::set_source_name(std::int32_t number, std::int32_t selector, std::int32_t source,
+                                   const std::string& name) {
+    device* d = find(number);
+    if (!d || d->spec->type != device_type::router || source < 1 || source > d->spec->sources) return false;
+    d->names[selector][source] = name;
     return true;
 }
 
-bool device_model::unregister(std::int32_t device) {
-    std::optional<device_type> t = type_of(device);
-    if (!t) return false;
-    registrations_[slot_of(*t)].clear();
+bool device_model::register_range(std::int32_t number, std::int32_t first, std::int32_t last, bool add) {
+    device* d = find(number);
+    if (!d) return false;
+    if (!add) d->registrations.clear();
+    d->registrations.push_back({first, last});
     return true;
 }
 
-bool device_model::is_registered(device_type type, std::int32_t index) const {
-    for (const registration& r : registrations_[slot_of(type)])
+bool device_model::unregister(std::int32_t number) {
+    device* d = find(number);
+    if (!d) return false;
+    d->registrations.clear();
+    return true;
+}
+
+bool device_model::is_registered(std::int32_t number, std::int32_t index) const {
+    const device* d = find(number);
+    if (!d) return false;
+    for (const registration& r : d->registrations)
         if (index >= r.first && index <= r.last) return true;
     return false;
 }
 
-status_report device_model::report(device_type type, int index) const {
+status_report device_model::report(const device& d, int index) const {
     status_report r;
-    r.device = number(type);
+    r.device = d.spec->number;
     r.index = index;
-    switch (type) {
-    case device_type::router:
-        r.state = crosspoints_[index];
-        r.text = std::to_string(r.state);
-        break;
-    case device_type::gpi:
-        r.state = gpi_[index] ? 1 : 0;
-        r.text = gpi_[index] ? "1" : "0";
-        break;
-    case device_type::info: {
-        r.text = info_[index];
-        errno = 0;
-        char* end = nullptr;
-        long v = std::strtol(r.text.c_str(), &end, 10);
-        r.state = (!r.text.empty() && *end == '\0' && errno == 0 && v >= INT32_MIN && v <= INT32_MAX)
-                      ? static_cast<std::int32_t>(v)
-                      : 0;
-        break;
-    }
-    }
+    r.text = d.states[static_cast<std::size_t>(index)];
+    // Routers and GPI devices keep numbers; a slot's state is its text read
+    // as a number, 0 when it is none.
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(r.text.c_str(), &end, 10);
+    r.state = (!r.text.empty() && *end == '\0' && errno == 0 && v >= INT32_MIN && v <= INT32_MAX)
+                  ? static_cast<std::int32_t>(v)
+                  : 0;
     return r;
 }
 
-std::vector<status_report> device_model::poll(std::int32_t device, std::int32_t first, std::int32_t last,
+std::vector<status_report> device_model::poll(std::int32_t number, std::int32_t first, std::int32_t last,
                                               int& skipped) const {
     std::vector<status_report> out;
     skipped = 0;
-    std::optional<device_type> t = type_of(device);
-    if (!t || last < first) return out;
-    const int n = size(*t);
+    const device* d = find(number);
+    if (!d || last < first) return out;
+    const int n = d->spec->size;
     // Count in 64 bits: a range such as INT32_MIN..INT32_MAX must not overflow.
     const long long lo = first, hi = last;
     const long long inLo = lo < 1 ? 1 : lo, inHi = hi > n ? n : hi;
-    for (long long i = inLo; i <= inHi; ++i) out.push_back(report(*t, static_cast<int>(i)));
+    for (long long i = inLo; i <= inHi; ++i) out.push_back(report(*d, static_cast<int>(i)));
     const long long inside = inHi >= inLo ? inHi - inLo + 1 : 0;
     const long long outside = (hi - lo + 1) - inside;
     skipped = outside > 1000000000 ? 1000000000 : static_cast<int>(outside);
     return out;
 }
 
-bool device_model::route(int destination, int source, std::optional<status_report>& r) {
+bool device_model::change(const device_change& c, std::optional<status_report>& r, std::string& why) {
     r.reset();
-    if (destination < 1 || destination > destinations || source < 0 || source > sources) return false;
-    crosspoints_[destination] = source;
-    if (is_registered(device_type::router, destination)) r = report(device_type::router, destination);
+    device* d = find(c.device);
+    if (!d) {
+        why = "no device " + std::to_string(c.device);
+        return false;
+    }
+    if (c.index < 1 || c.index > d->spec->size) {
+        why = std::string(device_type_name(d->spec->type)) + " device " + std::to_string(c.device) + " has no index " +
+              std::to_string(c.index) + " (1.." + std::to_string(d->spec->size) + ")";
+        return false;
+    }
+    std::string text = c.value;
+    if (d->spec->type == device_type::gpi) {
+        if (c.value != "on" && c.value != "off") {
+            why = "GPI state \"" + c.value + "\" is neither on nor off";
+            return false;
+        }
+        text = c.value == "on" ? "1" : "0";
+    } else if (d->spec->type == device_type::router) {
+        char* end = nullptr;
+        const long source = c.value == "park" ? 0 : std::strtol(c.value.c_str(), &end, 10);
+        if ((c.value != "park" && (c.value.empty() || *end != '\0')) || source < 0 || source > d->spec->sources) {
+            why = "source \"" + c.value + "\" is not park or 0.." + std::to_string(d->spec->sources);
+            return false;
+        }
+        text = std::to_string(source);
+    }
+    d->states[static_cast<std::size_t>(c.index)] = text;
+    if (is_registered(c.device, c.index)) r = report(*d, c.index);
     return true;
 }
 
-bool device_model::set_gpi(int input, bool on, std::optional<status_report>& r) {
-    r.reset();
-    if (input < 1 || input > gpiInputs) return false;
-    gpi_[input] = on;
-    if (is_registered(device_type::gpi, input)) r = report(device_type::gpi, input);
-    return true;
-}
-
-bool device_model::set_info(int slot, const std::string& text, std::optional<status_report>& r) {
-    r.reset();
-    if (slot < 1 || slot > infoSlots) return false;
-    info_[slot] = text;
-    if (is_registered(device_type::info, slot)) r = report(device_type::info, slot);
-    return true;
-}
-
-int device_model::routed_source(int destination) const {
-    return destination >= 1 && destination <= destinations ? crosspoints_[destination] : 0;
-}
-
-bool device_model::gpi_on(int input) const { return input >= 1 && input <= gpiInputs && gpi_[input]; }
-
-const std::string& device_model::info_text(int slot) const {
-    static const std::string none;
-    return slot >= 1 && slot <= infoSlots ? info_[slot] : none;
+std::string device_model::state(std::int32_t number, std::int32_t index) const {
+    const device* d = find(number);
+    if (!d || index < 1 || index > d->spec->size) return "";
+    return d->states[static_cast<std::size_t>(index)];
 }

@@ -1,11 +1,15 @@
-// device_model: the three devices this host plays for a panel: a video router
-// (crosspoints and source names), a GPI device and an information device with
-// text slots. It keeps each device's registrations and turns changes and polls
-// into status reports for the script.
+// device_model: the devices this host plays for a panel, as a devices file
+// declares them (devices_file.h): routers (crosspoints and source names),
+// GPI devices and information devices with text slots. It keeps each
+// device's registrations and turns changes and polls into status reports for
+// the script. With nothing declared there are no devices.
 #ifndef HOST_DEVICE_MODEL_H
 #define HOST_DEVICE_MODEL_H
 
+#include "devices_file.h"
+
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,64 +22,63 @@ struct status_report {
     std::string text;
 };
 
-enum class device_type { router, gpi, info };
-
-const char* device_type_name(device_type type);
-
 class device_model {
 public:
-    static constexpr int destinations = 16;
-    static constexpr int sources = 20;
-    static constexpr int gpiInputs = 16;
-    static constexpr int infoSlots = 40;
-    static constexpr int pictureSelector = 6; // "RN d 6 n" asks for the source's picture
+    device_model() = default;
+    explicit device_model(device_set declared) { declare(std::move(declared)); }
+    // Its devices point into the declaration it keeps.
+    device_model(const device_model&) = delete;
+    device_model& operator=(const device_model&) = delete;
 
-    // Device numbers of the router, the GPI device and the information device.
-    device_model(std::int32_t router = 3, std::int32_t gpi = 1, std::int32_t info = 2);
+    // Replaces every device with the declared ones in their initial state;
+    // registrations are dropped.
+    void declare(device_set declared);
+    const device_set& declared() const { return declared_; }
 
-    std::int32_t number(device_type type) const;
     // The type of a device number, if this host has such a device.
     std::optional<device_type> type_of(std::int32_t device) const;
 
-    // Answer to "RN device selector index": the source's picture name for the
-    // picture selector, its name for any other; nothing for an unknown source.
+    // Answer to "RN device selector index": the source's name for that
+    // selector (or for any selector); nothing for an unknown source or name.
     std::optional<std::string> source_name(std::int32_t device, std::int32_t selector, std::int32_t index) const;
-    void set_source_picture(int source, const std::string& picture);
+    // The name RN gives from now on; false for an unknown router or source.
+    bool set_source_name(std::int32_t device, std::int32_t selector, std::int32_t source, const std::string& name);
 
     // Registrations; false when the device is not one of ours.
     bool register_range(std::int32_t device, std::int32_t first, std::int32_t last, bool add);
     bool unregister(std::int32_t device);
-    bool is_registered(device_type type, std::int32_t index) const;
+    bool is_registered(std::int32_t device, std::int32_t index) const;
 
     // One report per index of first..last that the device has; `skipped` gets
     // the number of indices outside the device. Empty for an unknown device.
     std::vector<status_report> poll(std::int32_t device, std::int32_t first, std::int32_t last, int& skipped) const;
 
-    // Changes. Each returns the report to deliver when the index is registered;
-    // false from the bool forms means the index is outside the device.
-    bool route(int destination, int source, std::optional<status_report>& report);
-    bool set_gpi(int input, bool on, std::optional<status_report>& report);
-    bool set_info(int slot, const std::string& text, std::optional<status_report>& report);
+    // Sets one index of a device: a router destination takes a source number
+    // or "park", a GPI input "on" or "off", a slot any text. `report` gets the
+    // report to deliver when the index is registered. False with why when the
+    // device, index or value does not exist.
+    bool change(const device_change& c, std::optional<status_report>& report, std::string& why);
 
-    int routed_source(int destination) const;
-    bool gpi_on(int input) const;
-    const std::string& info_text(int slot) const;
+    // The state text of an index ("" outside the device).
+    std::string state(std::int32_t device, std::int32_t index) const;
 
 private:
     struct registration {
         std::int32_t first = 0;
         std::int32_t last = -1;
     };
-    status_report report(device_type type, int index) const;
-    int size(device_type type) const;
+    struct device {
+        const device_spec* spec = nullptr;
+        std::vector<std::string> states; // index -> state text
+        std::map<std::int32_t, std::map<int, std::string>> names;
+        std::vector<registration> registrations;
+    };
+    device* find(std::int32_t number);
+    const device* find(std::int32_t number) const;
+    status_report report(const device& d, int index) const;
 
-    std::int32_t numbers_[3];
-    std::vector<registration> registrations_[3];
-    std::vector<int> crosspoints_;     // destination -> source, 0 = parked
-    std::vector<std::string> pictures_; // source -> picture name
-    std::vector<std::string> names_;    // source -> source name
-    std::vector<bool> gpi_;
-    std::vector<std::string> info_;
+    device_set declared_;
+    std::vector<device> devices_;
 };
 
 #endif

@@ -1,24 +1,18 @@
 #include "emulated_host.h"
 
+#include "quon_hand_back.h"
+
+#include <cstring>
+
 void* emulated_host::deletingDestructor(unsigned) {
     log_.problem("script called the host's destructor; ignored");
     return this;
 }
 
 char* emulated_host::callback(void* arg, unsigned kind) {
+    if (onCall_) onCall_();
     if (kind == quon_kind_release) {
-        char* p = static_cast<char*>(arg);
-        if (!p) {
-            log_.hand_back(nullptr);
-            return nullptr;
-        }
-        for (auto it = live_.begin(); it != live_.end(); ++it) {
-            if (it->text.data() != p) continue;
-            log_.hand_back(&it->text);
-            live_.erase(it);
-            return nullptr;
-        }
-        log_.problem("script handed back a text this host never gave or already took back");
+        hand_back(static_cast<char*>(arg));
         return nullptr;
     }
     if (kind != quon_kind_command) {
@@ -28,26 +22,42 @@ char* emulated_host::callback(void* arg, unsigned kind) {
     const char* text = static_cast<const char*>(arg);
     log_.command(text);
     commands_.push_back(text ? text : "(null)");
+    ignored_.reset(); // a reply the script only tests for null is not read after its next command
     parsed_command parsed = parse_command(text);
     if (!parsed.ok) {
         log_.malformed(parsed.error);
         return nullptr;
     }
-    bool mustHandBack = false;
-    std::optional<std::string> answer = execute(parsed.command, mustHandBack);
+    std::optional<std::string> answer = execute(parsed.command);
     log_.reply(answer ? &*answer : nullptr);
-    return answer ? keep(*answer, mustHandBack) : nullptr;
+    if (!answer) return nullptr;
+    return keep(*answer, quon_reply_handed_back(text, "reply"));
 }
 
-char* emulated_host::keep(std::string text, bool mustHandBack) {
-    live_.push_back({std::move(text), mustHandBack});
-    return live_.back().text.data();
+void emulated_host::hand_back(char* p) {
+    if (!p) {
+        log_.hand_back(nullptr);
+        return;
+    }
+    auto it = owed_.find(p);
+    if (it == owed_.end()) {
+        log_.problem(ignored_ && p == ignored_.get()
+                         ? "script handed back a reply that is never handed back"
+                         : "script handed back a text this host never gave or already took back");
+        return;
+    }
+    const std::string text(p);
+    log_.hand_back(&text);
+    owed_.erase(it);
 }
 
-int emulated_host::outstanding() const {
-    int n = 0;
-    for (const reply& r : live_) n += r.mustHandBack ? 1 : 0;
-    return n;
+char* emulated_host::keep(const std::string& text, bool owed) {
+    std::unique_ptr<char[]> copy(new char[text.size() + 1]);
+    std::memcpy(copy.get(), text.c_str(), text.size() + 1);
+    char* p = copy.get();
+    if (owed) owed_.emplace(p, std::move(copy));
+    else ignored_ = std::move(copy);
+    return p;
 }
 
 std::vector<status_report> emulated_host::take_pending() {
@@ -64,7 +74,7 @@ bool emulated_host::check_device(const host_command& c, device_type expected) {
     return false;
 }
 
-std::optional<std::string> emulated_host::execute(const host_command& c, bool& mustHandBack) {
+std::optional<std::string> emulated_host::execute(const host_command& c) {
     const std::string& code = c.code;
     const device_type type = code[0] == 'R' ? device_type::router
                              : code[0] == 'G' ? device_type::gpi
@@ -80,21 +90,21 @@ std::optional<std::string> emulated_host::execute(const host_command& c, bool& m
         return std::nullopt;
     }
     if (code == "TG") {
-        mustHandBack = true;
         std::optional<std::string> v = page_.get(c.texts[0], c.texts[1], c.texts[2]);
         if (!v) log_.note("no control " + c.texts[1] + " on panel " + c.texts[0]);
         return v;
     }
     if (code == "XI") {
-        mustHandBack = true;
         std::string ids = page_.ids(c.texts[0], c.texts[1]);
         if (ids.empty()) return std::nullopt; // no ids: an empty list
         return ids;
     }
     if (code == "RN") {
-        mustHandBack = true;
+        if (!check_device(c, device_type::router)) return std::nullopt;
         std::optional<std::string> name = devices_.source_name(c.numbers[0], c.numbers[1], c.numbers[2]);
-        if (!name) log_.note("no source " + std::to_string(c.numbers[2]) + " on device " + std::to_string(c.numbers[0]));
+        if (!name)
+            log_.note("no name for source " + std::to_string(c.numbers[2]) + " with selector " +
+                      std::to_string(c.numbers[1]) + " on device " + std::to_string(c.numbers[0]));
         return name;
     }
     if (code == "RR" || code == "GR" || code == "IR") {

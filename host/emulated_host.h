@@ -1,8 +1,9 @@
 // emulated_host: this program's side of the boundary, the object a script
 // calls with kind 0 (commands) and kind 5 (hand-backs). It executes each
-// command against the device and page models, keeps every reply alive until
-// the script hands it back, and queues the status reports that polls ask for;
-// they are delivered once the script has returned to the host.
+// command against the device and page models, keeps a reply alive until the
+// script hands it back (quon_hand_back.h says which come back; the last of
+// the others lives until the next command), and queues the status reports
+// that polls ask for; they are delivered once the script has returned.
 #ifndef HOST_EMULATED_HOST_H
 #define HOST_EMULATED_HOST_H
 
@@ -12,9 +13,11 @@
 #include "page_model.h"
 #include "quon_client_callback.h"
 
-#include <list>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class emulated_host final : public quon_client_callback {
@@ -29,28 +32,34 @@ public:
     void* deletingDestructor(unsigned) override;
     char* callback(void* arg, unsigned kind) override;
 
+    // Called first on every call from the script, so that what the script
+    // wrote to its debugger before shows in the conversation before it.
+    void on_call(std::function<void()> hook) { onCall_ = std::move(hook); }
+
     // Reports asked for by polls and not delivered yet, oldest first.
     std::vector<status_report> take_pending();
     // Command texts received since the last clear (malformed ones included).
     const std::vector<std::string>& commands() const { return commands_; }
     void clear_commands() { commands_.clear(); }
     // Replies that the script must hand back and has not yet.
-    int outstanding() const;
+    int outstanding() const { return static_cast<int>(owed_.size()); }
+    // Replies this host keeps alive now, owed or not.
+    std::size_t held() const { return owed_.size() + (ignored_ ? 1 : 0); }
     bool shut_down() const { return shutDown_; }
 
 private:
-    std::optional<std::string> execute(const host_command& c, bool& mustHandBack);
+    std::optional<std::string> execute(const host_command& c);
     bool check_device(const host_command& c, device_type expected);
-    char* keep(std::string text, bool mustHandBack);
+    char* keep(const std::string& text, bool owed);
+    void hand_back(char* text);
 
-    struct reply {
-        std::string text;
-        bool mustHandBack;
-    };
     device_model& devices_;
     page_model& page_;
     conversation_log& log_;
-    std::list<reply> live_; // stable addresses while the script holds them
+    std::function<void()> onCall_;
+    // Owed replies by address, so a hand-back is found at once and freed.
+    std::unordered_map<const char*, std::unique_ptr<char[]>> owed_;
+    std::unique_ptr<char[]> ignored_; // the last reply that is never handed back
     std::vector<status_report> pending_;
     std::vector<std::string> commands_;
     bool shutDown_ = false;

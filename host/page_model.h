@@ -31,6 +31,9 @@ public:
                                      const std::string& property) const;
     const properties* control(const std::string& panel, const std::string& id) const;
 
+    // Every panel with its controls, shown or only written to.
+    const std::map<std::string, std::map<std::string, properties>>& panels() const { return panels_; }
+
     // Panels shown with "PS", in order, and the file each was shown with.
     void show(const std::string& panel, const std::string& file);
     const std::vector<std::pair<std::string, std::string>>& shown() const { return shown_; }

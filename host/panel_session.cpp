@@ -1,6 +1,6 @@
 #include "panel_session.h"
 
-#include "split_message.h"
+#include "event_message.h"
 #include "quon_button_record.h"
 #include "quon_revertive_record.h"
 
@@ -14,10 +14,23 @@ namespace {
 constexpr std::size_t maxReportsPerDelivery = 100000;
 } // namespace
 
+panel_session::panel_session(device_model& devices, page_model& page, conversation_log& log)
+    : log_(log), host_(devices, page, log) {
+    host_.on_call([this] { show_debug(); });
+}
+
+void panel_session::show_debug() {
+    const std::string text = debug_.take();
+    if (!text.empty()) log_.debug_text(text);
+}
+
 bool panel_session::start(quon_load_script_fn factory, const std::string& basePath) {
     stop();
     log_.lifecycle("factory: load_quon_client_script(host, \"" + basePath + "\")");
-    script_ = factory(&host_, basePath.c_str());
+    {
+        script_call call(*this);
+        script_ = factory(&host_, basePath.c_str());
+    }
     if (!script_) {
         log_.problem("the factory returned null");
         return false;
@@ -31,7 +44,10 @@ void panel_session::stop() {
     quon_client_callback* script = script_;
     script_ = nullptr;
     log_.lifecycle("destroy: slot 0, deleting destructor with flags 1");
-    script->deletingDestructor(1);
+    {
+        script_call call(*this);
+        script->deletingDestructor(1);
+    }
     if (!host_.take_pending().empty()) log_.note("reports polled during shut-down dropped");
 }
 
@@ -49,6 +65,7 @@ void panel_session::report(const status_report& r) {
     std::memcpy(reinterpret_cast<char*>(words.data()) + 16, r.text.c_str(), r.text.size() + 1);
     log_.event(quon_kind_revertive, "device " + std::to_string(r.device) + " index " + std::to_string(r.index) +
                                         " state " + std::to_string(r.state) + " text \"" + r.text + "\"");
+    script_call call(*this);
     script_->callback(record, quon_kind_revertive);
 }
 
@@ -70,13 +87,16 @@ void panel_session::deliver_pending() {
 
 void panel_session::button(const std::string& panel, const std::string& id, const std::string& event) {
     if (!script_) return;
-    splitMessage message(event.c_str()); // the host splits the event as the script expects it
+    event_message message(event); // split by this host's own code
     quon_button_record record{};
     record.panel = panel.c_str();
     record.id = id.c_str();
-    record.event = &message;
+    record.event = message.get();
     log_.event(quon_kind_button, "panel " + panel + " control " + id + " event \"" + event + "\"");
-    script_->callback(&record, quon_kind_button);
+    {
+        script_call call(*this);
+        script_->callback(&record, quon_kind_button);
+    }
     deliver_pending();
 }
 
@@ -85,12 +105,17 @@ std::optional<std::string> panel_session::property(const std::string& message) {
     std::vector<char> text(message.begin(), message.end()); // a writable copy, as the host's own
     text.push_back('\0');
     log_.event(quon_kind_property, "\"" + message + "\"");
-    char* answer = script_->callback(text.data(), quon_kind_property);
+    char* answer = nullptr;
+    {
+        script_call call(*this);
+        answer = script_->callback(text.data(), quon_kind_property);
+    }
     std::optional<std::string> copy;
     if (answer) copy = std::string(answer);
     log_.answer(copy ? &*copy : nullptr);
     if (answer) {
         log_.event(quon_kind_release, "\"" + *copy + "\"");
+        script_call call(*this);
         script_->callback(answer, quon_kind_release);
     }
     deliver_pending();
@@ -100,6 +125,9 @@ std::optional<std::string> panel_session::property(const std::string& message) {
 void panel_session::timer(std::int32_t id) {
     if (!script_) return;
     log_.event(quon_kind_timer, "timer " + std::to_string(id));
-    script_->callback(reinterpret_cast<void*>(static_cast<std::intptr_t>(id)), quon_kind_timer);
+    {
+        script_call call(*this);
+        script_->callback(reinterpret_cast<void*>(static_cast<std::intptr_t>(id)), quon_kind_timer);
+    }
     deliver_pending();
 }

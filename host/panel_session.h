@@ -6,6 +6,7 @@
 #define HOST_PANEL_SESSION_H
 
 #include "conversation_log.h"
+#include "debug_capture.h"
 #include "device_model.h"
 #include "emulated_host.h"
 #include "page_model.h"
@@ -16,8 +17,7 @@
 
 class panel_session {
 public:
-    panel_session(device_model& devices, page_model& page, conversation_log& log)
-        : log_(log), host_(devices, page, log) {}
+    panel_session(device_model& devices, page_model& page, conversation_log& log);
     ~panel_session() { stop(); }
     panel_session(const panel_session&) = delete;
     panel_session& operator=(const panel_session&) = delete;
@@ -42,7 +42,23 @@ public:
     emulated_host& host() { return host_; }
 
 private:
+    // Brackets every call into the script: its debugger texts are captured
+    // and shown where it wrote them.
+    class script_call {
+    public:
+        explicit script_call(panel_session& s) : s_(s) { s_.debug_.begin(); }
+        ~script_call() {
+            s_.show_debug();
+            s_.debug_.end();
+        }
+
+    private:
+        panel_session& s_;
+    };
+    void show_debug();
+
     conversation_log& log_;
+    debug_capture debug_;
     emulated_host host_;
     quon_client_callback* script_ = nullptr;
 };

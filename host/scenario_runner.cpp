@@ -3,7 +3,6 @@
 #include "step_guard.h"
 #include "svg_writer.h"
 
-#include <fstream>
 
 bool commands_match(const std::vector<std::string>& expected, const std::vector<std::string>& got) {
     // Glob matching over lines: can[i][j] says expected[i..] matches got[j..].
@@ -20,7 +19,8 @@ bool commands_match(const std::vector<std::string>& expected, const std::vector<
 }
 
 scenario_runner::scenario_runner(quon_load_script_fn factory, run_options options, std::ostream& out)
-    : factory_(factory), options_(std::move(options)), log_(out), session_(devices_, page_, log_) {}
+    : factory_(factory), options_(std::move(options)), log_(out), devices_(options_.devices),
+      session_(devices_, page_, log_) {}
 
 bool scenario_runner::start() { return session_.start(factory_, options_.basePath); }
 
@@ -115,26 +115,53 @@ bool scenario_runner::apply(const scenario_step& step) {
 
 bool scenario_runner::device_change(const scenario_step& step) {
     std::optional<status_report> report;
-    bool ok = false;
+    const device_set& declared = devices_.declared();
+    auto first = [&](device_type type) -> const device_spec* {
+        const device_spec* d = declared.first(type);
+        if (!d) log_.problem(std::string("no ") + device_type_name(type) + " device declared");
+        return d;
+    };
+    ::device_change change;
+    std::string why;
     switch (step.kind) {
-    case step_kind::route: ok = devices_.route(step.number, step.number2, report); break;
-    case step_kind::gpi: ok = devices_.set_gpi(step.number, step.on, report); break;
+    case step_kind::route:
+    case step_kind::gpi:
+    case step_kind::info: {
+        const device_type type = step.kind == step_kind::route ? device_type::router
+                                 : step.kind == step_kind::gpi ? device_type::gpi
+                                                               : device_type::info;
+        const device_spec* d = first(type);
+        if (!d) return false;
+        change.device = d->number;
+        change.index = step.number;
+        change.value = step.kind == step_kind::route ? std::to_string(step.number2)
+                       : step.kind == step_kind::gpi ? (step.on ? "on" : "off")
+                                                     : step.text;
+        break;
+    }
     case step_kind::umd:
-        ok = step.number >= 1 && step.number <= 12 && devices_.set_info(step.number, step.text, report);
-        break;
     case step_kind::tally:
-        ok = step.number >= 1 && step.number <= 12 && devices_.set_info(20 + step.number, step.text, report);
+        if (!expand_alias(declared, step_name(step.kind), {std::to_string(step.number), step.text}, change, why)) {
+            log_.problem(why.empty() ? std::string("the devices file defines no step \"") + step_name(step.kind) + "\""
+                                     : why);
+            return false;
+        }
         break;
-    case step_kind::info: ok = devices_.set_info(step.number, step.text, report); break;
-    case step_kind::source:
-        if (step.number < 1 || step.number > device_model::sources) break;
-        devices_.set_source_picture(step.number, step.text);
+    case step_kind::source: {
+        const device_spec* d = first(device_type::router);
+        if (!d) return false;
+        if (!d->pictureSelector || !devices_.set_source_name(d->number, d->pictureSelector, step.number, step.text)) {
+            log_.problem("router " + std::to_string(d->number) + " has no source " + std::to_string(step.number) +
+                         (d->pictureSelector ? "" : " picture selector"));
+            return false;
+        }
         log_.note("new picture name; a panel reads it when it starts");
         return true;
-    default: break;
     }
-    if (!ok) {
-        log_.problem("index out of the device's range");
+    default: return false;
+    }
+    if (!devices_.change(change, report, why)) {
+        log_.problem(why);
         return false;
     }
     if (!report) {
@@ -197,10 +224,9 @@ std::string scenario_runner::resolve(const std::string& file) const {
 
 bool scenario_runner::snapshot(const std::string& file) {
     const std::string path = resolve(file);
-    std::ofstream out(path, std::ios::binary);
-    out << render_page_svg(page_, page_.main_panel());
-    if (!out.flush()) {
-        log_.problem("cannot write " + path);
+    std::string error;
+    if (!write_page_svg(path, page_, devices_.declared().layout.get(), error)) {
+        log_.host_fault("cannot write the picture: " + error);
         return false;
     }
     log_.note("picture of the page written to " + path);

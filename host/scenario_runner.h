@@ -22,6 +22,8 @@ struct run_options {
     // Malformed commands, other faults of the script and replies it never
     // handed back fail the run too, not only failed expectations.
     bool strict = false;
+    // The devices the run plays (read_devices_file); none when empty.
+    device_set devices;
 };
 
 class scenario_runner {

@@ -1,5 +1,6 @@
 // "panel_host serve PANEL_LIBRARY [options]": runs a panel live for a browser
 // on 127.0.0.1 until interrupted; see serve_server.h for what it serves.
+#include "devices_file.h"
 #include "panel_library.h"
 #include "scenario.h"
 #include "serve_feed.h"
@@ -23,10 +24,11 @@
 namespace {
 
 const char usage[] =
-    "usage: panel_host serve PANEL_LIBRARY [--port N] [--base PATH] [--scenario FILE] [--record FILE.scn]\n"
-    "                        [--timeout SECONDS]\n"
+    "usage: panel_host serve PANEL_LIBRARY [--port N] [--base PATH] [--devices FILE] [--scenario FILE]\n"
+    "                        [--record FILE.scn] [--timeout SECONDS]\n"
     "  --port N           port on 127.0.0.1 (default 8765, 0: any free port; the line \"serving URL\" tells)\n"
     "  --base PATH        base path given to the panel's factory (default: kivren)\n"
+    "  --devices FILE     the devices to play, as a devices file declares them\n"
     "  --scenario FILE    play this scenario first, then stay live\n"
     "  --record FILE.scn  write what was done as a scenario that \"run --strict\" replays\n"
     "  --timeout SECONDS  give up when the panel does not return from a call (default 60, 0: never)\n"
@@ -69,17 +71,19 @@ bool read_number(const std::string& text, long low, long high, int& out) {
 int serve_main(const std::vector<std::string>& args) {
     std::vector<std::string> positional;
     run_options options;
-    std::string scenarioFile, recordFile;
+    std::string scenarioFile, recordFile, devicesFile;
     int port = 8765, timeout = 60;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool takesValue = a == "--port" || a == "--base" || a == "--scenario" || a == "--record" || a == "--timeout";
+        const bool takesValue = a == "--port" || a == "--base" || a == "--scenario" || a == "--record" || a == "--timeout" ||
+                                a == "--devices";
         if (takesValue && i + 1 >= args.size()) {
             std::cerr << "panel_host serve: " << a << " needs a value\n" << usage;
             return exitUsage;
         }
         if (a == "--base") options.basePath = args[++i];
         else if (a == "--scenario") scenarioFile = args[++i];
+        else if (a == "--devices") devicesFile = args[++i];
         else if (a == "--record") recordFile = args[++i];
         else if (a == "--port" || a == "--timeout") {
             const bool ok = a == "--port" ? read_number(args[++i], 0, 65535, port) : read_number(args[++i], 0, 86400, timeout);
@@ -102,6 +106,10 @@ int serve_main(const std::vector<std::string>& args) {
         std::cerr << "panel_host: " << error << "\n";
         return exitUsage;
     }
+    if (!devicesFile.empty() && !read_devices_file(devicesFile, options.devices, error)) {
+        std::cerr << "panel_host: " << error << "\n";
+        return exitUsage;
+    }
     panel_library library;
     if (!library.open(positional[0], error)) {
         std::cerr << "panel_host: " << error << "\n";
@@ -118,7 +126,8 @@ int serve_main(const std::vector<std::string>& args) {
     if (!recordFile.empty())
         recording = std::make_unique<scenario_recording>(std::vector<std::string>{
             "Recorded by panel_host serve from " + positional[0] + " with base path \"" + options.basePath + "\".",
-            "Replay: panel_host run PANEL_LIBRARY THIS_FILE --base " + options.basePath + " --strict"});
+            "Replay: panel_host run PANEL_LIBRARY THIS_FILE --base " + options.basePath +
+                (devicesFile.empty() ? "" : " --devices " + devicesFile) + " --strict"});
 
     catch_interrupts();
     step_guard_install(timeout);

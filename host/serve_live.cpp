@@ -92,28 +92,26 @@ std::string live_panel::refusal(const scenario_step& step) {
     const bool needsPanel = step.kind == step_kind::button || step.kind == step_kind::property ||
                             step.kind == step_kind::timer || step.kind == step_kind::stop;
     if (needsPanel && !runner_.running()) return "the panel is not running";
-    auto outside = [](std::int32_t n, int first, int last) { return n < first || n > last; };
-    switch (step.kind) {
-    case step_kind::button:
-        if (!runner_.page().control(step.text, step.text2))
+    if (step.kind == step_kind::button) {
+        const page_layout* layout = runner_.devices().declared().layout.get();
+        if (!runner_.page().control(step.text, step.text2) && !(layout && layout->find(step.text, step.text2)))
             return "unknown control " + step.text2 + " on panel " + step.text;
-        break;
-    case step_kind::route:
-        if (outside(step.number, 1, device_model::destinations))
-            return "no destination " + std::to_string(step.number) + " on the router";
-        if (outside(step.number2, 0, device_model::sources))
-            return "no source " + std::to_string(step.number2) + " on the router";
-        break;
-    case step_kind::gpi:
-        if (outside(step.number, 1, device_model::gpiInputs))
-            return "no input " + std::to_string(step.number) + " on the GPI device";
-        break;
-    case step_kind::info:
-        if (outside(step.number, 1, device_model::infoSlots))
-            return "no slot " + std::to_string(step.number) + " on the information device";
-        break;
-    default: break;
+        return "";
     }
+    // A device step acts on the first device of its type; its index and
+    // value must exist there, or the runner would count a failed step.
+    const device_type type = step.kind == step_kind::route ? device_type::router
+                             : step.kind == step_kind::gpi ? device_type::gpi
+                                                           : device_type::info;
+    if (step.kind != step_kind::route && step.kind != step_kind::gpi && step.kind != step_kind::info) return "";
+    const device_spec* d = runner_.devices().declared().first(type);
+    if (!d) return std::string("no ") + device_type_name(type) + " device is declared";
+    if (step.number < 1 || step.number > d->size)
+        return std::string(device_type_name(type)) + " device " + std::to_string(d->number) + " has no index " +
+               std::to_string(step.number) + " (1.." + std::to_string(d->size) + ")";
+    if (step.kind == step_kind::route && (step.number2 < 0 || step.number2 > d->sources))
+        return "router " + std::to_string(d->number) + " has no source " + std::to_string(step.number2) + " (1.." +
+               std::to_string(d->sources) + ")";
     return "";
 }
 
@@ -135,16 +133,27 @@ void live_panel::finish() {
     feed_.append(tap_->take());
 }
 
+// The first device of each type, the one the page's steps act on:
+// {"router": {"number": 3, "size": 16, "sources": 20, "states": ["1", ...]}, "gpi": ..., "info": ...}
 std::string live_panel::devices_json() {
-    const device_model& d = runner_.devices();
+    const device_model& model = runner_.devices();
     std::ostringstream o;
-    o << "{\"sources\":" << device_model::sources << ",\"routes\":[";
-    for (int n = 1; n <= device_model::destinations; ++n) o << (n > 1 ? "," : "") << d.routed_source(n);
-    o << "],\"gpi\":[";
-    for (int n = 1; n <= device_model::gpiInputs; ++n) o << (n > 1 ? "," : "") << (d.gpi_on(n) ? "true" : "false");
-    o << "],\"info\":[";
-    for (int n = 1; n <= device_model::infoSlots; ++n) o << (n > 1 ? "," : "") << json_string(d.info_text(n));
-    o << "]}";
+    o << "{";
+    const char* names[] = {"router", "gpi", "info"};
+    const device_type types[] = {device_type::router, device_type::gpi, device_type::info};
+    for (int t = 0; t < 3; ++t) {
+        o << (t ? "," : "") << "\"" << names[t] << "\":";
+        const device_spec* d = model.declared().first(types[t]);
+        if (!d) {
+            o << "null";
+            continue;
+        }
+        o << "{\"number\":" << d->number << ",\"size\":" << d->size << ",\"sources\":" << d->sources
+          << ",\"states\":[";
+        for (int n = 1; n <= d->size; ++n) o << (n > 1 ? "," : "") << json_string(model.state(d->number, n));
+        o << "]}";
+    }
+    o << "}";
     return o.str();
 }
 
@@ -152,7 +161,7 @@ void live_panel::publish() {
     feed_.append(tap_->take());
     feed_state state;
     const page_model& page = runner_.page();
-    state.page = render_page_svg(page, page.main_panel());
+    state.page = render_page_svg(page, runner_.devices().declared().layout.get());
     std::ostringstream summary;
     runner_.log().write_summary(summary, runner_.outstanding());
     state.summary = summary.str();

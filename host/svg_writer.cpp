@@ -1,128 +1,128 @@
 #include "svg_writer.h"
 
+#include "svg_shapes.h"
+#include "utf8_text.h"
+
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <set>
 #include <sstream>
 
 namespace {
 
-const int margin = 20, gap = 12, width = 1036;
+const int margin = 20, gap = 12, minWidth = 1036, titleHeight = 60, gridColumns = 4;
 const char* font = "font-family=\"DejaVu Sans, Arial, Helvetica, sans-serif\"";
 
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string base_name(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// A steady hue per picture, so that tiles showing the same source look alike.
-int hue_of(const std::string& text) {
-    unsigned h = 2166136261u;
-    for (unsigned char c : text) h = (h ^ c) * 16777619u;
-    return static_cast<int>(h % 360u);
-}
-
-std::string text(int x, int y, int size, const std::string& fill, const std::string& body,
-                 const char* anchor = "middle", const char* weight = "normal") {
-    std::ostringstream o;
-    o << "<text x=\"" << x << "\" y=\"" << y << "\" font-size=\"" << size << "\" fill=\"" << fill
-      << "\" text-anchor=\"" << anchor << "\" font-weight=\"" << weight << "\">" << xml_escape(body) << "</text>\n";
-    return o.str();
-}
-
-// A long text shortened to fit a box of the given width at the given size.
-std::string fit(const std::string& s, int boxWidth, int size) {
-    const std::size_t most = static_cast<std::size_t>(boxWidth * 10 / (size * 6));
-    return s.size() <= most || most < 2 ? s : s.substr(0, most - 1) + "~";
-}
-
-void monitors(std::ostringstream& o, const page_model& page, const std::string& panel, int top) {
-    const int w = (width - 2 * margin - 3 * gap) / 4, h = w * 9 / 16;
-    for (int n = 1; n <= 16; ++n) {
-        const int x = margin + ((n - 1) % 4) * (w + gap), y = top + ((n - 1) / 4) * (h + gap);
-        const std::string id = "Mon_" + std::to_string(n);
-        const auto pixmap = page.value(panel, id, "pixmap");
-        o << "<g>\n";
-        if (!pixmap) {
-            o << "<rect x=\"" << x << "\" y=\"" << y << "\" width=\"" << w << "\" height=\"" << h
-              << "\" rx=\"6\" fill=\"#10151c\" stroke=\"#3a4452\" stroke-dasharray=\"6 4\"/>\n";
-            o << text(x + w / 2, y + h / 2 + 5, 14, "#6b7684", "no picture set");
-        } else if (lower(base_name(*pixmap)).find("parked") != std::string::npos) {
-            o << "<rect x=\"" << x << "\" y=\"" << y << "\" width=\"" << w << "\" height=\"" << h
-              << "\" rx=\"6\" fill=\"url(#parked)\" stroke=\"#9aa3ad\" stroke-width=\"2\"/>\n";
-            o << "<rect x=\"" << x + w / 2 - 56 << "\" y=\"" << y + h / 2 - 22 << "\" width=\"112\" height=\"30\" "
-              << "rx=\"4\" fill=\"#2b2f35\" opacity=\"0.9\"/>\n";
-            o << text(x + w / 2, y + h / 2 - 1, 18, "#e8e8e8", "PARKED", "middle", "bold");
-            o << text(x + w / 2, y + h - 12, 12, "#2b2f35", fit(*pixmap, w, 12));
-        } else {
-            const int hue = hue_of(*pixmap);
-            o << "<rect x=\"" << x << "\" y=\"" << y << "\" width=\"" << w << "\" height=\"" << h
-              << "\" rx=\"6\" fill=\"hsl(" << hue << ",45%,26%)\" stroke=\"hsl(" << hue
-              << ",55%,55%)\" stroke-width=\"2\"/>\n";
-            std::string stem = base_name(*pixmap);
-            stem = stem.substr(0, stem.find_last_of('.'));
-            o << text(x + w / 2, y + h / 2 + 4, 26, "#ffffff", pixmap->empty() ? "(empty name)" : fit(stem, w, 26),
-                      "middle", "bold");
-            o << text(x + w / 2, y + h - 12, 12, "#d7dde5", fit(*pixmap, w, 12));
+// Natural order: digit runs compare as numbers, so Mon_2 comes before Mon_10.
+bool natural_less(const std::string& a, const std::string& b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const bool da = std::isdigit(static_cast<unsigned char>(a[i])), db = std::isdigit(static_cast<unsigned char>(b[j]));
+        if (da && db) {
+            std::size_t ei = i, ej = j;
+            while (ei < a.size() && std::isdigit(static_cast<unsigned char>(a[ei]))) ++ei;
+            while (ej < b.size() && std::isdigit(static_cast<unsigned char>(b[ej]))) ++ej;
+            std::size_t si = i, sj = j; // skip leading zeros
+            while (si + 1 < ei && a[si] == '0') ++si;
+            while (sj + 1 < ej && b[sj] == '0') ++sj;
+            if (ei - si != ej - sj) return ei - si < ej - sj;
+            const int c = a.compare(si, ei - si, b, sj, ej - sj);
+            if (c != 0) return c < 0;
+            i = ei;
+            j = ej;
+            continue;
         }
-        o << "<rect x=\"" << x + 4 << "\" y=\"" << y + 4 << "\" width=\"" << 10 + 7 * id.size()
-          << "\" height=\"18\" rx=\"4\" fill=\"#0d1117\" opacity=\"0.75\"/>\n";
-        o << text(x + 9, y + 17, 12, "#e6edf3", id, "start") << "</g>\n";
+        if (a[i] != b[j]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]);
+        ++i;
+        ++j;
     }
+    return a.size() - i < b.size() - j;
 }
 
-// Fill and outline of a tally, and whether it is lit.
-void tally(std::ostringstream& o, int x, int y, int w, int h, const std::optional<std::string>& colour) {
-    const bool valid = colour && is_colour(*colour);
-    const bool lit = valid && lower(*colour) != "#000000" && lower(*colour) != "#000";
-    o << "<rect x=\"" << x << "\" y=\"" << y << "\" width=\"" << w << "\" height=\"" << h << "\" rx=\"3\" fill=\""
-      << (valid ? xml_escape(*colour) : "none") << "\" stroke=\"" << (lit ? "#ffd0d0" : "#4a5563")
-      << "\" stroke-width=\"" << (lit ? 2 : 1) << "\"" << (valid ? "" : " stroke-dasharray=\"3 2\"") << "/>\n";
+// Panels in the order they were shown, then any others written to.
+std::vector<std::string> panel_order(const page_model& page) {
+    std::vector<std::string> order;
+    for (const auto& shown : page.shown())
+        if (std::find(order.begin(), order.end(), shown.first) == order.end()) order.push_back(shown.first);
+    std::vector<std::string> others;
+    for (const auto& p : page.panels())
+        if (std::find(order.begin(), order.end(), p.first) == order.end()) others.push_back(p.first);
+    std::sort(others.begin(), others.end(), natural_less);
+    order.insert(order.end(), others.begin(), others.end());
+    return order;
 }
 
-void displays(std::ostringstream& o, const page_model& page, const std::string& panel, int top) {
-    const int w = (width - 2 * margin - 3 * gap) / 4, h = 36, t = 20;
-    for (int n = 1; n <= 12; ++n) {
-        const int x = margin + ((n - 1) % 4) * (w + gap), y = top + ((n - 1) / 4) * (h + gap + 14);
-        const std::string num = std::to_string(n);
-        o << text(x, y - 4, 11, "#8b949e", "UMD_" + num, "start");
-        tally(o, x, y, t, h, page.value(panel, "UMDL_" + num, "colour.background"));
-        tally(o, x + w - t, y, t, h, page.value(panel, "UMDR_" + num, "colour.background"));
-        const auto umd = page.value(panel, "UMD_" + num, "text");
-        o << "<rect x=\"" << x + t + 3 << "\" y=\"" << y << "\" width=\"" << w - 2 * t - 6 << "\" height=\"" << h
-          << "\" fill=\"#000000\" stroke=\"#30363d\"/>\n";
-        // Long texts get a smaller size before they are shortened.
-        const int room = w - 2 * t - 10;
-        int size = 16;
-        while (umd && size > 11 && umd->size() * static_cast<std::size_t>(size * 6) > static_cast<std::size_t>(room * 10))
-            --size;
-        o << text(x + w / 2, y + h / 2 + 6, size, umd ? "#f0f0f0" : "#6b7684", umd ? fit(*umd, room, size) : "(no text)");
-    }
+bool layout_serves(const page_layout* layout, const std::string& panel) {
+    if (!layout) return false;
+    for (const layout_place& p : layout->places)
+        if (p.panel.empty() || p.panel == panel) return true;
+    return false;
 }
 
-void lamps(std::ostringstream& o, const page_model& page, const std::string& panel, int top) {
-    const int w = (width - 2 * margin - 7 * gap) / 8, h = 44;
-    for (int n = 1; n <= 16; ++n) {
-        const int x = margin + ((n - 1) % 8) * (w + gap), y = top + ((n - 1) / 8) * (h + gap);
-        const std::string id = "GPI_" + std::to_string(n);
-        const auto bg = page.value(panel, id, "colour.background"), fg = page.value(panel, id, "colour.text");
-        const bool set = bg && is_colour(*bg);
-        o << "<rect x=\"" << x << "\" y=\"" << y << "\" width=\"" << w << "\" height=\"" << h << "\" rx=\"10\" fill=\""
-          << (set ? xml_escape(*bg) : "none") << "\" stroke=\"#4a5563\"" << (set ? "" : " stroke-dasharray=\"5 3\"")
-          << "/>\n";
-        o << text(x + w / 2, y + h / 2 + 5, 15, fg && is_colour(*fg) ? xml_escape(*fg) : "#8b949e",
-                  set ? "GPI " + std::to_string(n) : "GPI " + std::to_string(n) + " ?", "middle", "bold");
+// Draws one panel with its top at `top`; gives its height.
+int draw_panel(std::ostringstream& o, const page_model& page, const page_layout* layout, const std::string& panel,
+               int top, int width) {
+    static const std::map<std::string, page_model::properties> none;
+    auto found = page.panels().find(panel);
+    const auto& controls = found == page.panels().end() ? none : found->second;
+    std::string file = "(not shown with PS)";
+    for (const auto& shown : page.shown())
+        if (shown.first == panel) file = shown.second;
+
+    o << "<g data-panel=\"" << xml_escape(panel) << "\" transform=\"translate(0," << top << ")\">\n"
+      << svg_text(margin, 34, 22, "#f0f6fc", svg_fit("Panel " + panel, 300, 22), "start", "bold")
+      << svg_text(margin + 20 + 13 * static_cast<int>(std::min<std::size_t>(utf8_length(valid_utf8(panel)), 20)) + 90,
+                  34, 14, "#8b949e", svg_fit(file, width - 200, 14), "start");
+    int y = titleHeight;
+    std::set<std::string> placed;
+    if (layout_serves(layout, panel)) {
+        for (const layout_label& l : layout->labels) o << svg_text(l.x, l.y, 13, "#8b949e", l.text, "start");
+        for (const layout_place& p : layout->places) {
+            if (!p.panel.empty() && p.panel != panel) continue;
+            for (const std::string& id : p.ids) {
+                if (!placed.insert(id).second) continue; // the first place of an id wins
+                const auto where = layout->find(panel, id);
+                auto c = controls.find(id);
+                draw_control(o, p.kind, where->box, id, c == controls.end() ? nullptr : &c->second, p.hatch);
+            }
+        }
+        y = std::max(y, layout->height);
     }
+    std::vector<std::string> rest;
+    for (const auto& c : controls)
+        if (!placed.count(c.first)) rest.push_back(c.first);
+    std::sort(rest.begin(), rest.end(), natural_less);
+    if (!rest.empty() && !placed.empty()) {
+        y += 26;
+        o << svg_text(margin, y - 10, 13, "#8b949e", "CONTROLS THE LAYOUT DOES NOT PLACE", "start");
+    }
+    if (controls.empty() && placed.empty()) {
+        o << svg_text(margin, y + 20, 13, "#8b949e", "(no control has a property yet)", "start");
+        y += 30;
+    }
+    const int w = (width - 2 * margin - (gridColumns - 1) * gap) / gridColumns;
+    for (std::size_t row = 0; row * gridColumns < rest.size(); ++row) {
+        int rowHeight = 0;
+        for (std::size_t k = row * gridColumns; k < rest.size() && k < (row + 1) * gridColumns; ++k)
+            rowHeight = std::max(rowHeight, box_height(controls.at(rest[k])));
+        for (std::size_t k = row * gridColumns; k < rest.size() && k < (row + 1) * gridColumns; ++k) {
+            const layout_box b{margin + static_cast<int>(k % gridColumns) * (w + gap), y, w, rowHeight};
+            draw_control(o, control_kind::box, b, rest[k], &controls.at(rest[k]), "");
+        }
+        y += rowHeight + gap;
+    }
+    o << "</g>\n";
+    return y + 20;
 }
 
 } // namespace
 
-std::string xml_escape(const std::string& s) {
+std::string xml_escape(const std::string& raw) {
     std::string out;
-    for (unsigned char c : s) {
+    for (unsigned char c : valid_utf8(raw)) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
@@ -146,31 +146,36 @@ bool is_colour(const std::string& s) {
     return true;
 }
 
-std::string render_page_svg(const page_model& page, const std::string& panel) {
-    const int monitorTop = 74, monitorW = (width - 2 * margin - 3 * gap) / 4;
-    const int displayTop = monitorTop + 4 * (monitorW * 9 / 16 + gap) + 40;
-    const int lampTop = displayTop + 3 * (36 + gap + 14) + 26;
-    const int height = lampTop + 2 * (44 + gap) + 30;
-    std::string file;
-    for (const auto& shown : page.shown())
-        if (shown.first == panel) file = shown.second;
+std::string render_page_svg(const page_model& page, const page_layout* layout) {
+    const int width = std::max(minWidth, layout ? layout->width : 0);
+    std::ostringstream body;
+    int height = 0;
+    const std::vector<std::string> panels = panel_order(page);
+    for (const std::string& panel : panels) height += draw_panel(body, page, layout, panel, height, width);
+    if (panels.empty()) {
+        body << svg_text(margin, 34, 16, "#8b949e", "No panel shown and no control set", "start");
+        height = 60;
+    }
     std::ostringstream o;
     o << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
       << "\" viewBox=\"0 0 " << width << " " << height << "\" " << font << ">\n"
-      << "<defs><pattern id=\"parked\" width=\"14\" height=\"14\" patternUnits=\"userSpaceOnUse\" "
+      << "<defs><pattern id=\"hatched\" width=\"14\" height=\"14\" patternUnits=\"userSpaceOnUse\" "
       << "patternTransform=\"rotate(45)\"><rect width=\"14\" height=\"14\" fill=\"#8d949c\"/>"
       << "<rect width=\"7\" height=\"14\" fill=\"#b4bac1\"/></pattern></defs>\n"
       << "<rect width=\"100%\" height=\"100%\" fill=\"#0d1117\"/>\n"
-      << text(margin, 34, 22, "#f0f6fc", "Panel " + panel, "start", "bold")
-      << text(margin + 110, 34, 14, "#8b949e", file.empty() ? "(not shown with PS)" : file, "start")
-      << text(margin, monitorTop - 10, 13, "#8b949e", "MONITORS (router destinations 1-16)", "start");
-    monitors(o, page, panel, monitorTop);
-    o << text(margin, displayTop - 22, 13, "#8b949e", "UNDER-MONITOR DISPLAYS (left and right tally at the sides)",
-              "start");
-    displays(o, page, panel, displayTop);
-    o << text(margin, lampTop - 10, 13, "#8b949e", "GPI LAMPS", "start");
-    lamps(o, page, panel, lampTop);
-    o << "</svg>\n";
+      << body.str() << "</svg>\n";
     return o.str();
+}
+
+bool write_page_svg(const std::string& path, const page_model& page, const page_layout* layout,
+                    std::string& error) {
+    const std::string svg = render_page_svg(page, layout);
+    errno = 0;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    bool ok = f && std::fwrite(svg.data(), 1, svg.size(), f) == svg.size();
+    const int writeErrno = errno;
+    if (f && std::fclose(f) != 0) ok = false;
+    if (!ok) error = path + ": " + std::strerror(writeErrno ? writeErrno : errno ? errno : EIO);
+    return ok;
 }

@@ -1,17 +1,28 @@
-// svg_writer: a picture of the kivren page as one self-contained SVG text:
-// the 16 monitor tiles with the picture each shows, the 12 under-monitor
-// displays with their tallies and the 16 GPI lamps, drawn from the page model.
+// svg_writer: a picture of whatever the page holds, as one self-contained SVG
+// text: every panel shown and every control the script has put a property on,
+// each with its properties (texts as text, colours as colours, picture names,
+// any other property as name=value). Controls a preview layout places are
+// drawn there in their kind; the others in a grid in natural order.
+//
+// For pages that show the picture: each panel's group carries
+// data-panel="NAME" and each control's group data-control="ID".
 #ifndef HOST_SVG_WRITER_H
 #define HOST_SVG_WRITER_H
 
+#include "page_layout.h"
 #include "page_model.h"
 
 #include <string>
 
-// Draws the controls of `panel` as the page model holds them.
-std::string render_page_svg(const page_model& page, const std::string& panel);
+// Draws every panel of the page; `layout` may be null.
+std::string render_page_svg(const page_model& page, const page_layout* layout);
 
-// Text made safe for SVG character data and attribute values.
+// Writes the picture to a file; false with "path: errno text" in error.
+bool write_page_svg(const std::string& path, const page_model& page, const page_layout* layout,
+                    std::string& error);
+
+// Text made safe for SVG character data and attribute values: valid UTF-8
+// (other bytes taken as Latin-1), markup characters escaped.
 std::string xml_escape(const std::string& text);
 // True for "#rgb" and "#rrggbb" colour texts.
 bool is_colour(const std::string& text);

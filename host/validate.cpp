@@ -121,6 +121,7 @@ int validate_main(const std::vector<std::string>& args) {
         {"create", check_create},     {"null host", check_null_host}, {"repeat", check_repeat},
         {"together", check_together}, {"threads", check_threads},     {"kinds", check_kinds},
         {"null records", check_null_records}, {"random", check_random},
+        {"controls", check_controls},
     };
     validate_totals totals;
     for (const check& c : checks) {

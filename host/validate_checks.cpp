@@ -33,6 +33,15 @@ void note(std::vector<std::string>& list, const std::string& what) {
     if (list.size() < 5) list.push_back(what);
 }
 
+namespace {
+void learn_controls(std::vector<std::pair<std::string, std::string>>& into,
+                    const std::vector<std::pair<std::string, std::string>>& seen) {
+    for (const auto& c : seen)
+        if (into.size() < validate_host::maxControls && std::find(into.begin(), into.end(), c) == into.end())
+            into.push_back(c);
+}
+} // namespace
+
 void validate_totals::add(const validate_host& host) {
     commands += host.commands();
     malformed += host.malformed();
@@ -40,6 +49,7 @@ void validate_totals::add(const validate_host& host) {
     owedBack += host.repliesBack();
     for (const std::string& m : host.malformedCommands()) note(malformedFirst, m);
     for (const std::string& f : host.faults()) note(protocolFaults, f);
+    learn_controls(controls, host.controls());
 }
 
 void validate_totals::merge(const validate_totals& o) {
@@ -54,6 +64,7 @@ void validate_totals::merge(const validate_totals& o) {
     for (const std::string& s : o.answerFaults) note(answerFaults, s);
     for (const std::string& s : o.resultFaults) note(resultFaults, s);
     for (const std::string& s : o.shutdownFaults) note(shutdownFaults, s);
+    learn_controls(controls, o.controls);
 }
 
 script_under_test::script_under_test(quon_load_script_fn factory, validate_host::replies mode,

@@ -25,6 +25,8 @@ struct validate_totals {
     unsigned long commands = 0, malformed = 0, owedGiven = 0, owedBack = 0;
     unsigned long answers = 0, destroyed = 0;
     std::vector<std::string> malformedFirst, protocolFaults, answerFaults, resultFaults, shutdownFaults;
+    // Controls the scripts put a property on, for the check that presses them.
+    std::vector<std::pair<std::string, std::string>> controls;
 
     void add(const validate_host& host);
     void merge(const validate_totals& other);
@@ -50,6 +52,7 @@ public:
     void handBackKept();
     // Hands back what is kept, then destroys the script (slot 0, flags 1).
     void destroy();
+    validate_host& host() { return host_; }
 
 private:
     validate_host host_;
@@ -72,5 +75,8 @@ check_result check_threads(const validate_options& o, validate_totals& t);
 check_result check_kinds(const validate_options& o, validate_totals& t);
 check_result check_null_records(const validate_options& o, validate_totals& t);
 check_result check_random(const validate_options& o, validate_totals& t);
+// Presses every control the panel has put a property on, with the events a
+// page sends (validate_controls.cpp).
+check_result check_controls(const validate_options& o, validate_totals& t);
 
 #endif

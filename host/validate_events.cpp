@@ -43,8 +43,8 @@ std::unique_ptr<validate_event> validate_event::ofKind(unsigned kind, validate_r
         e->panel_ = r.oneIn(2) ? "1" : r.text();
         e->id_ = r.oneIn(4) ? ids[r.below(2)] : r.text();
         e->eventText_ = r.oneIn(2) ? "alarm=" + r.text() : r.text();
-        e->message_.reset(new splitMessage(e->eventText_.c_str()));
-        e->button_ = quon_button_record{{r.any(), r.any()}, e->panel_.c_str(), e->id_.c_str(), e->message_.get()};
+        e->message_.reset(new event_message(e->eventText_));
+        e->button_ = quon_button_record{{r.any(), r.any()}, e->panel_.c_str(), e->id_.c_str(), e->message_->get()};
         break;
     }
     case 3: {
@@ -79,6 +79,27 @@ std::unique_ptr<validate_event> validate_event::ofKind(unsigned kind, validate_r
 std::unique_ptr<validate_event> validate_event::nullRecord(unsigned kind) {
     std::unique_ptr<validate_event> e(new validate_event(kind));
     e->null_ = true;
+    return e;
+}
+
+std::unique_ptr<validate_event> validate_event::report(std::int32_t device, std::int32_t index, std::int32_t state,
+                                                       const std::string& text) {
+    std::unique_ptr<validate_event> e(new validate_event(1));
+    const std::int32_t fields[4] = {device, 0, index, state};
+    e->bytes_.resize(sizeof fields + text.size() + 1);
+    std::memcpy(e->bytes_.data(), fields, sizeof fields);
+    std::memcpy(e->bytes_.data() + sizeof fields, text.c_str(), text.size() + 1);
+    return e;
+}
+
+std::unique_ptr<validate_event> validate_event::button(const std::string& panel, const std::string& id,
+                                                       const std::string& event) {
+    std::unique_ptr<validate_event> e(new validate_event(2));
+    e->panel_ = panel;
+    e->id_ = id;
+    e->eventText_ = event;
+    e->message_.reset(new event_message(e->eventText_));
+    e->button_ = quon_button_record{{0, 0}, e->panel_.c_str(), e->id_.c_str(), e->message_->get()};
     return e;
 }
 

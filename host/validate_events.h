@@ -5,7 +5,7 @@
 #ifndef HOST_VALIDATE_EVENTS_H
 #define HOST_VALIDATE_EVENTS_H
 
-#include "split_message.h"
+#include "event_message.h"
 #include "quon_button_record.h"
 #include "validate_random.h"
 
@@ -23,6 +23,12 @@ public:
     static std::unique_ptr<validate_event> ofKind(unsigned kind, validate_random& r);
     // The kind with a null argument (a timer id of 0 for kind 4).
     static std::unique_ptr<validate_event> nullRecord(unsigned kind);
+    // A status report with its text inline.
+    static std::unique_ptr<validate_event> report(std::int32_t device, std::int32_t index, std::int32_t state,
+                                                  const std::string& text);
+    // A control's event as a page sends it.
+    static std::unique_ptr<validate_event> button(const std::string& panel, const std::string& id,
+                                                  const std::string& event);
     // A button record whose panel, id and event are all null.
     static std::unique_ptr<validate_event> emptyButton();
 
@@ -42,7 +48,7 @@ private:
     std::vector<char> bytes_; // revertive record, property text or raw record
     std::int32_t timer_ = 0;
     std::string panel_, id_, eventText_;
-    std::unique_ptr<splitMessage> message_;
+    std::unique_ptr<event_message> message_;
     quon_button_record button_{};
 };
 

@@ -1,11 +1,11 @@
 #include "validate_host.h"
 
-#include "command_parser.h"
+#include "quon_hand_back.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
-bool owes_hand_back(const std::string& code) { return code == "TG" || code == "RN" || code == "XI"; }
 
 // Long texts are cut in messages.
 std::string shown(const std::string& text) {
@@ -44,15 +44,19 @@ char* validate_host::callback(void* arg, unsigned kind) {
     const parsed_command parsed = parse_command(text.c_str());
     if (!parsed.ok) {
         ++malformed_;
-        if (malformedFirst_.size() < 5) malformedFirst_.push_back("\"" + shown(text) + "\": " + parsed.error);
+        const std::string what = "\"" + shown(text) + "\": " + parsed.error;
+        if (malformedFirst_.size() < 5) malformedFirst_.push_back(context_.empty() ? what : context_ + ": " + what);
+        ++faultCount_;
+        lastFault_ = "malformed command " + what;
+    } else {
+        learn(parsed.command);
     }
-    const std::string code = text.substr(0, 2);
     if (mode_ == replies::none) return nullptr;
     const std::optional<std::string> a = answer(text);
     if (!a) return nullptr;
     reply_.reset(new char[a->size() + 1]);
     std::memcpy(reply_.get(), a->c_str(), a->size() + 1);
-    if (owes_hand_back(code)) {
+    if (quon_reply_handed_back(text.c_str(), reply_.get())) {
         owed_ = reply_.get();
         ++owedGiven_;
     }
@@ -94,5 +98,23 @@ std::optional<std::string> validate_host::answer(const std::string& command) {
 }
 
 void validate_host::fault(const std::string& what) {
-    if (faults_.size() < 5) faults_.push_back(what);
+    const std::string full = context_.empty() ? what : context_ + ": " + what;
+    if (faults_.size() < 5) faults_.push_back(full);
+    ++faultCount_;
+    lastFault_ = what;
+}
+
+void validate_host::learn(const host_command& c) {
+    if (c.code == "TP" && controls_.size() < maxControls) {
+        const std::pair<std::string, std::string> control(c.texts[1], c.texts[2]);
+        if (std::find(controls_.begin(), controls_.end(), control) == controls_.end()) controls_.push_back(control);
+    } else if ((c.code == "RP" || c.code == "GP" || c.code == "IP") && polls_.size() < 64) {
+        polls_.push_back({c.numbers[0], c.numbers[1], c.numbers[2]});
+    }
+}
+
+void validate_host::settle() {
+    if (!owed_) return;
+    fault("returned to the host without handing back the reply to \"" + shown(last_) + "\"");
+    owed_ = nullptr;
 }

@@ -9,8 +9,10 @@
 #define HOST_VALIDATE_HOST_H
 
 #include "quon_client_callback.h"
+#include "command_parser.h"
 #include "validate_random.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,15 +38,40 @@ public:
     const std::vector<std::string>& faults() const { return faults_; }
     const std::vector<std::string>& malformedCommands() const { return malformedFirst_; }
 
+    // What the script is being given now ("control 1/Take, event \"press\""),
+    // named in every fault found until the next call; empty for none.
+    void setContext(const std::string& context) { context_ = context; }
+    // After an event: a reply still owed is a fault now, not at the next command.
+    void settle();
+    // Faults found since the count was taken: the check that caused them
+    // can name its event.
+    std::size_t faultCount() const { return faultCount_; }
+    const std::string& lastFault() const { return lastFault_; }
+
+    // The controls the script has put a property on ("TP"), in the order
+    // first seen, at most `maxControls` of them.
+    static constexpr std::size_t maxControls = 256;
+    const std::vector<std::pair<std::string, std::string>>& controls() const { return controls_; }
+    // Polls the script made: device, first and last index.
+    struct poll_request {
+        std::int32_t device, first, last;
+    };
+    const std::vector<poll_request>& polls() const { return polls_; }
+
 private:
     std::optional<std::string> answer(const std::string& command);
     void fault(const std::string& what);
+    void learn(const host_command& c);
 
     replies mode_;
     validate_random* random_;
     unsigned long commands_ = 0, malformed_ = 0, owedGiven_ = 0, owedBack_ = 0;
     std::string last_;
     std::vector<std::string> faults_, malformedFirst_;
+    std::string context_, lastFault_;
+    std::size_t faultCount_ = 0;
+    std::vector<std::pair<std::string, std::string>> controls_;
+    std::vector<poll_request> polls_;
     std::unique_ptr<char[]> reply_; // the reply now out, a block of its own
     const char* owed_ = nullptr;     // reply_ while it is owed back
 };

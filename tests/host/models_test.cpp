@@ -1,4 +1,5 @@
 #include "device_model.h"
+#include "devices_file.h"
 #include "page_model.h"
 #include "svg_writer.h"
 
@@ -6,20 +7,48 @@
 
 namespace {
 
+// A studio like kivren's: router 3, GPI 1, information device 2.
+const char* const studio =
+    "router 3 destinations=16 sources=20 picture-selector=6\n"
+    "state 3 1..16 {n}\n"
+    "name 3 6 1..20 chanimg/src{n}.jpg\n"
+    "name 3 * 1..20 SRC {n}\n"
+    "gpi 1 inputs=16\n"
+    "info 2 slots=40\n"
+    "state 2 1..12 CAM {n}\n";
+
+device_set declared(const char* text = studio) {
+    device_set set;
+    std::string error;
+    EXPECT_TRUE(parse_devices(text, "t.devices", "", set, error)) << error;
+    return set;
+}
+
 TEST(DeviceModel, RouterAnswersSourceNamesBySelector) {
-    device_model d;
+    device_model d(declared());
     EXPECT_EQ(d.source_name(3, 6, 1), "chanimg/src1.jpg");
     EXPECT_EQ(d.source_name(3, 6, 20), "chanimg/src20.jpg");
     EXPECT_EQ(d.source_name(3, 1, 2), "SRC 2");
     EXPECT_EQ(d.source_name(3, 6, 0), std::nullopt);
     EXPECT_EQ(d.source_name(3, 6, 21), std::nullopt);
     EXPECT_EQ(d.source_name(1, 6, 1), std::nullopt); // the GPI device has no sources
-    d.set_source_picture(4, "chanimg/news.jpg");
+    EXPECT_TRUE(d.set_source_name(3, 6, 4, "chanimg/news.jpg"));
     EXPECT_EQ(d.source_name(3, 6, 4), "chanimg/news.jpg");
+    EXPECT_FALSE(d.set_source_name(3, 6, 21, "x"));
+    EXPECT_FALSE(d.set_source_name(1, 6, 1, "x"));
+}
+
+TEST(DeviceModel, NothingDeclaredMeansNoDevices) {
+    device_model d;
+    int skipped = 0;
+    EXPECT_EQ(d.type_of(3), std::nullopt);
+    EXPECT_FALSE(d.register_range(3, 1, 16, false));
+    EXPECT_TRUE(d.poll(3, 1, 16, skipped).empty());
+    EXPECT_EQ(d.source_name(3, 6, 1), std::nullopt);
 }
 
 TEST(DeviceModel, PollsGiveOneReportPerIndexTheDeviceHas) {
-    device_model d;
+    device_model d(declared());
     int skipped = -1;
     auto r = d.poll(2, 1, 40, skipped);
     ASSERT_EQ(r.size(), 40u);
@@ -27,7 +56,7 @@ TEST(DeviceModel, PollsGiveOneReportPerIndexTheDeviceHas) {
     EXPECT_EQ(r[0].index, 1);
     EXPECT_EQ(r[39].index, 40);
     EXPECT_EQ(r[2].text, "CAM 3");
-    EXPECT_EQ(r[20].text, "0"); // tally slot 21
+    EXPECT_EQ(r[20].text, "0"); // undeclared slots start at "0"
     EXPECT_EQ(r[20].state, 0);
 
     r = d.poll(3, 1, 16, skipped);
@@ -47,49 +76,59 @@ TEST(DeviceModel, PollsGiveOneReportPerIndexTheDeviceHas) {
 }
 
 TEST(DeviceModel, ChangesReportOnlyRegisteredIndices) {
-    device_model d;
+    device_model d(declared());
     std::optional<status_report> r;
-    EXPECT_TRUE(d.route(5, 3, r));
+    std::string why;
+    auto change = [&](std::int32_t device, std::int32_t index, const std::string& value) {
+        return d.change({device, index, value}, r, why);
+    };
+    EXPECT_TRUE(change(3, 5, "3"));
     EXPECT_FALSE(r); // nobody registered
-    EXPECT_EQ(d.routed_source(5), 3);
+    EXPECT_EQ(d.state(3, 5), "3");
 
     ASSERT_TRUE(d.register_range(3, 1, 4, false));
-    EXPECT_TRUE(d.route(5, 0, r));
+    EXPECT_TRUE(change(3, 5, "park"));
     EXPECT_FALSE(r);
     ASSERT_TRUE(d.register_range(3, 5, 8, true)); // 'ADD' keeps 1..4
-    EXPECT_TRUE(d.route(5, 0, r));
+    EXPECT_TRUE(change(3, 5, "park"));
     ASSERT_TRUE(r);
     EXPECT_EQ(r->index, 5);
     EXPECT_EQ(r->state, 0);
-    EXPECT_TRUE(d.route(1, 2, r));
+    EXPECT_TRUE(change(3, 1, "2"));
     EXPECT_TRUE(r);
     ASSERT_TRUE(d.register_range(3, 16, 16, false)); // without 'ADD' replaces
-    EXPECT_TRUE(d.route(1, 2, r));
+    EXPECT_TRUE(change(3, 1, "2"));
     EXPECT_FALSE(r);
 
-    EXPECT_FALSE(d.route(17, 1, r));
-    EXPECT_FALSE(d.route(1, 21, r));
-    EXPECT_FALSE(d.route(0, 1, r));
+    const std::pair<device_change, const char*> refused[] = {
+        {{3, 17, "1"}, "has no index 17 (1..16)"}, {{3, 1, "21"}, "not park or 0..20"},
+        {{3, 0, "1"}, "has no index 0"},            {{3, 1, "x"}, "not park or 0..20"},
+        {{1, 17, "on"}, "has no index 17"},         {{1, 1, "maybe"}, "neither on nor off"},
+        {{2, 41, "a"}, "has no index 41"},          {{4, 1, "1"}, "no device 4"},
+    };
+    for (const auto& [c, message] : refused) {
+        EXPECT_FALSE(d.change(c, r, why)) << message;
+        EXPECT_NE(why.find(message), std::string::npos) << why;
+    }
 
     ASSERT_TRUE(d.register_range(1, 1, 16, false));
-    EXPECT_TRUE(d.set_gpi(7, true, r));
+    EXPECT_TRUE(change(1, 7, "on"));
     ASSERT_TRUE(r);
     EXPECT_EQ(r->device, 1);
     EXPECT_EQ(r->state, 1);
-    EXPECT_FALSE(d.set_gpi(17, true, r));
+    EXPECT_EQ(r->text, "1");
     ASSERT_TRUE(d.unregister(1));
-    EXPECT_TRUE(d.set_gpi(7, false, r));
+    EXPECT_TRUE(change(1, 7, "off"));
     EXPECT_FALSE(r);
-    EXPECT_FALSE(d.gpi_on(7));
+    EXPECT_EQ(d.state(1, 7), "0");
 
     ASSERT_TRUE(d.register_range(2, 1, 40, false));
-    EXPECT_TRUE(d.set_info(21, "3", r));
+    EXPECT_TRUE(change(2, 21, "3"));
     ASSERT_TRUE(r);
     EXPECT_EQ(r->state, 3);
-    EXPECT_TRUE(d.set_info(22, "-x", r));
+    EXPECT_TRUE(change(2, 22, "-x"));
     EXPECT_EQ(r->state, 0); // not a number: the text still goes out
     EXPECT_EQ(r->text, "-x");
-    EXPECT_FALSE(d.set_info(41, "a", r));
     EXPECT_FALSE(d.register_range(4, 1, 2, false));
     EXPECT_FALSE(d.unregister(4));
 }
@@ -142,7 +181,7 @@ TEST(SvgWriter, DrawsWhatThePageHolds) {
     p.set("1", "GPI_4", "colour.background", "#c0c000");
     p.set("1", "GPI_4", "colour.text", "#ffffff");
     p.set("1", "GPI_5", "colour.background", "\"/><evil a=\"");
-    const std::string svg = render_page_svg(p, "1");
+    const std::string svg = render_page_svg(p, nullptr);
     EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
     EXPECT_NE(svg.find("</svg>"), std::string::npos);
     EXPECT_NE(svg.find("kivren/panel1024.quon_ui"), std::string::npos);

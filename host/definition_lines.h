@@ -1,0 +1,43 @@
+// definition_lines: the small line syntax shared by devices files and preview
+// layouts: one item a line, "#" starts a comment line, words apart by spaces,
+// numbers in decimal, ranges "FIRST..LAST", fields "key=value", and "{n}" in a
+// text standing for the index it is given for.
+#ifndef HOST_DEFINITION_LINES_H
+#define HOST_DEFINITION_LINES_H
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// One line's words; `rest(i)` is the line from word i on, as written.
+struct definition_line {
+    std::string where; // "file:line"
+    std::vector<std::string> words;
+    std::string text;
+    std::string rest(std::size_t word) const;
+};
+
+// Calls `item` for each line that is not blank or a comment; stops at the
+// first false, with "file:line: why" in error.
+bool read_definition_lines(const std::string& text, const std::string& file,
+                           const std::function<bool(const definition_line&, std::string& why)>& item,
+                           std::string& error);
+// The whole of a file; false with the errno text in error.
+bool read_whole_file(const std::string& path, std::string& out, std::string& error);
+// The folder part of a path, "" for none; a name joined to it unless absolute.
+std::string folder_of(const std::string& path);
+std::string path_in(const std::string& folder, const std::string& name);
+
+bool parse_number(const std::string& word, std::int32_t& out);
+// "a..b" or a single "a"; false when not numbers or b < a.
+bool parse_range(const std::string& word, std::int32_t& first, std::int32_t& last);
+// "key=value" words from `from` on; false with why for any other word or a
+// key not in `known`.
+bool parse_fields(const definition_line& line, std::size_t from, const std::vector<std::string>& known,
+                  std::map<std::string, std::string>& out, std::string& why);
+// `text` with every "{n}" replaced by n.
+std::string with_index(const std::string& text, std::int32_t n);
+
+#endif

@@ -1,0 +1,94 @@
+// devices_file: the devices a run plays, as a devices file declares them: each
+// device's type, number and size, its state when the run begins, the names a
+// router gives its sources ("RN"), step aliases for scenarios, and the
+// panel's preview layout for the picture. The emulator itself knows no panel;
+// see the README's panel_host section for the format. Example:
+//
+//   router 3 destinations=16 sources=20 picture-selector=6
+//   gpi 1 inputs=16
+//   info 2 slots=40
+//   state 3 1..16 {n}              # destination n shows source n
+//   state 2 1..12 CAM {n}
+//   name 3 6 1..20 chanimg/src{n}.jpg
+//   name 3 * 1..20 SRC {n}
+//   alias tally 2 1..12 +20        # "tally N STATE" sets slot N+20 of device 2
+//   layout kivren.layout
+#ifndef HOST_DEVICES_FILE_H
+#define HOST_DEVICES_FILE_H
+
+#include "page_layout.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class device_type { router, gpi, info };
+
+// "router", "GPI", "information": for messages.
+const char* device_type_name(device_type type);
+
+// One declared device.
+struct device_spec {
+    device_type type = device_type::router;
+    std::int32_t number = 0;
+    int size = 0;            // destinations, inputs or slots, numbered from 1
+    int sources = 0;         // router: sources 1..sources (0 is parked)
+    int pictureSelector = 0; // router: the RN selector the "source" step renames; 0: none
+    // Index -> state text when the run begins; indices not listed start at
+    // "0" (a router destination: parked; a GPI input: off; a slot: "0").
+    std::map<int, std::string> initial;
+    // Source names RN gives, by selector; anySelector applies to the others.
+    static constexpr std::int32_t anySelector = INT32_MIN;
+    std::map<std::int32_t, std::map<int, std::string>> names;
+};
+
+// A step name that stands for a device change: "NAME N VALUE" sets index
+// N + offset of the device to VALUE, for N from first to last.
+struct step_alias {
+    std::string name;
+    std::int32_t device = 0;
+    int first = 1, last = 1, offset = 0;
+    std::string where; // "file:line" of its declaration
+};
+
+// The devices a run plays, as a devices file declares them.
+struct device_set {
+    std::vector<device_spec> devices; // in the order declared
+    std::vector<step_alias> aliases;
+    std::shared_ptr<const page_layout> layout; // null: the default grid
+    std::string file;                          // the file read, for messages
+
+    const device_spec* find(std::int32_t number) const;
+    // The first device of the type, which steps that name no device use.
+    const device_spec* first(device_type type) const;
+    const step_alias* alias(const std::string& name) const;
+};
+
+// Reads a devices file. On failure false, with "file:line: why" (or the errno text) in error.
+// Files it names (layout) are read relative to its folder.
+bool read_devices_file(const std::string& path, device_set& out, std::string& error);
+// The same from text; `file` names it in messages and `folder` resolves the files it names.
+bool parse_devices(const std::string& text, const std::string& file, const std::string& folder, device_set& out,
+                   std::string& error);
+
+// A device change a scenario step asks for: index `index` of device `device`
+// takes `value` ("route": a source number or "park"; "gpi": on or off; "info":
+// any text).
+struct device_change {
+    std::int32_t device = 0;
+    std::int32_t index = 0;
+    std::string value;
+};
+
+// Expands a scenario step whose name is an alias of `devices` ("tally 3 2").
+// `args` are the step's fields after its name: the index, then the value as
+// one text (already unquoted). Returns false when `step` is no alias, leaving
+// error empty; false with error set when it is one but the fields do not fit
+// (wrong count, index not a number or out of the alias's range).
+bool expand_alias(const device_set& devices, const std::string& step, const std::vector<std::string>& args,
+                  device_change& out, std::string& error);
+
+#endif
