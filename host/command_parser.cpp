@@ -43,6 +43,10 @@ bool parse_number(const std::string& field, std::int32_t& out, std::string& erro
             return false;
         }
     }
+    if (digits == 1 && field == "-0") { // no script formatting an integer in plain decimal sends it
+        error = "number field " + quoted + " is a negative zero";
+        return false;
+    }
     if (field[digits] == '0' && field.size() > digits + 1) {
         error = "number field " + quoted + " has a leading zero";
         return false;
@@ -69,26 +73,24 @@ bool parse_texts(const std::string& body, const layout& l, host_command& out, st
                                                      : "missing closing apostrophe";
         return false;
     }
-    std::vector<std::string> pieces;
+    // Every separator, left to right; the last `most - 1` of them are the
+    // real ones and the first field keeps the rest, in one pass.
     const std::string inner = body.substr(1, body.size() - 2);
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t sep = inner.find("' '", start);
-        if (sep == std::string::npos) break;
-        pieces.push_back(inner.substr(start, sep - start));
-        start = sep + 3;
-    }
-    pieces.push_back(inner.substr(start));
-    const std::size_t most = required + optional;
-    if (pieces.size() < required) {
-        error = "expects " + std::to_string(required) + " text fields, got " + std::to_string(pieces.size());
+    std::vector<std::size_t> separators;
+    for (std::size_t sep = inner.find("' '"); sep != std::string::npos; sep = inner.find("' '", sep + 3))
+        separators.push_back(sep);
+    const std::size_t pieces = separators.size() + 1, most = required + optional;
+    if (pieces < required) {
+        error = "expects " + std::to_string(required) + " text fields, got " + std::to_string(pieces);
         return false;
     }
-    while (pieces.size() > most) { // fold surplus separators back into the first field
-        pieces[0] += "' '" + pieces[1];
-        pieces.erase(pieces.begin() + 1);
+    const std::size_t firstReal = pieces > most ? pieces - most : 0;
+    std::size_t start = 0;
+    for (std::size_t i = firstReal; i < separators.size(); ++i) {
+        out.texts.push_back(inner.substr(start, separators[i] - start));
+        start = separators[i] + 3;
     }
-    out.texts = pieces;
+    out.texts.push_back(inner.substr(start));
     return true;
 }
 

@@ -89,11 +89,6 @@ void conversation_log::problem(const std::string& text) {
     out_ << "    ! " << printable(text) << std::endl;
 }
 
-void conversation_log::host_fault(const std::string& text) {
-    ++hostFaults_;
-    out_ << "    ! panel_host: " << printable(text) << std::endl;
-}
-
 void conversation_log::expectation(bool passed, const std::string& what, const std::string& detail) {
     (passed ? passed_ : failed_) += 1;
     out_ << "  " << (passed ? "ok: " : "FAILED: ") << printable(what) << std::endl;

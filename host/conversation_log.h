@@ -24,13 +24,11 @@ public:
     void note(const std::string& text);
     void debug_text(const std::string& text); // what the script wrote to its debugger
     void problem(const std::string& text); // a fault of the script that the run goes on from
-    void host_fault(const std::string& text); // this program failed (a file it could not write), not the script
     void expectation(bool passed, const std::string& what, const std::string& detail);
 
     int failed() const { return failed_; }
     int problems() const { return problems_; }
     int malformed() const { return malformed_; }
-    int host_faults() const { return hostFaults_; }
     void summary(int outstandingReplies) { write_summary(out_, outstandingReplies); }
     // The counts so far, as the summary prints them.
     void write_summary(std::ostream& out, int outstandingReplies) const;
@@ -43,7 +41,7 @@ private:
     std::map<std::string, int> commands_;
     std::map<unsigned, int> events_;
     int answers_ = 0, nullAnswers_ = 0, handBacks_ = 0, nullHandBacks_ = 0;
-    int malformed_ = 0, problems_ = 0, hostFaults_ = 0, passed_ = 0, failed_ = 0;
+    int malformed_ = 0, problems_ = 0, passed_ = 0, failed_ = 0;
 };
 
 #endif

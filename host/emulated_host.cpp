@@ -1,6 +1,7 @@
 #include "emulated_host.h"
 
 #include "quon_hand_back.h"
+#include "step_guard.h"
 
 #include <cstring>
 
@@ -10,6 +11,7 @@ void* emulated_host::deletingDestructor(unsigned) {
 }
 
 char* emulated_host::callback(void* arg, unsigned kind) {
+    const step_guard_emulator_time emulatorTime; // this host's work is not the panel's time
     if (onCall_) onCall_();
     if (kind == quon_kind_release) {
         hand_back(static_cast<char*>(arg));

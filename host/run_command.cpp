@@ -1,74 +1,76 @@
 // "panel_host run PANEL_LIBRARY SCENARIO [options]": plays a scenario against
 // a panel library and prints the conversation and the summary.
+#include "output_file.h"
 #include "panel_library.h"
 #include "scenario.h"
 #include "scenario_runner.h"
 #include "step_guard.h"
 #include "subcommands.h"
 
-#include <cstdlib>
+#include <filesystem>
 #include <iostream>
+#include <memory>
 
 namespace {
-const char usage[] =
-    "usage: panel_host run PANEL_LIBRARY SCENARIO [--base PATH] [--svg FILE] [--out DIR] [--timeout SECONDS]\n"
-    "                     [--strict]\n"
-    "  --base PATH        base path given to the panel's factory (default: kivren)\n"
-    "  --svg FILE         write a picture of the page after the last step\n"
-    "  --out DIR          directory for snapshot files named by the scenario (default: as written)\n"
-    "  --timeout SECONDS  give up on a step after this long (default 60, 0: never)\n"
-    "  --strict           malformed commands, other faults of the panel and replies it\n"
-    "                     never handed back fail the run as failed expectations do\n";
-} // namespace
 
-int run_main(const std::vector<std::string>& args) {
-    std::vector<std::string> positional;
+struct run_arguments {
+    std::string library, scenarioFile;
+    std::int64_t timeout = 60;
     run_options options;
-    int timeout = 60;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if ((a == "--base" || a == "--svg" || a == "--out" || a == "--timeout") && !hasValue) {
-            std::cerr << "panel_host run: " << a << " needs a value\n" << usage;
-            return exitUsage;
-        }
-        if (a == "--strict") options.strict = true;
-        else if (a == "--base") options.basePath = args[++i];
-        else if (a == "--svg") options.svgFile = args[++i];
-        else if (a == "--out") options.outDir = args[++i];
-        else if (a == "--timeout") {
-            char* end = nullptr;
-            const long v = std::strtol(args[++i].c_str(), &end, 10);
-            if (*end != '\0' || v < 0 || v > 86400) {
-                std::cerr << "panel_host run: bad --timeout " << args[i] << "\n";
-                return exitUsage;
-            }
-            timeout = static_cast<int>(v);
-        } else if (a.size() > 1 && a[0] == '-') {
-            std::cerr << "panel_host run: unknown option " << a << "\n" << usage;
-            return exitUsage;
-        } else positional.push_back(a);
-    }
-    if (positional.size() != 2) {
-        std::cerr << usage;
-        return exitUsage;
-    }
+};
+
+int fail(int status, const std::string& message) {
+    std::cerr << "panel_host: " << message << "\n";
+    return status;
+}
+
+int run_scenario(run_arguments& a) {
     scenario s;
     std::string error;
-    if (!load_scenario(positional[1], s, error)) {
-        std::cerr << "panel_host: " << error << "\n";
-        return exitUsage;
+    switch (load_scenario(a.scenarioFile, s, error)) {
+    case load_result::ok: break;
+    case load_result::unreadable: return fail(exitEmulatorFault, error);
+    case load_result::invalid: return fail(exitUsage, error);
     }
+    run_options& options = a.options;
+    if (options.basePath.empty()) options.basePath = std::filesystem::path(a.library).stem().string();
+    options.inputs = {a.scenarioFile, a.library};
+    if (!check_run_outputs(s, options, error)) return fail(exitUsage, error);
+    if (!make_directories(options.outDir, error)) return fail(exitEmulatorFault, error);
     panel_library library;
-    if (!library.open(positional[0], error)) {
-        std::cerr << "panel_host: " << error << "\n";
-        return exitUsage;
-    }
-    std::cout << "panel_host: " << positional[0] << " with " << positional[1] << " (" << s.steps.size()
-              << " steps)" << std::endl;
-    step_guard_install(timeout);
-    scenario_runner runner(library.factory(), options, std::cout);
-    const int code = runner.run(s);
+    if (!library.open(a.library, error)) return fail(exitUsage, error);
+    std::cout << "panel_host: " << a.library << " with " << a.scenarioFile << " (" << s.steps.size() << " steps)"
+              << std::endl;
+    step_guard_install(static_cast<int>(a.timeout));
+    scenario_runner player(library.factory(), options, std::cout);
+    const int status = player.run(s);
     step_guard_leave();
-    return code;
+    return status;
+}
+
+} // namespace
+
+void add_run_command(CLI::App& app, int& exitStatus) {
+    auto a = std::make_shared<run_arguments>();
+    CLI::App* run = app.add_subcommand("run", "play a scenario against a panel library and print the conversation");
+    run->add_option("PANEL_LIBRARY", a->library, "the panel library (.so natively, .dll on Windows), a path")
+        ->required();
+    run->add_option("SCENARIO", a->scenarioFile, "the scenario file to play")->required();
+    run->add_option("--base", a->options.basePath,
+                    "base path given to the panel's factory (default: the library's file name without its "
+                    "extension)");
+    run->add_option("--svg", a->options.svgFile,
+                    "write a picture of the page to FILE after the last step (missing directories are created)")
+        ->type_name("FILE");
+    run->add_option("--out", a->options.outDir,
+                    "directory the scenario's snapshots go to, created when missing (default: the current one)")
+        ->type_name("DIR");
+    add_number_option(*run, "--timeout", a->timeout, 0, 86400,
+                      "give up when the panel has not returned from a step after SECONDS of its own time "
+                      "(0: never)")
+        ->type_name("SECONDS");
+    run->add_flag("--strict", a->options.strict,
+                  "malformed commands, other faults of the panel and replies it never handed back fail the run "
+                  "as failed expectations do");
+    run->callback([a, &exitStatus] { exitStatus = run_scenario(*a); });
 }

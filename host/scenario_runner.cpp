@@ -1,8 +1,10 @@
 #include "scenario_runner.h"
 
+#include "output_file.h"
 #include "step_guard.h"
 #include "svg_writer.h"
 
+#include <iostream>
 
 bool commands_match(const std::vector<std::string>& expected, const std::vector<std::string>& got) {
     // Glob matching over lines: can[i][j] says expected[i..] matches got[j..].
@@ -21,6 +23,21 @@ bool commands_match(const std::vector<std::string>& expected, const std::vector<
 scenario_runner::scenario_runner(quon_load_script_fn factory, run_options options, std::ostream& out)
     : factory_(factory), options_(std::move(options)), log_(out), devices_(options_.devices),
       session_(devices_, page_, log_) {}
+
+bool check_run_outputs(const scenario& s, const run_options& options, std::string& error) {
+    auto replaces_input = [&](const std::string& path, const std::string& where) {
+        for (const std::string& input : options.inputs) {
+            if (!same_file(path, input)) continue;
+            error = where + ": " + path + " would replace the run's input " + input;
+            return true;
+        }
+        return false;
+    };
+    for (const scenario_step& step : s.steps)
+        if (const auto* snap = std::get_if<snapshot_step>(&step.action))
+            if (replaces_input(snapshot_path(options, snap->file), step.where)) return false;
+    return options.svgFile.empty() || !replaces_input(options.svgFile, "--svg");
+}
 
 bool scenario_runner::start() { return session_.start(factory_, options_.basePath); }
 
@@ -42,10 +59,11 @@ bool scenario_runner::start_before_first_step() {
 }
 
 bool scenario_runner::play(const scenario_step& step, int number) {
+    where_ = step.where;
     const std::string where = "step " + std::to_string(number) + " " + step.where;
     log_.step(where, step.source);
     step_guard_enter(where + ": " + step.source);
-    if (!is_check(step.kind)) session_.host().clear_commands();
+    if (!is_check(step.action)) session_.host().clear_commands();
     const bool ok = apply(step);
     if (!ok) {
         ++stepErrors_;
@@ -62,118 +80,131 @@ int scenario_runner::finish() {
         session_.stop();
     }
     step_guard_leave();
-    if (!options_.svgFile.empty() && !snapshot(options_.svgFile)) ++stepErrors_;
+    if (!options_.svgFile.empty()) write_picture(options_.svgFile);
     const int outstanding = session_.host().outstanding();
     log_.summary(outstanding);
+    if (emulatorFaults_ > 0) {
+        log_.note("panel_host failed itself (see above): the run says nothing about the panel");
+        return exitEmulatorFault;
+    }
     const bool faults = log_.malformed() > 0 || log_.problems() > 0 || outstanding > 0;
     if (options_.strict && faults) log_.note("strict run: the script's faults above fail it");
-    return log_.failed() > 0 || stepErrors_ > 0 || (options_.strict && faults) ? 1 : 0;
+    return log_.failed() > 0 || stepErrors_ > 0 || (options_.strict && faults) ? exitExpectationFailed : exitAllHeld;
 }
 
 bool scenario_runner::apply(const scenario_step& step) {
-    const bool needsPanel = step.kind == step_kind::property || step.kind == step_kind::button ||
-                            step.kind == step_kind::timer || step.kind == step_kind::stop;
+    const bool needsPanel = std::holds_alternative<property_step>(step.action) ||
+                            std::holds_alternative<button_step>(step.action) ||
+                            std::holds_alternative<timer_step>(step.action) ||
+                            std::holds_alternative<stop_step>(step.action);
     if (needsPanel && !session_.running()) {
         log_.problem("the panel is not running");
         return false;
     }
-    switch (step.kind) {
-    case step_kind::start:
-        session_.stop();
-        return start();
-    case step_kind::stop:
-        session_.stop();
-        return true;
-    case step_kind::property:
-        lastAnswer_ = session_.property(step.text);
-        answered_ = true;
-        return true;
-    case step_kind::button:
-        session_.button(step.text, step.text2, step.text3);
-        return true;
-    case step_kind::timer:
-        session_.timer(step.number);
-        return true;
-    case step_kind::say:
-        log_.note(step.text);
-        return true;
-    case step_kind::expect_commands:
-        expect_commands(step);
-        return true;
-    case step_kind::expect_property:
-        expect_property(step);
-        return true;
-    case step_kind::expect_answer:
-        expect_answer(step);
-        return true;
-    case step_kind::snapshot:
-        return snapshot(step.text);
-    default:
-        return device_change(step);
+    if (is_check(step.action)) { // the emulator's own work: no panel runs meanwhile
+        const step_guard_emulator_time emulatorTime;
+        return std::visit([this](const auto& s) { return apply(s); }, step.action);
     }
+    return std::visit([this](const auto& s) { return apply(s); }, step.action);
 }
 
-bool scenario_runner::device_change(const scenario_step& step) {
-    std::optional<status_report> report;
-    const device_set& declared = devices_.declared();
-    auto first = [&](device_type type) -> const device_spec* {
-        const device_spec* d = declared.first(type);
-        if (!d) log_.problem(std::string("no ") + device_type_name(type) + " device declared");
-        return d;
-    };
-    ::device_change change;
-    std::string why;
-    switch (step.kind) {
-    case step_kind::route:
-    case step_kind::gpi:
-    case step_kind::info: {
-        const device_type type = step.kind == step_kind::route ? device_type::router
-                                 : step.kind == step_kind::gpi ? device_type::gpi
-                                                               : device_type::info;
-        const device_spec* d = first(type);
-        if (!d) return false;
-        change.device = d->number;
-        change.index = step.number;
-        change.value = step.kind == step_kind::route ? std::to_string(step.number2)
-                       : step.kind == step_kind::gpi ? (step.on ? "on" : "off")
-                                                     : step.text;
-        break;
-    }
-    case step_kind::umd:
-    case step_kind::tally:
-        if (!expand_alias(declared, step_name(step.kind), {std::to_string(step.number), step.text}, change, why)) {
-            log_.problem(why.empty() ? std::string("the devices file defines no step \"") + step_name(step.kind) + "\""
-                                     : why);
-            return false;
-        }
-        break;
-    case step_kind::source: {
-        const device_spec* d = first(device_type::router);
-        if (!d) return false;
-        if (!d->pictureSelector || !devices_.set_source_name(d->number, d->pictureSelector, step.number, step.text)) {
-            log_.problem("router " + std::to_string(d->number) + " has no source " + std::to_string(step.number) +
-                         (d->pictureSelector ? "" : " picture selector"));
-            return false;
-        }
-        log_.note("new picture name; a panel reads it when it starts");
-        return true;
-    }
-    default: return false;
-    }
-    if (!devices_.change(change, report, why)) {
-        log_.problem(why);
+bool scenario_runner::apply(const start_step&) {
+    session_.stop();
+    return start();
+}
+
+bool scenario_runner::apply(const stop_step&) {
+    session_.stop();
+    return true;
+}
+
+bool scenario_runner::apply(const property_step& s) {
+    lastAnswer_ = session_.property(s.message);
+    answered_ = true;
+    return true;
+}
+
+bool scenario_runner::apply(const button_step& s) {
+    session_.button(s.panel, s.control, s.event);
+    return true;
+}
+
+bool scenario_runner::apply(const timer_step& s) {
+    session_.timer(s.id);
+    return true;
+}
+
+bool scenario_runner::apply(const say_step& s) {
+    log_.note(s.text);
+    return true;
+}
+
+// Route, GPI and information steps name no device: they change the first
+// device of their type that the devices file declares.
+bool scenario_runner::change_first(device_type type, std::int32_t index, const std::string& value) {
+    const device_spec* d = devices_.declared().first(type);
+    if (!d) {
+        log_.problem(std::string("no ") + device_type_name(type) + " device is declared (a devices file names them)");
         return false;
     }
-    if (!report) {
+    return change({d->number, index, value});
+}
+
+bool scenario_runner::change(const device_change& c) {
+    std::optional<status_report> r;
+    std::string why;
+    if (!devices_.change(c, r, why)) log_.problem(why);
+    return report(why.empty(), r);
+}
+
+bool scenario_runner::apply(const route_step& s) {
+    return change_first(device_type::router, s.destination, std::to_string(s.source));
+}
+
+bool scenario_runner::apply(const gpi_step& s) { return change_first(device_type::gpi, s.input, s.on ? "on" : "off"); }
+
+bool scenario_runner::apply(const info_step& s) { return change_first(device_type::info, s.slot, s.text); }
+
+// "umd" and "tally" are aliases a devices file defines (kivren's does).
+bool scenario_runner::alias(const char* name, std::int32_t index, const std::string& value) {
+    device_change c;
+    std::string why;
+    if (!expand_alias(devices_.declared(), name, {std::to_string(index), value}, c, why)) {
+        log_.problem(why.empty() ? std::string("the devices file defines no step \"") + name + "\"" : why);
+        return false;
+    }
+    return change(c);
+}
+
+bool scenario_runner::apply(const umd_step& s) { return alias("umd", s.display, s.text); }
+
+bool scenario_runner::apply(const tally_step& s) { return alias("tally", s.display, s.state); }
+
+bool scenario_runner::apply(const source_step& s) {
+    const device_spec* d = devices_.declared().first(device_type::router);
+    if (!d || !d->pictureSelector || !devices_.set_source_name(d->number, d->pictureSelector, s.source, s.picture)) {
+        log_.problem(d ? (d->pictureSelector ? "router " + std::to_string(d->number) + " has no source " +
+                                                    std::to_string(s.source)
+                                              : "router " + std::to_string(d->number) + " declares no picture-selector")
+                       : std::string("no router device is declared"));
+        return false;
+    }
+    log_.note("new picture name; a panel reads it when it starts");
+    return true;
+}
+
+bool scenario_runner::report(bool inRange, const std::optional<status_report>& r) {
+    if (!inRange) return false;
+    if (!r) {
         log_.note(session_.running() ? "not registered: no report" : "panel not running: no report");
         return true;
     }
-    session_.report(*report);
+    session_.report(*r);
     session_.deliver_pending();
     return true;
 }
 
-void scenario_runner::expect_commands(const scenario_step& step) {
+bool scenario_runner::apply(const expect_commands_step& step) {
     const std::vector<std::string>& got = session_.host().commands();
     const bool ok = commands_match(step.lines, got);
     std::string detail;
@@ -185,50 +216,51 @@ void scenario_runner::expect_commands(const scenario_step& step) {
         for (const std::string& g : got) detail += "      " + conversation_log::printable(g) + "\n";
         if (got.empty()) detail += "      (no commands)\n";
     }
-    log_.expectation(ok, "expect-commands (" + std::to_string(step.lines.size()) + " lines) at " + step.where, detail);
+    log_.expectation(ok, "expect-commands (" + std::to_string(step.lines.size()) + " lines) at " + where_, detail);
+    return true;
 }
 
-void scenario_runner::expect_property(const scenario_step& step) {
-    std::string panel = page_.main_panel(), control = step.text;
-    const std::size_t slash = control.find('/');
-    if (slash != std::string::npos) {
-        panel = control.substr(0, slash);
-        control = control.substr(slash + 1);
-    }
-    const std::optional<std::string> got = page_.value(panel, control, step.text2);
-    const bool ok = got && *got == step.text3;
-    const std::string what = panel + "/" + control + " " + step.text2;
-    log_.expectation(ok, what + " = \"" + step.text3 + "\"",
-                     ok ? "" : "    expected \"" + conversation_log::printable(step.text3) + "\"\n    got " +
+bool scenario_runner::apply(const expect_property_step& step) {
+    const std::string panel = step.panel.empty() ? page_.main_panel() : step.panel;
+    const std::optional<std::string> got = page_.value(panel, step.control, step.property);
+    const bool ok = got && *got == step.value;
+    const std::string what = panel + "/" + step.control + " " + step.property;
+    log_.expectation(ok, what + " = \"" + step.value + "\"",
+                     ok ? "" : "    expected \"" + conversation_log::printable(step.value) + "\"\n    got " +
                                    (got ? "\"" + conversation_log::printable(*got) + "\"" : std::string("(not set)")));
+    return true;
 }
 
-void scenario_runner::expect_answer(const scenario_step& step) {
+bool scenario_runner::apply(const expect_answer_step& step) {
     auto show = [](const std::optional<std::string>& a) {
         return a ? "\"" + conversation_log::printable(*a) + "\"" : std::string("null");
     };
-    const std::optional<std::string> expected = step.null ? std::nullopt : std::optional<std::string>(step.text);
     if (!answered_) {
-        log_.expectation(false, "answer " + show(expected), "    no property message was sent before");
+        log_.expectation(false, "answer " + show(step.answer), "    no property message was sent before");
+        return true;
+    }
+    const bool ok = step.answer == lastAnswer_;
+    log_.expectation(ok, "answer " + show(step.answer), ok ? "" : "    got " + show(lastAnswer_));
+    return true;
+}
+
+bool scenario_runner::apply(const snapshot_step& step) {
+    write_picture(snapshot_path(options_, step.file));
+    return true;
+}
+
+std::string snapshot_path(const run_options& options, const std::string& file) {
+    return options.outDir.empty() ? file : options.outDir + "/" + file;
+}
+
+void scenario_runner::write_picture(const std::string& path) {
+    const step_guard_emulator_time emulatorTime;
+    std::string error;
+    if (write_output_file(path, render_page_svg(page_, devices_.declared().layout.get()), error)) {
+        log_.note("picture of the page written to " + path);
         return;
     }
-    const bool ok = expected == lastAnswer_;
-    log_.expectation(ok, "answer " + show(expected), ok ? "" : "    got " + show(lastAnswer_));
-}
-
-std::string scenario_runner::resolve(const std::string& file) const {
-    if (options_.outDir.empty() || file.empty() || file[0] == '/' || (file.size() > 1 && file[1] == ':'))
-        return file;
-    return options_.outDir + "/" + file;
-}
-
-bool scenario_runner::snapshot(const std::string& file) {
-    const std::string path = resolve(file);
-    std::string error;
-    if (!write_page_svg(path, page_, devices_.declared().layout.get(), error)) {
-        log_.host_fault("cannot write the picture: " + error);
-        return false;
-    }
-    log_.note("picture of the page written to " + path);
-    return true;
+    ++emulatorFaults_;
+    log_.note("panel_host failed: " + error);
+    std::cerr << "panel_host: " << error << " (the emulator's own failure, not the panel's)\n";
 }

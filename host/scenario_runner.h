@@ -14,11 +14,14 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 struct run_options {
-    std::string basePath = "kivren"; // the factory's second argument
-    std::string outDir;              // where relative snapshot files go; empty: as given
-    std::string svgFile;             // a picture of the page after the last step, if set
+    std::string basePath;     // the factory's second argument
+    std::string outDir = "."; // where snapshot files go
+    std::string svgFile;      // a picture of the page after the last step, if set
+    // The run's inputs (scenario, library, devices file): no output replaces them.
+    std::vector<std::string> inputs;
     // Malformed commands, other faults of the script and replies it never
     // handed back fail the run too, not only failed expectations.
     bool strict = false;
@@ -30,8 +33,10 @@ class scenario_runner {
 public:
     scenario_runner(quon_load_script_fn factory, run_options options, std::ostream& out);
 
-    // Plays every step; 0 when all expectations held (and, when strict, the
-    // script made no fault), 1 otherwise.
+    // Plays every step. exitAllHeld when all expectations held (and, when
+    // strict, the script made no fault), exitExpectationFailed otherwise;
+    // exitEmulatorFault when this program failed itself (a file it could
+    // not write), whatever the script did.
     int run(const scenario& s);
 
     // The pieces of run, for a live host that takes steps one at a time:
@@ -58,12 +63,29 @@ private:
     bool start();
     // Applies one step; false when it failed (counted as a failed expectation).
     bool apply(const scenario_step& step);
-    bool device_change(const scenario_step& step);
-    void expect_commands(const scenario_step& step);
-    void expect_property(const scenario_step& step);
-    void expect_answer(const scenario_step& step);
-    bool snapshot(const std::string& file);
-    std::string resolve(const std::string& file) const;
+    bool apply(const start_step&);
+    bool apply(const stop_step&);
+    bool apply(const route_step& s);
+    bool apply(const gpi_step& s);
+    bool apply(const umd_step& s);
+    bool apply(const tally_step& s);
+    bool apply(const info_step& s);
+    bool apply(const source_step& s);
+    bool apply(const property_step& s);
+    bool apply(const button_step& s);
+    bool apply(const timer_step& s);
+    bool apply(const say_step& s);
+    bool apply(const expect_commands_step& s);
+    bool apply(const expect_property_step& s);
+    bool apply(const expect_answer_step& s);
+    bool apply(const snapshot_step& s);
+    bool change_first(device_type type, std::int32_t index, const std::string& value);
+    bool change(const device_change& c);
+    bool alias(const char* name, std::int32_t index, const std::string& value);
+    // A device change made: its report, if any, goes to the panel.
+    bool report(bool inRange, const std::optional<status_report>& report);
+    // Writes the page's picture; a failure is the emulator's own.
+    void write_picture(const std::string& path);
 
     quon_load_script_fn factory_;
     run_options options_;
@@ -74,7 +96,15 @@ private:
     bool answered_ = false;
     int stepErrors_ = 0; // steps that could not be carried out
     std::optional<std::string> lastAnswer_;
+    std::string where_; // the running step's "file:line"
+    int emulatorFaults_ = 0;
 };
+
+// Before the run: false with the step's "file:line" and why when an output
+// of the run (a snapshot, the picture) would replace one of its inputs.
+bool check_run_outputs(const scenario& s, const run_options& options, std::string& error);
+// Where a snapshot named `file` in the scenario is written.
+std::string snapshot_path(const run_options& options, const std::string& file);
 
 // Whether `got` matches `expected`, where an expected line "..." stands for any
 // run of commands, the empty one included.

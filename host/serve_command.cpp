@@ -13,7 +13,7 @@
 
 #include <atomic>
 #include <csignal>
-#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -23,16 +23,16 @@
 
 namespace {
 
-const char usage[] =
-    "usage: panel_host serve PANEL_LIBRARY [--port N] [--base PATH] [--devices FILE] [--scenario FILE]\n"
-    "                        [--record FILE.scn] [--timeout SECONDS]\n"
-    "  --port N           port on 127.0.0.1 (default 8765, 0: any free port; the line \"serving URL\" tells)\n"
-    "  --base PATH        base path given to the panel's factory (default: kivren)\n"
-    "  --devices FILE     the devices to play, as a devices file declares them\n"
-    "  --scenario FILE    play this scenario first, then stay live\n"
-    "  --record FILE.scn  write what was done as a scenario that \"run --strict\" replays\n"
-    "  --timeout SECONDS  give up when the panel does not return from a call (default 60, 0: never)\n"
-    "Runs until interrupted (Ctrl-C): then the panel is destroyed, the recording written, the summary printed.\n";
+struct serve_arguments {
+    std::string library, scenarioFile, recordFile, devicesFile;
+    std::int64_t port = 8765, timeout = 60;
+    run_options options;
+};
+
+int fail(int status, const std::string& message) {
+    std::cerr << "panel_host: " << message << "\n";
+    return status;
+}
 
 std::atomic<bool> interrupted{false};
 
@@ -58,80 +58,37 @@ void catch_interrupts() {
 #endif
 }
 
-bool read_number(const std::string& text, long low, long high, int& out) {
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || v < low || v > high) return false;
-    out = static_cast<int>(v);
-    return true;
-}
-
-} // namespace
-
-int serve_main(const std::vector<std::string>& args) {
-    std::vector<std::string> positional;
-    run_options options;
-    std::string scenarioFile, recordFile, devicesFile;
-    int port = 8765, timeout = 60;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool takesValue = a == "--port" || a == "--base" || a == "--scenario" || a == "--record" || a == "--timeout" ||
-                                a == "--devices";
-        if (takesValue && i + 1 >= args.size()) {
-            std::cerr << "panel_host serve: " << a << " needs a value\n" << usage;
-            return exitUsage;
-        }
-        if (a == "--base") options.basePath = args[++i];
-        else if (a == "--scenario") scenarioFile = args[++i];
-        else if (a == "--devices") devicesFile = args[++i];
-        else if (a == "--record") recordFile = args[++i];
-        else if (a == "--port" || a == "--timeout") {
-            const bool ok = a == "--port" ? read_number(args[++i], 0, 65535, port) : read_number(args[++i], 0, 86400, timeout);
-            if (!ok) {
-                std::cerr << "panel_host serve: bad " << a << " " << args[i] << "\n";
-                return exitUsage;
-            }
-        } else if (a.size() > 1 && a[0] == '-') {
-            std::cerr << "panel_host serve: unknown option " << a << "\n" << usage;
-            return exitUsage;
-        } else positional.push_back(a);
-    }
-    if (positional.size() != 1) {
-        std::cerr << usage;
-        return exitUsage;
-    }
+int serve(serve_arguments& a) {
     scenario first;
     std::string error;
-    if (!scenarioFile.empty() && !load_scenario(scenarioFile, first, error)) {
-        std::cerr << "panel_host: " << error << "\n";
-        return exitUsage;
+    if (!a.scenarioFile.empty()) {
+        switch (load_scenario(a.scenarioFile, first, error)) {
+        case load_result::ok: break;
+        case load_result::unreadable: return fail(exitEmulatorFault, error);
+        case load_result::invalid: return fail(exitUsage, error);
+        }
     }
-    if (!devicesFile.empty() && !read_devices_file(devicesFile, options.devices, error)) {
-        std::cerr << "panel_host: " << error << "\n";
-        return exitUsage;
-    }
+    run_options& options = a.options;
+    const bool baseGiven = !options.basePath.empty();
+    if (!baseGiven) options.basePath = std::filesystem::path(a.library).stem().string();
+    if (!a.devicesFile.empty() && !read_devices_file(a.devicesFile, options.devices, error))
+        return fail(exitUsage, error);
     panel_library library;
-    if (!library.open(positional[0], error)) {
-        std::cerr << "panel_host: " << error << "\n";
-        return exitUsage;
-    }
+    if (!library.open(a.library, error)) return fail(exitUsage, error);
     live_feed feed;
     action_queue queue;
     live_server server(queue, feed);
-    if (!server.bind(port, error)) {
-        std::cerr << "panel_host serve: " << error << "\n";
-        return exitUsage;
-    }
+    if (!server.bind(static_cast<int>(a.port), error)) return fail(exitEmulatorFault, error);
     std::unique_ptr<scenario_recording> recording;
-    if (!recordFile.empty())
+    if (!a.recordFile.empty())
         recording = std::make_unique<scenario_recording>(std::vector<std::string>{
-            "Recorded by panel_host serve from " + positional[0] + " with base path \"" + options.basePath + "\".",
-            "Replay: panel_host run PANEL_LIBRARY THIS_FILE --base " + options.basePath +
-                (devicesFile.empty() ? "" : " --devices " + devicesFile) + " --strict"});
+            "Recorded by panel_host serve from " + a.library + ".",
+            "Replay: panel_host run PANEL_LIBRARY THIS_FILE" + (baseGiven ? " --base " + options.basePath : "") +
+                (a.devicesFile.empty() ? "" : " --devices " + a.devicesFile) + " --strict"});
 
     catch_interrupts();
-    step_guard_install(timeout);
-    std::cout << "panel_host: " << positional[0] << " live\nserving http://127.0.0.1:" << server.port() << "/"
+    step_guard_install(static_cast<int>(a.timeout));
+    std::cout << "panel_host: " << a.library << " live\nserving http://127.0.0.1:" << server.port() << "/"
               << std::endl;
     live_panel live(library.factory(), options, std::cout, feed, recording.get());
     server.start();
@@ -149,11 +106,37 @@ int serve_main(const std::vector<std::string>& args) {
     server.stop();
     live.finish();
     if (recording) {
-        if (!recording->write(recordFile, error)) {
-            std::cerr << "panel_host: " << error << "\n";
-            return 1;
-        }
-        std::cout << "recording: " << recording->steps() << " steps written to " << recordFile << std::endl;
+        if (!recording->write(a.recordFile, error)) return fail(exitEmulatorFault, error);
+        std::cout << "recording: " << recording->steps() << " steps written to " << a.recordFile << std::endl;
     }
-    return 0;
+    return exitAllHeld;
+}
+
+} // namespace
+
+void add_serve_command(CLI::App& app, int& exitStatus) {
+    auto a = std::make_shared<serve_arguments>();
+    CLI::App* cmd = app.add_subcommand(
+        "serve", "run a panel live for a browser on 127.0.0.1 until interrupted (Ctrl-C): its page drawn live, "
+                 "clickable controls, the devices, the conversation; Ctrl-C destroys the panel, writes the "
+                 "recording and prints the summary");
+    cmd->add_option("PANEL_LIBRARY", a->library, "the panel library (.so natively, .dll on Windows), a path")
+        ->required();
+    add_number_option(*cmd, "--port", a->port, 0, 65535,
+                      "port on 127.0.0.1 (0: any free one; the line \"serving URL\" tells which)")
+        ->type_name("N");
+    cmd->add_option("--base", a->options.basePath,
+                    "base path given to the panel's factory (default: the library's file name without its "
+                    "extension)");
+    cmd->add_option("--devices", a->devicesFile, "the devices to play, as a devices file declares them")
+        ->type_name("FILE");
+    cmd->add_option("--scenario", a->scenarioFile, "play this scenario first, then stay live")->type_name("FILE");
+    cmd->add_option("--record", a->recordFile,
+                    "write every action taken as a scenario step with the commands it caused; \"run --strict\" "
+                    "replays it")
+        ->type_name("FILE.scn");
+    add_number_option(*cmd, "--timeout", a->timeout, 0, 86400,
+                      "give up when the panel has not returned from a call after SECONDS (0: never)")
+        ->type_name("SECONDS");
+    cmd->callback([a, &exitStatus] { exitStatus = serve(*a); });
 }

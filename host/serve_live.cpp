@@ -80,38 +80,46 @@ live_result live_panel::apply(const live_action& action) {
     scenario parsed;
     std::string error;
     if (!parse_scenario(action.request.step, "page", parsed, error)) return refuse(error);
-    if (parsed.steps.size() != 1 || is_check(parsed.steps[0].kind)) return refuse("not one action: " + action.request.step);
+    if (parsed.steps.size() != 1 || is_check(parsed.steps[0].action))
+        return refuse("not one action: " + action.request.step);
     scenario_step& step = parsed.steps[0];
     step.where = "from the page";
-    const std::string why = refusal(step);
+    const std::string why = refusal(step.action);
     if (!why.empty()) return refuse(why);
     return play(step);
 }
 
-std::string live_panel::refusal(const scenario_step& step) {
-    const bool needsPanel = step.kind == step_kind::button || step.kind == step_kind::property ||
-                            step.kind == step_kind::timer || step.kind == step_kind::stop;
+std::string live_panel::refusal(const step_action& action) const {
+    const bool needsPanel = std::holds_alternative<button_step>(action) ||
+                            std::holds_alternative<property_step>(action) ||
+                            std::holds_alternative<timer_step>(action) || std::holds_alternative<stop_step>(action);
     if (needsPanel && !runner_.running()) return "the panel is not running";
-    if (step.kind == step_kind::button) {
-        const page_layout* layout = runner_.devices().declared().layout.get();
-        if (!runner_.page().control(step.text, step.text2) && !(layout && layout->find(step.text, step.text2)))
-            return "unknown control " + step.text2 + " on panel " + step.text;
+    const device_set& declared = runner_.devices().declared();
+    if (const auto* b = std::get_if<button_step>(&action)) {
+        const page_layout* layout = declared.layout.get();
+        if (!runner_.page().control(b->panel, b->control) && !(layout && layout->find(b->panel, b->control)))
+            return "unknown control " + b->control + " on panel " + b->panel;
         return "";
     }
     // A device step acts on the first device of its type; its index and
     // value must exist there, or the runner would count a failed step.
-    const device_type type = step.kind == step_kind::route ? device_type::router
-                             : step.kind == step_kind::gpi ? device_type::gpi
-                                                           : device_type::info;
-    if (step.kind != step_kind::route && step.kind != step_kind::gpi && step.kind != step_kind::info) return "";
-    const device_spec* d = runner_.devices().declared().first(type);
-    if (!d) return std::string("no ") + device_type_name(type) + " device is declared";
-    if (step.number < 1 || step.number > d->size)
+    auto outside = [&](device_type type, std::int32_t index) -> std::string {
+        const device_spec* d = declared.first(type);
+        if (!d) return std::string("no ") + device_type_name(type) + " device is declared";
+        if (index >= 1 && index <= d->size) return "";
         return std::string(device_type_name(type)) + " device " + std::to_string(d->number) + " has no index " +
-               std::to_string(step.number) + " (1.." + std::to_string(d->size) + ")";
-    if (step.kind == step_kind::route && (step.number2 < 0 || step.number2 > d->sources))
-        return "router " + std::to_string(d->number) + " has no source " + std::to_string(step.number2) + " (1.." +
-               std::to_string(d->sources) + ")";
+               std::to_string(index) + " (1.." + std::to_string(d->size) + ")";
+    };
+    if (const auto* r = std::get_if<route_step>(&action)) {
+        const std::string why = outside(device_type::router, r->destination);
+        if (!why.empty()) return why;
+        const device_spec* d = declared.first(device_type::router);
+        if (r->source < 0 || r->source > d->sources)
+            return "router " + std::to_string(d->number) + " has no source " + std::to_string(r->source) + " (1.." +
+                   std::to_string(d->sources) + ")";
+    }
+    if (const auto* g = std::get_if<gpi_step>(&action)) return outside(device_type::gpi, g->input);
+    if (const auto* i = std::get_if<info_step>(&action)) return outside(device_type::info, i->slot);
     return "";
 }
 
@@ -120,8 +128,8 @@ live_result live_panel::play(const scenario_step& step) {
     result.step = step.source;
     result.ok = runner_.play(step, ++steps_);
     if (!result.ok) result.error = step.source + " could not be carried out";
-    if (is_check(step.kind)) return result;
-    result.property = step.kind == step_kind::property;
+    if (is_check(step.action)) return result;
+    result.property = std::holds_alternative<property_step>(step.action);
     if (result.property) result.answer = runner_.last_answer();
     if (recording_ && result.property) recording_->add_property(step.source, runner_.commands(), result.answer);
     else if (recording_) recording_->add(step.source, runner_.commands());

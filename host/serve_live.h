@@ -35,7 +35,8 @@ public:
 
 private:
     live_result play(const scenario_step& step);
-    std::string refusal(const scenario_step& step);
+    // Why the host will not carry the step out now; empty when it will.
+    std::string refusal(const step_action& action) const;
     std::string devices_json();
 
     class tap;

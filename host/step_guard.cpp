@@ -22,9 +22,13 @@ char current[512] = "(before the first step)";
 // and destroying a condition variable with a waiter blocks.
 std::mutex& lock = *new std::mutex;
 std::condition_variable& changed = *new std::condition_variable;
-unsigned long long generation = 0; // counts enter and leave calls
+unsigned long long generation = 0; // counts every change below
 bool inStep = false;
 int timeout = 0;
+int emulatorDepth = 0; // open step_guard_emulator_time scopes
+using steady = std::chrono::steady_clock;
+steady::duration budget{};  // the panel's time left in this step, as of `resumed`
+steady::time_point resumed; // when the panel's clock last started
 
 // Only async-signal-safe calls here: the process is going down.
 void say(const char* a, const char* b) {
@@ -66,9 +70,9 @@ extern "C" void on_signal(int number) {
 void watch() {
     std::unique_lock<std::mutex> guard(lock);
     for (;;) {
-        changed.wait(guard, [] { return inStep; });
+        changed.wait(guard, [] { return inStep && emulatorDepth == 0; });
         const unsigned long long mine = generation;
-        if (changed.wait_for(guard, std::chrono::seconds(timeout), [mine] { return generation != mine; })) continue;
+        if (changed.wait_until(guard, resumed + budget, [mine] { return generation != mine; })) continue;
         char what[64];
         std::snprintf(what, sizeof what, "the panel did not return within %d s", timeout);
         std::fflush(stdout);
@@ -103,6 +107,22 @@ void step_guard_enter(const std::string& description) {
     std::snprintf(current, sizeof current, "%s", description.c_str());
     ++generation;
     inStep = true;
+    budget = std::chrono::seconds(timeout);
+    resumed = steady::now();
+    changed.notify_all();
+}
+
+step_guard_emulator_time::step_guard_emulator_time() {
+    std::lock_guard<std::mutex> guard(lock);
+    if (emulatorDepth++ == 0) budget -= steady::now() - resumed;
+    ++generation;
+    changed.notify_all();
+}
+
+step_guard_emulator_time::~step_guard_emulator_time() {
+    std::lock_guard<std::mutex> guard(lock);
+    if (--emulatorDepth == 0) resumed = steady::now();
+    ++generation;
     changed.notify_all();
 }
 

@@ -1,16 +1,25 @@
-// subcommands: the commands of the panel_host program, one function each,
-// given the arguments after the subcommand's name; each returns the exit code.
+// subcommands: the commands of the panel_host program. Each registers itself
+// on the program's command line (its options, its help, the function that
+// runs it) and, when it runs, stores its exit status in `exitStatus`.
 #ifndef HOST_SUBCOMMANDS_H
 #define HOST_SUBCOMMANDS_H
 
+#include "exit_status.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
 #include <string>
-#include <vector>
 
-// Exit code of a run that could not begin: bad arguments, a library that does
-// not load, a scenario that does not parse.
-constexpr int exitUsage = 2;
+void add_run_command(CLI::App& app, int& exitStatus);
+void add_serve_command(CLI::App& app, int& exitStatus);
+void add_validate_command(CLI::App& app, int& exitStatus);
 
-int run_main(const std::vector<std::string>& args);
-int serve_main(const std::vector<std::string>& args);
+// An option taking a plain decimal number within [min, max]; anything else
+// fails the command line with a message naming the option.
+CLI::Option* add_number_option(CLI::App& app, const std::string& name, std::int64_t& target, std::int64_t min,
+                               std::int64_t max, const std::string& description);
+CLI::Option* add_number_option(CLI::App& app, const std::string& name, std::uint64_t& target, std::uint64_t max,
+                               const std::string& description);
 
 #endif

@@ -5,9 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <set>
 #include <sstream>
 
@@ -168,14 +165,3 @@ std::string render_page_svg(const page_model& page, const page_layout* layout) {
     return o.str();
 }
 
-bool write_page_svg(const std::string& path, const page_model& page, const page_layout* layout,
-                    std::string& error) {
-    const std::string svg = render_page_svg(page, layout);
-    errno = 0;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    bool ok = f && std::fwrite(svg.data(), 1, svg.size(), f) == svg.size();
-    const int writeErrno = errno;
-    if (f && std::fclose(f) != 0) ok = false;
-    if (!ok) error = path + ": " + std::strerror(writeErrno ? writeErrno : errno ? errno : EIO);
-    return ok;
-}

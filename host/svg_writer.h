@@ -17,10 +17,6 @@
 // Draws every panel of the page; `layout` may be null.
 std::string render_page_svg(const page_model& page, const page_layout* layout);
 
-// Writes the picture to a file; false with "path: errno text" in error.
-bool write_page_svg(const std::string& path, const page_model& page, const page_layout* layout,
-                    std::string& error);
-
 // Text made safe for SVG character data and attribute values: valid UTF-8
 // (other bytes taken as Latin-1), markup characters escaped.
 std::string xml_escape(const std::string& text);

@@ -2,11 +2,9 @@
 // Loads the library, runs every check in turn and prints a line for each:
 // PASS or FAIL, the check's name, what it did or what went wrong. The random
 // parts come from one seed, printed first; --seed replays a run exactly.
-// Exit code 0 when every check passed, 1 when one failed, 3 or 4 when the
+// Exit status 0 when every check passed, 1 when one failed, 3 or 4 when the
 // script crashed or hung (the check that was running is named), 2 for bad
 // arguments.
-#include "validate.h"
-
 #include "panel_library.h"
 #include "step_guard.h"
 #include "subcommands.h"
@@ -15,16 +13,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
+#include <memory>
 #include <random>
 
 namespace {
-
-const char usage[] =
-    "usage: panel_host validate PANEL_LIBRARY [--seed N] [--events N] [--timeout SECONDS]\n"
-    "  --seed N           seed of the random events and replies (default: a new one, printed)\n"
-    "  --events N         random events for the random check (default 20000)\n"
-    "  --timeout SECONDS  give up on a check after this long (default 120, 0: never)\n";
 
 int failures = 0;
 
@@ -46,62 +38,31 @@ void findings(const std::string& name, const std::vector<std::string>& found, co
     line(false, name, detail);
 }
 
-bool parse_number(const std::string& text, unsigned long long& out) {
-    if (text.empty() || text[0] == '-') return false;
-    char* end = nullptr;
-    out = std::strtoull(text.c_str(), &end, 10);
-    return *end == '\0';
-}
-
-} // namespace
-
-int validate_main(const std::vector<std::string>& args) {
-    std::vector<std::string> positional;
-    validate_options options;
+struct validate_arguments {
+    std::string library;
+    std::uint64_t seed = 0;
+    std::int64_t events = 20000, timeout = 120;
     bool seeded = false;
-    unsigned long long timeout = 120;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--seed" || a == "--events" || a == "--timeout") {
-            unsigned long long v = 0;
-            if (i + 1 >= args.size() || !parse_number(args[i + 1], v)) {
-                std::cerr << "panel_host validate: " << a << " needs a number\n" << usage;
-                return exitUsage;
-            }
-            ++i;
-            if (a == "--seed") {
-                options.seed = v;
-                seeded = true;
-            } else if (a == "--events") {
-                options.events = static_cast<long>(v);
-            } else {
-                timeout = v;
-            }
-        } else if (a.size() > 1 && a[0] == '-') {
-            std::cerr << "panel_host validate: unknown option " << a << "\n" << usage;
-            return exitUsage;
-        } else {
-            positional.push_back(a);
-        }
-    }
-    if (positional.size() != 1 || timeout > 86400) {
-        std::cerr << usage;
-        return exitUsage;
-    }
-    if (!seeded) {
+};
+
+int validate(validate_arguments& a) {
+    validate_options options;
+    options.seed = a.seed;
+    options.events = static_cast<long>(a.events);
+    if (!a.seeded) {
         std::random_device device;
         options.seed = (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
                        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     }
-    std::printf("panel_host validate %s\nseed %llu (replay: --seed %llu)\n", positional[0].c_str(),
+    std::printf("panel_host validate %s\nseed %llu (replay: --seed %llu)\n", a.library.c_str(),
                 static_cast<unsigned long long>(options.seed), static_cast<unsigned long long>(options.seed));
-    step_guard_install(static_cast<int>(timeout));
+    step_guard_install(static_cast<int>(a.timeout));
 
     panel_library library;
     std::string error;
     step_guard_enter("check load");
     const auto start = std::chrono::steady_clock::now();
-    const bool loaded = library.open(positional[0], error);
+    const bool loaded = library.open(a.library, error);
     const double loadMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     if (!loaded) {
         line(false, "load", error);
@@ -148,4 +109,22 @@ int validate_main(const std::vector<std::string>& args) {
     if (failures == 0) std::printf("all checks passed\n");
     else std::printf("%d check%s failed\n", failures, failures == 1 ? "" : "s");
     return failures == 0 ? 0 : 1;
+}
+
+} // namespace
+
+void add_validate_command(CLI::App& app, int& exitStatus) {
+    auto a = std::make_shared<validate_arguments>();
+    CLI::App* cmd = app.add_subcommand("validate", "check what every panel script owes its host, one line per check");
+    cmd->add_option("PANEL_LIBRARY", a->library, "the panel library (.so natively, .dll on Windows), a path")
+        ->required();
+    add_number_option(*cmd, "--seed", a->seed, UINT64_MAX,
+                      "seed of the random events and replies (default: a new one, printed); replays a run exactly")
+        ->each([a](const std::string&) { a->seeded = true; })
+        ->default_str("");
+    add_number_option(*cmd, "--events", a->events, 0, 1000000000, "random events for the random check");
+    add_number_option(*cmd, "--timeout", a->timeout, 0, 86400,
+                      "give up on a check after SECONDS (0: never)")
+        ->type_name("SECONDS");
+    cmd->callback([a, &exitStatus] { exitStatus = validate(*a); });
 }

@@ -22,6 +22,7 @@ packages=(
   libbenchmark-dev
   libclang-rt-14-dev
   valgrind
+  libcli11-dev
 )
 
 sudo_cmd=()

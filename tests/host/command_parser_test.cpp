@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace {
 
 struct good_case {
@@ -63,6 +65,8 @@ TEST(CommandParser, RejectsMalformedTextsSayingWhy) {
         {"RN 3 6 1 ", "expects 3 fields, got 4"},
         {"ET 007", "leading zero"},
         {"ET -", "has no digits"},
+        {"ET -0", "number field \"-0\" is a negative zero"},
+        {"RP 3 -0 16", "negative zero"},
         {"ET +1", "non-numeric"},
         {"ET 2147483648", "outside 32 bits"},
         {"ET", "missing fields"},
@@ -86,6 +90,20 @@ TEST(CommandParser, RejectsMalformedTextsSayingWhy) {
         EXPECT_NE(p.error.find(why), std::string::npos) << "error was: " << p.error;
     }
     EXPECT_FALSE(parse_command(nullptr).ok);
+}
+
+// Surplus separators fold into the first field in one pass: 200,000 of them
+// took minutes when they were folded back one at a time.
+TEST(CommandParser, ManySeparatorsTakeLinearTime) {
+    std::string first = "text=";
+    for (int i = 0; i < 200000; ++i) first += "' '";
+    const std::string text = "TP '" + first + "' '1' 'UMD_1'";
+    const auto start = std::chrono::steady_clock::now();
+    const parsed_command p = parse_command(text.c_str());
+    const auto took = std::chrono::steady_clock::now() - start;
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.command.texts, (std::vector<std::string>{first, "1", "UMD_1"}));
+    EXPECT_LT(took, std::chrono::seconds(2));
 }
 
 } // namespace

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
 namespace {
 
 scenario parse_ok(const std::string& text) {
@@ -12,7 +16,16 @@ scenario parse_ok(const std::string& text) {
     return s;
 }
 
-TEST(ScenarioParser, ReadsEveryStep) {
+template <typename T>
+const T& step(const scenario& s, std::size_t i) {
+    EXPECT_LT(i, s.steps.size());
+    EXPECT_TRUE(std::holds_alternative<T>(s.steps[i].action)) << "step " << i << ": " << s.steps[i].source;
+    static const T none{};
+    const T* got = std::get_if<T>(&s.steps[i].action);
+    return got ? *got : none;
+}
+
+TEST(ScenarioParser, ReadsEveryStepIntoItsNamedFields) {
     const scenario s = parse_ok(
         "# a comment\n"
         "\n"
@@ -38,79 +51,123 @@ TEST(ScenarioParser, ReadsEveryStep) {
         "expect-property 2/GPI_1 colour.text \"\"\n"
         "expect-answer null\n"
         "expect-answer \"null\"\n"
-        "snapshot page.svg\n"
+        "snapshot pics/page.svg\n"
         "say hello\n"
         "stop\n"
         "start\n");
     ASSERT_EQ(s.steps.size(), 22u);
-    const auto& st = s.steps;
-    EXPECT_EQ(st[0].kind, step_kind::route);
-    EXPECT_EQ(st[0].where, "t.scn:3");
-    EXPECT_EQ(st[0].number, 5);
-    EXPECT_EQ(st[0].number2, 3);
-    EXPECT_EQ(st[1].number2, 0); // park
-    EXPECT_TRUE(st[2].on);
-    EXPECT_FALSE(st[3].on);
-    EXPECT_EQ(st[3].where, "t.scn:6");
-    EXPECT_EQ(st[4].text, "Studio  A & B");
-    EXPECT_EQ(st[5].text, "  padded \"q\" ");
-    EXPECT_EQ(st[6].text, "3");
-    EXPECT_EQ(st[7].number, 40);
-    EXPECT_EQ(st[7].text, "");
-    EXPECT_EQ(st[8].text, "chanimg/other.jpg");
-    EXPECT_EQ(st[9].text, "myParam.x=a=b");
-    EXPECT_EQ(st[10].text, "1");
-    EXPECT_EQ(st[10].text2, "Mon_5");
-    EXPECT_EQ(st[10].text3, "press=1");
-    EXPECT_EQ(st[11].number, -7);
-    EXPECT_EQ(st[12].lines, (std::vector<std::string>{"TP 'pixmap=chanimg/src3.jpg' '1' 'Mon_5'", "..."}));
-    EXPECT_TRUE(st[13].lines.empty());
-    EXPECT_EQ(st[14].text3, "Studio  A & B");
-    EXPECT_EQ(st[15].text, "2/GPI_1");
-    EXPECT_EQ(st[15].text3, "");
-    EXPECT_TRUE(st[16].null);
-    EXPECT_FALSE(st[17].null);
-    EXPECT_EQ(st[17].text, "null");
-    EXPECT_EQ(st[18].text, "page.svg");
-    EXPECT_EQ(st[21].kind, step_kind::start);
+    EXPECT_EQ(s.steps[0].where, "t.scn:3");
+    EXPECT_EQ(s.steps[3].where, "t.scn:6");
+    EXPECT_EQ(step<route_step>(s, 0).destination, 5);
+    EXPECT_EQ(step<route_step>(s, 0).source, 3);
+    EXPECT_EQ(step<route_step>(s, 1).source, 0); // park
+    EXPECT_TRUE(step<gpi_step>(s, 2).on);
+    EXPECT_EQ(step<gpi_step>(s, 3).input, 8);
+    EXPECT_FALSE(step<gpi_step>(s, 3).on);
+    EXPECT_EQ(step<umd_step>(s, 4).text, "Studio  A & B");
+    EXPECT_EQ(step<umd_step>(s, 5).text, "  padded \"q\" ");
+    EXPECT_EQ(step<tally_step>(s, 6).display, 12);
+    EXPECT_EQ(step<tally_step>(s, 6).state, "3");
+    EXPECT_EQ(step<info_step>(s, 7).slot, 40);
+    EXPECT_EQ(step<info_step>(s, 7).text, "");
+    EXPECT_EQ(step<source_step>(s, 8).picture, "chanimg/other.jpg");
+    EXPECT_EQ(step<property_step>(s, 9).message, "myParam.x=a=b");
+    const button_step& b = step<button_step>(s, 10);
+    EXPECT_EQ(b.panel + "|" + b.control + "|" + b.event, "1|Mon_5|press=1");
+    EXPECT_EQ(step<timer_step>(s, 11).id, -7);
+    EXPECT_EQ(step<expect_commands_step>(s, 12).lines,
+              (std::vector<std::string>{"TP 'pixmap=chanimg/src3.jpg' '1' 'Mon_5'", "..."}));
+    EXPECT_TRUE(step<expect_commands_step>(s, 13).lines.empty());
+    const expect_property_step& p = step<expect_property_step>(s, 14);
+    EXPECT_EQ(p.panel + "|" + p.control + "|" + p.property + "|" + p.value, "|UMD_3|text|Studio  A & B");
+    const expect_property_step& q = step<expect_property_step>(s, 15);
+    EXPECT_EQ(q.panel + "|" + q.control + "|" + q.property + "|" + q.value, "2|GPI_1|colour.text|");
+    EXPECT_FALSE(step<expect_answer_step>(s, 16).answer.has_value());
+    EXPECT_EQ(step<expect_answer_step>(s, 17).answer, std::optional<std::string>("null"));
+    EXPECT_EQ(step<snapshot_step>(s, 18).file, "pics/page.svg");
+    EXPECT_EQ(step<say_step>(s, 19).text, "hello");
+    step<stop_step>(s, 20);
+    step<start_step>(s, 21);
+    for (const scenario_step& st : s.steps) // each step's name is the keyword it was written with
+        EXPECT_EQ(st.source.compare(0, std::string(step_name(st.action)).size(), step_name(st.action)), 0);
     EXPECT_TRUE(s.explicitStart);
     EXPECT_FALSE(parse_ok("route 1 1\n").explicitStart);
 }
 
+TEST(ScenarioParser, SkipsAByteOrderMark) {
+    const scenario s = parse_ok("\xEF\xBB\xBFroute 1 2\n");
+    EXPECT_EQ(step<route_step>(s, 0).source, 2);
+}
+
 TEST(ScenarioParser, SyntaxErrorsNameFileLineAndWhy) {
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"route 1 2\nroot 1 2\n", "t.scn:2: unknown step \"root\""},
-        {"route 1\n", "t.scn:1: missing fields (usage: route DESTINATION SOURCE|park)"},
-        {"route 1 2 3\n", "t.scn:1: unexpected fields"},
-        {"route x 2\n", "t.scn:1: destination \"x\" is not a number"},
-        {"route 1 99999999999\n", "source \"99999999999\" is not a number"},
+        {"route 1\n", "t.scn:1: missing SOURCE (usage: route DESTINATION SOURCE|park)"},
+        {"route 1 2 3\n", "t.scn:1: unexpected fields \"3\""},
+        {"route x 2\n", "t.scn:1: DESTINATION \"x\" is not a number"},
+        {"route 1 99999999999\n", "SOURCE \"99999999999\" is out of range (-2147483648 to 2147483647)"},
+        // Numbers are plain decimal: no sign but "-", no vertical tab, and a NUL does not end them.
+        {"route +1 2\n", "DESTINATION \"+1\" is not a number"},
+        {"route \v1 2\n", "DESTINATION \"\\x0b1\" is not a number"},
+        {std::string("route 1 2\0junk\n", 15), "t.scn:1: NUL byte in the line"},
         {"gpi 3 maybe\n", "t.scn:1: GPI state \"maybe\" is neither on nor off"},
-        {"umd 3\n", "t.scn:1: missing fields"},
+        {"umd 3\n", "t.scn:1: missing TEXT"},
         {"umd 3 \"bad \\q\"\n", "unknown escape \\q"},
-        {"property\n", "t.scn:1: missing text"},
-        {"button 1 Mon_1\n", "missing fields"},
-        {"timer 1.5\n", "timer id \"1.5\" is not a number"},
+        {"property\n", "t.scn:1: missing MESSAGE"},
+        {"button 1 Mon_1\n", "missing EVENT"},
+        {"timer 1.5\n", "ID \"1.5\" is not a number"},
         {"expect-commands some\n", "takes \"none\" or a block"},
         {"\n\nexpect-commands\nTP 'a=b' '1' 'x'\n", "t.scn:3: expect-commands block has no \"end\""},
-        {"expect-answer\n", "missing answer"},
-        {"expect-property Mon_1 pixmap\n", "missing fields"},
+        {"expect-answer\n", "missing ANSWER"},
+        {"expect-property Mon_1 pixmap\n", "missing VALUE"},
+        {"expect-property /Mon_1 pixmap x\n", "PANEL/CONTROL needs both names"},
         {"snapshot a.svg b.svg\n", "unexpected fields"},
         {"stop now\n", "unexpected fields"},
+        // Snapshots stay inside the output directory.
+        {"snapshot ../../x.svg\n", "t.scn:1: snapshot ../../x.svg leaves the output directory"},
+        {"snapshot a/../../x.svg\n", "leaves the output directory"},
+        {"snapshot /tmp/x.svg\n", "leaves the output directory"},
+        {"snapshot C:x.svg\n", "leaves the output directory"},
+        {"snapshot ..\\x.svg\n", "leaves the output directory"},
+        {"say " + std::string(maxScenarioLineBytes, 'x') + "\n", "t.scn:1: line longer than 1048576 bytes"},
     };
     for (const auto& [text, why] : cases) {
-        SCOPED_TRACE(text);
+        SCOPED_TRACE(text.substr(0, 60));
         scenario s;
         std::string error;
         EXPECT_FALSE(parse_scenario(text, "t.scn", s, error));
-        EXPECT_NE(error.find(why), std::string::npos) << "error was: " << error;
+        EXPECT_NE(error.find(why), std::string::npos) << "error was: " << error.substr(0, 200);
     }
 }
 
-TEST(ScenarioParser, MissingFileIsAnError) {
-    scenario s;
-    std::string error;
-    EXPECT_FALSE(load_scenario("/nonexistent/x.scn", s, error));
-    EXPECT_NE(error.find("/nonexistent/x.scn"), std::string::npos);
+TEST(ScenarioLoader, RefusesWhatIsNotAScenarioFile) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "scenario_loader_test";
+    fs::create_directories(dir);
+    struct load_case {
+        std::string path;
+        load_result result;
+        const char* why;
+    };
+    std::vector<load_case> cases = {
+        {(dir / "missing.scn").string(), load_result::unreadable, "cannot read scenario "},
+        {dir.string(), load_result::invalid, "is a directory, not a file"},
+    };
+    const fs::path big = dir / "big.scn";
+    std::ofstream(big, std::ios::binary) << std::string(maxScenarioBytes + 1, '\n');
+    cases.push_back({big.string(), load_result::invalid, "is larger than 16777216 bytes"});
+#ifndef _WIN32
+    cases.push_back({"/dev/zero", load_result::invalid, "larger than"}); // a file that never ends
+#endif
+    for (const load_case& c : cases) {
+        SCOPED_TRACE(c.path);
+        scenario s;
+        std::string error;
+        EXPECT_EQ(load_scenario(c.path, s, error), c.result);
+        EXPECT_NE(error.find(c.why), std::string::npos) << error;
+        EXPECT_NE(error.find(c.path), std::string::npos) << error;
+    }
+    fs::remove_all(dir);
 }
 
 TEST(CommandsMatch, ExactListsAndEllipsis) {

@@ -1,0 +1,42 @@
+#include "output_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+bool make_directories(const std::string& path, std::string& error) {
+    std::error_code ec;
+    if (path.empty() || fs::is_directory(path, ec)) return true;
+    fs::create_directories(path, ec);
+    if (!ec) return true;
+    error = "cannot create directory " + path + ": " + ec.message();
+    return false;
+}
+
+bool write_output_file(const std::string& path, const std::string& content, std::string& error) {
+    if (!make_directories(fs::path(path).parent_path().string(), error)) return false;
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
+    const int writeErrno = errno;
+    const bool closed = std::fclose(out) == 0;
+    if (written && closed) return true;
+    error = "cannot write " + path + ": " + std::strerror(written ? errno : writeErrno);
+    return false;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true; // hard links and different spellings of one file
+    const fs::path ca = fs::weakly_canonical(a, ec);
+    if (ec) return false;
+    const fs::path cb = fs::weakly_canonical(b, ec);
+    return !ec && ca == cb;
+}

@@ -1,0 +1,19 @@
+// output_file: where this program writes the files a user asks for (pictures
+// of the page), and the rule that an output never replaces an input.
+#ifndef HOST_OUTPUT_FILE_H
+#define HOST_OUTPUT_FILE_H
+
+#include <string>
+#include <vector>
+
+// Writes `content` to `path`, creating missing parent directories. On failure
+// returns false with the path and the system's reason in `error`.
+bool write_output_file(const std::string& path, const std::string& content, std::string& error);
+
+// Creates a directory and its missing parents; false with the reason.
+bool make_directories(const std::string& path, std::string& error);
+
+// Whether two paths name the same file, existing or not (links resolved).
+bool same_file(const std::string& a, const std::string& b);
+
+#endif
