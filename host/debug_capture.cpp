@@ -23,7 +23,6 @@ void debug_capture::begin() {
     if (!stream_) {
         stream_ = open_memstream(&buffer_, &size_);
         if (!stream_) return; // no memory: the texts stay on stderr
-        setvbuf(stream_, nullptr, _IONBF, 0);
     }
     saved_ = stderr;
     stderr = stream_; // glibc's stderr is a variable that may be set
@@ -33,7 +32,9 @@ void debug_capture::begin() {
 void debug_capture::end() {
 #ifndef _WIN32
     if (depth_ == 0 || --depth_ > 0) return;
-    if (saved_) stderr = saved_;
+    if (!saved_) return;
+    std::fflush(stream_); // buffered texts are taken before the next call
+    stderr = saved_;
     saved_ = nullptr;
 #endif
 }

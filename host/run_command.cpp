@@ -1,5 +1,6 @@
 // "panel_host run PANEL_LIBRARY SCENARIO [options]": plays a scenario against
 // a panel library and prints the conversation and the summary.
+#include "devices_file.h"
 #include "output_file.h"
 #include "panel_library.h"
 #include "scenario.h"
@@ -14,7 +15,7 @@
 namespace {
 
 struct run_arguments {
-    std::string library, scenarioFile;
+    std::string library, scenarioFile, devicesFile;
     std::int64_t timeout = 60;
     run_options options;
 };
@@ -35,6 +36,10 @@ int run_scenario(run_arguments& a) {
     run_options& options = a.options;
     if (options.basePath.empty()) options.basePath = std::filesystem::path(a.library).stem().string();
     options.inputs = {a.scenarioFile, a.library};
+    if (!a.devicesFile.empty()) {
+        if (!read_devices_file(a.devicesFile, options.devices, error)) return fail(exitUsage, error);
+        options.inputs.push_back(a.devicesFile);
+    }
     if (!check_run_outputs(s, options, error)) return fail(exitUsage, error);
     if (!make_directories(options.outDir, error)) return fail(exitEmulatorFault, error);
     panel_library library;
@@ -59,6 +64,9 @@ void add_run_command(CLI::App& app, int& exitStatus) {
     run->add_option("--base", a->options.basePath,
                     "base path given to the panel's factory (default: the library's file name without its "
                     "extension)");
+    run->add_option("--devices", a->devicesFile,
+                    "the devices the run plays, as a devices file declares them (default: none)")
+        ->type_name("FILE");
     run->add_option("--svg", a->options.svgFile,
                     "write a picture of the page to FILE after the last step (missing directories are created)")
         ->type_name("FILE");
