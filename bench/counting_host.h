@@ -1,12 +1,13 @@
 // counting_host: the host double of the benchmarks. It counts the commands it
 // receives and their bytes, answers "RN 3 6 n" with a fixed picture name for
 // source n (every other command with null), and counts the replies handed
-// back. With a transcript attached it also writes down every call, for the
+// back and those the boundary's rule (quon_hand_back.h) says are owed. With a transcript attached it also writes down every call, for the
 // check that the framework and the baseline send the same texts.
 #ifndef COUNTING_HOST_H
 #define COUNTING_HOST_H
 
 #include "quon_client_callback.h"
+#include "quon_hand_back.h"
 
 #include <cstddef>
 #include <cstring>
@@ -17,6 +18,7 @@ public:
     std::size_t commands = 0;
     std::size_t bytes = 0;
     std::size_t handBacks = 0;
+    std::size_t owedHandBacks = 0;
     std::string* transcript = nullptr;
 
     void* deletingDestructor(unsigned) override { return this; }
@@ -32,7 +34,10 @@ public:
         const std::size_t length = std::strlen(text);
         bytes += length;
         if (transcript) transcript->append(std::to_string(kind)).append(" ").append(text, length).append("\n");
-        return kind == quon_kind_command ? reply(text, length) : nullptr;
+        if (kind != quon_kind_command) return nullptr;
+        char* answer = reply(text, length);
+        if (quon_reply_handed_back(text, answer)) ++owedHandBacks;
+        return answer;
     }
 
     // The name the host gives router source n.

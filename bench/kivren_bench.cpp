@@ -38,6 +38,12 @@ std::string transcript(bench_path path, const bench_case* c) {
     }
     bench_destroy_panel(panel);
     debugTranscript = nullptr;
+    // Both paths must keep the reply rule, not merely agree with each other.
+    if (host.handBacks != host.owedHandBacks) {
+        std::fprintf(stderr, "HAND-BACKS for %s: %zu, owed %zu\n", c ? c->name : "panel life", host.handBacks,
+                     host.owedHandBacks);
+        out += "RULE BROKEN\n";
+    }
     return out;
 }
 
@@ -47,6 +53,8 @@ bool sameTexts() {
         const bench_case* c = i < bench_case_count() ? &bench_cases()[i] : nullptr;
         const std::string framework = transcript(bench_path::framework, c);
         const std::string baseline = transcript(bench_path::baseline, c);
+        if (framework.find("RULE BROKEN") != std::string::npos || baseline.find("RULE BROKEN") != std::string::npos)
+            same = false;
         if (framework != baseline) {
             std::fprintf(stderr, "MISMATCH for %s\n-- framework:\n%s-- baseline:\n%s", c ? c->name : "panel life",
                          framework.c_str(), baseline.c_str());

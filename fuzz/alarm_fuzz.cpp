@@ -78,7 +78,7 @@ private:
         log.push_back("C " + text);
         FUZZ_CHECK(next_ < answers_.size(), "the script sent fewer commands than the model");
         std::optional<std::string> a = answers_[next_++];
-        if (a && fuzz_host::owesHandBack(text)) replyNumber_ = given_++;
+        if (a && quon_reply_handed_back(text.c_str(), a->c_str())) replyNumber_ = given_++;
         return a;
     }
     void handBack() { log.push_back("R " + std::to_string(replyNumber_)); }
@@ -86,7 +86,7 @@ private:
     void ack(const std::string& arg) {
         long long mode = -1;
         if (arg == "ack") mode = 4;
-        else if (arg.size() == 1) mode = toInt(arg);
+        else if (arg.size() == 1 && arg[0] >= '0' && arg[0] <= '9') mode = arg[0] - '0'; // any other character: no mode
         std::optional<std::string> list = send("XI '1' 'alm_'");
         if (!list) return;
         handBack();

@@ -1,15 +1,17 @@
 // fuzz_host: the host double of the fuzz targets. It logs every call a script
 // makes on it, answers commands through a reply function (typically drawn
-// from the fuzz input), and checks the reply protocol as it goes: replies to
-// "TG", "RN" and "XI" are owed back, each exactly once; a reply to any other
-// command is never handed back, and is freed when the next call comes, so a
-// late read of it is caught by the address sanitizer. An owed reply must be
-// back before the next command; `finish()` checks that nothing is still out.
+// from the fuzz input), and checks the reply protocol of the boundary
+// (quon_hand_back.h) as it goes: a reply owed back comes back exactly once, a
+// null one too; a reply to any other command is never handed back, and is
+// freed when the next call comes, so a late read of it is caught by the
+// address sanitizer. An owed reply must be back before the next command;
+// `finish()` checks that nothing is still out.
 #ifndef FUZZ_HOST_H
 #define FUZZ_HOST_H
 
 #include "fuzz_check.h"
 #include "quon_client_callback.h"
+#include "quon_hand_back.h"
 
 #include <algorithm>
 #include <functional>
@@ -42,20 +44,23 @@ public:
         ++commands;
         // The framework copies what it needs from a reply and hands it back
         // before it sends anything else.
-        FUZZ_CHECK(live_.empty(), "a reply is handed back before the next command");
+        FUZZ_CHECK(live_.empty() && !owedNull_, "a reply is handed back before the next command");
         ignored_.reset();
         std::string text(static_cast<const char*>(arg));
         if (keepLog) log.push_back("C " + text);
         if (!reply) return nullptr;
         std::optional<std::string> answer = reply(text);
         if (keepLog) answers.push_back(answer);
-        if (!answer) return nullptr;
+        if (!answer) {
+            owedNull_ = quon_reply_handed_back(text.c_str(), nullptr);
+            return nullptr;
+        }
         // Each reply is a separate heap block, so a read after the hand-back
         // or past the end is caught by the address sanitizer.
         std::unique_ptr<char[]> block(new char[answer->size() + 1]);
         std::copy(answer->c_str(), answer->c_str() + answer->size() + 1, block.get());
         char* p = block.get();
-        if (owesHandBack(text)) {
+        if (quon_reply_handed_back(text.c_str(), p)) {
             live_.push_back({nextReply_++, std::move(block)});
         } else {
             ignored_ = std::move(block);
@@ -63,13 +68,8 @@ public:
         return p;
     }
 
-    static bool owesHandBack(const std::string& command) {
-        return command.compare(0, 3, "TG ") == 0 || command.compare(0, 3, "RN ") == 0 ||
-               command.compare(0, 3, "XI ") == 0;
-    }
-
-    std::size_t outstanding() const { return live_.size(); }
-    void finish() const { FUZZ_CHECK(live_.empty(), "every reply handed back"); }
+    std::size_t outstanding() const { return live_.size() + (owedNull_ ? 1 : 0); }
+    void finish() const { FUZZ_CHECK(live_.empty() && !owedNull_, "every reply handed back"); }
 
 private:
     struct given {
@@ -79,6 +79,8 @@ private:
 
     void handBack(char* p) {
         if (!p) {
+            FUZZ_CHECK(owedNull_, "a null is handed back only for a null reply owed back");
+            owedNull_ = false;
             if (keepLog) log.push_back("R null");
             return;
         }
@@ -95,6 +97,7 @@ private:
 
     std::list<given> live_;
     std::unique_ptr<char[]> ignored_; // the last reply to a command that ignores it
+    bool owedNull_ = false;           // a null reply the script owes back
     unsigned long nextReply_ = 0;
 };
 

@@ -20,6 +20,17 @@ std::string last_error() {
     return "error " + std::to_string(code) + (text.empty() ? "" : ": " + text);
 }
 #endif
+
+// The system loaders search their library path for a bare file name; a
+// name given to this program is a file, here or where it says.
+std::string as_path(const std::string& path) {
+#ifdef _WIN32
+    const bool bare = path.find_first_of("/\\:") == std::string::npos;
+    return bare ? ".\\" + path : path;
+#else
+    return path.find('/') == std::string::npos ? "./" + path : path;
+#endif
+}
 } // namespace
 
 panel_library::~panel_library() { close(); }
@@ -28,7 +39,7 @@ bool panel_library::open(const std::string& path, std::string& error) {
     close();
     path_ = path;
 #ifdef _WIN32
-    HMODULE module = LoadLibraryA(path.c_str());
+    HMODULE module = LoadLibraryA(as_path(path).c_str());
     if (!module) {
         error = "cannot load " + path + " (" + last_error() + ")";
         return false;
@@ -37,7 +48,7 @@ bool panel_library::open(const std::string& path, std::string& error) {
     // void(*)() is the generic function pointer type that converts warning-free.
     auto symbol = reinterpret_cast<void (*)()>(GetProcAddress(module, factoryName));
 #else
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    handle_ = dlopen(as_path(path).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         const char* why = dlerror();
         error = "cannot load " + path + " (" + (why ? why : "unknown error") + ")";

@@ -16,8 +16,9 @@ public:
     panel_library(const panel_library&) = delete;
     panel_library& operator=(const panel_library&) = delete;
 
-    // Loads the library and finds the factory. On failure returns false and
-    // `error` says in one line what went wrong.
+    // Loads the library and finds the factory; a bare file name is a file in
+    // the current directory, never looked up on the system's library path.
+    // On failure returns false and `error` says in one line what went wrong.
     bool open(const std::string& path, std::string& error);
     void close();
 

@@ -1,6 +1,5 @@
 // "panel_host run PANEL_LIBRARY SCENARIO [options]": plays a scenario against
 // a panel library and prints the conversation and the summary.
-#include "devices_file.h"
 #include "output_file.h"
 #include "panel_library.h"
 #include "scenario.h"
@@ -36,9 +35,10 @@ int run_scenario(run_arguments& a) {
     run_options& options = a.options;
     if (options.basePath.empty()) options.basePath = std::filesystem::path(a.library).stem().string();
     options.inputs = {a.scenarioFile, a.library};
-    if (!a.devicesFile.empty()) {
-        if (!read_devices_file(a.devicesFile, options.devices, error)) return fail(exitUsage, error);
-        options.inputs.push_back(a.devicesFile);
+    switch (load_run_devices(s, a.devicesFile, options, error)) {
+    case load_result::ok: break;
+    case load_result::unreadable: return fail(exitEmulatorFault, error);
+    case load_result::invalid: return fail(exitUsage, error);
     }
     if (!check_run_outputs(s, options, error)) return fail(exitUsage, error);
     if (!make_directories(options.outDir, error)) return fail(exitEmulatorFault, error);
@@ -61,12 +61,13 @@ void add_run_command(CLI::App& app, int& exitStatus) {
     run->add_option("PANEL_LIBRARY", a->library, "the panel library (.so natively, .dll on Windows), a path")
         ->required();
     run->add_option("SCENARIO", a->scenarioFile, "the scenario file to play")->required();
+    run->add_option("--devices", a->devicesFile,
+                    "the devices the panel finds (routers, GPI and information devices, their states and names), "
+                    "as a devices file declares them; a scenario's \"devices\" step can name one too")
+        ->type_name("FILE");
     run->add_option("--base", a->options.basePath,
                     "base path given to the panel's factory (default: the library's file name without its "
                     "extension)");
-    run->add_option("--devices", a->devicesFile,
-                    "the devices the run plays, as a devices file declares them (default: none)")
-        ->type_name("FILE");
     run->add_option("--svg", a->options.svgFile,
                     "write a picture of the page to FILE after the last step (missing directories are created)")
         ->type_name("FILE");

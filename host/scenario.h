@@ -5,6 +5,8 @@
 #ifndef HOST_SCENARIO_H
 #define HOST_SCENARIO_H
 
+#include "input_file.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -63,10 +65,14 @@ struct expect_answer_step {
 struct snapshot_step {
     std::string file; // relative to the output directory, never leaving it
 };
+struct devices_step {
+    std::string file; // as written, then made relative to the scenario's folder when not absolute
+};
 
 using step_action = std::variant<start_step, stop_step, route_step, gpi_step, umd_step, tally_step, info_step,
                                  source_step, property_step, button_step, timer_step, say_step,
-                                 expect_commands_step, expect_property_step, expect_answer_step, snapshot_step>;
+                                 expect_commands_step, expect_property_step, expect_answer_step, snapshot_step,
+                                 devices_step>;
 
 struct scenario_step {
     std::string where;  // "file:line"
@@ -76,7 +82,8 @@ struct scenario_step {
 
 struct scenario {
     std::vector<scenario_step> steps;
-    // True when a "start" step exists; otherwise the panel starts before step 1.
+    // True when a "start" step exists; otherwise the panel starts before the
+    // first step that is not a "devices" step.
     bool explicitStart = false;
 };
 
@@ -88,11 +95,6 @@ constexpr std::size_t maxScenarioLineBytes = 1u << 20;
 // false with "file:line: why" in error. A UTF-8 byte-order mark is skipped.
 bool parse_scenario(const std::string& text, const std::string& file, scenario& out, std::string& error);
 
-enum class load_result {
-    ok,
-    unreadable, // the system refused to open or read it: error has its reason
-    invalid,    // not a scenario: a directory, too large, or a syntax error
-};
 load_result load_scenario(const std::string& path, scenario& out, std::string& error);
 
 const char* step_name(const step_action& action);

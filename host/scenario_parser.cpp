@@ -3,9 +3,6 @@
 #include "scenario.h"
 #include "scenario_fields.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -77,6 +74,8 @@ bool parse_scenario(const std::string& text, const std::string& file, scenario& 
             return false;
         }
         if (std::holds_alternative<start_step>(step.action)) out.explicitStart = true;
+        if (auto* d = std::get_if<devices_step>(&step.action)) // named from the scenario's folder
+            d->file = (std::filesystem::path(file).parent_path() / d->file).lexically_normal().string();
         out.steps.push_back(std::move(step));
         if (opensBlock) {
             block = &std::get<expect_commands_step>(out.steps.back().action);
@@ -91,30 +90,8 @@ bool parse_scenario(const std::string& text, const std::string& file, scenario& 
 }
 
 load_result load_scenario(const std::string& path, scenario& out, std::string& error) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = "scenario " + path + " is a directory, not a file";
-        return load_result::invalid;
-    }
-    std::FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in) {
-        error = "cannot read scenario " + path + ": " + std::strerror(errno);
-        return load_result::unreadable;
-    }
-    // Read at most one byte beyond the limit: a device such as /dev/zero never ends.
-    std::string text(maxScenarioBytes + 1, '\0');
-    const std::size_t got = std::fread(&text[0], 1, text.size(), in);
-    const bool failed = std::ferror(in) != 0;
-    const int readErrno = errno;
-    std::fclose(in);
-    if (failed) {
-        error = "cannot read scenario " + path + ": " + std::strerror(readErrno);
-        return load_result::unreadable;
-    }
-    if (got > maxScenarioBytes) {
-        error = "scenario " + path + " is larger than " + std::to_string(maxScenarioBytes) + " bytes";
-        return load_result::invalid;
-    }
-    text.resize(got);
+    std::string text;
+    const load_result read = read_input_file(path, "scenario", maxScenarioBytes, text, error);
+    if (read != load_result::ok) return read;
     return parse_scenario(text, path, out, error) ? load_result::ok : load_result::invalid;
 }

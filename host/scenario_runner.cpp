@@ -4,7 +4,42 @@
 #include "step_guard.h"
 #include "svg_writer.h"
 
+#include <filesystem>
 #include <iostream>
+
+namespace {
+
+constexpr std::size_t maxDevicesFileBytes = 1u << 20;
+
+load_result load_devices(const std::string& path, device_set& out, std::string& error) {
+    std::string text;
+    const load_result read = read_input_file(path, "devices file", maxDevicesFileBytes, text, error);
+    if (read != load_result::ok) return read;
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return parse_devices(text, path, folder, out, error) ? load_result::ok : load_result::invalid;
+}
+
+} // namespace
+
+load_result load_run_devices(const scenario& s, const std::string& devicesFile, run_options& options,
+                             std::string& error) {
+    if (!devicesFile.empty()) {
+        const load_result r = load_devices(devicesFile, options.devices, error);
+        if (r != load_result::ok) return r;
+        options.inputs.push_back(devicesFile);
+    }
+    for (const scenario_step& step : s.steps) {
+        const auto* d = std::get_if<devices_step>(&step.action);
+        if (!d || options.stepDevices.count(d->file)) continue;
+        const load_result r = load_devices(d->file, options.stepDevices[d->file], error);
+        if (r != load_result::ok) {
+            error = step.where + ": " + error;
+            return r;
+        }
+        options.inputs.push_back(d->file);
+    }
+    return load_result::ok;
+}
 
 bool commands_match(const std::vector<std::string>& expected, const std::vector<std::string>& got) {
     // Glob matching over lines: can[i][j] says expected[i..] matches got[j..].
@@ -42,18 +77,26 @@ bool check_run_outputs(const scenario& s, const run_options& options, std::strin
 bool scenario_runner::start() { return session_.start(factory_, options_.basePath); }
 
 int scenario_runner::run(const scenario& s) {
-    if (!s.explicitStart) start_before_first_step();
+    bool started = s.explicitStart;
     int number = 0;
-    for (const scenario_step& step : s.steps) play(step, ++number);
+    for (const scenario_step& step : s.steps) {
+        // The panel starts once the devices it plays are declared.
+        if (!started && !std::holds_alternative<devices_step>(step.action)) {
+            start_before_first_step("before the first step");
+            started = true;
+        }
+        play(step, ++number);
+    }
+    if (!started) start_before_first_step("after the last step");
     return finish();
 }
 
-bool scenario_runner::start_before_first_step() {
+bool scenario_runner::start_before_first_step(const char* when) {
     log_.step("start", "start the panel");
-    step_guard_enter("start (before the first step)");
+    step_guard_enter(std::string("start (") + when + ")");
     const bool ok = start();
     if (!ok) ++stepErrors_;
-    session_.host().clear_commands(); // step 1's commands are its own, not the start-up's
+    session_.host().clear_commands(); // the next step's commands are its own, not the start-up's
     step_guard_leave();
     return ok;
 }
@@ -246,6 +289,21 @@ bool scenario_runner::apply(const expect_answer_step& step) {
 
 bool scenario_runner::apply(const snapshot_step& step) {
     write_picture(snapshot_path(options_, step.file));
+    return true;
+}
+
+bool scenario_runner::apply(const devices_step& s) {
+    if (session_.running()) {
+        log_.problem("the panel is running: the devices change only before it starts or after \"stop\"");
+        return false;
+    }
+    const auto found = options_.stepDevices.find(s.file);
+    if (found == options_.stepDevices.end()) {
+        log_.problem("devices file " + s.file + " was not read before the run");
+        return false;
+    }
+    devices_.declare(found->second);
+    log_.note("devices declared by " + s.file);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "quon_export.h"
 #include "scenario.h"
 
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -27,6 +28,8 @@ struct run_options {
     bool strict = false;
     // The devices the run plays (read_devices_file); none when empty.
     device_set devices;
+    // The devices files the scenario's "devices" steps name, read before the run.
+    std::map<std::string, device_set> stepDevices;
 };
 
 class scenario_runner {
@@ -42,7 +45,7 @@ public:
     // The pieces of run, for a live host that takes steps one at a time:
     // start the panel as run does before the first step (its commands are
     // not step 1's), play one step as run does, and end the run.
-    bool start_before_first_step();
+    bool start_before_first_step(const char* when = "before the first step");
     bool play(const scenario_step& step, int number);
     int finish();
 
@@ -79,6 +82,7 @@ private:
     bool apply(const expect_property_step& s);
     bool apply(const expect_answer_step& s);
     bool apply(const snapshot_step& s);
+    bool apply(const devices_step& s);
     bool change_first(device_type type, std::int32_t index, const std::string& value);
     bool change(const device_change& c);
     bool alias(const char* name, std::int32_t index, const std::string& value);
@@ -100,6 +104,11 @@ private:
     int emulatorFaults_ = 0;
 };
 
+// Before the run: reads the devices file `devicesFile` (none when empty) into
+// options.devices and those the scenario's "devices" steps name into
+// options.stepDevices, and counts them among the run's inputs.
+load_result load_run_devices(const scenario& s, const std::string& devicesFile, run_options& options,
+                             std::string& error);
 // Before the run: false with the step's "file:line" and why when an output
 // of the run (a snapshot, the picture) would replace one of its inputs.
 bool check_run_outputs(const scenario& s, const run_options& options, std::string& error);

@@ -155,6 +155,13 @@ bool parse_snapshot(step_fields& f, step_action& out) {
     return true;
 }
 
+bool parse_devices_step(step_fields& f, step_action& out) {
+    devices_step s;
+    if (!f.text("FILE", s.file)) return false;
+    out = s;
+    return true;
+}
+
 } // namespace
 
 const step_syntax stepSyntax[] = {
@@ -174,6 +181,7 @@ const step_syntax stepSyntax[] = {
     {"expect-property", "expect-property [PANEL/]CONTROL PROPERTY VALUE", parse_expect_property},
     {"expect-answer", "expect-answer TEXT|null", parse_expect_answer},
     {"snapshot", "snapshot FILE.svg", parse_snapshot},
+    {"devices", "devices FILE", parse_devices_step},
 };
 static_assert(std::extent_v<decltype(stepSyntax)> == std::variant_size_v<step_action>,
               "one syntax per kind of step, in the variant's order");

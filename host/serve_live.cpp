@@ -61,12 +61,18 @@ live_panel::live_panel(quon_load_script_fn factory, run_options options, std::os
 live_panel::~live_panel() = default;
 
 void live_panel::begin(const scenario& first) {
-    if (!first.explicitStart) runner_.start_before_first_step();
-    publish();
+    // As run: the panel starts once the devices it plays are declared.
+    bool started = first.explicitStart;
     for (const scenario_step& step : first.steps) {
+        if (!started && !std::holds_alternative<devices_step>(step.action)) {
+            runner_.start_before_first_step();
+            started = true;
+        }
         play(step);
         publish();
     }
+    if (!started) runner_.start_before_first_step(first.steps.empty() ? "before the first action" : "after the last step");
+    publish();
 }
 
 live_result live_panel::apply(const live_action& action) {

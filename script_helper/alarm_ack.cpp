@@ -13,9 +13,10 @@ void quon_script_helper::ackAlarms(const quon_string& argument) {
     int mode = noMode;
     if (argument == "ack") {
         mode = ackMode;
-    } else if (argument.length() == 1) {
-        // A digit gives its value; any other character reads as 0.
-        mode = argument.toInt();
+    } else if (argument.length() == 1 && argument.c_str()[0] >= '0' && argument.c_str()[0] <= '9') {
+        // A digit gives its value. Any other single character gives no mode:
+        // a stray press must not set every alarm on the panel.
+        mode = argument.c_str()[0] - '0';
     }
 
     const quon_string panel("1");

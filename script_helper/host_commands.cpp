@@ -4,6 +4,49 @@
 #include "quon_hand_back.h"
 #include "quon_script_helper.h"
 
+#include <cstddef>
+#include <cstring>
+
+namespace {
+// The numeric family, CODE a [b c [ 'ADD']]: built without printf, and with
+// room for any 32-bit values, so every command goes out exactly as "%d"
+// formatting would give it. Its length is bounded, so it needs no growing
+// buffer: the longest, three ten-digit negative numbers and 'ADD', is 44
+// bytes and its NUL.
+struct numeric_text {
+    numeric_text(const char* code, int count, int a, int b, int c, bool add) {
+        char* at = command_text::put(bytes, code, 2);
+        at = putField(at, a);
+        if (count == 3) at = putField(putField(at, b), c);
+        if (add) at = command_text::put(at, " 'ADD'", 6);
+        *at = '\0';
+    }
+    // " value" at `at`; gives the end. Device numbers, selectors and
+    // indices mostly have one digit: those are written in place, the rest
+    // by one shared function.
+    static char* putField(char* at, int value) {
+        *at++ = ' ';
+        if (value >= 0 && value <= 9) {
+            *at = static_cast<char>('0' + value);
+            return at + 1;
+        }
+        return putNumber(at, value);
+    }
+    [[gnu::noinline]] static char* putNumber(char* at, int value) {
+        if (value >= 10 && value <= 99) {
+            at[0] = static_cast<char>('0' + value / 10);
+            at[1] = static_cast<char>('0' + value % 10);
+            return at + 2;
+        }
+        const std::size_t length = command_text::decimalLength(value);
+        command_text::putDecimal(at, length, value);
+        return at + length;
+    }
+
+    char bytes[48];
+};
+} // namespace
+
 bool quon_script_helper::panelShow(const quon_string& panel, const quon_string& file, const quon_string& extra) {
     command_text text;
     text.add("PS '").add(panel).add("' '");
@@ -22,7 +65,7 @@ void quon_script_helper::textPut(const quon_string& name, const quon_string& val
 
 bool quon_script_helper::hostQuery(const char* text, quon_string& copy) {
     char* reply = hostCommand(text);
-    if (reply) copy = reply;
+    if (reply) copy.assign(reply, std::strlen(reply));
     // The reply is copied before it goes back; it is not read afterwards.
     if (host && quon_reply_handed_back(text, reply)) hostRelease(reply);
     return reply != nullptr;
@@ -55,9 +98,8 @@ void quon_script_helper::textGet(const quon_string& name, const quon_string& pan
 
 void quon_script_helper::routerName(int device, int selector, int index, quon_string& result) {
     if (!host) return;
-    command_text text;
-    text.add("RN ").add(device).add(" ").add(selector).add(" ").add(index);
-    hostQuery(text.c_str(), result); // a null reply leaves the result as it was
+    numeric_text text("RN", 3, device, selector, index, false);
+    hostQuery(text.bytes, result); // a null reply leaves the result as it was
 }
 
 quon_stringlist quon_script_helper::getIdList(const quon_string& panel, const quon_string& filter) {
@@ -68,16 +110,11 @@ quon_stringlist quon_script_helper::getIdList(const quon_string& panel, const qu
     return quon_stringlist(copy, ',');
 }
 
-// The numeric family. Built without printf and with room for any 32-bit
-// values, so every command goes out exactly as "%d" formatting would give it,
-// even where three ten-digit negative numbers and 'ADD' exceed 31 characters.
-void quon_script_helper::numericCommand(const char* code, int count, int a, int b, int c, bool add) {
+// Out of line, so that the ten commands of the family share one copy.
+[[gnu::noinline]] void quon_script_helper::numericCommand(const char* code, int count, int a, int b, int c, bool add) {
     if (!host) return;
-    command_text text;
-    text.add(code, 2).add(" ").add(a);
-    if (count == 3) text.add(" ").add(b).add(" ").add(c);
-    if (add) text.add(" 'ADD'");
-    hostCommand(text.c_str());
+    numeric_text text(code, count, a, b, c, add);
+    hostCommand(text.bytes);
 }
 
 void quon_script_helper::routerRegister(int device, int first, int last, bool add) {
@@ -98,11 +135,3 @@ void quon_script_helper::gpiUnregister(int device) { numericCommand("GU", 1, dev
 void quon_script_helper::timerStop(int id) { numericCommand("ET", 1, id, 0, 0, false); }
 
 void quon_script_helper::debug(const quon_string& text) { quon_debug_output(text.c_str()); }
-
-void quon_script_helper::debug(const quon_string& format, const quon_string& a1, const quon_string& a2,
-                               const quon_string& a3, const quon_string& a4, const quon_string& a5,
-                               const quon_string& a6, const quon_string& a7, const quon_string& a8,
-                               const quon_string& a9) {
-    quon_string text = format.arg(a1).arg(a2).arg(a3).arg(a4).arg(a5).arg(a6).arg(a7).arg(a8).arg(a9);
-    quon_debug_output(text.c_str());
-}

@@ -1,7 +1,8 @@
-// Event wrappers: what the dispatcher hands each handler. Each holds only the
-// record pointer and reads the record on every call; texts come out as new
-// quon_string copies. A wrapper lives on the dispatcher's stack for one
-// handler call: handlers must not keep it or the record.
+// Event wrappers: what the dispatcher hands each handler. Each holds the record
+// pointer (a property event also the length of its text) and reads the record
+// on every call; texts come out as new quon_string copies. A wrapper lives on
+// the dispatcher's stack for one handler call: handlers must not keep it or
+// the record.
 #ifndef QUON_EVENTS_H
 #define QUON_EVENTS_H
 
@@ -9,6 +10,9 @@
 #include "quon_button_record.h"
 #include "quon_revertive_record.h"
 #include "quon_string.h"
+#include "quon_text.h"
+
+#include <cstddef>
 
 class revertiveEvent {
 public:
@@ -39,13 +43,32 @@ private:
 
 class propertyEvent {
 public:
-    explicit propertyEvent(const paramMessage* message) : message_(message) {}
+    // `textLength` is the length of the text the message was parsed from.
+    propertyEvent(const paramMessage* message, std::size_t textLength)
+        : message_(message), textLength_(textLength) {}
     quon_string command() const { return quon_string(message_->name); }
     quon_string value() const { return quon_string(message_->value); }
     const paramMessage& message() const { return *message_; }
 
+    // The name and the value in place, for handlers that only compare them or
+    // copy them once. Their lengths follow from where the parts begin: the
+    // name ends where the first sub-name or the value starts, and the value
+    // runs to the end of the text.
+    quon_text commandText() const {
+        const paramMessage& m = *message_;
+        if (!m.buffer) return quon_text(m.name, 0);
+        const char* end = m.subCount > 0 ? m.sub[0] - 1 : m.hasValue ? m.value - 1 : m.buffer + textLength_;
+        return quon_text(m.name, static_cast<std::size_t>(end - m.name));
+    }
+    quon_text valueText() const {
+        const paramMessage& m = *message_;
+        if (!m.hasValue) return quon_text(m.value, 0);
+        return quon_text(m.value, static_cast<std::size_t>(m.buffer + textLength_ - m.value));
+    }
+
 private:
     const paramMessage* message_;
+    std::size_t textLength_;
 };
 
 // Kinds 6 and 7 carry records this framework does not read; a script that

@@ -77,8 +77,9 @@ char* quon_script_helper::callback(void* arg, unsigned kind) {
 char* quon_script_helper::propertyAnswer(const char* text) {
     // Ordinary messages are split on the stack; only the answer goes to the heap.
     char storage[256];
-    splitMessage message(text, storage, sizeof storage);
-    propertyEvent event(&message);
+    const std::size_t length = text ? std::strlen(text) : 0;
+    splitMessage message(text, length, storage, sizeof storage);
+    propertyEvent event(&message, length);
     quon_string answer = propertyCallback(&event);
     if (answer.length() == 0) return nullptr;
     char* block = new char[answer.length() + 1];

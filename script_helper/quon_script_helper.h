@@ -31,18 +31,28 @@ public:
     quon_script_helper& operator=(const quon_script_helper&) = delete;
 
 protected:
-    // Handlers, in the order the host's framework gives them.
+    // Handlers, in the order the host's framework gives them (see
+    // docs/writing-a-panel.md). Each runs on the host's thread; the event
+    // object lives for the call only.
+    // A control event (kind 2): panel, control id, event name and value.
     virtual void buttonCallback(buttonEvent* event) = 0;
+    // A device's status report (kind 1). The result is not read: return 0.
     virtual int revertiveCallback(revertiveEvent* event) = 0;
-    // An empty answer reaches the host as null; any other as a heap copy the
-    // host hands back with kind 5.
+    // A property message (kind 3). An empty answer reaches the host as null;
+    // any other as a heap copy the host hands back with kind 5.
     virtual quon_string propertyCallback(propertyEvent* event) = 0;
+    // Kind 7: a host record the framework does not read; does nothing.
     virtual void kind7Callback(hookEvent* event);
+    // A timer tick (kind 4). The result is not read: return 0.
     virtual int timerCallback(int id) = 0;
+    // Kind 6: as kind 7.
     virtual void kind6Callback(hookEvent* event);
 
     // Host commands. Each builds one command text and sends it with kind 0;
-    // with no host nothing is sent. Text fields go in unescaped.
+    // with no host nothing is sent. Text fields go in unescaped. Replies are
+    // read only by textGet (TG), routerName (RN) and getIdList (XI), which
+    // copy and hand them back (quon_hand_back.h); panelShow (PS) tests its
+    // reply for null; every other reply is ignored.
     bool panelShow(const quon_string& panel, const quon_string& file, const quon_string& extra);
     void textPut(const quon_string& name, const quon_string& value, const quon_string& panel,
                  const quon_string& control);
@@ -67,7 +77,10 @@ protected:
 
     // Debugger output, one text per call, nothing added.
     void debug(const quon_string& text);
-    // Fills "%1".."%9" of format with a1..a9 in turn, then writes it.
+    // Fills the markers "%1".."%9" of format, then writes it: the lowest-
+    // numbered marker takes a1, the next a2, and so on (equal markers in text
+    // order); markers left over stay, arguments left over are dropped. Only
+    // the format is searched, so texts filled in appear as they are.
     void debug(const quon_string& format, const quon_string& a1, const quon_string& a2,
                const quon_string& a3, const quon_string& a4, const quon_string& a5,
                const quon_string& a6, const quon_string& a7, const quon_string& a8,

@@ -20,4 +20,10 @@ struct quon_text {
     std::size_t length;
 };
 
+// Byte for byte. Inline, so that a comparison with a literal is a length test
+// and a compare of known size.
+inline bool operator==(quon_text a, quon_text b) {
+    return a.length == b.length && std::memcmp(a.data, b.data, a.length) == 0;
+}
+
 #endif

@@ -11,9 +11,20 @@ const char* splitMessage::emptyText() { return sharedEmpty; }
 splitMessage::splitMessage(const char* text) : splitMessage(text, nullptr, 0) {}
 
 splitMessage::splitMessage(const char* text, char* storage, std::size_t storageSize)
-    : paramMessage{sharedEmpty, {}, sharedEmpty, 0, false, nullptr}, ownsBuffer_(false) {
+    : splitMessage(text, text ? std::strlen(text) : 0, storage, storageSize) {}
+
+splitMessage::splitMessage(const char* text, std::size_t length, char* storage, std::size_t storageSize)
+    : ownsBuffer_(false) {
+    // Every field is stored once (an initializer list would zero the
+    // sub-names first), and the loop unrolled into a few wide stores: every
+    // message pays for them.
+    name = sharedEmpty;
+#pragma GCC unroll 32
     for (const char*& s : sub) s = sharedEmpty;
-    std::size_t length = text ? std::strlen(text) : 0;
+    value = sharedEmpty;
+    subCount = 0;
+    hasValue = false;
+    buffer = nullptr;
     if (length == 0) return;
 
     if (length < storageSize) {
@@ -22,24 +33,25 @@ splitMessage::splitMessage(const char* text, char* storage, std::size_t storageS
         buffer = new char[length + 1];
         ownsBuffer_ = true;
     }
-    std::memcpy(buffer, text, length);
-    buffer[length] = '\0';
+    std::memcpy(buffer, text, length + 1);
+    name = buffer;
 
-    for (std::size_t i = 0; i < length && subCount < maxSubs; ++i) {
-        char c = buffer[i];
-        if (c == '.') {
-            if (name == sharedEmpty) name = buffer;
-            buffer[i] = '\0';
-            sub[subCount++] = buffer + i + 1;
-        } else if (c == '=') {
-            if (name == sharedEmpty) name = buffer;
-            buffer[i] = '\0';
-            hasValue = true;
-            value = buffer + i + 1;
-            break;
-        }
+    // The first "=" ends the name part; the dots before it start sub-names.
+    // Both are found with memchr, which reads many bytes a step.
+    char* const equals = static_cast<char*>(std::memchr(buffer, '=', length));
+    char* const nameEnd = equals ? equals : buffer + length;
+    char* at = buffer;
+    while (char* dot = static_cast<char*>(std::memchr(at, '.', static_cast<std::size_t>(nameEnd - at)))) {
+        *dot = '\0';
+        at = dot + 1;
+        sub[subCount++] = at;
+        if (subCount == maxSubs) return; // the rest, "=" included, stays in the last one
     }
-    if (name == sharedEmpty) name = buffer;
+    if (equals) {
+        *equals = '\0';
+        hasValue = true;
+        value = equals + 1;
+    }
 }
 
 splitMessage::~splitMessage() {

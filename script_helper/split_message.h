@@ -17,6 +17,8 @@ public:
     // Copies the input into `storage` when it fits (with its NUL), so that a
     // short message costs no heap allocation; `storage` must outlive this.
     splitMessage(const char* text, char* storage, std::size_t storageSize);
+    // The same for a text whose length (before its NUL) is known.
+    splitMessage(const char* text, std::size_t length, char* storage, std::size_t storageSize);
     ~splitMessage();
     splitMessage(const splitMessage&) = delete;
     splitMessage& operator=(const splitMessage&) = delete;

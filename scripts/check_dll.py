@@ -1,11 +1,21 @@
 #!/usr/bin/python3
-"""Checks a built kivren.dll against what a panel host expects of it.
+"""Checks a built panel DLL against what a panel host expects of it.
 
-Usage: /usr/bin/python3 scripts/check_dll.py path/to/kivren.dll
+Usage: /usr/bin/python3 scripts/check_dll.py PANEL.dll --name NAME --version A.B.C.D
+           --language HHHH [--company TEXT]
+
+The library must be NAME.dll and carry NAME as its internal and original file
+name, the version in numbers and text, one string table and translation in
+the language (Windows language id in hex, e.g. 0809), and CompanyName TEXT,
+or none without --company. It must export only the factory, import only
+Windows system DLLs, carry the manifest and the framework's signature.
 
 Prints one line per failed check as "FAIL: ..." and exits 1 if any failed,
-0 (after "ok: ...") if all passed. Needs Debian's python3-pefile.
+0 (after "ok: ...") if all passed, 2 for bad arguments. Needs Debian's
+python3-pefile.
 """
+import argparse
+import os
 import sys
 
 import pefile
@@ -15,18 +25,7 @@ PE32_MAGIC = 0x10B
 RT_VERSION = 16
 RT_MANIFEST = 24
 DLL_MANIFEST_ID = 2
-LANGUAGE_EN_GB = 0x0809
 CODE_PAGE_UNICODE = 1200
-VERSION = (1, 0, 0, 1)
-VERSION_STRINGS = {
-    "FileVersion": "1, 0, 0, 1",
-    "ProductVersion": "1, 0, 0, 1",
-    "InternalName": "kivren",
-    "OriginalFilename": "kivren",
-    "FileDescription": "A Kivren Video Matrix and lamp display",
-    "Comments": "QUON V4.5 Script Component",
-    "ProductName": "QUON V4.5",
-}
 EXPORTS = [b"load_quon_client_script"]
 SIGNATURE = b"QUON_SIG,name=quon_script_helper,type=LIB,version=4.8.1.0,date=10/12/2013,author="
 # DLLs every Windows machine has. The mingw runtime DLLs must not appear.
@@ -67,7 +66,20 @@ def check_imports(pe, c):
         c.expect(dll in SYSTEM_DLLS or dll.startswith("api-ms-win-"), "imports %s, not a Windows system DLL" % dll)
 
 
-def check_version(pe, c):
+def check_file_name(path, expected, c):
+    got = os.path.basename(path)
+    c.expect(got.lower() == expected.name.lower() + ".dll", "file is %s, not %s.dll" % (got, expected.name))
+
+
+def expected_strings(expected):
+    text = ", ".join(str(n) for n in expected.version)
+    strings = {"FileVersion": text, "ProductVersion": text,
+               "InternalName": expected.name, "OriginalFilename": expected.name,
+               "CompanyName": expected.company}
+    return strings
+
+
+def check_version(pe, expected, c):
     if not hasattr(pe, "VS_FIXEDFILEINFO"):
         c.expect(False, "no version resource")
         return
@@ -75,7 +87,7 @@ def check_version(pe, c):
     for label, ms, ls in (("file", fixed.FileVersionMS, fixed.FileVersionLS),
                           ("product", fixed.ProductVersionMS, fixed.ProductVersionLS)):
         got = (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
-        c.expect(got == VERSION, "numeric %s version %r, not %r" % (label, got, VERSION))
+        c.expect(got == expected.version, "numeric %s version %r, not %r" % (label, got, expected.version))
 
     tables = []
     translations = []
@@ -86,16 +98,20 @@ def check_version(pe, c):
             for var in info.Var:
                 translations.extend(var.entry.values())
     keys = [t.LangID for t in tables]
-    c.expect(keys == [b"080904b0"], "string tables %r, not exactly [b'080904b0']" % keys)
+    table_key = ("%04x%04x" % (expected.language, CODE_PAGE_UNICODE)).encode()
+    c.expect(keys == [table_key], "string tables %r, not exactly %r" % (keys, [table_key]))
     for table in tables:
         strings = {k.decode(): v.decode() for k, v in table.entries.items()}
-        for name, value in VERSION_STRINGS.items():
+        for name, value in expected_strings(expected).items():
             c.expect(strings.get(name) == value,
                      "%s is %r, not %r" % (name, strings.get(name), value))
-    wanted = "0x%04x 0x%04x" % (LANGUAGE_EN_GB, CODE_PAGE_UNICODE)
+        for name in ("FileDescription", "ProductName", "Comments"):
+            c.expect(bool(strings.get(name)), "%s is missing or empty" % name)
+    wanted = "0x%04x 0x%04x" % (expected.language, CODE_PAGE_UNICODE)
     c.expect(translations == [wanted], "translation %r, not %r" % (translations, [wanted]))
     languages = resource_languages(pe, RT_VERSION)
-    c.expect(languages == [LANGUAGE_EN_GB], "version resource stored under languages %r, not [0x0809]" % languages)
+    c.expect(languages == [expected.language],
+             "version resource stored under languages %r, not [0x%04x]" % (languages, expected.language))
 
 
 def resource_languages(pe, type_id):
@@ -145,11 +161,27 @@ def check_signature(pe, data, c):
              "signature is not in a data section")
 
 
+def parse_arguments(argv):
+    parser = argparse.ArgumentParser(description="Checks a built panel DLL against what a panel host expects.")
+    parser.add_argument("library")
+    parser.add_argument("--name", required=True, help="the panel's name: NAME.dll")
+    parser.add_argument("--version", required=True, type=version_numbers, help="a.b.c.d")
+    parser.add_argument("--language", required=True, type=lambda t: int(t, 16),
+                        help="Windows language id in hex, e.g. 0809")
+    parser.add_argument("--company", help="CompanyName; without it the library must carry none")
+    return parser.parse_args(argv[1:])
+
+
+def version_numbers(text):
+    parts = text.split(".")
+    if len(parts) != 4 or not all(p.isdigit() and int(p) < 0x10000 for p in parts):
+        raise argparse.ArgumentTypeError("%r is not a.b.c.d" % text)
+    return tuple(int(p) for p in parts)
+
+
 def main(argv):
-    if len(argv) != 2:
-        print(__doc__.strip())
-        return 2
-    path = argv[1]
+    expected = parse_arguments(argv)
+    path = expected.library
     with open(path, "rb") as f:
         data = f.read()
     try:
@@ -158,10 +190,11 @@ def main(argv):
         print("FAIL: %s is not a PE file: %s" % (path, error))
         return 1
     c = Checker()
+    check_file_name(path, expected, c)
     check_header(pe, c)
     check_exports(pe, c)
     check_imports(pe, c)
-    check_version(pe, c)
+    check_version(pe, expected, c)
     check_manifest(pe, c)
     check_signature(pe, data, c)
     for message in c.failures:

@@ -21,7 +21,7 @@ bash scripts/setup.sh
 build=${DEMO_BUILD_DIR:-build/$mode}
 out=build/demo
 mkdir -p "$out"
-scenario=host/scenarios/demo.scn
+scenario=panels/kivren/scenarios/demo.scn
 
 if [ "$mode" = windows ]; then
   # The first wine start creates its prefix; do it quietly before the run.

@@ -189,17 +189,13 @@ void quon_string::append(const char* text, std::size_t length) {
     data_[length_] = '\0';
 }
 
-void quon_string::assign(const char* text, std::size_t length) {
-    if (length > capacity_) {
-        char* grown = static_cast<char*>(::operator new(length + 1));
-        std::memcpy(grown, text, length);
-        release();
-        data_ = grown;
-        capacity_ = length;
-    } else if (length != 0) {
-        // A null text comes with length 0: memmove must not see it.
-        std::memmove(data_, text, length);
-    }
+void quon_string::assignGrown(const char* text, std::size_t length) {
+    // Copy first: text may be our own bytes.
+    char* grown = static_cast<char*>(::operator new(length + 1));
+    std::memcpy(grown, text, length);
+    release();
+    data_ = grown;
+    capacity_ = length;
     length_ = length;
     data_[length_] = '\0';
 }

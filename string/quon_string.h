@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 class quon_string {
@@ -28,7 +29,10 @@ public:
     explicit quon_string(int value, char fill = 0, unsigned width = 0, int radix = 10);
     quon_string(const quon_string& other);
     quon_string(quon_string&& other) noexcept;
-    virtual ~quon_string() { release(); }
+    // Nothing is reset: the object is gone.
+    virtual ~quon_string() {
+        if (!isInline()) ::operator delete(data_);
+    }
 
     quon_string& operator=(const quon_string& other);
     quon_string& operator=(quon_string&& other) noexcept;
@@ -58,11 +62,19 @@ public:
     int split(char separator, quon_string& left, quon_string& right) const;
 
     void append(const char* text, std::size_t length);
+    // Becomes a copy of the `length` bytes at text (null only with length 0).
+    // Inline: a text that fits is one copy, without a call of its own.
+    void assign(const char* text, std::size_t length) {
+        if (length > capacity_) return assignGrown(text, length);
+        if (length != 0) std::memmove(data_, text, length); // memmove must not see a null text
+        length_ = length;
+        data_[length] = '\0';
+    }
 
     static constexpr std::size_t inlineCapacity = 39; // bytes before the NUL
 
 private:
-    void assign(const char* text, std::size_t length);
+    void assignGrown(const char* text, std::size_t length);
     void reserve(std::size_t length);
     void release() noexcept {
         if (!isInline()) ::operator delete(data_);

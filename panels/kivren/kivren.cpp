@@ -1,16 +1,32 @@
 // The panel's model, start-up and shut-down.
 #include "kivren.h"
 
+#include <cstddef>
+
 namespace {
 // Lamp colours: entry 0 for a lamp that is off, entry n for lamp n when on.
-const char* const backgroundColours[kivren::tableSize] = {
+// Every colour is "#rrggbb": its length is known, so filling the tables
+// measures nothing.
+constexpr const char* backgroundColours[kivren::tableSize] = {
     "#000000", "#ff0000", "#00ff00", "#2020ff", "#c0c000", "#cb54c9", "#ffc783", "#d1d810", "#1fa69d",
     "#ffffdc", "#ffaaff", "#aaffbc", "#3a30ff", "#ffff7f", "#ffffdc", "#ffffdc", "#e6e9ff",
 };
-const char* const textColours[kivren::tableSize] = {
+constexpr const char* textColours[kivren::tableSize] = {
     "#ffffff", "#ffffff", "#000000", "#ffffff", "#ffffff", "#ffffff", "#000000", "#000000", "#ffffff",
     "#000000", "#000000", "#000000", "#ffffff", "#000000", "#000000", "#000000", "#000000",
 };
+constexpr std::size_t colourLength = 7;
+
+constexpr bool allOfLength(const char* const (&texts)[kivren::tableSize], std::size_t length) {
+    for (const char* text : texts) {
+        std::size_t n = 0;
+        while (text[n] != '\0') ++n;
+        if (n != length) return false;
+    }
+    return true;
+}
+static_assert(allOfLength(backgroundColours, colourLength) && allOfLength(textColours, colourLength),
+              "every lamp colour is #rrggbb");
 
 const char* const parkedPicture = "chanimg/parked.jpg";
 const char* const panelFile = "panel1024.quon_ui";
@@ -35,8 +51,10 @@ kivren::kivren(quon_client_callback* hostLink, const char* path)
     sourcePicture[0] = parkedPicture;
     debug(sourcePicture[1]);
 
-    for (int i = 0; i < tableSize; ++i) gpiBackgroundColour[i] = backgroundColours[i];
-    for (int i = 0; i < tableSize; ++i) gpiTextColour[i] = textColours[i];
+    for (int i = 0; i < tableSize; ++i) {
+        gpiBackgroundColour[i].assign(backgroundColours[i], colourLength);
+        gpiTextColour[i].assign(textColours[i], colourLength);
+    }
 
     // The tables are complete before the page is shown and the first report
     // can arrive.

@@ -2,30 +2,36 @@
 #include "kivren.h"
 
 namespace {
-// The lists the panel answers with hold one item each, and a list of one item
-// joins (with the line-feed separator) to that item's text alone. So the item
-// is the answer, and no list is built for it on the heap.
-quon_string oneItemList(const quon_string& item) { return item; }
+// Both "return" queries the panel answers give one text: "all" answers a list
+// of the one item "myParam=%1", which joins to that item alone, and "myParam"
+// answers "%1=%2" with the value "myParam". It is built in one go.
+quon_string myParamAnswer(const quon_string& myParam) {
+    quon_string answer;
+    answer.assign("myParam=", 8);
+    answer.append(myParam.c_str(), myParam.length());
+    return answer;
+}
 } // namespace
 
 quon_string kivren::propertyCallback(propertyEvent* event) {
-    const quon_string command = event->command();
-    const quon_string value = event->value();
+    // The name and value are compared where the parsed message holds them;
+    // only a value the panel keeps is copied, once, into its property.
+    const quon_text command = event->commandText();
+    const quon_text value = event->valueText();
     if (command == "return") {
-        if (value == "all") return oneItemList(quon_string("myParam=%1").arg(myParam));
-        if (value == "myParam") return quon_string("%1=%2").arg(value).arg(myParam);
+        if (value == "all" || value == "myParam") return myParamAnswer(myParam);
         return quon_string();
     }
     if (command == "instance") {
-        if (instance != value) instance = value;
+        if (!(value == instance)) instance.assign(value.data, value.length);
         return quon_string();
     }
     if (command == "myParam") {
-        myParam = value;
+        myParam.assign(value.data, value.length);
         return quon_string();
     }
-    if (command == "_events") return oneItemList("notify=*");
-    if (command == "_commands") return oneItemList("myParam=[value]");
+    if (command == "_events") return quon_string("notify=*");
+    if (command == "_commands") return quon_string("myParam=[value]");
     return quon_string();
 }
 

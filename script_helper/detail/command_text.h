@@ -31,7 +31,11 @@ public:
     // A text field: the text between apostrophes, unchanged.
     command_text& quoted(const quon_string& text) { return add("'").add(text).add("'"); }
     // Plain signed decimal.
-    command_text& add(int value);
+    command_text& add(int value) {
+        const std::size_t length = decimalLength(value);
+        putDecimal(extend(length), length, value);
+        return *this;
+    }
 
     // For a text whose length is known before it is written: makes room for
     // `length` more bytes, counts them as written and gives where they go.

@@ -9,6 +9,7 @@
 #include "quon_revertive_record.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -65,7 +66,8 @@ public:
 
 private:
     // "crash" and "hang" misbehave; "get P" answers TG '1' 'Mon_1' 'P';
-    // "ids F" answers XI '1' 'F'; anything else is answered with itself.
+    // "ids F" answers XI '1' 'F'; "separators N" puts a text holding N
+    // field separators on UMD_1; anything else is answered with itself.
     char* property(const char* message) {
         const std::string m = message ? message : "";
         std::string answer = m;
@@ -77,6 +79,10 @@ private:
             }
         } else if (m.compare(0, 4, "get ") == 0) {
             answer = ask(("TG '1' 'Mon_1' '" + m.substr(4) + "'").c_str());
+        } else if (m.compare(0, 11, "separators ") == 0) {
+            std::string text = "TP 'text=";
+            for (long n = std::strtol(m.c_str() + 11, nullptr, 10); n > 0; --n) text += "' '";
+            send((text + "' '1' 'UMD_1'").c_str());
         } else if (m.compare(0, 4, "ids ") == 0) {
             answer = ask(("XI '1' '" + m.substr(4) + "'").c_str());
         }

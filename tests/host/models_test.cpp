@@ -1,7 +1,6 @@
 #include "device_model.h"
 #include "devices_file.h"
 #include "page_model.h"
-#include "svg_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -161,39 +160,6 @@ TEST(PageModel, PutGetAndIds) {
     p.show("2", "x.ui");
     p.show("1", "y.ui");
     EXPECT_EQ(p.main_panel(), "2");
-}
-
-TEST(SvgWriter, EscapesAndColours) {
-    EXPECT_EQ(xml_escape("a<b>&\"c'\x01"), "a&lt;b&gt;&amp;&quot;c&apos;?");
-    for (const char* good : {"#000000", "#E00000", "#abc"}) EXPECT_TRUE(is_colour(good)) << good;
-    for (const char* bad : {"", "#", "red", "#12345", "#12345g", "000000", "#0000000", "\"/><script"})
-        EXPECT_FALSE(is_colour(bad)) << bad;
-}
-
-TEST(SvgWriter, DrawsWhatThePageHolds) {
-    page_model p;
-    p.show("1", "kivren/panel1024.quon_ui");
-    p.set("1", "Mon_1", "pixmap", "chanimg/src7.jpg");
-    p.set("1", "Mon_2", "pixmap", "chanimg/parked.jpg");
-    p.set("1", "UMD_3", "text", "<Studio & \"A\">");
-    p.set("1", "UMDL_3", "colour.background", "#E00000");
-    p.set("1", "UMDR_3", "colour.background", "#000000");
-    p.set("1", "GPI_4", "colour.background", "#c0c000");
-    p.set("1", "GPI_4", "colour.text", "#ffffff");
-    p.set("1", "GPI_5", "colour.background", "\"/><evil a=\"");
-    const std::string svg = render_page_svg(p, nullptr);
-    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
-    EXPECT_NE(svg.find("</svg>"), std::string::npos);
-    EXPECT_NE(svg.find("kivren/panel1024.quon_ui"), std::string::npos);
-    EXPECT_NE(svg.find(">src7<"), std::string::npos);
-    EXPECT_NE(svg.find(">PARKED<"), std::string::npos);
-    EXPECT_NE(svg.find("&lt;Studio &amp; &quot;A&quot;&gt;"), std::string::npos);
-    EXPECT_EQ(svg.find("<Studio"), std::string::npos);
-    EXPECT_NE(svg.find("fill=\"#E00000\""), std::string::npos);
-    EXPECT_NE(svg.find("fill=\"#c0c000\""), std::string::npos);
-    EXPECT_EQ(svg.find("<evil"), std::string::npos); // a bad colour never reaches an attribute
-    EXPECT_NE(svg.find("no picture set"), std::string::npos); // Mon_3..16 were never set
-    EXPECT_EQ(svg.find("href"), std::string::npos);           // self-contained: nothing linked
 }
 
 } // namespace

@@ -3,8 +3,19 @@
 #   -DCOMMAND=prog|arg|...   the command, fields separated by "|"
 #   -DEXIT=N                 the exit code it must give
 #   -DMATCH=regex            a pattern its standard output and error must hold
+#   -DWORKDIR=dir            optional: run there, in a directory emptied first
+#   -DCOPY=a|b               optional: files copied into WORKDIR before the run
+#   -DCREATES=a|b            optional: files (relative to WORKDIR) the run must write
 string(REPLACE "|" ";" command "${COMMAND}")
-execute_process(COMMAND ${command} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+set(where "")
+if(WORKDIR)
+  file(REMOVE_RECURSE "${WORKDIR}")
+  file(MAKE_DIRECTORY "${WORKDIR}")
+  string(REPLACE "|" ";" copies "${COPY}")
+  file(COPY ${copies} DESTINATION "${WORKDIR}")
+  set(where WORKING_DIRECTORY "${WORKDIR}")
+endif()
+execute_process(COMMAND ${command} ${where} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 set(all "${out}${err}")
 if(NOT rc STREQUAL "${EXIT}")
   message("${all}")
@@ -14,3 +25,10 @@ if(NOT all MATCHES "${MATCH}")
   message("${all}")
   message(FATAL_ERROR "output does not match: ${MATCH}")
 endif()
+string(REPLACE "|" ";" created "${CREATES}")
+foreach(file ${created})
+  if(NOT EXISTS "${WORKDIR}/${file}")
+    message("${all}")
+    message(FATAL_ERROR "the run did not write ${file}")
+  endif()
+endforeach()

@@ -1,6 +1,7 @@
 #include "host_double.h"
 
 #include "host_runtime.h"
+#include "quon_hand_back.h"
 
 namespace {
 // One host at a time: its records live here, outside any stack frame.
@@ -15,7 +16,9 @@ struct host_state {
     const char* answerCommand[maxAnswers];
     const char* answerReply[maxAnswers];
     int answers;
-    char* live[maxLive];
+    char* live[maxLive];   // replies owed back
+    char* ignored;         // the last reply the script must not hand back
+    int nullsOwed;         // null replies owed back
     int unknown;
     int failures;
 } state;
@@ -48,11 +51,14 @@ host_double::host_double() {
     state.logSize = 0;
     state.answers = 0;
     state.unknown = 0;
+    state.ignored = nullptr;
+    state.nullsOwed = 0;
     for (char*& slot : state.live) slot = nullptr;
 }
 
 host_double::~host_double() {
     for (char*& slot : state.live) free(slot);
+    free(state.ignored);
 }
 
 char* host_double::callback(void* arg, unsigned kind) {
@@ -60,6 +66,8 @@ char* host_double::callback(void* arg, unsigned kind) {
     if (kind == 5) {
         if (!text) {
             record(kind, "<null>");
+            if (state.nullsOwed > 0) --state.nullsOwed;
+            else ++state.unknown; // a null nothing owed
             return nullptr;
         }
         for (char*& slot : state.live) {
@@ -76,17 +84,22 @@ char* host_double::callback(void* arg, unsigned kind) {
     }
     record(kind, text ? text : "<null>");
     if (kind != 0 || !text) return nullptr;
+    // The boundary's rule decides which replies come back; the others stay
+    // out of the live list, so a hand-back of one counts as unknown.
+    free(state.ignored);
+    state.ignored = nullptr;
     for (int i = 0; i < state.answers; ++i) {
         if (strcmp(state.answerCommand[i], text) != 0) continue;
+        char* reply = copyText(state.answerReply[i]);
+        if (!quon_reply_handed_back(text, reply)) return state.ignored = reply;
         for (char*& slot : state.live) {
-            if (!slot) {
-                slot = copyText(state.answerReply[i]);
-                return slot;
-            }
+            if (!slot) return slot = reply;
         }
+        free(reply);
         expect(false, "too many replies outstanding");
         return nullptr;
     }
+    if (quon_reply_handed_back(text, nullptr)) ++state.nullsOwed;
     return nullptr;
 }
 
@@ -106,7 +119,7 @@ const char* host_double::logEntry(int i) const { return state.log[i]; }
 int host_double::unknownHandBacks() const { return state.unknown; }
 
 int host_double::outstandingReplies() const {
-    int count = 0;
+    int count = state.nullsOwed;
     for (char* slot : state.live) count += slot != nullptr;
     return count;
 }

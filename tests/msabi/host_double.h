@@ -1,6 +1,8 @@
 // host_double: the test host's object. Records every call a script makes on
 // it as "kind:text", answers chosen commands with fresh heap texts, and
-// checks that each answer is handed back exactly once.
+// holds the script to the boundary's reply rule (quon_hand_back.h): each
+// reply owed back, null included, comes back exactly once; a hand-back of any
+// other reply, or of a null nothing owes, counts as unknown.
 #ifndef HOST_DOUBLE_H
 #define HOST_DOUBLE_H
 

@@ -6,14 +6,9 @@ bool starts(const std::string& s, const char* prefix) { return s.compare(0, 3, p
 
 char* stream_host::callback(void* arg, unsigned kind) {
     if (kind == quon_kind_release) {
-        if (!arg) {
-            record("R null");
-        } else if (arg == owed_) {
-            record("R " + reply_);
-            owed_ = nullptr;
-        } else {
-            fault("hand-back of a text the host did not give or does not expect back");
-        }
+        const std::string problem = ledger_.handBack(static_cast<const char*>(arg));
+        if (!problem.empty()) fault(problem);
+        else record(arg ? "R " + reply_ : std::string("R null"));
         return nullptr;
     }
     if (kind != quon_kind_command || !arg) {
@@ -21,9 +16,15 @@ char* stream_host::callback(void* arg, unsigned kind) {
         return nullptr;
     }
     ++commands_;
-    if (owed_) fault("command sent before the previous reply came back");
     const std::string text(static_cast<const char*>(arg));
     record("C " + text);
+    char* reply = answer(text);
+    const std::string problem = ledger_.command(text.c_str(), reply);
+    if (!problem.empty()) fault(problem.substr(0, problem.find('"')) + "sent before the previous reply came back");
+    return reply;
+}
+
+char* stream_host::answer(const std::string& text) {
     if (starts(text, "RN ")) {
         const int source = std::stoi(text.substr(text.rfind(' ') + 1));
         if (source % 5 == 0) return nullptr;
@@ -35,7 +36,6 @@ char* stream_host::callback(void* arg, unsigned kind) {
     } else {
         return nullptr;
     }
-    owed_ = reply_.c_str();
     return &reply_[0];
 }
 

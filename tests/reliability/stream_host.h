@@ -1,14 +1,15 @@
 // stream_host: a host double for long event streams. It answers "RN" with a
 // picture name (null for every fifth source), "TG" and "XI" with short texts,
-// and everything else with null; it checks that each reply to "RN", "TG" or
-// "XI" comes back exactly once and before the next command, and that no other
-// reply and nothing unknown is handed back. It keeps either the whole
+// and everything else with null; it holds the script to the boundary's reply
+// rule (hand_back_ledger.h): each owed reply, null included, comes back
+// exactly once and before the next command, and nothing else comes back. It keeps either the whole
 // conversation (to compare runs) or only a digest, so that a run of any
 // length uses constant memory. One stream_host serves one panel on one
 // thread; there is nothing shared between instances.
 #ifndef STREAM_HOST_H
 #define STREAM_HOST_H
 
+#include "hand_back_ledger.h"
 #include "quon_client_callback.h"
 
 #include <cstdint>
@@ -31,9 +32,10 @@ public:
     unsigned long long commands() const { return commands_; }
     // Protocol faults seen so far, each described once; empty when clean.
     const std::vector<std::string>& faults() const { return faults_; }
-    bool replyOutstanding() const { return owed_ != nullptr; }
+    bool replyOutstanding() const { return ledger_.owing(); }
 
 private:
+    char* answer(const std::string& text);
     void record(const std::string& entry);
     void fault(const std::string& what);
 
@@ -43,8 +45,8 @@ private:
     unsigned long long entries_ = 0;
     unsigned long long commands_ = 0;
     std::vector<std::string> faults_;
-    std::string reply_;        // the one reply out at a time
-    const char* owed_ = nullptr; // reply_ while it is owed back
+    std::string reply_; // the one reply out at a time
+    hand_back_ledger ledger_;
 };
 
 #endif

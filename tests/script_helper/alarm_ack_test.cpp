@@ -100,7 +100,11 @@ TEST_F(AlarmAck, ArgumentsThatSetOrOnlyMark) {
         {"alarm=2", {"TP 'alarm=2' '1' 'X'", "TP 'value=2' '1' 'X'"}},
         {"alarm=0", {"TP 'alarm=0' '1' 'X'", "TP 'value=0' '1' 'X'"}},
         {"alarm=9", {"TP 'alarm=9' '1' 'X'", "TP 'value=9' '1' 'X'"}},
-        {"alarm=x", {"TP 'alarm=x' '1' 'X'", "TP 'value=0' '1' 'X'"}}, // a non-digit reads as 0
+        // A single character that is not a digit gives no mode: only "alarm" is written.
+        {"alarm=x", {"TP 'alarm=x' '1' 'X'"}},
+        {"alarm=-", {"TP 'alarm=-' '1' 'X'"}},
+        {"alarm= ", {"TP 'alarm= ' '1' 'X'"}},
+        {"alarm=+", {"TP 'alarm=+' '1' 'X'"}},
         {"alarm=22", {"TP 'alarm=22' '1' 'X'"}},
         {"alarm=-1", {"TP 'alarm=-1' '1' 'X'"}},
         {"alarm=ACK", {"TP 'alarm=ACK' '1' 'X'"}},

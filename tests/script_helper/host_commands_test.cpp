@@ -144,6 +144,13 @@ TEST(HostCommands, TextGetReadsTheReply) {
         {"value", reply_t("3"), "", warning("3", "value", "3")},
         {"value", reply_t(""), "", warning("", "value", "")},
         {"value", reply_t(), "", std::nullopt},
+        // Markers in the host's reply reach the debugger as the host sent them.
+        {"value", reply_t("%5x=1"), "",
+         std::string("textGet: value returned \"%5x\" was not the value requested \"value\" (value returned was "
+                     "\"%5x=1\" from control \"alm_3\", on panel \"1\")")},
+        {"value", reply_t("%1%2=%3"), "",
+         std::string("textGet: value returned \"%1%2\" was not the value requested \"value\" (value returned was "
+                     "\"%1%2=%3\" from control \"alm_3\", on panel \"1\")")},
     };
     for (const TextGetCase& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " <- " + c.reply.value_or("<null>"));
@@ -286,7 +293,11 @@ TEST(HostCommands, DebugWritesTextsUnchanged) {
     const quon_string none;
     panel.debug("%2-%1 %3", "x", "y", "z", "unused", none, none, none, none, none);
     panel.debug("no markers", "a", "b", "c", "d", "e", "f", "g", "h", "i");
-    EXPECT_EQ(debug.texts, (std::vector<std::string>{"chanimg/cam1.jpg", "", "line\n", "y-x z", "no markers"}));
+    // Equal markers in text order; texts filled in are not searched again.
+    panel.debug("%1,%0,%1 %9", "a", "%1", "c", "%0", none, none, none, none, none);
+    panel.debug("50%% %2 %x%", "%1", "%2", none, none, none, none, none, none, none);
+    EXPECT_EQ(debug.texts, (std::vector<std::string>{"chanimg/cam1.jpg", "", "line\n", "y-x z", "no markers",
+                                                     "%1,a,c %0", "50%% %1 %x%"}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // paramMessage: splitting "name.sub.sub=value" texts, the shared empty text
 // for every unset part, and the owned buffer every set part points into.
+#include "quon_events.h"
 #include "split_message.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,14 @@ void expectMessage(const char* input, const Expected& e) {
     } else {
         EXPECT_EQ(m.value, empty);
     }
+
+    // The parts a handler reads in place, measured from where they begin,
+    // are exactly the name and the value.
+    const propertyEvent event(&m, length);
+    const quon_text command = event.commandText();
+    const quon_text value = event.valueText();
+    EXPECT_EQ(std::string(command.data, command.length), e.name);
+    EXPECT_EQ(std::string(value.data, value.length), e.value);
 }
 
 TEST(ParamMessage, SplitsNameSubNamesAndValue) {

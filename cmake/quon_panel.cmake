@@ -1,0 +1,141 @@
+# quon_add_panel(): one call builds a panel script and registers its tests.
+#
+#   quon_add_panel(NAME
+#     SOURCES file...            the panel class and the file with QUON_SCRIPT_FACTORY
+#     [VERSION a.b.c.d]          default 1.0.0.0
+#     [DESCRIPTION text]         FileDescription; default NAME
+#     [COMPANY text]             CompanyName; left out when not given
+#     [PRODUCT text]             ProductName; default "QUON V4.5"
+#     [COPYRIGHT text]           LegalCopyright; left out when not given
+#     [LANGUAGE hhhh]            Windows language id in hex; default 0809, English (United Kingdom)
+#     [SCENARIOS file.scn...])   scenarios the tests play with panel_host run --strict
+#
+# Targets: NAME_objects (the compiled sources), NAME_panel (the same as a
+# static library, for tests that drive the class directly) and NAME, the
+# library a host loads (NAME.dll, or NAME.so natively). Its only export is the
+# factory; the C++ runtime is linked in statically and the DLL is stripped and
+# carries the version resource and manifest made from cmake/panel/.
+#
+# Tests, every name beginning with NAME: NAME_validate (panel_host validate),
+# NAME_scenario_STEM for each scenario and, in the Windows build, NAME_dll_check
+# (scripts/check_dll.py with the name, version, company and language above).
+set(QUON_PANEL_TEMPLATES ${CMAKE_CURRENT_LIST_DIR}/panel)
+find_program(QUON_SYSTEM_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+
+function(quon_add_panel name)
+  cmake_parse_arguments(ARG "" "VERSION;DESCRIPTION;COMPANY;PRODUCT;COPYRIGHT;LANGUAGE" "SOURCES;SCENARIOS" ${ARGN})
+  if(ARG_UNPARSED_ARGUMENTS OR NOT ARG_SOURCES)
+    message(FATAL_ERROR "quon_add_panel(${name}): SOURCES needed; unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
+  endif()
+  if(NOT DEFINED ARG_VERSION)
+    set(ARG_VERSION 1.0.0.0)
+  endif()
+  if(NOT ARG_VERSION MATCHES "^[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+$")
+    message(FATAL_ERROR "quon_add_panel(${name}): VERSION ${ARG_VERSION} is not a.b.c.d")
+  endif()
+  if(NOT DEFINED ARG_LANGUAGE)
+    set(ARG_LANGUAGE 0809)
+  endif()
+  if(NOT ARG_LANGUAGE MATCHES "^[0-9a-fA-F][0-9a-fA-F][0-9a-fA-F][0-9a-fA-F]$")
+    message(FATAL_ERROR "quon_add_panel(${name}): LANGUAGE ${ARG_LANGUAGE} is not four hex digits")
+  endif()
+  string(TOLOWER ${ARG_LANGUAGE} ARG_LANGUAGE)
+  if(NOT DEFINED ARG_DESCRIPTION)
+    set(ARG_DESCRIPTION ${name})
+  endif()
+  if(NOT DEFINED ARG_PRODUCT)
+    set(ARG_PRODUCT "QUON V4.5")
+  endif()
+
+  # The sources once, hidden: only the factory, marked by QUON_EXPORT, leaves the library.
+  add_library(${name}_objects OBJECT ${ARG_SOURCES})
+  set_target_properties(${name}_objects PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  target_include_directories(${name}_objects PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name}_objects PUBLIC quon_script_helper)
+  kivren_warnings(${name}_objects)
+
+  add_library(${name}_panel STATIC $<TARGET_OBJECTS:${name}_objects>)
+  set_target_properties(${name}_panel PROPERTIES LINKER_LANGUAGE CXX)
+  target_include_directories(${name}_panel PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name}_panel PUBLIC quon_script_helper)
+
+  add_library(${name} SHARED $<TARGET_OBJECTS:${name}_objects>)
+  set_target_properties(${name} PROPERTIES PREFIX "" LINKER_LANGUAGE CXX)
+  target_link_libraries(${name} PRIVATE quon_script_helper)
+  if(WIN32)
+    _quon_panel_resources(${name})
+    target_sources(${name} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${name}_version.rc)
+    target_link_options(${name} PRIVATE -s) # the runtime is static (see the toolchain)
+  else()
+    # The static libraries' symbols stay inside: only the factory is exported.
+    target_link_options(${name} PRIVATE -Wl,--exclude-libs,ALL)
+  endif()
+
+  _quon_panel_tests(${name})
+endfunction()
+
+# The version resource and manifest of a panel DLL, from the templates.
+function(_quon_panel_resources name)
+  string(REPLACE "." ", " version_text ${ARG_VERSION})
+  string(REPLACE "." "," QUON_PANEL_VERSION_COMMAS ${ARG_VERSION})
+  math(EXPR language "0x${ARG_LANGUAGE}")
+  math(EXPR QUON_PANEL_PRIMARY_LANGUAGE "${language} & 0x3ff" OUTPUT_FORMAT HEXADECIMAL)
+  math(EXPR QUON_PANEL_SUB_LANGUAGE "${language} >> 10" OUTPUT_FORMAT HEXADECIMAL)
+  set(QUON_PANEL_LANGUAGE ${ARG_LANGUAGE})
+  set(QUON_PANEL_FILE ${name}.dll)
+  set(QUON_PANEL_MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/${name}.manifest)
+
+  set(strings "")
+  foreach(entry "Comments|${ARG_PRODUCT} Script Component" "CompanyName|${ARG_COMPANY}"
+                "FileDescription|${ARG_DESCRIPTION}" "FileVersion|${version_text}" "InternalName|${name}"
+                "LegalCopyright|${ARG_COPYRIGHT}" "OriginalFilename|${name}" "ProductName|${ARG_PRODUCT}"
+                "ProductVersion|${version_text}")
+    string(FIND "${entry}" "|" bar)
+    string(SUBSTRING "${entry}" 0 ${bar} key)
+    math(EXPR bar "${bar} + 1")
+    string(SUBSTRING "${entry}" ${bar} -1 value)
+    if(value STREQUAL "")
+      continue() # optional strings left out
+    endif()
+    string(REPLACE "\"" "\"\"" value "${value}") # a quote inside a resource text is doubled
+    string(APPEND strings "            VALUE \"${key}\", \"${value}\"\n")
+  endforeach()
+  set(QUON_PANEL_STRINGS "${strings}")
+
+  configure_file(${QUON_PANEL_TEMPLATES}/manifest.xml.in ${QUON_PANEL_MANIFEST} @ONLY)
+  configure_file(${QUON_PANEL_TEMPLATES}/version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/${name}_version.rc @ONLY)
+  set_property(SOURCE ${CMAKE_CURRENT_BINARY_DIR}/${name}_version.rc APPEND PROPERTY OBJECT_DEPENDS
+               ${QUON_PANEL_MANIFEST})
+endfunction()
+
+# The panel's tests. Under wine each passes only on the program's closing line.
+function(_quon_panel_tests name)
+  if(WIN32 AND QUON_SYSTEM_PYTHON)
+    set(check ${QUON_SYSTEM_PYTHON} ${PROJECT_SOURCE_DIR}/scripts/check_dll.py $<TARGET_FILE:${name}>
+        --name ${name} --version ${ARG_VERSION} --language ${ARG_LANGUAGE})
+    if(DEFINED ARG_COMPANY)
+      list(APPEND check --company ${ARG_COMPANY})
+    endif()
+    add_test(NAME ${name}_dll_check COMMAND ${check})
+  endif()
+  if(NOT TARGET panel_host)
+    return()
+  endif()
+  add_test(NAME ${name}_validate COMMAND panel_host validate $<TARGET_FILE:${name}>)
+  if(CMAKE_CROSSCOMPILING)
+    set_tests_properties(${name}_validate PROPERTIES PASS_REGULAR_EXPRESSION "all checks passed")
+  endif()
+  foreach(scenario ${ARG_SCENARIOS})
+    get_filename_component(stem ${scenario} NAME_WE)
+    get_filename_component(path ${scenario} ABSOLUTE)
+    set(out ${CMAKE_CURRENT_BINARY_DIR}/scenario_out/${stem})
+    file(MAKE_DIRECTORY ${out})
+    add_test(NAME ${name}_scenario_${stem}
+             COMMAND panel_host run $<TARGET_FILE:${name}> ${path} --base ${name} --strict --out ${out})
+    if(CMAKE_CROSSCOMPILING)
+      # A strict run that found faults still prints a clean count; its note fails it.
+      set_tests_properties(${name}_scenario_${stem} PROPERTIES
+        PASS_REGULAR_EXPRESSION "expectations: [0-9]+ passed, 0 failed" FAIL_REGULAR_EXPRESSION "strict run:")
+    endif()
+  endforeach()
+endfunction()

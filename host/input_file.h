@@ -1,0 +1,22 @@
+// input_file: reading a file a user names as input (a scenario, a devices
+// file), telling apart what the system refused (the emulator cannot go on:
+// its own failure) from what is no such input (a directory, a file too large
+// to be one: the caller's fault).
+#ifndef HOST_INPUT_FILE_H
+#define HOST_INPUT_FILE_H
+
+#include <cstddef>
+#include <string>
+
+enum class load_result {
+    ok,
+    unreadable, // the system refused to open or read it: error has its reason
+    invalid,    // not an input of this kind: a directory, too large, or a syntax error
+};
+
+// Reads the whole file into `text`, at most maxBytes; `what` names the input
+// in messages ("scenario").
+load_result read_input_file(const std::string& path, const char* what, std::size_t maxBytes, std::string& text,
+                            std::string& error);
+
+#endif

@@ -1,0 +1,64 @@
+// The watchdog counts only the panel's own time in a step. Each case runs in
+// a child process, since the watchdog ends the process it guards.
+#include "step_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+void pass(std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }
+
+#if GTEST_HAS_DEATH_TEST
+using namespace std::chrono_literals;
+
+TEST(StepGuardDeathTest, EmulatorTimeIsNotThePanels) {
+    EXPECT_EXIT(
+        {
+            step_guard_install(1);
+            step_guard_enter("step 1");
+            {
+                const step_guard_emulator_time emulator;
+                pass(1500ms);
+            }
+            pass(300ms);
+            step_guard_leave();
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+TEST(StepGuardDeathTest, PanelTimeAddsUpAcrossEmulatorCalls) {
+    EXPECT_EXIT(
+        {
+            step_guard_install(1);
+            step_guard_enter("step 2");
+            for (int i = 0; i < 10; ++i) {
+                pass(300ms); // the panel
+                const step_guard_emulator_time emulator;
+                pass(10ms);
+            }
+            std::exit(0);
+        },
+        testing::ExitedWithCode(exitPanelHung), "did not return within 1 s during step 2");
+}
+
+TEST(StepGuardDeathTest, ANewStepHasItsWholeTime) {
+    EXPECT_EXIT(
+        {
+            step_guard_install(1);
+            for (int i = 0; i < 3; ++i) {
+                step_guard_enter("step");
+                pass(700ms);
+            }
+            step_guard_leave();
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
+}
+#endif
+
+} // namespace
