@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
                  "host emulator, or checks what every panel script owes its host.",
                  "panel_host");
     app.require_subcommand(1);
+    // Paths are given as they are: under wine an absolute Unix path begins with
+    // "/", which Windows-style options would take for an option.
+    app.allow_windows_style_options(false);
     app.footer(exitStatuses);
     int exitStatus = exitAllHeld;
     add_run_command(app, exitStatus);
