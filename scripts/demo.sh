@@ -38,7 +38,8 @@ else
   cmake --preset native -B "$build" >/dev/null
   cmake --build "$build" --target panel_host kivren
   echo "== native kivren library in panel_host, scenario $scenario"
-  # Natively the panel's debugger texts go to standard error as they are.
+  # Natively panel_host captures the panel's debugger texts into the conversation;
+  # the scenario names kivren's devices file.
   "$build/host/panel_host" run "$build/panels/kivren/kivren.so" "$scenario" --out "$out"
 fi
 echo

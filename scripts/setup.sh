@@ -28,6 +28,7 @@ packages=(
   chromium
   chromium-driver
   python3-selenium
+  librsvg2-bin
 )
 
 sudo_cmd=()
