@@ -96,16 +96,16 @@ void conversation_log::expectation(bool passed, const std::string& what, const s
     out_.flush();
 }
 
-void conversation_log::summary(int outstandingReplies) {
-    out_ << "\n== summary\ncommands:";
+void conversation_log::write_summary(std::ostream& out, int outstandingReplies) const {
+    out << "\n== summary\ncommands:";
     int total = 0;
     for (const auto& [code, n] : commands_) {
-        out_ << " " << code << " " << n;
+        out << " " << code << " " << n;
         total += n;
     }
-    out_ << " (" << total << " in all)\nevents to the script:";
-    for (const auto& [kind, n] : events_) out_ << " kind " << kind << " " << kind_name(kind) << " " << n << ";";
-    out_ << "\nproperty answers: " << answers_ << " (" << nullAnswers_ << " null)"
+    out << " (" << total << " in all)\nevents to the script:";
+    for (const auto& [kind, n] : events_) out << " kind " << kind << " " << kind_name(kind) << " " << n << ";";
+    out << "\nproperty answers: " << answers_ << " (" << nullAnswers_ << " null)"
          << "\nhand-backs from the script: " << handBacks_ << " (" << nullHandBacks_ << " null)"
          << ", replies never handed back: " << outstandingReplies
          << "\nmalformed commands: " << malformed_ << ", other problems: " << problems_

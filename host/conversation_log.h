@@ -29,7 +29,9 @@ public:
     int failed() const { return failed_; }
     int problems() const { return problems_; }
     int malformed() const { return malformed_; }
-    void summary(int outstandingReplies);
+    void summary(int outstandingReplies) { write_summary(out_, outstandingReplies); }
+    // The counts so far, as the summary prints them.
+    void write_summary(std::ostream& out, int outstandingReplies) const;
 
     // A text as it can stand on one line: control bytes as \n, \t or \xNN.
     static std::string printable(const std::string& text);

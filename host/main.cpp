@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     app.footer(exitStatuses);
     int exitStatus = exitAllHeld;
     add_run_command(app, exitStatus);
+    add_serve_command(app, exitStatus);
     add_validate_command(app, exitStatus);
     try {
         app.parse(argc, argv);

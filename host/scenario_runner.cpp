@@ -77,31 +77,46 @@ bool check_run_outputs(const scenario& s, const run_options& options, std::strin
 bool scenario_runner::start() { return session_.start(factory_, options_.basePath); }
 
 int scenario_runner::run(const scenario& s) {
-    int stepErrors = 0;
     bool started = s.explicitStart;
-    auto start_before = [&](const char* what) {
-        log_.step("start", "start the panel");
-        step_guard_enter(std::string("start (") + what + ")");
-        if (!start()) ++stepErrors;
-        session_.host().clear_commands(); // the next step's commands are its own, not the start-up's
-        started = true;
-    };
     int number = 0;
     for (const scenario_step& step : s.steps) {
-        ++number;
         // The panel starts once the devices it plays are declared.
-        if (!started && !std::holds_alternative<devices_step>(step.action)) start_before("before the first step");
-        where_ = step.where;
-        const std::string where = "step " + std::to_string(number) + " " + step.where;
-        log_.step(where, step.source);
-        step_guard_enter(where + ": " + step.source);
-        if (!is_check(step.action)) session_.host().clear_commands();
-        if (!apply(step)) {
-            ++stepErrors;
-            log_.expectation(false, step.source + " could not be carried out", "");
+        if (!started && !std::holds_alternative<devices_step>(step.action)) {
+            start_before_first_step("before the first step");
+            started = true;
         }
+        play(step, ++number);
     }
-    if (!started) start_before("after the last step");
+    if (!started) start_before_first_step("after the last step");
+    return finish();
+}
+
+bool scenario_runner::start_before_first_step(const char* when) {
+    log_.step("start", "start the panel");
+    step_guard_enter(std::string("start (") + when + ")");
+    const bool ok = start();
+    if (!ok) ++stepErrors_;
+    session_.host().clear_commands(); // the next step's commands are its own, not the start-up's
+    step_guard_leave();
+    return ok;
+}
+
+bool scenario_runner::play(const scenario_step& step, int number) {
+    where_ = step.where;
+    const std::string where = "step " + std::to_string(number) + " " + step.where;
+    log_.step(where, step.source);
+    step_guard_enter(where + ": " + step.source);
+    if (!is_check(step.action)) session_.host().clear_commands();
+    const bool ok = apply(step);
+    if (!ok) {
+        ++stepErrors_;
+        log_.expectation(false, step.source + " could not be carried out", "");
+    }
+    step_guard_leave();
+    return ok;
+}
+
+int scenario_runner::finish() {
     if (session_.running()) {
         log_.step("end", "stop the panel");
         step_guard_enter("end: stop the panel");
@@ -117,7 +132,7 @@ int scenario_runner::run(const scenario& s) {
     }
     const bool faults = log_.malformed() > 0 || log_.problems() > 0 || outstanding > 0;
     if (options_.strict && faults) log_.note("strict run: the script's faults above fail it");
-    return log_.failed() > 0 || stepErrors > 0 || (options_.strict && faults) ? exitExpectationFailed : exitAllHeld;
+    return log_.failed() > 0 || stepErrors_ > 0 || (options_.strict && faults) ? exitExpectationFailed : exitAllHeld;
 }
 
 bool scenario_runner::apply(const scenario_step& step) {

@@ -42,6 +42,23 @@ public:
     // not write), whatever the script did.
     int run(const scenario& s);
 
+    // The pieces of run, for a live host that takes steps one at a time:
+    // start the panel as run does before the first step (its commands are
+    // not step 1's), play one step as run does, and end the run.
+    bool start_before_first_step(const char* when = "before the first step");
+    bool play(const scenario_step& step, int number);
+    int finish();
+
+    // Commands the panel sent since the last step that was not a check.
+    const std::vector<std::string>& commands() { return session_.host().commands(); }
+    // The answer to the last property message (null: none), if one was sent.
+    bool answered() const { return answered_; }
+    const std::optional<std::string>& last_answer() const { return lastAnswer_; }
+    bool running() const { return session_.running(); }
+    conversation_log& log() { return log_; }
+    // Replies the panel has not handed back yet.
+    int outstanding() { return session_.host().outstanding(); }
+
     const page_model& page() const { return page_; }
     const device_model& devices() const { return devices_; }
 
@@ -81,6 +98,7 @@ private:
     page_model page_;
     panel_session session_;
     bool answered_ = false;
+    int stepErrors_ = 0; // steps that could not be carried out
     std::optional<std::string> lastAnswer_;
     std::string where_; // the running step's "file:line"
     int emulatorFaults_ = 0;

@@ -12,6 +12,7 @@
 #include <string>
 
 void add_run_command(CLI::App& app, int& exitStatus);
+void add_serve_command(CLI::App& app, int& exitStatus);
 void add_validate_command(CLI::App& app, int& exitStatus);
 
 // An option taking a plain decimal number within [min, max]; anything else

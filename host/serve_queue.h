@@ -1,0 +1,53 @@
+// serve_queue: the actions from the pages, in the order they came, for the
+// host's one thread. Server threads push and may wait for the result; the
+// host's thread pops and answers, so the panel never gets two calls at once.
+#ifndef HOST_SERVE_QUEUE_H
+#define HOST_SERVE_QUEUE_H
+
+#include "serve_request.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+struct live_result {
+    bool ok = false;
+    std::string step;  // the step carried out
+    std::string error; // why not
+    bool property = false;
+    std::optional<std::string> answer; // a property message's answer (null: none)
+};
+
+struct live_action {
+    std::string origin; // "POST /api/route", for the log
+    request_outcome request;
+    // Set for requests that wait for their result; a notice has none.
+    std::shared_ptr<std::promise<live_result>> done;
+};
+
+class action_queue {
+public:
+    static constexpr std::size_t limit = 256;
+
+    // An action whose result the caller waits for; nothing when the queue is
+    // full or closed.
+    std::optional<std::future<live_result>> push(const std::string& origin, request_outcome request);
+    // Something refused before it became an action, only for the log.
+    void notice(const std::string& origin, const std::string& error);
+    std::optional<live_action> pop(std::chrono::milliseconds wait);
+    // No more actions; those still waiting are answered that the server stops.
+    void close();
+
+private:
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<live_action> actions_;
+    bool closed_ = false;
+};
+
+#endif

@@ -1,0 +1,110 @@
+"""panel_host serve over plain HTTP, for both builds (under wine too): the
+page and the event stream are served, good actions are carried out, every
+kind of bad request is refused with a clear JSON error and logged, the
+server lives on, Ctrl-C stops it with exit 0 and a recording that
+"run --strict" replays.
+
+usage: serve_http_test.py --library LIB [--devices FILE] --work DIR -- HOST_COMMAND...
+"""
+import argparse
+import json
+import os
+import subprocess
+import sys
+import urllib.request
+
+from serve_process import Serve, check
+
+BAD = [
+    # (what, method, path, body, content type, status, error text)
+    ("unknown action", "POST", "/api/explode", "x=1", None, 400, 'unknown action "explode"'),
+    ("non-numeric destination", "POST", "/api/route", "destination=five&source=3", None, 400,
+     'destination "five" is not a whole number'),
+    ("number too large", "POST", "/api/timer", "id=99999999999", None, 400, "is not a whole number"),
+    ("bad GPI state", "POST", "/api/gpi", "input=2&state=maybe", None, 400, 'neither "on" nor "off"'),
+    ("missing field", "POST", "/api/route", "destination=5", None, 400, "missing field source"),
+    ("field twice", "POST", "/api/gpi", "input=2&input=3&state=on", None, 400, "given more than once"),
+    ("unknown field", "POST", "/api/timer", "id=1&colour=red", None, 400, 'unknown field "colour"'),
+    ("malformed escape", "POST", "/api/property", "message=%zz", None, 400, "bad %-escape"),
+    ("no name=value", "POST", "/api/timer", "garbage", None, 400, "is not a name=value pair"),
+    ("binary body", "POST", "/api/timer", b"\x00\xff\xfe=1", "application/octet-stream", 400, "unknown field"),
+    ("control character", "POST", "/api/info", "slot=1&text=a%01b", None, 400, "contains a control character"),
+    ("text over 4096 bytes", "POST", "/api/info", "slot=1&text=" + "a" * 5000, "text/plain", 400,
+     "5000 bytes long; at most 4096"),
+    ("1 MB text", "POST", "/api/info", "slot=1&text=" + "a" * (1 << 20), None, 413, "request body too large"),
+    ("unknown control", "POST", "/api/button", "panel=1&control=No_such_control&event=press", None, 400,
+     "unknown control No_such_control"),
+    ("index outside the device", "POST", "/api/route", "destination=999&source=1", None, 400, "has no index 999"),
+    ("other path", "GET", "/etc/passwd", None, None, 404, "no such page"),
+    ("action by GET", "GET", "/api/route", None, None, 404, "no such page"),
+    ("other method", "PUT", "/", "x", "text/plain", 404, "no such page"),
+]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--library", required=True)
+    parser.add_argument("--devices")
+    parser.add_argument("--work", required=True)
+    parser.add_argument("host", nargs="+")
+    a = parser.parse_args()
+    os.makedirs(a.work, exist_ok=True)
+    record = os.path.join(a.work, "http.scn")
+    devices = ["--devices", a.devices] if a.devices else []
+    serve = Serve(a.host + ["serve", a.library, "--port", "0", "--record", record] + devices,
+                  os.path.join(a.work, "http.log")).start()
+    try:
+        status, page = serve.request("/")
+        check(status == 200 and "<title>panel_host serve</title>" in page, f"GET / gave {status}")
+
+        # The event stream starts with the whole state.
+        with urllib.request.urlopen(serve.url("/api/events"), timeout=20) as stream:
+            seen = ""
+            while "event: page" not in seen or "</svg>" not in seen:
+                chunk = stream.read1(65536).decode("utf-8", "replace")
+                check(chunk, "event stream ended early:\n" + seen[-500:])
+                seen += chunk
+        check(seen.startswith("event: reset"), "stream does not begin with reset")
+        check("data-control=" in seen and "event: devices" in seen and "event: summary" in seen,
+              "stream lacks the picture's controls, the devices or the summary")
+
+        for what, method, path, body, ctype, want, text in BAD:
+            status, answer = serve.request(path, body, method, ctype or "application/x-www-form-urlencoded")
+            check(status == want, f"{what}: status {status}, expected {want}: {answer[:200]}")
+            reply = json.loads(answer)
+            check(reply["ok"] is False and text in reply["error"], f"{what}: error {reply['error']!r} lacks {text!r}")
+        serve.wait_for(r"^\[refused GET /etc/passwd\] no such page", 10)
+        serve.wait_for(r"^\[refused POST /api/info\] request body too large", 10)
+        check("No_such_control" not in "".join(l for l in serve.lines if "kind 2" in l),
+              "a refused control reached the panel")
+
+        good = [("route", "destination=5&source=park", "route 5 park"),
+                ("gpi", "input=2&state=on", "gpi 2 on"),
+                ("info", "slot=3&text=Studio+%22A%22", 'info 3 "Studio \\"A\\""'),
+                ("property", "message=return%3Dall", 'property "return=all"'),
+                ("timer", "id=7", "timer 7")]
+        for action, body, step in good:
+            status, answer = serve.request("/api/" + action, body, "POST")
+            reply = json.loads(answer)
+            check(status == 200 and reply["ok"] and reply["step"] == step, f"{action}: {status} {answer}")
+            if action == "property":
+                check("answer" in reply, "a property action gives the answer")
+        serve.wait_for(r"> kind 4 timer: timer 7", 10)
+    finally:
+        code = serve.interrupt()
+    check(code == 0, f"serve exited {code} after SIGINT:\n{serve.output()[-2000:]}")
+    serve.wait_for(r"^== summary", 5)
+    serve.wait_for(r"^recording: 5 steps written to ", 5)
+    replay = subprocess.run(a.host + ["run", a.library, record, "--strict"] + devices,
+                            capture_output=True, text=True, timeout=120)
+    check(replay.returncode == 0 and " 0 failed" in replay.stdout,
+          f"replaying the recording failed ({replay.returncode}):\n{replay.stdout[-3000:]}{replay.stderr[-1000:]}")
+    print("serve over HTTP: page, event stream, %d refusals, 5 actions, SIGINT, replay: all passed" % len(BAD))
+
+
+if __name__ == "__main__":
+    try:
+        main()
+    except AssertionError as e:
+        print("FAILED:", e)
+        sys.exit(1)
