@@ -12,7 +12,8 @@
 # program killed from outside can exit 0 with its output cut, and then fails.
 # `program` may be a target. In a native build this is a plain add_test.
 if(CMAKE_CROSSCOMPILING)
-  set(KIVREN_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+  # Cached so that scripts/demo.sh finds it in the build it is given.
+  set(KIVREN_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-prefix CACHE INTERNAL "wine prefix of this build")
   set(CMAKE_CROSSCOMPILING_EMULATOR /bin/bash ${CMAKE_CURRENT_LIST_DIR}/wine_run.sh ${KIVREN_WINEPREFIX})
 endif()
 
