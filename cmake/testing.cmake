@@ -1,5 +1,6 @@
 # GoogleTest for both builds, and one way to register a test binary.
 include(CTest)
+include(wine_tests)
 
 if(CMAKE_CROSSCOMPILING)
   # Debian's sources build with the cross compiler; gmock brings gtest along.
@@ -21,14 +22,15 @@ endif()
 
 # kivren_add_test(NAME SOURCES... [LIBS libs...])
 # Natively every test case is its own CTest test. Under wine each process
-# costs seconds to start, so there a binary is one CTest test.
+# costs seconds to start, so there a binary is one CTest test, which passes
+# only on GoogleTest's closing summary.
 function(kivren_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} kivren_gtest_main)
   kivren_warnings(${name})
   if(CMAKE_CROSSCOMPILING)
-    add_test(NAME ${name} COMMAND ${name})
+    kivren_add_wine_test(NAME ${name} CLOSING_LINE ${KIVREN_GTEST_CLOSING_LINE} COMMAND ${name})
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()

@@ -18,6 +18,9 @@ quon_script_helper::quon_script_helper(quon_client_callback* hostLink, const cha
 
 quon_script_helper::~quon_script_helper() {
     // Derived destructors have run: their last commands precede this notice.
+    // A host may still deliver events while it handles it; none may reach a
+    // handler of the destroyed part.
+    derivedGone = true;
     hostCommand("AS");
 }
 
@@ -42,6 +45,10 @@ void quon_script_helper::kind7Callback(hookEvent*) {}
 void quon_script_helper::kind6Callback(hookEvent*) {}
 
 char* quon_script_helper::callback(void* arg, unsigned kind) {
+    if (derivedGone) {
+        if (kind == quon_kind_release) delete[] static_cast<char*>(arg);
+        return nullptr;
+    }
     switch (kind) {
     case quon_kind_revertive:
         // A null record carries no report: ignore it rather than read through it.

@@ -114,6 +114,10 @@ private:
                                                       quon_text control, int number, std::size_t numberLength);
     char* propertyAnswer(const char* text);
     void dispatchButton(const quon_button_record* record);
+
+    // Set once the derived destructors have run: from then on the handlers
+    // are gone, and the dispatcher answers every event with null.
+    bool derivedGone = false;
 };
 
 #include "detail/quon_script_helper_inl.h"

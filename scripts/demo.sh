@@ -17,26 +17,40 @@ for arg in "$@"; do
 done
 
 bash scripts/setup.sh
-# DEMO_BUILD_DIR picks another build directory than the preset's own.
+# DEMO_BUILD_DIR picks another build directory than the preset's own. A
+# directory that holds a build already is used as it is, if it is of the
+# kind the demo runs; an empty or new one is configured with the preset.
 build=${DEMO_BUILD_DIR:-build/$mode}
 out=build/demo
-mkdir -p "$out"
 scenario=panels/kivren/scenarios/demo.scn
 
+cache="$build/CMakeCache.txt"
+if [ -f "$cache" ]; then
+  held=native
+  if grep -q '^CMAKE_TOOLCHAIN_FILE:[A-Z]*=.*mingw' "$cache"; then held=windows; fi
+  if [ "$held" != "$mode" ]; then
+    other="with --native"
+    if [ "$mode" = native ]; then other="without --native"; fi
+    echo "demo: $build holds a $held build, and the $mode demo needs a $mode one:" \
+         "give DEMO_BUILD_DIR a $mode build (cmake --preset $mode -B DIR makes one), or run the demo $other" >&2
+    exit 2
+  fi
+else
+  cmake --preset "$mode" -B "$build" >/dev/null
+fi
+mkdir -p "$out"
+cmake --build "$build" --target panel_host kivren
+
 if [ "$mode" = windows ]; then
-  # The first wine start creates its prefix; do it quietly before the run.
-  WINEDEBUG=-all wine cmd /c exit >/dev/null 2>&1 || true
-  cmake --preset windows -B "$build" >/dev/null
-  cmake --build "$build" --target panel_host kivren
   echo "== kivren.dll in panel_host.exe under wine, scenario $scenario"
+  # The build's own wine prefix and server, as its tests use them.
+  prefix=$(sed -n 's/^KIVREN_WINEPREFIX:INTERNAL=//p' "$cache")
   # +debugstr lets the panel's debugger texts through; they are shown in
   # the conversation where the panel wrote them.
-  WINEDEBUG=-all,+debugstr wine "$build/host/panel_host.exe" run "$build/panels/kivren/kivren.dll" \
-      "$scenario" --out "$out" 2>&1 |
+  WINEDEBUG=-all,+debugstr bash cmake/wine_run.sh "${prefix:-$build/wine-prefix}" "$build/host/panel_host.exe" \
+      run "$build/panels/kivren/kivren.dll" "$scenario" --out "$out" 2>&1 |
     sed -E 's/^[0-9a-f]+:[a-z]+:debugstr:OutputDebugStringA (.*)$/  debug text: \1/'
 else
-  cmake --preset native -B "$build" >/dev/null
-  cmake --build "$build" --target panel_host kivren
   echo "== native kivren library in panel_host, scenario $scenario"
   # Natively panel_host captures the panel's debugger texts into the conversation;
   # the scenario names kivren's devices file.

@@ -31,13 +31,8 @@ packages=(
   librsvg2-bin
 )
 
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${sudo_cmd[@]}" dpkg --add-architecture i386
-  need_update=1
-fi
+add_i386=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then add_i386=1; fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -47,13 +42,35 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
+if [ ${#missing[@]} -eq 0 ] && [ $add_i386 -eq 0 ]; then
   echo "setup: everything is installed"
   exit 0
 fi
 
+# Installing needs root: as root directly, otherwise through sudo when there
+# is one. Without either, say what is missing and how to install it.
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    install="apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+    if [ $add_i386 -eq 1 ]; then install="dpkg --add-architecture i386 && $install"; fi
+    what="${missing[*]}"
+    if [ $add_i386 -eq 1 ]; then what="$what (and the i386 architecture)"; fi
+    echo "setup: missing: $what" >&2
+    echo "setup: there is no sudo here; as root, run:" >&2
+    echo "  $install" >&2
+    exit 1
+  fi
+  sudo_cmd=(sudo)
+fi
+
+if [ $add_i386 -eq 1 ]; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
 echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 echo "setup: done"

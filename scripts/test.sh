@@ -5,13 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
-# The first wine start creates its prefix; do it once, before tests race for it.
-WINEDEBUG=-all wine cmd /c exit >/dev/null 2>&1 || true
-# Keep one wine server up for the whole run: a server that times out just as
-# the next test connects drops that test ("recvmsg: Connection reset by peer").
-# It leaves by itself a minute after the last wine program ends.
-wineserver -k >/dev/null 2>&1 || true
-wineserver -p60 >/dev/null 2>&1 </dev/null || true
+# The Windows tests run under wine in a prefix of build/windows's own, with a
+# wine server of its own (cmake/wine_run.sh), so another run or a demo on the
+# same machine is never touched.
 
 for preset in native windows; do
   echo "== $preset: configure, build, test"

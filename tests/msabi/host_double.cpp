@@ -20,6 +20,7 @@ struct host_state {
     char* ignored;         // the last reply the script must not hand back
     int nullsOwed;         // null replies owed back
     int unknown;
+    int checks;
     int failures;
 } state;
 
@@ -146,28 +147,32 @@ const char* host_double::ask(quon_client_callback* script, const char* message, 
     return out;
 }
 
-void expect(bool condition, const char* what) {
-    if (condition) return;
-    ++state.failures;
-    printf("FAIL: %s\n", what);
+bool tally(bool passed) {
+    ++state.checks;
+    if (!passed) ++state.failures;
+    return passed;
 }
 
+void expect(bool condition, const char* what) {
+    if (!tally(condition)) printf("FAIL: %s\n", what);
+}
+
+int checks() { return state.checks; }
 int failures() { return state.failures; }
 
 void expectLog(const host_double& host, const char* const* want, int count, const char* step) {
     const int got = host.logSize();
     const int common = got < count ? got : count;
     for (int i = 0; i < common; ++i) {
-        if (strcmp(host.logEntry(i), want[i]) == 0) continue;
-        ++state.failures;
+        if (tally(strcmp(host.logEntry(i), want[i]) == 0)) continue;
         printf("FAIL: %s: call %d is \"%s\", expected \"%s\"\n", step, i, host.logEntry(i), want[i]);
     }
     for (int i = common; i < got; ++i) {
-        ++state.failures;
+        tally(false);
         printf("FAIL: %s: unexpected call %d \"%s\"\n", step, i, host.logEntry(i));
     }
     for (int i = common; i < count; ++i) {
-        ++state.failures;
+        tally(false);
         printf("FAIL: %s: missing call %d \"%s\"\n", step, i, want[i]);
     }
 }

@@ -27,8 +27,11 @@ public:
     const char* ask(quon_client_callback* script, const char* message, char* out, int outSize);
 };
 
-// Failure reporting shared by the drivers.
+// Failure reporting shared by the drivers. Every check is counted, passed or
+// not, for the closing line.
+bool tally(bool passed);
 void expect(bool condition, const char* what);
+int checks();
 int failures();
 // Compares the log with `want` (count entries) and reports every difference.
 void expectLog(const host_double& host, const char* const* want, int count, const char* step);

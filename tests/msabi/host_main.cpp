@@ -3,7 +3,8 @@
 //   msabi_host.exe kivren path\to\kivren.dll
 //   msabi_host.exe echo path\to\echo_panel.dll
 //   msabi_host.exe stress path\to\kivren.dll  (a long mixed run, many lives)
-// Prints "FAIL: ..." per failed check; exits 0 only if every check passed.
+// Prints "FAIL: ..." per failed check and closes with the count of checks,
+// "msabi_host KIND: N checks, F failed"; exits 0 only if every check passed.
 #include "host_double.h"
 #include "host_runtime.h"
 
@@ -44,6 +45,7 @@ int host_main(int argc, char** argv) {
         return 2;
     }
     FreeLibrary(library);
-    if (result == 0) printf("ok: %s\n", argv[2]);
-    return result == 0 ? 0 : 1;
+    // Every driver's failures are tallied, so its result agrees with the count.
+    printf("msabi_host %s: %d checks, %d failed\n", argv[1], checks(), failures());
+    return result == 0 && failures() == 0 ? 0 : 1;
 }

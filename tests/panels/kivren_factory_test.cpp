@@ -1,10 +1,13 @@
 // The built library as a host meets it: loaded at run time, the factory
 // looked up by its plain name, the script destroyed through slot 0.
+#include "quon_button_record.h"
 #include "quon_export.h"
+#include "split_message.h"
 #include "recording_host.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -114,6 +117,76 @@ TEST(KivrenLibrary, FactoryWithoutHostMakesAWorkingPanel) {
     EXPECT_STREQ(answer, "myParam=[value]");
     script->callback(answer, quon_kind_release);
     script->deletingDestructor(1);
+}
+
+// A host may deliver events while it handles any of the commands the panel
+// sends on its way out. Up to "AS" the panel is whole and handles them; "AS"
+// comes from the framework after the panel's part of the object is gone, so
+// there every event is answered with null and reaches no handler, while a
+// hand-back still frees the answer it names.
+TEST(KivrenLibrary, HostDeliveringEventsDuringEachClosingCommand) {
+    loaded_library library(KIVREN_LIBRARY);
+    ASSERT_TRUE(library.loaded()) << KIVREN_LIBRARY;
+    quon_load_script_fn load = factory(library);
+    ASSERT_NE(load, nullptr);
+    const std::vector<std::string> closing = {"RU 3", "GU 1", "IU 2", "AS"};
+
+    for (const std::string& during : closing) {
+        SCOPED_TRACE("events during " + during);
+        const bool panelGone = during == "AS";
+        recording_host host;
+        quon_client_callback* script = nullptr;
+        std::vector<std::string> answers; // what each re-entry returned, in order
+        char* earlierAnswer = nullptr;
+        auto deliver = [&](void* arg, unsigned kind) {
+            char* answer = script->callback(arg, kind);
+            answers.push_back(answer ? answer : "<null>");
+            if (answer) script->callback(answer, quon_kind_release);
+        };
+        host.reply = [&](const std::string& command) -> std::optional<std::string> {
+            if (command == "RN 3 6 2") return std::string("pictures/two.png");
+            if (command != during) return std::nullopt;
+            struct {
+                std::int32_t device, reserved, index, state;
+                char text[4];
+            } report{3, 0, 9, 2, ""};
+            splitMessage event("click=1");
+            quon_button_record button{{0, 0}, "1", "AckAll", &event};
+            char query[] = "return=all";
+            char hook[32] = {};
+            deliver(&report, quon_kind_revertive);
+            deliver(&button, quon_kind_button);
+            deliver(query, quon_kind_property);
+            deliver(reinterpret_cast<void*>(std::intptr_t{4}), quon_kind_timer);
+            deliver(hook, quon_kind_hook6);
+            deliver(hook, quon_kind_hook7);
+            // An answer given before the delete comes back now.
+            script->callback(earlierAnswer, quon_kind_release);
+            return std::nullopt;
+        };
+        script = load(&host, "base");
+        ASSERT_NE(script, nullptr);
+        char query[] = "myParam=x";
+        script->callback(query, quon_kind_property);
+        char all[] = "return=all";
+        earlierAnswer = script->callback(all, quon_kind_property);
+        ASSERT_NE(earlierAnswer, nullptr);
+        host.calls.clear();
+        script->deletingDestructor(1);
+
+        std::vector<std::string> wantCommands;
+        for (const std::string& command : closing) {
+            wantCommands.push_back(command);
+            if (command == during && !panelGone) {
+                wantCommands.push_back("TP 'pixmap=pictures/two.png' '1' 'Mon_9'");
+                wantCommands.push_back("ET 4");
+            }
+        }
+        EXPECT_EQ(host.commands(), wantCommands);
+        const std::string property = panelGone ? "<null>" : "myParam=x";
+        EXPECT_EQ(answers, (std::vector<std::string>{"<null>", "<null>", property, "<null>", "<null>", "<null>"}));
+        EXPECT_EQ(host.outstandingReplies(), 0u);
+    }
 }
 
 } // namespace
