@@ -1,5 +1,7 @@
 #include "definition_lines.h"
 
+#include "decimal_number.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -78,11 +80,9 @@ std::string path_in(const std::string& folder, const std::string& name) {
 }
 
 bool parse_number(const std::string& word, std::int32_t& out) {
-    if (word.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(word.c_str(), &end, 10);
-    if (*end != '\0' || errno != 0 || v < INT32_MIN || v > INT32_MAX) return false;
+    std::int64_t v = 0;
+    std::string why;
+    if (!read_decimal(word, INT32_MIN, INT32_MAX, v, why)) return false;
     out = static_cast<std::int32_t>(v);
     return true;
 }

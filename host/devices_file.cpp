@@ -158,7 +158,10 @@ bool alias_line(const definition_line& line, device_set& out, std::string& why) 
         return false;
     }
     std::int32_t offset = 0;
-    if (line.words.size() == 5 && !parse_number(line.words[4], offset)) {
+    // Written "+20" or "-3": the sign says which way the index moves.
+    const std::string& shift = line.words.size() == 5 ? line.words[4] : std::string();
+    if (line.words.size() == 5 &&
+        !parse_number(shift.size() > 1 && shift[0] == '+' && shift[1] != '-' ? shift.substr(1) : shift, offset)) {
         why = "offset \"" + line.words[4] + "\" is not a number";
         return false;
     }

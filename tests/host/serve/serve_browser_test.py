@@ -21,7 +21,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
-from serve_process import Serve, check
+from serve_process import Serve, check, replay_recording
 
 # What each panel does, as the conversation and the picture show it.
 PANELS = {
@@ -176,10 +176,7 @@ def main():
     check(code == 0, f"serve exited {code} after SIGINT:\n{serve.output()[-2000:]}")
     serve.wait_for(r"destroy: slot 0, deleting destructor", 5)
     serve.wait_for(r"^recording: 10 steps written to ", 5)
-    replay = subprocess.run(a.host + ["run", a.library, record, "--strict"] + devices,
-                            capture_output=True, text=True, timeout=120)
-    check(replay.returncode == 0 and " 0 failed" in replay.stdout,
-          f"replaying the recording failed ({replay.returncode}):\n{replay.stdout[-3000:]}{replay.stderr[-1000:]}")
+    replay_recording(a.host, a.library, record, devices)
     print(f"serve in the browser with {a.panel}: all passed; the recording replays with run --strict")
 
 
