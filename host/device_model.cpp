@@ -1,5 +1,7 @@
 #include "device_model.h"
 
+#include "decimal_number.h"
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -129,9 +131,9 @@ bool device_model::change(const device_change& c, std::optional<status_report>& 
         }
         text = c.value == "on" ? "1" : "0";
     } else if (d->spec->type == device_type::router) {
-        char* end = nullptr;
-        const long source = c.value == "park" ? 0 : std::strtol(c.value.c_str(), &end, 10);
-        if ((c.value != "park" && (c.value.empty() || *end != '\0')) || source < 0 || source > d->spec->sources) {
+        std::int64_t source = 0;
+        std::string ignored;
+        if (c.value != "park" && !read_decimal(c.value, 0, d->spec->sources, source, ignored)) {
             why = "source \"" + c.value + "\" is not park or 0.." + std::to_string(d->spec->sources);
             return false;
         }
