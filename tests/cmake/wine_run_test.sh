@@ -2,11 +2,11 @@
 # How cmake/wine_run.sh judges a Windows program: it passes only when the
 # program exits 0 and its last line of output says so. Each case runs wine's
 # own cmd in the build's prefix.
-#   wine_run_test.sh RUNNER PREFIX
+#   wine_run_test.sh RUNNER PREFIX CLOSING_LINE (the GoogleTest one)
 set -u
 runner=$1
 prefix=$2
-closing='^\[  PASSED  \] [0-9]+ tests?\.$'
+closing=$3
 passed=0
 failed=0
 
@@ -28,6 +28,8 @@ case_ fail 'exit 0' 'no output at all'
 case_ fail 'echo [  PASSED  ] 3 tests.& exit 1' 'a closing summary, then a failing exit'
 case_ fail 'echo [  PASSED  ] 3 tests.& echo [  FAILED  ] 1 test' 'the summary is not the last line'
 case_ fail 'echo x[  PASSED  ] 3 tests.' 'the summary inside another line'
+case_ pass 'echo [  PASSED  ] 2 tests.& echo [  SKIPPED ] 1 test, listed below:& echo [  SKIPPED ] Suite.Name' 'the list of skipped tests after the summary'
+case_ fail 'echo [  SKIPPED ] Suite.Name (1 ms)' 'cut after a test skipped while running'
 
 echo "wine_run: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
