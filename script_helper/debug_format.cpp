@@ -2,8 +2,8 @@
 #include "quon_debug.h"
 #include "quon_script_helper.h"
 
-#include <algorithm>
 #include <cstddef>
+#include <utility>
 
 // The lowest-numbered marker takes a1, the next a2, and so on; equal markers
 // in text order. Only the format is searched: a text filled in is never read
@@ -25,7 +25,8 @@ void quon_script_helper::debug(const quon_string& format, const quon_string& a1,
     // Each marker now has its argument (markers[k] takes args[k]); write them in text order.
     std::size_t order[argCount];
     for (std::size_t k = 0; k < found; ++k) order[k] = k;
-    std::sort(order, order + found, [&](std::size_t x, std::size_t y) { return markers[x] < markers[y]; });
+    for (std::size_t k = 1; k < found; ++k) // at most nine: an insertion sort keeps the library small
+        for (std::size_t j = k; j > 0 && markers[order[j]] < markers[order[j - 1]]; --j) std::swap(order[j], order[j - 1]);
 
     quon_string out;
     std::size_t from = 0;
