@@ -96,16 +96,16 @@ protected:
     // back and must only be used while host is not null.
     char* hostCommand(const char* text);
     void hostRelease(char* reply);
-    // For the commands whose reply is read (TG, RN, XI): sends `text`, copies
-    // a non-null reply into `copy` and hands it back as quon_hand_back.h says.
-    // Gives whether a reply came.
-    bool hostQuery(const char* text, quon_string& copy);
 
     quon_client_callback* host;
     quon_string basePath;
     bool alarmHandling;
 
 private:
+    // For the commands whose reply is read (TG, RN, XI): sends `text`, copies
+    // a non-null reply into `copy` and hands it back as quon_hand_back.h says.
+    // Gives whether a reply came.
+    bool hostQuery(const char* text, quon_string& copy);
     // One command of the numeric family: CODE a [b c [ 'ADD']].
     void numericCommand(const char* code, int count, int a, int b, int c, bool add);
     // TP 'name=value' 'panel' 'control', the control followed by `number`
