@@ -46,6 +46,15 @@ void say(const char* a, const char* b) {
 #endif
 }
 
+// Ends the process at once, without exit handlers or library detach code,
+// which would run over whatever state a crash or a hung panel left.
+[[noreturn]] void end_now(int status) {
+#ifdef _WIN32
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+#endif
+    std::_Exit(status);
+}
+
 #ifdef _WIN32
 LONG WINAPI on_exception(EXCEPTION_POINTERS* info) {
     char what[96];
@@ -53,7 +62,7 @@ LONG WINAPI on_exception(EXCEPTION_POINTERS* info) {
                   static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
     std::fflush(stdout);
     say(what, current);
-    ExitProcess(exitPanelCrashed);
+    end_now(exitPanelCrashed);
 }
 #endif
 
@@ -64,7 +73,7 @@ extern "C" void on_signal(int number) {
                        : number == SIGILL  ? "the panel crashed (SIGILL)"
                                            : "the panel crashed (signal)";
     say(name, current);
-    std::_Exit(exitPanelCrashed);
+    end_now(exitPanelCrashed);
 }
 
 void watch() {
@@ -77,7 +86,7 @@ void watch() {
         std::snprintf(what, sizeof what, "the panel did not return within %d s", timeout);
         std::fflush(stdout);
         say(what, current);
-        std::_Exit(exitPanelHung);
+        end_now(exitPanelHung);
     }
 }
 
