@@ -35,10 +35,8 @@ mkdir -p "$prefix"
 } 9<"$prefix"
 
 if [ -z "$closing" ]; then
-  # Not exec: should wine itself die of a signal on the way out, the test
-  # sees a failing exit status rather than a crash of the runner.
-  wine "$@"
-  exit $?
+  # exec: signals sent to the test (serve's SIGINT) must reach wine itself.
+  exec wine "$@"
 fi
 
 out=$(mktemp)
