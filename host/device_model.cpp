@@ -8,19 +8,19 @@
 void device_model::declare(device_set declared) {
     declared_ = std::move(declared);
     devices_.clear();
-    for (const device_spec& spec : declared_.devices) {
+    for (const declared_device& entry : declared_.devices) {
         device d;
-        d.spec = &spec;
-        d.states.assign(static_cast<std::size_t>(spec.size) + 1, "0");
-        for (const auto& [index, text] : spec.initial) d.states[static_cast<std::size_t>(index)] = text;
-        d.names = spec.names;
+        d.declared = &entry;
+        d.states.assign(static_cast<std::size_t>(entry.size) + 1, "0");
+        for (const auto& [index, text] : entry.initial) d.states[static_cast<std::size_t>(index)] = text;
+        d.names = entry.names;
         devices_.push_back(std::move(d));
     }
 }
 
 device_model::device* device_model::find(std::int32_t number) {
     for (device& d : devices_)
-        if (d.spec->number == number) return &d;
+        if (d.declared->number == number) return &d;
     return nullptr;
 }
 
@@ -31,14 +31,14 @@ const device_model::device* device_model::find(std::int32_t number) const {
 std::optional<device_type> device_model::type_of(std::int32_t number) const {
     const device* d = find(number);
     if (!d) return std::nullopt;
-    return d->spec->type;
+    return d->declared->type;
 }
 
 std::optional<std::string> device_model::source_name(std::int32_t number, std::int32_t selector,
                                                      std::int32_t index) const {
     const device* d = find(number);
-    if (!d || d->spec->type != device_type::router) return std::nullopt;
-    for (std::int32_t s : {selector, device_spec::anySelector}) {
+    if (!d || d->declared->type != device_type::router) return std::nullopt;
+    for (std::int32_t s : {selector, declared_device::anySelector}) {
         auto names = d->names.find(s);
         if (names == d->names.end()) continue;
         auto name = names->second.find(index);
@@ -50,7 +50,7 @@ std::optional<std::string> device_model::source_name(std::int32_t number, std::i
 bool device_model::set_source_name(std::int32_t number, std::int32_t selector, std::int32_t source,
                                    const std::string& name) {
     device* d = find(number);
-    if (!d || d->spec->type != device_type::router || source < 1 || source > d->spec->sources) return false;
+    if (!d || d->declared->type != device_type::router || source < 1 || source > d->declared->sources) return false;
     d->names[selector][source] = name;
     return true;
 }
@@ -80,7 +80,7 @@ bool device_model::is_registered(std::int32_t number, std::int32_t index) const 
 
 status_report device_model::report(const device& d, int index) const {
     status_report r;
-    r.device = d.spec->number;
+    r.device = d.declared->number;
     r.index = index;
     r.text = d.states[static_cast<std::size_t>(index)];
     // Routers and GPI devices keep numbers; a slot's state is its text read
@@ -100,7 +100,7 @@ std::vector<status_report> device_model::poll(std::int32_t number, std::int32_t 
     skipped = 0;
     const device* d = find(number);
     if (!d || last < first) return out;
-    const int n = d->spec->size;
+    const int n = d->declared->size;
     // Count in 64 bits: a range such as INT32_MIN..INT32_MAX must not overflow.
     const long long lo = first, hi = last;
     const long long inLo = lo < 1 ? 1 : lo, inHi = hi > n ? n : hi;
@@ -118,23 +118,23 @@ bool device_model::change(const device_change& c, std::optional<status_report>& 
         why = "no device " + std::to_string(c.device);
         return false;
     }
-    if (c.index < 1 || c.index > d->spec->size) {
-        why = std::string(device_type_name(d->spec->type)) + " device " + std::to_string(c.device) + " has no index " +
-              std::to_string(c.index) + " (1.." + std::to_string(d->spec->size) + ")";
+    if (c.index < 1 || c.index > d->declared->size) {
+        why = std::string(device_type_name(d->declared->type)) + " device " + std::to_string(c.device) + " has no index " +
+              std::to_string(c.index) + " (1.." + std::to_string(d->declared->size) + ")";
         return false;
     }
     std::string text = c.value;
-    if (d->spec->type == device_type::gpi) {
+    if (d->declared->type == device_type::gpi) {
         if (c.value != "on" && c.value != "off") {
             why = "GPI state \"" + c.value + "\" is neither on nor off";
             return false;
         }
         text = c.value == "on" ? "1" : "0";
-    } else if (d->spec->type == device_type::router) {
+    } else if (d->declared->type == device_type::router) {
         std::int64_t source = 0;
         std::string ignored;
-        if (c.value != "park" && !read_decimal(c.value, 0, d->spec->sources, source, ignored)) {
-            why = "source \"" + c.value + "\" is not park or 0.." + std::to_string(d->spec->sources);
+        if (c.value != "park" && !read_decimal(c.value, 0, d->declared->sources, source, ignored)) {
+            why = "source \"" + c.value + "\" is not park or 0.." + std::to_string(d->declared->sources);
             return false;
         }
         text = std::to_string(source);
@@ -146,6 +146,6 @@ bool device_model::change(const device_change& c, std::optional<status_report>& 
 
 std::string device_model::state(std::int32_t number, std::int32_t index) const {
     const device* d = find(number);
-    if (!d || index < 1 || index > d->spec->size) return "";
+    if (!d || index < 1 || index > d->declared->size) return "";
     return d->states[static_cast<std::size_t>(index)];
 }

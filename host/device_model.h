@@ -68,7 +68,7 @@ private:
         std::int32_t last = -1;
     };
     struct device {
-        const device_spec* spec = nullptr;
+        const declared_device* declared = nullptr;
         std::vector<std::string> states; // index -> state text
         std::map<std::int32_t, std::map<int, std::string>> names;
         std::vector<registration> registrations;

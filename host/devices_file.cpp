@@ -25,7 +25,7 @@ bool size_field(const std::map<std::string, std::string>& fields, const std::str
 
 bool declare(const definition_line& line, device_set& out, std::string& why) {
     const std::string& type = line.words[0];
-    device_spec d;
+    declared_device d;
     std::map<std::string, std::string> fields;
     if (line.words.size() < 2 || !parse_number(line.words[1], d.number)) {
         why = type + " needs a device number";
@@ -53,15 +53,15 @@ bool declare(const definition_line& line, device_set& out, std::string& why) {
     return true;
 }
 
-device_spec* find_mutable(device_set& set, std::int32_t number) {
-    for (device_spec& d : set.devices)
+declared_device* find_mutable(device_set& set, std::int32_t number) {
+    for (declared_device& d : set.devices)
         if (d.number == number) return &d;
     return nullptr;
 }
 
 // A range of one device's indices, checked against its size (or sources).
 bool device_range(device_set& set, const std::string& device, const std::string& range, int limit_sources,
-                  device_spec*& d, std::int32_t& first, std::int32_t& last, std::string& why) {
+                  declared_device*& d, std::int32_t& first, std::int32_t& last, std::string& why) {
     std::int32_t number = 0;
     d = parse_number(device, number) ? find_mutable(set, number) : nullptr;
     if (!d) {
@@ -78,7 +78,7 @@ bool device_range(device_set& set, const std::string& device, const std::string&
 
 // The state text a device keeps for a value, or false when the value does
 // not suit the device.
-bool normal_state(const device_spec& d, const std::string& value, std::string& out, std::string& why) {
+bool normal_state(const declared_device& d, const std::string& value, std::string& out, std::string& why) {
     if (d.type == device_type::info) {
         out = value;
         return true;
@@ -103,7 +103,7 @@ bool normal_state(const device_spec& d, const std::string& value, std::string& o
 }
 
 bool state_line(const definition_line& line, device_set& out, std::string& why) {
-    device_spec* d = nullptr;
+    declared_device* d = nullptr;
     std::int32_t first = 0, last = 0;
     if (line.words.size() < 4) {
         why = "usage: state DEVICE RANGE VALUE";
@@ -117,8 +117,8 @@ bool state_line(const definition_line& line, device_set& out, std::string& why) 
 }
 
 bool name_line(const definition_line& line, device_set& out, std::string& why) {
-    device_spec* d = nullptr;
-    std::int32_t first = 0, last = 0, selector = device_spec::anySelector;
+    declared_device* d = nullptr;
+    std::int32_t first = 0, last = 0, selector = declared_device::anySelector;
     if (line.words.size() < 5) {
         why = "usage: name DEVICE SELECTOR|* RANGE NAME";
         return false;
@@ -148,7 +148,7 @@ bool alias_line(const definition_line& line, device_set& out, std::string& why) 
         why = "alias \"" + a.name + "\" is defined twice";
         return false;
     }
-    device_spec* d = nullptr;
+    declared_device* d = nullptr;
     if (!parse_number(line.words[2], a.device) || !(d = find_mutable(out, a.device))) {
         why = "no device \"" + line.words[2] + "\" declared above";
         return false;
@@ -188,14 +188,14 @@ const char* device_type_name(device_type type) {
     return "?";
 }
 
-const device_spec* device_set::find(std::int32_t number) const {
-    for (const device_spec& d : devices)
+const declared_device* device_set::find(std::int32_t number) const {
+    for (const declared_device& d : devices)
         if (d.number == number) return &d;
     return nullptr;
 }
 
-const device_spec* device_set::first(device_type type) const {
-    for (const device_spec& d : devices)
+const declared_device* device_set::first(device_type type) const {
+    for (const declared_device& d : devices)
         if (d.type == type) return &d;
     return nullptr;
 }

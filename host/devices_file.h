@@ -31,7 +31,7 @@ enum class device_type { router, gpi, info };
 const char* device_type_name(device_type type);
 
 // One declared device.
-struct device_spec {
+struct declared_device {
     device_type type = device_type::router;
     std::int32_t number = 0;
     int size = 0;            // destinations, inputs or slots, numbered from 1
@@ -56,14 +56,14 @@ struct step_alias {
 
 // The devices a run plays, as a devices file declares them.
 struct device_set {
-    std::vector<device_spec> devices; // in the order declared
+    std::vector<declared_device> devices; // in the order declared
     std::vector<step_alias> aliases;
     std::shared_ptr<const page_layout> layout; // null: the default grid
     std::string file;                          // the file read, for messages
 
-    const device_spec* find(std::int32_t number) const;
+    const declared_device* find(std::int32_t number) const;
     // The first device of the type, which steps that name no device use.
-    const device_spec* first(device_type type) const;
+    const declared_device* first(device_type type) const;
     const step_alias* alias(const std::string& name) const;
 };
 

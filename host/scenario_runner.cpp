@@ -185,7 +185,7 @@ bool scenario_runner::apply(const say_step& s) {
 // Route, GPI and information steps name no device: they change the first
 // device of their type that the devices file declares.
 bool scenario_runner::change_first(device_type type, std::int32_t index, const std::string& value) {
-    const device_spec* d = devices_.declared().first(type);
+    const declared_device* d = devices_.declared().first(type);
     if (!d) {
         log_.problem(std::string("no ") + device_type_name(type) + " device is declared (a devices file names them)");
         return false;
@@ -224,7 +224,7 @@ bool scenario_runner::apply(const umd_step& s) { return alias("umd", s.display, 
 bool scenario_runner::apply(const tally_step& s) { return alias("tally", s.display, s.state); }
 
 bool scenario_runner::apply(const source_step& s) {
-    const device_spec* d = devices_.declared().first(device_type::router);
+    const declared_device* d = devices_.declared().first(device_type::router);
     if (!d || !d->pictureSelector || !devices_.set_source_name(d->number, d->pictureSelector, s.source, s.picture)) {
         log_.problem(d ? (d->pictureSelector ? "router " + std::to_string(d->number) + " has no source " +
                                                     std::to_string(s.source)

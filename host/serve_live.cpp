@@ -110,7 +110,7 @@ std::string live_panel::refusal(const step_action& action) const {
     // A device step acts on the first device of its type; its index and
     // value must exist there, or the runner would count a failed step.
     auto outside = [&](device_type type, std::int32_t index) -> std::string {
-        const device_spec* d = declared.first(type);
+        const declared_device* d = declared.first(type);
         if (!d) return std::string("no ") + device_type_name(type) + " device is declared";
         if (index >= 1 && index <= d->size) return "";
         return std::string(device_type_name(type)) + " device " + std::to_string(d->number) + " has no index " +
@@ -119,7 +119,7 @@ std::string live_panel::refusal(const step_action& action) const {
     if (const auto* r = std::get_if<route_step>(&action)) {
         const std::string why = outside(device_type::router, r->destination);
         if (!why.empty()) return why;
-        const device_spec* d = declared.first(device_type::router);
+        const declared_device* d = declared.first(device_type::router);
         if (r->source < 0 || r->source > d->sources)
             return "router " + std::to_string(d->number) + " has no source " + std::to_string(r->source) + " (1.." +
                    std::to_string(d->sources) + ")";
@@ -157,7 +157,7 @@ std::string live_panel::devices_json() {
     const device_type types[] = {device_type::router, device_type::gpi, device_type::info};
     for (int t = 0; t < 3; ++t) {
         o << (t ? "," : "") << "\"" << names[t] << "\":";
-        const device_spec* d = model.declared().first(types[t]);
+        const declared_device* d = model.declared().first(types[t]);
         if (!d) {
             o << "null";
             continue;

@@ -45,10 +45,9 @@ void quon_script_helper::kind7Callback(hookEvent*) {}
 void quon_script_helper::kind6Callback(hookEvent*) {}
 
 char* quon_script_helper::callback(void* arg, unsigned kind) {
-    if (derivedGone) {
-        if (kind == quon_kind_release) delete[] static_cast<char*>(arg);
-        return nullptr;
-    }
+    // Once the panel part is gone only hand-backs are taken: they free blocks
+    // of this library's own.
+    if (derivedGone && kind != quon_kind_release) return nullptr;
     switch (kind) {
     case quon_kind_revertive:
         // A null record carries no report: ignore it rather than read through it.

@@ -10,7 +10,7 @@ TEST(DevicesFile, KivrensStudioIsDeclaredInItsFolder) {
     std::string error;
     ASSERT_TRUE(read_devices_file(KIVREN_DEVICES, set, error)) << error;
     ASSERT_EQ(set.devices.size(), 3u);
-    const device_spec* router = set.first(device_type::router);
+    const declared_device* router = set.first(device_type::router);
     ASSERT_TRUE(router);
     EXPECT_EQ(router->number, 3);
     EXPECT_EQ(router->pictureSelector, 6);

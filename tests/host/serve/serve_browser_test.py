@@ -12,7 +12,6 @@ import argparse
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 import time
 
@@ -21,7 +20,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
-from serve_process import Serve, check, replay_recording
+from serve_process import Serve, check, replay_recording, run_main
 
 # What each panel does, as the conversation and the picture show it.
 PANELS = {
@@ -181,8 +180,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except AssertionError as e:
-        print("FAILED:", e)
-        sys.exit(1)
+    run_main(main)

@@ -10,10 +10,9 @@ import argparse
 import json
 import os
 import subprocess
-import sys
 import urllib.request
 
-from serve_process import Serve, check, replay_recording
+from serve_process import Serve, check, replay_recording, run_main
 
 BAD = [
     # (what, method, path, body, content type, status, error text)
@@ -100,8 +99,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except AssertionError as e:
-        print("FAILED:", e)
-        sys.exit(1)
+    run_main(main)

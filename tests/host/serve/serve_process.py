@@ -4,6 +4,7 @@ test (a server that does not stop by itself is killed)."""
 import re
 import signal
 import subprocess
+import sys
 import threading
 import time
 import urllib.error
@@ -98,3 +99,12 @@ def replay_recording(host, library, record, devices):
                             capture_output=True, text=True, timeout=120)
     check(replay.returncode == 0 and " 0 failed" in replay.stdout,
           f"replaying the recording failed ({replay.returncode}):\n{replay.stdout[-3000:]}{replay.stderr[-1000:]}")
+
+
+def run_main(main):
+    """Runs a test's main; a failed check prints FAILED and exits 1."""
+    try:
+        main()
+    except AssertionError as e:
+        print("FAILED:", e)
+        sys.exit(1)
