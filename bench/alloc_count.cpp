@@ -9,10 +9,10 @@
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define KIVREN_BENCH_SANITIZED 1
+#define QUON_BENCH_SANITIZED 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define KIVREN_BENCH_SANITIZED 1
+#define QUON_BENCH_SANITIZED 1
 #endif
 #endif
 
@@ -24,7 +24,7 @@ void counted() { allocations.fetch_add(1, std::memory_order_relaxed); }
 
 std::uint64_t alloc_count() { return allocations.load(std::memory_order_relaxed); }
 
-#if !defined(KIVREN_BENCH_SANITIZED) && defined(__GLIBC__)
+#if !defined(QUON_BENCH_SANITIZED) && defined(__GLIBC__)
 extern "C" {
 void* __libc_malloc(std::size_t size);
 void* __libc_calloc(std::size_t count, std::size_t size);
@@ -45,24 +45,24 @@ void* realloc(void* block, std::size_t size) {
 }
 void free(void* block) { __libc_free(block); }
 }
-#define KIVREN_COUNT_NEW()
+#define QUON_COUNT_NEW()
 #else
-#define KIVREN_COUNT_NEW() counted()
+#define QUON_COUNT_NEW() counted()
 #endif
 
 namespace {
 void* allocate(std::size_t size) {
-    KIVREN_COUNT_NEW();
+    QUON_COUNT_NEW();
     void* block = std::malloc(size ? size : 1);
     if (!block) throw std::bad_alloc();
     return block;
 }
 void* allocate(std::size_t size, const std::nothrow_t&) noexcept {
-    KIVREN_COUNT_NEW();
+    QUON_COUNT_NEW();
     return std::malloc(size ? size : 1);
 }
 void* allocateAligned(std::size_t size, std::align_val_t align) {
-    KIVREN_COUNT_NEW();
+    QUON_COUNT_NEW();
     const std::size_t a = static_cast<std::size_t>(align);
     void* block = nullptr;
     if (posix_memalign(&block, a < sizeof(void*) ? sizeof(void*) : a, size ? size : 1) != 0) throw std::bad_alloc();

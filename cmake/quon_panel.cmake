@@ -52,7 +52,7 @@ function(quon_add_panel name)
   set_target_properties(${name}_objects PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   target_include_directories(${name}_objects PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name}_objects PUBLIC quon_script_helper)
-  kivren_warnings(${name}_objects)
+  quon_warnings(${name}_objects)
 
   add_library(${name}_panel STATIC $<TARGET_OBJECTS:${name}_objects>)
   set_target_properties(${name}_panel PROPERTIES LINKER_LANGUAGE CXX)
@@ -121,7 +121,7 @@ function(_quon_panel_tests name)
   if(NOT TARGET panel_host)
     return()
   endif()
-  kivren_add_wine_test(NAME ${name}_validate CLOSING_LINE "^all checks passed$"
+  quon_add_wine_test(NAME ${name}_validate CLOSING_LINE "^all checks passed$"
                        COMMAND panel_host validate $<TARGET_FILE:${name}>)
   foreach(scenario ${ARG_SCENARIOS})
     get_filename_component(stem ${scenario} NAME_WE)
@@ -129,7 +129,7 @@ function(_quon_panel_tests name)
     set(out ${CMAKE_CURRENT_BINARY_DIR}/scenario_out/${stem})
     file(MAKE_DIRECTORY ${out})
     # A strict run that found faults ends on its note, not on the clean count.
-    kivren_add_wine_test(NAME ${name}_scenario_${stem} CLOSING_LINE "^expectations: [0-9]+ passed, 0 failed$"
+    quon_add_wine_test(NAME ${name}_scenario_${stem} CLOSING_LINE "^expectations: [0-9]+ passed, 0 failed$"
                          COMMAND panel_host run $<TARGET_FILE:${name}> ${path} --base ${name} --strict --out ${out})
   endforeach()
 endfunction()

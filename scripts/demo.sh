@@ -44,7 +44,7 @@ cmake --build "$build" --target panel_host kivren
 if [ "$mode" = windows ]; then
   echo "== kivren.dll in panel_host.exe under wine, scenario $scenario"
   # The build's own wine prefix and server, as its tests use them.
-  prefix=$(sed -n 's/^KIVREN_WINEPREFIX:INTERNAL=//p' "$cache")
+  prefix=$(sed -n 's/^QUON_WINEPREFIX:INTERNAL=//p' "$cache")
   # +debugstr lets the panel's debugger texts through; they are shown in
   # the conversation where the panel wrote them.
   WINEDEBUG=-all,+debugstr bash cmake/wine_run.sh "${prefix:-$build/wine-prefix}" "$build/host/panel_host.exe" \

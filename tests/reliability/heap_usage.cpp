@@ -5,27 +5,27 @@
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define KIVREN_SANITIZED_HEAP 1
+#define QUON_SANITIZED_HEAP 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define KIVREN_SANITIZED_HEAP 1
+#define QUON_SANITIZED_HEAP 1
 #endif
 #endif
 
-#if !defined(KIVREN_SANITIZED_HEAP) && defined(__has_include)
+#if !defined(QUON_SANITIZED_HEAP) && defined(__has_include)
 #if __has_include(<valgrind/valgrind.h>)
 #include <valgrind/valgrind.h>
-#define KIVREN_KNOWS_VALGRIND 1
+#define QUON_KNOWS_VALGRIND 1
 #endif
 #endif
 
-#ifdef KIVREN_SANITIZED_HEAP
+#ifdef QUON_SANITIZED_HEAP
 // The sanitizer runtimes' allocator statistics (GCC ships no header for it).
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 std::size_t heap_bytes_in_use() {
-#ifdef KIVREN_SANITIZED_HEAP
+#ifdef QUON_SANITIZED_HEAP
     return __sanitizer_get_current_allocated_bytes();
 #else
     return mallinfo2().uordblks;
@@ -33,7 +33,7 @@ std::size_t heap_bytes_in_use() {
 }
 
 bool heap_under_sanitizer() {
-#ifdef KIVREN_SANITIZED_HEAP
+#ifdef QUON_SANITIZED_HEAP
     return true;
 #else
     return false;
@@ -41,7 +41,7 @@ bool heap_under_sanitizer() {
 }
 
 bool memory_measurable() {
-#ifdef KIVREN_KNOWS_VALGRIND
+#ifdef QUON_KNOWS_VALGRIND
     return RUNNING_ON_VALGRIND == 0;
 #else
     return true;

@@ -1,5 +1,5 @@
 // No leak, no growth. One panel, created through the factory, takes a long
-// mixed stream (a million events by default; KIVREN_LONG_RUN_EVENTS sets
+// mixed stream (a million events by default; QUON_LONG_RUN_EVENTS sets
 // another number), with every property answer handed back at once. The heap
 // in use after the first quarter of the run must equal the heap in use at the
 // end, and resident memory must stay put: anything the panel kept per event
@@ -19,7 +19,7 @@
 namespace {
 
 long runLength() {
-    const char* v = std::getenv("KIVREN_LONG_RUN_EVENTS");
+    const char* v = std::getenv("QUON_LONG_RUN_EVENTS");
     return v ? std::atol(v) : 1000000;
 }
 

@@ -25,7 +25,7 @@ constexpr int threadCount = 4;
 constexpr int panelsPerThread = 3;
 
 int streamLength() {
-    const char* v = std::getenv("KIVREN_STREAM_EVENTS");
+    const char* v = std::getenv("QUON_STREAM_EVENTS");
     return v ? std::atoi(v) : 50000;
 }
 

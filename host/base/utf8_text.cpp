@@ -1,0 +1,76 @@
+#include "utf8_text.h"
+
+#include <cstdio>
+
+namespace {
+
+// Length of the well-formed character at text[i], or 0 when there is none.
+std::size_t character_at(const std::string& text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char c = byte(i);
+    if (c < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned long code = 0, least = 0;
+    if (c >= 0xc2 && c <= 0xdf) length = 2, code = c & 0x1f, least = 0x80;
+    else if (c >= 0xe0 && c <= 0xef) length = 3, code = c & 0x0f, least = 0x800;
+    else if (c >= 0xf0 && c <= 0xf4) length = 4, code = c & 0x07, least = 0x10000;
+    else return 0;
+    if (i + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xc0) != 0x80) return 0;
+        code = (code << 6) | (byte(i + k) & 0x3f);
+    }
+    const bool surrogate = code >= 0xd800 && code <= 0xdfff;
+    if (code < least || code > 0x10ffff || surrogate || code == 0xfffe || code == 0xffff) return 0;
+    return length;
+}
+
+} // namespace
+
+std::string valid_utf8(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = character_at(text, i);
+        if (length > 0) {
+            out.append(text, i, length);
+            i += length;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(text[i++]);
+        out += static_cast<char>(0xc0 | (c >> 6)); // Latin-1: U+0080..U+00FF in two bytes
+        out += static_cast<char>(0x80 | (c & 0x3f));
+    }
+    return out;
+}
+
+std::size_t utf8_length(const std::string& valid) {
+    std::size_t n = 0;
+    for (unsigned char c : valid) n += (c & 0xc0) != 0x80 ? 1 : 0;
+    return n;
+}
+
+std::string utf8_shorten(const std::string& valid, std::size_t most) {
+    if (most < 2 || utf8_length(valid) <= most) return valid;
+    std::size_t kept = 0, end = 0;
+    // Keep most - 1 characters: stop at the start byte of the next one.
+    for (; end < valid.size(); ++end) {
+        const bool starts = (static_cast<unsigned char>(valid[end]) & 0xc0) != 0x80;
+        if (starts && kept++ == most - 1) break;
+    }
+    return valid.substr(0, end) + "~";
+}
+
+std::string printable(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else if (c < 0x20 || c == 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x", c);
+            out += buf;
+        } else out += static_cast<char>(c);
+    }
+    return out;
+}

@@ -1,0 +1,22 @@
+// utf8_text: texts from a panel made fit for a UTF-8 file. Panels send bytes:
+// UTF-8 mostly, but Latin-1 display texts are common in studios, so bytes
+// that are not part of a valid UTF-8 character are taken as Latin-1.
+#ifndef HOST_UTF8_TEXT_H
+#define HOST_UTF8_TEXT_H
+
+#include <cstddef>
+#include <string>
+
+// `text` as valid UTF-8: well-formed characters kept, every other byte taken
+// as the Latin-1 character of that value. Noncharacters U+FFFE and U+FFFF,
+// surrogates and overlong forms count as not well-formed.
+std::string valid_utf8(const std::string& text);
+// Characters in valid UTF-8.
+std::size_t utf8_length(const std::string& valid);
+// Valid UTF-8 cut to at most `most` characters, on a character boundary,
+// ending in "~" when cut.
+std::string utf8_shorten(const std::string& valid, std::size_t most);
+// A text as it can stand on one line: control bytes as \n, \t or \xNN.
+std::string printable(const std::string& text);
+
+#endif

@@ -1,0 +1,48 @@
+// run_setup: the one way a run is prepared, for "run" and "serve" alike:
+// the scenario, the devices files (the option's and those the scenario's
+// steps name), the base path, the outputs checked against the inputs, the
+// output folder, the library and the watchdog. A command adds nothing of its
+// own to a run, so a scenario plays the same under either.
+#ifndef HOST_RUN_SETUP_H
+#define HOST_RUN_SETUP_H
+
+#include "panel_library.h"
+#include "scenario.h"
+#include "scenario_runner.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the command line names.
+struct run_request {
+    std::string library;      // the panel library, a path
+    std::string scenarioFile; // empty: none (serve without --scenario)
+    std::string devicesFile;  // --devices; empty: only those the scenario names
+    std::int64_t timeout = 60; // seconds of the panel's own time per step; 0: none
+    run_options options;      // base path (empty: from the library's name), outputs, strictness
+    // Further files the command writes (serve's recording): refused when one
+    // would replace an input of the run.
+    std::vector<std::string> outputs;
+};
+
+// A run ready to play. The watchdog is installed until this object goes.
+struct prepared_run {
+    prepared_run() = default;
+    ~prepared_run();
+    prepared_run(const prepared_run&) = delete;
+    prepared_run& operator=(const prepared_run&) = delete;
+
+    scenario plan; // empty when no scenario was named
+    run_options options;
+    panel_library library;
+    bool guarded = false;
+};
+
+// Prepares `request` into `run`. exitAllHeld when the run is ready;
+// otherwise the exit status it ends with (exitUsage for a bad input,
+// exitEmulatorFault when the system refused a file) and `error` says why in
+// one line.
+int prepare_run(const run_request& request, prepared_run& run, std::string& error);
+
+#endif

@@ -1,0 +1,177 @@
+#include "serve_live.h"
+
+#include "svg_writer.h"
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <streambuf>
+
+// Passes what the runner prints on to the terminal and keeps a copy for the
+// pages; everything is written and taken on the host's thread.
+class live_panel::tap : public std::streambuf {
+public:
+    explicit tap(std::ostream& out) : out_(out) {}
+    std::string take() {
+        std::string t;
+        t.swap(kept_);
+        return t;
+    }
+
+protected:
+    int overflow(int c) override {
+        if (c == traits_type::eof()) return 0;
+        const char ch = static_cast<char>(c);
+        out_.put(ch);
+        kept_ += ch;
+        return c;
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        out_.write(s, n);
+        kept_.append(s, static_cast<std::size_t>(n));
+        return n;
+    }
+    int sync() override { return out_.flush() ? 0 : -1; }
+
+private:
+    std::ostream& out_;
+    std::string kept_;
+};
+
+std::string json_string(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else out += static_cast<char>(c);
+    }
+    return out + "\"";
+}
+
+live_panel::live_panel(quon_load_script_fn factory, run_options options, std::ostream& out, live_feed& feed,
+                       scenario_recording* recording)
+    : tap_(std::make_unique<tap>(out)), tapped_(tap_.get()), runner_(factory, std::move(options), tapped_),
+      feed_(feed), recording_(recording) {}
+
+live_panel::~live_panel() = default;
+
+void live_panel::begin(const scenario& first) {
+    runner_.begin(first.explicitStart);
+    for (const scenario_step& step : first.steps) {
+        play(step);
+        publish();
+    }
+    runner_.end_of_steps(first.steps.empty() ? "before the first action" : "after the last step");
+    publish();
+}
+
+live_result live_panel::apply(const live_action& action) {
+    live_result result;
+    auto refuse = [&](const std::string& why) {
+        runner_.log().step("refused " + action.origin, why);
+        result.error = why;
+        return result;
+    };
+    if (!action.request.ok) return refuse(action.request.error);
+    scenario parsed;
+    std::string error;
+    if (!parse_scenario(action.request.step, "page", parsed, error)) return refuse(error);
+    if (parsed.steps.size() != 1 || is_check(parsed.steps[0].action))
+        return refuse("not one action: " + action.request.step);
+    scenario_step& step = parsed.steps[0];
+    step.where = "from the page";
+    const std::string why = refusal(step.action);
+    if (!why.empty()) return refuse(why);
+    return play(step);
+}
+
+std::string live_panel::refusal(const step_action& action) const {
+    if (scenario_runner::needs_panel(action) && !runner_.running()) return "the panel is not running";
+    const device_set& declared = runner_.devices().declared();
+    if (const auto* b = std::get_if<button_step>(&action)) {
+        const page_layout* layout = declared.layout.get();
+        if (!runner_.page().control(b->panel, b->control) && !(layout && layout->find(b->panel, b->control)))
+            return "unknown control " + b->control + " on panel " + b->panel;
+        return "";
+    }
+    // A device step acts on the first device of its type; its index and
+    // value must exist there, or the runner would count a failed step.
+    auto outside = [&](device_type type, std::int32_t index) -> std::string {
+        const declared_device* d = declared.first(type);
+        if (!d) return std::string("no ") + device_type_name(type) + " device is declared";
+        if (index >= 1 && index <= d->size) return "";
+        return std::string(device_type_name(type)) + " device " + std::to_string(d->number) + " has no index " +
+               std::to_string(index) + " (1.." + std::to_string(d->size) + ")";
+    };
+    if (const auto* r = std::get_if<route_step>(&action)) {
+        const std::string why = outside(device_type::router, r->destination);
+        if (!why.empty()) return why;
+        const declared_device* d = declared.first(device_type::router);
+        if (r->source < 0 || r->source > d->sources)
+            return "router " + std::to_string(d->number) + " has no source " + std::to_string(r->source) + " (1.." +
+                   std::to_string(d->sources) + ")";
+    }
+    if (const auto* g = std::get_if<gpi_step>(&action)) return outside(device_type::gpi, g->input);
+    if (const auto* i = std::get_if<info_step>(&action)) return outside(device_type::info, i->slot);
+    return "";
+}
+
+live_result live_panel::play(const scenario_step& step) {
+    live_result result;
+    result.step = step.source;
+    result.ok = runner_.play(step);
+    if (!result.ok) result.error = step.source + " could not be carried out";
+    if (is_check(step.action)) return result;
+    result.property = std::holds_alternative<property_step>(step.action);
+    if (result.property) result.answer = runner_.last_answer();
+    if (recording_ && result.property) recording_->add_property(step.source, runner_.commands(), result.answer);
+    else if (recording_) recording_->add(step.source, runner_.commands());
+    return result;
+}
+
+void live_panel::finish() {
+    runner_.finish();
+    feed_.append(tap_->take());
+}
+
+// The first device of each type, the one the page's steps act on:
+// {"router": {"number": 3, "size": 16, "sources": 20, "states": ["1", ...]}, "gpi": ..., "info": ...}
+std::string live_panel::devices_json() {
+    const device_model& model = runner_.devices();
+    std::ostringstream o;
+    o << "{";
+    const char* names[] = {"router", "gpi", "info"};
+    const device_type types[] = {device_type::router, device_type::gpi, device_type::info};
+    for (int t = 0; t < 3; ++t) {
+        o << (t ? "," : "") << "\"" << names[t] << "\":";
+        const declared_device* d = model.declared().first(types[t]);
+        if (!d) {
+            o << "null";
+            continue;
+        }
+        o << "{\"number\":" << d->number << ",\"size\":" << d->size << ",\"sources\":" << d->sources
+          << ",\"states\":[";
+        for (int n = 1; n <= d->size; ++n) o << (n > 1 ? "," : "") << json_string(model.state(d->number, n));
+        o << "]}";
+    }
+    o << "}";
+    return o.str();
+}
+
+void live_panel::publish() {
+    feed_.append(tap_->take());
+    feed_state state;
+    const page_model& page = runner_.page();
+    state.page = render_page_svg(page, runner_.devices().declared().layout.get());
+    std::ostringstream summary;
+    runner_.log().write_summary(summary, runner_.outstanding());
+    state.summary = summary.str();
+    state.devices = devices_json();
+    state.status = runner_.running() ? "running" : "stopped";
+    feed_.set_state(std::move(state));
+}

@@ -1,0 +1,100 @@
+#include "conversation_log.h"
+
+#include "command_parser.h"
+#include "utf8_text.h"
+
+#include <cstdio>
+
+namespace {
+const char* kind_name(unsigned kind) {
+    switch (kind) {
+    case 0: return "command";
+    case 1: return "revertive";
+    case 2: return "button";
+    case 3: return "property";
+    case 4: return "timer";
+    case 5: return "hand-back";
+    case 6: return "hook 6";
+    case 7: return "hook 7";
+    }
+    return "unknown";
+}
+} // namespace
+
+void conversation_log::step(const std::string& where, const std::string& what) {
+    out_ << "\n[" << where << "] " << printable(what) << std::endl;
+}
+
+void conversation_log::event(unsigned kind, const std::string& what) {
+    ++events_[kind];
+    out_ << "  > kind " << kind << " " << kind_name(kind) << ": " << printable(what) << std::endl;
+}
+
+void conversation_log::lifecycle(const std::string& what) { out_ << "  > " << printable(what) << std::endl; }
+
+void conversation_log::answer(const std::string* text) {
+    ++answers_;
+    if (!text) ++nullAnswers_;
+    out_ << "  < answer: " << (text ? "\"" + printable(*text) + "\"" : std::string("null")) << std::endl;
+}
+
+void conversation_log::command(const char* text) {
+    const std::string t = text ? text : "";
+    const std::string code = t.substr(0, t.find(' '));
+    ++commands_[text && is_known_code(code) ? code : std::string("??")];
+    out_ << "  < kind 0 " << (text ? printable(t) : std::string("(null)")) << std::endl;
+}
+
+void conversation_log::reply(const std::string* text) {
+    if (text) out_ << "    reply \"" << printable(*text) << "\"" << std::endl;
+}
+
+void conversation_log::malformed(const std::string& why) {
+    ++malformed_;
+    out_ << "    ! malformed command, skipped: " << why << std::endl;
+}
+
+void conversation_log::hand_back(const std::string* text) {
+    ++handBacks_;
+    if (!text) ++nullHandBacks_;
+    out_ << "  < kind 5 hand-back " << (text ? "\"" + printable(*text) + "\"" : std::string("null")) << std::endl;
+}
+
+void conversation_log::unexpected(unsigned kind) {
+    problem("script called the host with kind " + std::to_string(kind) + " (" + kind_name(kind) + ")");
+}
+
+void conversation_log::note(const std::string& text) { out_ << "    " << printable(text) << std::endl; }
+
+void conversation_log::debug_text(const std::string& text) {
+    // The same line as the Windows demo shows for wine's debugger channel.
+    out_ << "  debug text: " << printable(text) << std::endl;
+}
+
+void conversation_log::problem(const std::string& text) {
+    ++problems_;
+    out_ << "    ! " << printable(text) << std::endl;
+}
+
+void conversation_log::expectation(bool passed, const std::string& what, const std::string& detail) {
+    (passed ? passed_ : failed_) += 1;
+    out_ << "  " << (passed ? "ok: " : "FAILED: ") << printable(what) << std::endl;
+    if (!detail.empty()) out_ << detail << (detail.back() == '\n' ? "" : "\n");
+    out_.flush();
+}
+
+void conversation_log::write_summary(std::ostream& out, int outstandingReplies) const {
+    out << "\n== summary\ncommands:";
+    int total = 0;
+    for (const auto& [code, n] : commands_) {
+        out << " " << code << " " << n;
+        total += n;
+    }
+    out << " (" << total << " in all)\nevents to the script:";
+    for (const auto& [kind, n] : events_) out << " kind " << kind << " " << kind_name(kind) << " " << n << ";";
+    out << "\nproperty answers: " << answers_ << " (" << nullAnswers_ << " null)"
+         << "\nhand-backs from the script: " << handBacks_ << " (" << nullHandBacks_ << " null)"
+         << ", replies never handed back: " << outstandingReplies
+         << "\nmalformed commands: " << malformed_ << ", other problems: " << problems_
+         << "\nexpectations: " << passed_ << " passed, " << failed_ << " failed" << std::endl;
+}

@@ -1,0 +1,44 @@
+// conversation_log: prints the conversation between this host and a script as
+// it happens (">" host to script, "<" script to host), counts what passed, and
+// prints the closing summary.
+#ifndef HOST_CONVERSATION_LOG_H
+#define HOST_CONVERSATION_LOG_H
+
+#include <map>
+#include <ostream>
+#include <string>
+
+class conversation_log {
+public:
+    explicit conversation_log(std::ostream& out) : out_(out) {}
+
+    void step(const std::string& where, const std::string& what);
+    void event(unsigned kind, const std::string& what); // host to script
+    void lifecycle(const std::string& what);              // factory call or destruction
+    void answer(const std::string* text);                // the script's kind 3 answer, null if none
+    void command(const char* text);                      // script to host, kind 0
+    void reply(const std::string* text);                 // this host's reply, null if none
+    void malformed(const std::string& why);              // the command just logged is skipped
+    void hand_back(const std::string* text);             // script hands a reply back (kind 5)
+    void unexpected(unsigned kind);                      // script called with a kind a host never takes
+    void note(const std::string& text);
+    void debug_text(const std::string& text); // what the script wrote to its debugger
+    void problem(const std::string& text); // a fault of the script that the run goes on from
+    void expectation(bool passed, const std::string& what, const std::string& detail);
+
+    int failed() const { return failed_; }
+    int problems() const { return problems_; }
+    int malformed() const { return malformed_; }
+    void summary(int outstandingReplies) { write_summary(out_, outstandingReplies); }
+    // The counts so far, as the summary prints them.
+    void write_summary(std::ostream& out, int outstandingReplies) const;
+
+private:
+    std::ostream& out_;
+    std::map<std::string, int> commands_;
+    std::map<unsigned, int> events_;
+    int answers_ = 0, nullAnswers_ = 0, handBacks_ = 0, nullHandBacks_ = 0;
+    int malformed_ = 0, problems_ = 0, passed_ = 0, failed_ = 0;
+};
+
+#endif

@@ -1,0 +1,94 @@
+#include "device_model.h"
+#include "devices_file.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DevicesFile, KivrensStudioIsDeclaredInItsFolder) {
+    device_set set;
+    std::string error;
+    ASSERT_TRUE(read_devices_file(EXAMPLE_DEVICES, set, error)) << error;
+    ASSERT_EQ(set.devices.size(), 3u);
+    const declared_device* router = set.first(device_type::router);
+    ASSERT_TRUE(router);
+    EXPECT_EQ(router->number, 3);
+    EXPECT_EQ(router->pictureSelector, 6);
+    device_model d(set);
+    EXPECT_EQ(d.source_name(3, 6, 20), "chanimg/src20.jpg");
+    EXPECT_EQ(d.source_name(3, 1, 4), "SRC 4");
+    EXPECT_EQ(d.state(3, 16), "16");
+    EXPECT_EQ(d.state(2, 12), "CAM 12");
+    EXPECT_EQ(d.state(2, 32), "0");
+    EXPECT_EQ(d.type_of(1), device_type::gpi);
+    ASSERT_TRUE(set.layout);
+    EXPECT_TRUE(set.layout->find("1", "Mon_16"));
+    EXPECT_TRUE(set.layout->find("1", "UMDR_12"));
+    EXPECT_TRUE(set.layout->find("1", "GPI_16"));
+}
+
+TEST(DevicesFile, AliasesStandForDeviceChanges) {
+    device_set set;
+    std::string error;
+    ASSERT_TRUE(parse_devices("info 2 slots=40\nalias umd 2 1..12\nalias tally 2 1..12 +20\n", "t.devices", "", set,
+                              error))
+        << error;
+    struct alias_case {
+        const char* step;
+        std::vector<std::string> args;
+        bool expanded;
+        std::int32_t index;
+        const char* why; // "" when none
+    };
+    const alias_case cases[] = {
+        {"tally", {"3", "2"}, true, 23, ""},
+        {"umd", {"12", "a text"}, true, 12, ""},
+        {"umd", {"13", "x"}, false, 0, "umd index \"13\" is not within 1..12 (alias of t.devices:2)"},
+        {"umd", {"x", "y"}, false, 0, "is not within"},
+        {"tally", {"1"}, false, 0, "tally takes an index and a value"},
+        {"route", {"1", "2"}, false, 0, ""}, // not an alias: the step is someone else's
+    };
+    for (const alias_case& c : cases) {
+        device_change change;
+        EXPECT_EQ(expand_alias(set, c.step, c.args, change, error), c.expanded) << c.step;
+        EXPECT_NE(error.find(c.why), std::string::npos) << error;
+        EXPECT_EQ(error.empty(), std::string(c.why).empty()) << error;
+        if (c.expanded) {
+            EXPECT_EQ(change.device, 2);
+            EXPECT_EQ(change.index, c.index);
+            EXPECT_EQ(change.value, c.args[1]);
+        }
+    }
+}
+
+TEST(DevicesFile, ErrorsNameFileLineAndWhy) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"router 3 destinations=16\n", "t.devices:1: sources= must be a number"},
+        {"gpi 1 inputs=16\n\ngpi 1 inputs=4\n", "t.devices:3: device 1 is declared twice"},
+        {"gpi x inputs=4\n", "gpi needs a device number"},
+        {"info 2 slots=999999999\n", "slots= must be a number from 0 to 100000"},
+        {"info 2 slots=4 colour=red\n", "unexpected \"colour=red\""},
+        {"state 2 1 a\n", "no device \"2\" declared above"},
+        {"info 2 slots=4\nstate 2 1..5 a\n", "t.devices:2: range \"1..5\" is not within 1..4"},
+        {"gpi 1 inputs=4\nstate 1 1 maybe\n", "GPI state \"maybe\" is neither on nor off"},
+        {"router 3 destinations=4 sources=2\nstate 3 1..4 {n}\n", "source \"3\" is not park or 0..2"},
+        {"gpi 1 inputs=4\nname 1 6 1 x\n", "range \"1\" is not within 1..0"},
+        {"router 3 destinations=4 sources=2\nname 3 six 1 x\n", "selector \"six\" is neither a number nor *"},
+        {"info 2 slots=40\nalias tally 2 1..12 +30\n", "beyond the device's 1..40"},
+        {"info 2 slots=40\nalias a 2 1..2\nalias a 2 1..2\n", "alias \"a\" is defined twice"},
+        {"layout /nonexistent/x.layout\n", "/nonexistent/x.layout: No such file or directory"},
+        {"route 1 2\n", "unknown item \"route\""},
+    };
+    for (const auto& [text, why] : cases) {
+        device_set set;
+        std::string error;
+        EXPECT_FALSE(parse_devices(text, "t.devices", "", set, error)) << text;
+        EXPECT_NE(error.find(why), std::string::npos) << "error was: " << error;
+    }
+    device_set set;
+    std::string error;
+    EXPECT_FALSE(read_devices_file("/nonexistent/studio.devices", set, error));
+    EXPECT_EQ(error, "/nonexistent/studio.devices: No such file or directory");
+}
+
+} // namespace

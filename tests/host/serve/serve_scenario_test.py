@@ -1,0 +1,50 @@
+"""serve --scenario plays what run plays: the same scenario, given to both,
+ends with the same expectations, all of them held.
+
+usage: serve_scenario_test.py --library LIB --scenario FILE [--devices FILE] --work DIR -- HOST_COMMAND...
+"""
+import argparse
+import os
+import re
+import subprocess
+
+from serve_process import Serve, check, run_main
+
+SUMMARY = r"expectations: (\d+) passed, (\d+) failed"
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--library", required=True)
+    parser.add_argument("--scenario", required=True)
+    parser.add_argument("--devices")
+    parser.add_argument("--work", required=True)
+    parser.add_argument("host", nargs="+")
+    a = parser.parse_args()
+    os.makedirs(a.work, exist_ok=True)
+    devices = ["--devices", a.devices] if a.devices else []
+
+    run = subprocess.run(a.host + ["run", a.library, a.scenario] + devices, capture_output=True, text=True,
+                         timeout=300)
+    ran = re.search(SUMMARY, run.stdout)
+    check(run.returncode == 0 and ran, f"run failed ({run.returncode}):\n{run.stdout[-2000:]}{run.stderr[-500:]}")
+
+    name = os.path.splitext(os.path.basename(a.scenario))[0]
+    serve = Serve(a.host + ["serve", a.library, "--port", "0", "--scenario", a.scenario] + devices,
+                  os.path.join(a.work, f"scenario_{name}.log")).start()
+    try:
+        serve.wait_for(r"^panel_host: .* played \(\d+ steps\); live$", 120)
+        code = serve.interrupt()
+    finally:
+        serve.kill()
+    served = re.search(SUMMARY, serve.output())
+    check(code == 0, f"serve exited {code}:\n{serve.output()[-2000:]}")
+    check(served and served.groups() == ran.groups(),
+          f"run said {ran.group(0)!r}, serve {served.group(0) if served else None!r}:\n{serve.output()[-3000:]}")
+    check("FAILED" not in serve.output() and "\n  ! " not in serve.output(),
+          "serve reported a failure or a fault:\n" + serve.output()[-3000:])
+    print(f"{name}: serve and run both say {ran.group(0)!r}")
+
+
+if __name__ == "__main__":
+    run_main(main)
