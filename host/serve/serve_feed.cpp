@@ -52,7 +52,6 @@ bool live_feed::next(feed_cursor& cursor, std::string& out, std::chrono::millise
     if (closed_) return false;
     out.clear();
     if (news()) write_news(cursor, out);
-    else out = ": still here\n\n";
     return true;
 }
 

@@ -35,8 +35,7 @@ public:
     void append(const std::string& text);
     void set_state(feed_state state);
     // Waits up to `wait` for news for this cursor and writes it into `out` as
-    // events (a comment line when there is none, to find closed pages).
-    // False once the feed is closed.
+    // events (empty when there is none). False once the feed is closed.
     bool next(feed_cursor& cursor, std::string& out, std::chrono::milliseconds wait);
     void close();
 
