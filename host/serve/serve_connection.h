@@ -16,7 +16,7 @@
 #include <string>
 
 struct connection_limits {
-    std::chrono::milliseconds request{5000};   // to read one request: line, headers, body
+    std::chrono::milliseconds request{3000};   // to read one request: line, headers, body
     std::chrono::milliseconds idle{15000};     // between two requests on one connection
     std::chrono::milliseconds write{5000};     // for one write to make progress
 };
