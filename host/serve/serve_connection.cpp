@@ -139,8 +139,8 @@ bool connection_stream::peer_gone() const {
     if (taken_ < buffer_.size()) return false;
     const int r = wait_socket(sock_, false, std::chrono::milliseconds(0));
     if (r == 0) return false;
-    char byte;
-    return r < 0 || recv(sock_, &byte, 1, MSG_PEEK) <= 0;
+    char first;
+    return r < 0 || recv(sock_, &first, 1, MSG_PEEK) <= 0;
 }
 
 connection_stream* connection_server::current() { return serving; }

@@ -96,7 +96,8 @@ void live_server::impl::routes() {
     server.set_tcp_nodelay(true);
     server.set_payload_max_length(maxBody);
     server.set_keep_alive_max_count(1000000); // a page's whole session on its connections
-    server.set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(server.limits.idle).count());
+    server.set_keep_alive_timeout(
+        static_cast<time_t>(std::chrono::duration_cast<std::chrono::seconds>(server.limits.idle).count()));
     server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
         int status = 0;
         const std::string why = foreign_request(req, port, status);

@@ -106,8 +106,10 @@ def main():
         status, _ = s.request("/", timeout=8)
         check(status == 200 and time.monotonic() - start < 5, "slow clients stall GET /")
         slow[0].settimeout(15)
-        check(not slow[0].recv(1000).startswith(b"HTTP/1.1 200") and slow[0].recv(1000) == b"",
-              "a slow client is not cut off")
+        got = b""
+        while chunk := slow[0].recv(1000):  # the server closes it (a timeout here fails the test)
+            got += chunk
+        check(not got.startswith(b"HTTP/1.1 200"), "a slow client is answered as if whole")
         for c in slow:
             c.close()
 
