@@ -9,10 +9,14 @@
 #include "subcommands.h"
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -32,6 +36,10 @@ int fail(int status, const std::string& message) {
 }
 
 std::atomic<bool> interrupted{false};
+std::atomic<bool> stopped{false}; // the host's thread has stopped the panel
+
+// How long the host's thread has, once interrupted, to stop the panel.
+constexpr auto stopGrace = std::chrono::seconds(5);
 
 #ifdef _WIN32
 BOOL WINAPI on_console_event(DWORD type) {
@@ -55,6 +63,30 @@ void catch_interrupts() {
 #endif
 }
 
+// A panel that never returns (with --timeout 0 nothing else ends it) must not
+// keep Ctrl-C from stopping serve: once interrupted, the host's thread has a
+// grace time to stop the panel; after it the panel is abandoned, as a host
+// abandons a script that hangs, and the process ends at once. The recording
+// is on disk already, step by step.
+void watch_interrupts() {
+    std::thread([] {
+        while (!interrupted) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const auto until = std::chrono::steady_clock::now() + stopGrace;
+        while (!stopped && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (stopped) return;
+        std::fflush(stdout);
+        std::fputs("panel_host: interrupted, and the panel has not returned; it is abandoned (the recording holds "
+                   "every action carried out)\n",
+                   stderr);
+        std::fflush(stderr);
+#ifdef _WIN32
+        TerminateProcess(GetCurrentProcess(), exitPanelHung);
+#endif
+        std::_Exit(exitPanelHung);
+    }).detach();
+}
+
 int serve(serve_arguments& a) {
     const bool baseGiven = !a.run.options.basePath.empty();
     if (!a.recordFile.empty()) a.run.outputs = {a.recordFile};
@@ -68,13 +100,16 @@ int serve(serve_arguments& a) {
     if (!server.bind(static_cast<int>(a.port), error)) return fail(exitEmulatorFault, error);
     std::unique_ptr<scenario_recording> recording;
     const std::string& devicesFile = a.run.devicesFile;
-    if (!a.recordFile.empty())
+    if (!a.recordFile.empty()) {
         recording = std::make_unique<scenario_recording>(std::vector<std::string>{
             "Recorded by panel_host serve from " + a.run.library + ".",
             "Replay: panel_host run PANEL_LIBRARY THIS_FILE" + (baseGiven ? " --base " + options.basePath : "") +
                 (devicesFile.empty() ? "" : " --devices " + devicesFile) + " --strict"});
+        if (!recording->open(a.recordFile, error)) return fail(exitEmulatorFault, error);
+    }
 
     catch_interrupts();
+    watch_interrupts();
     std::cout << "panel_host: " << a.run.library << " live\nserving http://127.0.0.1:" << server.port() << "/"
               << std::endl;
     live_panel live(run.library.factory(), options, std::cout, feed, recording.get());
@@ -95,8 +130,9 @@ int serve(serve_arguments& a) {
     feed.close();
     server.stop();
     live.finish();
+    stopped = true;
     if (recording) {
-        if (!recording->write(a.recordFile, error)) return fail(exitEmulatorFault, error);
+        if (!recording->failure().empty()) return fail(exitEmulatorFault, recording->failure());
         std::cout << "recording: " << recording->steps() << " steps written to " << a.recordFile << std::endl;
     }
     return exitAllHeld;

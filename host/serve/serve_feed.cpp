@@ -1,5 +1,7 @@
 #include "serve_feed.h"
 
+#include <algorithm>
+
 std::string sse_event(const std::string& name, const std::string& data) {
     std::string out = "event: " + name + "\n";
     std::size_t begin = 0;
@@ -31,9 +33,22 @@ void live_feed::append(const std::string& text) {
 }
 
 void live_feed::set_state(feed_state state) {
+    std::string feed_state::*const parts[stateParts] = {&feed_state::status, &feed_state::devices,
+                                                         &feed_state::summary, &feed_state::page};
+    picture_parts picture;
+    std::string change;
     std::lock_guard<std::mutex> guard(lock_);
-    state_ = std::move(state);
-    ++version_;
+    for (int i = 0; i < stateParts; ++i) {
+        if (state.*parts[i] == state_.*parts[i] && version_[i]) continue;
+        if (i == 3) {
+            picture = split_picture(state.page);
+            change = changed_controls(picture_, picture);
+            picture_ = std::move(picture);
+            pictureChange_ = std::move(change);
+        }
+        state_.*parts[i] = std::move(state.*parts[i]);
+        ++version_[i];
+    }
     changed_.notify_all();
 }
 
@@ -46,13 +61,13 @@ void live_feed::close() {
 bool live_feed::next(feed_cursor& cursor, std::string& out, std::chrono::milliseconds wait) {
     std::unique_lock<std::mutex> guard(lock_);
     const auto news = [&] {
-        return closed_ || !cursor.started || cursor.line < firstLine_ + lines_.size() || cursor.state != version_;
+        return closed_ || !cursor.started || cursor.line < firstLine_ + lines_.size() ||
+               !std::equal(version_, version_ + stateParts, cursor.state);
     };
     changed_.wait_for(guard, wait, news);
     if (closed_) return false;
     out.clear();
     if (news()) write_news(cursor, out);
-    else out = ": still here\n\n";
     return true;
 }
 
@@ -76,11 +91,14 @@ void live_feed::write_news(feed_cursor& cursor, std::string& out) const {
         out += sse_event("log", text);
         cursor.line = end;
     }
-    if (cursor.state != version_) {
-        out += sse_event("status", state_.status);
-        out += sse_event("devices", state_.devices);
-        out += sse_event("summary", state_.summary);
-        out += sse_event("page", state_.page);
-        cursor.state = version_;
+    const char* names[stateParts] = {"status", "devices", "summary", "page"};
+    const std::string* parts[stateParts] = {&state_.status, &state_.devices, &state_.summary, &state_.page};
+    for (int i = 0; i < stateParts; ++i) {
+        if (cursor.state[i] == version_[i]) continue;
+        // A page one picture behind gets the control groups that changed.
+        if (i == 3 && cursor.state[i] + 1 == version_[i] && !pictureChange_.empty())
+            out += sse_event("controls", pictureChange_);
+        else out += sse_event(names[i], *parts[i]);
+        cursor.state[i] = version_[i];
     }
 }

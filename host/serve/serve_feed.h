@@ -2,7 +2,9 @@
 // thread publishes conversation lines and the latest state (the page picture,
 // the summary counts, the devices); each open page has a cursor and is sent
 // what is new for it. A page that connects (again) first gets "reset", the
-// lines kept so far and the whole state, so reconnecting loses nothing.
+// lines kept so far and the whole state, so reconnecting loses nothing; after
+// that only the parts of the state that changed, and of the picture only the
+// control groups that changed ("controls") when that is all.
 #ifndef HOST_SERVE_FEED_H
 #define HOST_SERVE_FEED_H
 
@@ -13,6 +15,8 @@
 #include <mutex>
 #include <string>
 
+#include "serve_picture.h"
+
 struct feed_state {
     std::string page;    // the picture, SVG
     std::string summary; // the counts, as the closing summary prints them
@@ -20,10 +24,13 @@ struct feed_state {
     std::string status;  // one line: running, stopped, the panel's name
 };
 
+// Which version of each part of the state a page has: status, devices, summary, page.
+constexpr int stateParts = 4;
+
 struct feed_cursor {
     bool started = false;
-    std::uint64_t line = 0;  // next conversation line to send
-    std::uint64_t state = 0; // state version sent last
+    std::uint64_t line = 0; // next conversation line to send
+    std::uint64_t state[stateParts] = {};
 };
 
 class live_feed {
@@ -35,8 +42,7 @@ public:
     void append(const std::string& text);
     void set_state(feed_state state);
     // Waits up to `wait` for news for this cursor and writes it into `out` as
-    // events (a comment line when there is none, to find closed pages).
-    // False once the feed is closed.
+    // events (empty when there is none). False once the feed is closed.
     bool next(feed_cursor& cursor, std::string& out, std::chrono::milliseconds wait);
     void close();
 
@@ -49,7 +55,9 @@ private:
     std::uint64_t firstLine_ = 0; // number of lines_.front()
     std::string partial_;
     feed_state state_;
-    std::uint64_t version_ = 0;
+    std::uint64_t version_[stateParts] = {};
+    picture_parts picture_;
+    std::string pictureChange_; // the control groups of the last page version, from the one before
     bool closed_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "serve_live.h"
 
 #include "svg_writer.h"
+#include "utf8_text.h"
 
 #include <cstdio>
 #include <iostream>
@@ -40,7 +41,7 @@ private:
 
 std::string json_string(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (unsigned char c : valid_utf8(text)) { // a JSON text is UTF-8, whatever the panel or the form sent
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);

@@ -2,7 +2,11 @@
 
 #include "serve_request.h"
 
-#include <fstream>
+#include "output_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -38,23 +42,34 @@ scenario_recording::scenario_recording(const std::vector<std::string>& header) {
 }
 
 void scenario_recording::add(const std::string& step, const std::vector<std::string>& commands) {
-    text_ += "\n" + step + "\n" + expect_commands_block(commands);
-    ++steps_;
+    commit("\n" + step + "\n" + expect_commands_block(commands));
 }
 
 void scenario_recording::add_property(const std::string& step, const std::vector<std::string>& commands,
                                       const std::optional<std::string>& answer) {
-    add(step, commands);
-    if (!answer) text_ += "expect-answer null\n";
-    else if (writable_answer(*answer)) text_ += "expect-answer " + quoted_step_text(*answer) + "\n";
-    else text_ += "# the answer has control characters this format cannot write\n";
+    std::string entry = "\n" + step + "\n" + expect_commands_block(commands);
+    if (!answer) entry += "expect-answer null\n";
+    else if (writable_answer(*answer)) entry += "expect-answer " + quoted_step_text(*answer) + "\n";
+    else entry += "# the answer has control characters this format cannot write\n";
+    commit(entry);
 }
 
-bool scenario_recording::write(const std::string& path, std::string& error) const {
-    std::ofstream out(path, std::ios::binary);
-    out << text_;
-    if (!out.flush()) {
-        error = "cannot write the recording to " + path;
+void scenario_recording::commit(const std::string& entry) {
+    text_ += entry;
+    ++steps_;
+    if (!file_ || !failure_.empty()) return;
+    // One write and a flush per step: the file always ends after a whole step.
+    if (std::fwrite(entry.data(), 1, entry.size(), file_.get()) != entry.size() || std::fflush(file_.get()) != 0)
+        failure_ = "cannot write the recording to " + path_ + ": " + std::strerror(errno);
+}
+
+bool scenario_recording::open(const std::string& path, std::string& error) {
+    if (!make_directories(std::filesystem::path(path).parent_path().string(), error)) return false;
+    path_ = path;
+    file_.reset(std::fopen(path.c_str(), "wb"));
+    if (!file_ || std::fwrite(text_.data(), 1, text_.size(), file_.get()) != text_.size() ||
+        std::fflush(file_.get()) != 0) {
+        error = "cannot write the recording to " + path + ": " + std::strerror(errno);
         return false;
     }
     return true;

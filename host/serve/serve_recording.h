@@ -1,10 +1,14 @@
 // serve_recording: what a live session did, kept as a scenario that "run"
 // replays: every step that changed something, followed by an expect-commands
 // block of exactly what the panel sent for it (and, for a property message,
-// expect-answer with the answer it gave).
+// expect-answer with the answer it gave). Once opened onto a file, each step
+// is written and flushed as it is added, so that a session that ends any way
+// at all (killed, the panel crashed or hung) keeps every action carried out.
 #ifndef HOST_SERVE_RECORDING_H
 #define HOST_SERVE_RECORDING_H
 
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,11 +26,20 @@ public:
 
     const std::string& text() const { return text_; }
     std::size_t steps() const { return steps_; }
-    bool write(const std::string& path, std::string& error) const;
+    // Creates the file (and its folder) and writes what is recorded so far;
+    // false with the system's reason.
+    bool open(const std::string& path, std::string& error);
+    // Empty unless a write to the file failed: why.
+    const std::string& failure() const { return failure_; }
 
 private:
+    void commit(const std::string& entry);
+
     std::string text_;
     std::size_t steps_ = 0;
+    std::string path_;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_{nullptr, std::fclose};
+    std::string failure_;
 };
 
 // The expect-commands block for these commands; a command the block cannot

@@ -1,9 +1,9 @@
 #include "serve_request.h"
 
-#include <cerrno>
-#include <cstdint>
-#include <cstdlib>
+#include "decimal_number.h"
+
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -41,13 +41,9 @@ std::string shown(const std::string& value) {
 }
 
 bool is_number(const std::string& v) {
-    const std::size_t digits = v.size() - (!v.empty() && v[0] == '-' ? 1 : 0);
-    if (digits == 0 || digits > 10) return false;
-    for (std::size_t i = v.size() - digits; i < v.size(); ++i)
-        if (v[i] < '0' || v[i] > '9') return false;
-    errno = 0;
-    const long long n = std::strtoll(v.c_str(), nullptr, 10);
-    return errno == 0 && n >= INT32_MIN && n <= INT32_MAX;
+    std::int64_t n;
+    std::string why;
+    return read_decimal(v, INT32_MIN, INT32_MAX, n, why);
 }
 
 // Checks one value; on success `written` is how the step line writes it.

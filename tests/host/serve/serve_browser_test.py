@@ -147,6 +147,27 @@ def main():
         driver.find_element(By.ID, "info-set").click()
         wait.until(lambda d: message() == 'refused: info: slot "" is not a whole number')
 
+        # After 50 mixed actions, sent as changes, the page equals a page loaded afresh, control by control.
+        controls = "return [...document.querySelectorAll('#page [data-control]')].map(g => g.outerHTML)"
+        done = driver.execute_async_script("""
+            const done = arguments[0];
+            (async () => { let ok = 0;
+              for (let n = 0; n < 50; n++) {
+                const a = [["route", {destination: %d, source: n %% 3 ? "1" : "park"}], ["gpi", {input: %d,
+                           state: n %% 2 ? "on" : "off"}], ["timer", {id: n}], ["button", {panel: "1", control: "%s",
+                           event: "press"}]][n %% 4];
+                ok += (await post(a[0], a[1])).ok ? 1 : 0;
+              }
+              setTimeout(() => done(ok), 500); })();""" % (dest, gpi, p["click"]))
+        check(done == 50, f"{done} of 50 mixed actions carried out")
+        updated = driver.execute_script(controls)
+        driver.switch_to.new_window("tab")
+        driver.get(serve.url())
+        wait.until(lambda d: len(d.execute_script(controls)) == len(updated))
+        check(driver.execute_script(controls) == updated, "the page after changes differs from a fresh one")
+        driver.close()
+        driver.switch_to.window(driver.window_handles[0])
+
         # Tabs that close leave the server serving; each new page gets the
         # whole state. More tabs than the server keeps streams for: a stream
         # whose page has gone must be given up.
@@ -159,7 +180,7 @@ def main():
             driver.close()
             driver.switch_to.window(main_tab)
         driver.find_element(By.ID, "timer-send").click()
-        wait.until(lambda d: "kind 4 timer 2;" in d.find_element(By.ID, "summary").text)
+        wait.until(lambda d: "kind 4 timer 14;" in d.find_element(By.ID, "summary").text)
 
         shot = os.path.join(a.work, a.panel + ".png")
         driver.set_window_size(1280, 1360)  # tall enough for the conversation below the page
@@ -174,7 +195,7 @@ def main():
         code = serve.interrupt()
     check(code == 0, f"serve exited {code} after SIGINT:\n{serve.output()[-2000:]}")
     serve.wait_for(r"destroy: slot 0, deleting destructor", 5)
-    serve.wait_for(r"^recording: 10 steps written to ", 5)
+    serve.wait_for(r"^recording: 60 steps written to ", 5)
     replay_recording(a.host, a.library, record, devices)
     print(f"serve in the browser with {a.panel}: all passed; the recording replays with run --strict")
 

@@ -96,7 +96,7 @@ def check(condition, what):
 def replay_recording(host, library, record, devices):
     """Plays a recording back with run --strict; it must pass as recorded."""
     replay = subprocess.run(host + ["run", library, record, "--strict"] + devices,
-                            capture_output=True, text=True, timeout=120)
+                            capture_output=True, encoding="utf-8", errors="replace", timeout=120)
     check(replay.returncode == 0 and " 0 failed" in replay.stdout,
           f"replaying the recording failed ({replay.returncode}):\n{replay.stdout[-3000:]}{replay.stderr[-1000:]}")
 
