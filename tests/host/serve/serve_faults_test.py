@@ -7,7 +7,6 @@ panel crash or Ctrl-C over a hung panel the recording replays.
 
 usage: serve_faults_test.py --library FAKE_PANEL --devices FILE --work DIR -- HOST_COMMAND...
 """
-import argparse
 import json
 import os
 import re
@@ -18,7 +17,7 @@ import subprocess
 import threading
 import time
 
-from serve_process import Serve, check, replay_recording, run_main
+from serve_process import Serve, check, replay_recording, run_main, test_arguments
 
 
 def exchange(port, raw, timeout=10):
@@ -40,13 +39,7 @@ def post(path, body, host, extra=""):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--library", required=True)
-    parser.add_argument("--devices", required=True)
-    parser.add_argument("--work", required=True)
-    parser.add_argument("host", nargs="+")
-    a = parser.parse_args()
-    os.makedirs(a.work, exist_ok=True)
+    a = test_arguments("--devices")
     devices = ["--devices", a.devices]
 
     def serve(name, *extra, record=None):

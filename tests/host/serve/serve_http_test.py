@@ -6,13 +6,12 @@ server lives on, Ctrl-C stops it with exit 0 and a recording that
 
 usage: serve_http_test.py --library LIB [--devices FILE] --work DIR -- HOST_COMMAND...
 """
-import argparse
 import json
 import os
 import subprocess
 import urllib.request
 
-from serve_process import Serve, check, replay_recording, run_main
+from serve_process import Serve, check, replay_recording, run_main, test_arguments
 
 BAD = [
     # (what, method, path, body, content type, status, error text)
@@ -41,13 +40,7 @@ BAD = [
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--library", required=True)
-    parser.add_argument("--devices")
-    parser.add_argument("--work", required=True)
-    parser.add_argument("host", nargs="+")
-    a = parser.parse_args()
-    os.makedirs(a.work, exist_ok=True)
+    a = test_arguments()
     record = os.path.join(a.work, "http.scn")
     devices = ["--devices", a.devices] if a.devices else []
     serve = Serve(a.host + ["serve", a.library, "--port", "0", "--record", record] + devices,

@@ -1,6 +1,8 @@
 """Starts "panel_host serve" for a test, finds its port, talks HTTP to it and
 stops it with SIGINT; every wait is bounded and the server never outlives the
 test (a server that does not stop by itself is killed)."""
+import argparse
+import os
 import re
 import signal
 import subprocess
@@ -108,3 +110,19 @@ def run_main(main):
     except AssertionError as e:
         print("FAILED:", e)
         sys.exit(1)
+
+
+def test_arguments(*required):
+    """The arguments every serve test takes: --library, --devices, --work,
+    the options named in `required`, and after "--" the host command. The
+    work folder is made."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--library", required=True)
+    parser.add_argument("--devices")
+    parser.add_argument("--work", required=True)
+    for name in required:
+        parser.add_argument(name, required=True)
+    parser.add_argument("host", nargs="+")
+    a = parser.parse_args()
+    os.makedirs(a.work, exist_ok=True)
+    return a

@@ -3,25 +3,17 @@ ends with the same expectations, all of them held.
 
 usage: serve_scenario_test.py --library LIB --scenario FILE [--devices FILE] --work DIR -- HOST_COMMAND...
 """
-import argparse
 import os
 import re
 import subprocess
 
-from serve_process import Serve, check, run_main
+from serve_process import Serve, check, run_main, test_arguments
 
 SUMMARY = r"expectations: (\d+) passed, (\d+) failed"
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--library", required=True)
-    parser.add_argument("--scenario", required=True)
-    parser.add_argument("--devices")
-    parser.add_argument("--work", required=True)
-    parser.add_argument("host", nargs="+")
-    a = parser.parse_args()
-    os.makedirs(a.work, exist_ok=True)
+    a = test_arguments("--scenario")
     devices = ["--devices", a.devices] if a.devices else []
 
     run = subprocess.run(a.host + ["run", a.library, a.scenario] + devices, capture_output=True, text=True,
