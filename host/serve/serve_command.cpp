@@ -1,11 +1,8 @@
 // "panel_host serve PANEL_LIBRARY [options]": runs a panel live for a browser
 // on 127.0.0.1 until interrupted; see serve_server.h for what it serves.
-#include "run_setup.h"
-#include "serve_feed.h"
-#include "serve_live.h"
-#include "serve_queue.h"
-#include "serve_recording.h"
+#include "output_file.h"
 #include "serve_server.h"
+#include "serve_workbench.h"
 #include "subcommands.h"
 
 #include <atomic>
@@ -28,6 +25,8 @@ struct serve_arguments {
     run_request run;
     std::string recordFile;
     std::int64_t port = 8765;
+    bool watch = false;
+    std::string panelProcess; // tests: another program in the panel process's place
 };
 
 int fail(int status, const std::string& message) {
@@ -36,10 +35,6 @@ int fail(int status, const std::string& message) {
 }
 
 std::atomic<bool> interrupted{false};
-std::atomic<bool> stopped{false}; // the host's thread has stopped the panel
-
-// How long the host's thread has, once interrupted, to stop the panel.
-constexpr auto stopGrace = std::chrono::seconds(5);
 
 #ifdef _WIN32
 BOOL WINAPI on_console_event(DWORD type) {
@@ -63,82 +58,66 @@ void catch_interrupts() {
 #endif
 }
 
-// A panel that never returns (with --timeout 0 nothing else ends it) must not
-// keep Ctrl-C from stopping serve: once interrupted, the host's thread has a
-// grace time to stop the panel; after it the panel is abandoned, as a host
-// abandons a script that hangs, and the process ends at once. The recording
-// is on disk already, step by step.
-void watch_interrupts() {
-    std::thread([] {
-        while (!interrupted) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        const auto until = std::chrono::steady_clock::now() + stopGrace;
-        while (!stopped && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        if (stopped) return;
-        std::fflush(stdout);
-        std::fputs("panel_host: interrupted, and the panel has not returned; it is abandoned (the recording holds "
-                   "every action carried out)\n",
-                   stderr);
-        std::fflush(stderr);
-#ifdef _WIN32
-        TerminateProcess(GetCurrentProcess(), exitPanelHung);
-#endif
-        std::_Exit(exitPanelHung);
-    }).detach();
-}
-
 int serve(serve_arguments& a) {
     const bool baseGiven = !a.run.options.basePath.empty();
-    if (!a.recordFile.empty()) a.run.outputs = {a.recordFile};
-    prepared_run run;
     std::string error;
-    if (const int status = prepare_run(a.run, run, error); status != exitAllHeld) return fail(status, error);
-    const run_options& options = run.options;
+    scenario plan; // read here only to say how many steps were played
+    if (!a.run.scenarioFile.empty() && load_scenario(a.run.scenarioFile, plan, error) != load_result::ok) plan = {};
+    if (!a.recordFile.empty() && same_file(a.recordFile, a.run.library)) // --watch: the process loads a copy
+        return fail(exitUsage, a.recordFile + " would replace the run's input " + a.run.library);
     live_feed feed;
     action_queue queue;
     live_server server(queue, feed);
     if (!server.bind(static_cast<int>(a.port), error)) return fail(exitEmulatorFault, error);
+    catch_interrupts();
+    panel_workbench bench({a.panelProcess.empty() ? own_program() : a.panelProcess, a.run, a.recordFile, a.watch,
+                           &interrupted},
+                          feed, queue, std::cout);
+    if (const int status = bench.load(error); status != exitAllHeld) return fail(status, error);
     std::unique_ptr<scenario_recording> recording;
     const std::string& devicesFile = a.run.devicesFile;
     if (!a.recordFile.empty()) {
         recording = std::make_unique<scenario_recording>(std::vector<std::string>{
             "Recorded by panel_host serve from " + a.run.library + ".",
-            "Replay: panel_host run PANEL_LIBRARY THIS_FILE" + (baseGiven ? " --base " + options.basePath : "") +
+            "Replay: panel_host run PANEL_LIBRARY THIS_FILE" + (baseGiven ? " --base " + a.run.options.basePath : "") +
                 (devicesFile.empty() ? "" : " --devices " + devicesFile) + " --strict"});
         if (!recording->open(a.recordFile, error)) return fail(exitEmulatorFault, error);
     }
 
-    catch_interrupts();
-    watch_interrupts();
-    std::cout << "panel_host: " << a.run.library << " live\nserving http://127.0.0.1:" << server.port() << "/"
-              << std::endl;
-    live_panel live(run.library.factory(), options, std::cout, feed, recording.get());
+    std::cout << "panel_host: " << a.run.library << " live" << (a.watch ? ", reloaded when rebuilt" : "")
+              << "\nserving http://127.0.0.1:" << server.port() << "/" << std::endl;
     server.start();
-    live.begin(run.plan);
+    bench.begin(recording.get());
     if (!a.run.scenarioFile.empty())
-        std::cout << "panel_host: " << a.run.scenarioFile << " played (" << run.plan.steps.size() << " steps); live"
+        std::cout << "panel_host: " << a.run.scenarioFile << " played (" << plan.steps.size() << " steps); live"
                   << std::endl;
     while (!interrupted) {
         std::optional<live_action> action = queue.pop(std::chrono::milliseconds(100));
-        if (!action) continue;
-        const live_result result = live.apply(*action);
-        live.publish(); // the pages see the change before the action is answered
-        if (action->done) action->done->set_value(result);
+        if (action) {
+            const live_result result = bench.apply(*action);
+            if (action->done) action->done->set_value(result);
+        }
+        if (a.watch) bench.watch();
     }
     std::cout << "\npanel_host: interrupted; stopping" << std::endl;
     queue.close();
     feed.close();
     server.stop();
-    live.finish();
-    stopped = true;
+    const int status = bench.finish();
+    if (status == exitPanelHung)
+        std::cerr << "panel_host: interrupted, and the panel has not returned; it is abandoned (the recording holds "
+                     "every action carried out)"
+                  << std::endl;
     if (recording) {
         if (!recording->failure().empty()) return fail(exitEmulatorFault, recording->failure());
         std::cout << "recording: " << recording->steps() << " steps written to " << a.recordFile << std::endl;
     }
-    return exitAllHeld;
+    return status;
 }
 
 } // namespace
+
+void add_serve_panel_command(CLI::App& app, int& exitStatus); // serve_panel_process.cpp
 
 void add_serve_command(CLI::App& app, int& exitStatus) {
     auto a = std::make_shared<serve_arguments>();
@@ -162,7 +141,13 @@ void add_serve_command(CLI::App& app, int& exitStatus) {
                     "replays it")
         ->type_name("FILE.scn");
     add_number_option(*cmd, "--timeout", a->run.timeout, 0, 86400,
-                      "give up when the panel has not returned from a call after SECONDS (0: never)")
+                      "end the panel's process when the panel has not returned from a call after SECONDS (0: "
+                      "never, for a debugger attached to it)")
         ->type_name("SECONDS");
+    cmd->add_flag("--watch", a->watch,
+                  "reload the panel when the library file is replaced (a build): the old panel is destroyed, the "
+                  "new library loaded in a new process and started with the devices as they were");
+    cmd->add_option("--panel-process", a->panelProcess)->group(""); // for tests of the protocol's faults
     cmd->callback([a, &exitStatus] { exitStatus = serve(*a); });
+    add_serve_panel_command(app, exitStatus);
 }

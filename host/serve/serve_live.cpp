@@ -4,40 +4,7 @@
 #include "utf8_text.h"
 
 #include <cstdio>
-#include <iostream>
 #include <sstream>
-#include <streambuf>
-
-// Passes what the runner prints on to the terminal and keeps a copy for the
-// pages; everything is written and taken on the host's thread.
-class live_panel::tap : public std::streambuf {
-public:
-    explicit tap(std::ostream& out) : out_(out) {}
-    std::string take() {
-        std::string t;
-        t.swap(kept_);
-        return t;
-    }
-
-protected:
-    int overflow(int c) override {
-        if (c == traits_type::eof()) return 0;
-        const char ch = static_cast<char>(c);
-        out_.put(ch);
-        kept_ += ch;
-        return c;
-    }
-    std::streamsize xsputn(const char* s, std::streamsize n) override {
-        out_.write(s, n);
-        kept_.append(s, static_cast<std::size_t>(n));
-        return n;
-    }
-    int sync() override { return out_.flush() ? 0 : -1; }
-
-private:
-    std::ostream& out_;
-    std::string kept_;
-};
 
 std::string json_string(const std::string& text) {
     std::string out = "\"";
@@ -54,21 +21,41 @@ std::string json_string(const std::string& text) {
     return out + "\"";
 }
 
-live_panel::live_panel(quon_load_script_fn factory, run_options options, std::ostream& out, live_feed& feed,
-                       scenario_recording* recording)
-    : tap_(std::make_unique<tap>(out)), tapped_(tap_.get()), runner_(factory, std::move(options), tapped_),
-      feed_(feed), recording_(recording) {}
+live_panel::live_panel(quon_load_script_fn factory, run_options options, std::ostream& out)
+    : runner_(factory, std::move(options), out) {}
 
-live_panel::~live_panel() = default;
-
-void live_panel::begin(const scenario& first) {
+void live_panel::begin(const scenario& first, const std::function<void(const live_result&)>& played) {
     runner_.begin(first.explicitStart);
+    // The panel starts by itself before the first step that is not "devices";
+    // the recording says where, so that a "start" recorded later (a restart)
+    // does not keep a replay from starting it there too.
+    bool startShown = first.explicitStart;
+    const auto show_start = [&] {
+        if (startShown) return;
+        startShown = true;
+        live_result start;
+        start.ok = start.recorded = start.unchecked = true;
+        start.step = "start";
+        played(start);
+    };
     for (const scenario_step& step : first.steps) {
-        play(step);
-        publish();
+        if (!std::holds_alternative<devices_step>(step.action)) show_start();
+        played(play(step));
     }
+    show_start();
     runner_.end_of_steps(first.steps.empty() ? "before the first action" : "after the last step");
-    publish();
+}
+
+live_result live_panel::play(const std::string& step) {
+    scenario parsed;
+    std::string error;
+    if (!parse_scenario(step, "page", parsed, error) || parsed.steps.size() != 1) {
+        live_result r;
+        r.error = error.empty() ? "not one step: " + step : error;
+        return r;
+    }
+    parsed.steps[0].where = "from the page";
+    return play(parsed.steps[0]);
 }
 
 live_result live_panel::apply(const live_action& action) {
@@ -130,14 +117,18 @@ live_result live_panel::play(const scenario_step& step) {
     if (is_check(step.action)) return result;
     result.property = std::holds_alternative<property_step>(step.action);
     if (result.property) result.answer = runner_.last_answer();
-    if (recording_ && result.property) recording_->add_property(step.source, runner_.commands(), result.answer);
-    else if (recording_) recording_->add(step.source, runner_.commands());
+    result.recorded = true;
+    result.commands = runner_.commands();
     return result;
 }
 
-void live_panel::finish() {
-    runner_.finish();
-    feed_.append(tap_->take());
+void live_panel::finish() { runner_.finish(); }
+
+std::vector<device_change> live_panel::device_states() const {
+    std::vector<device_change> states;
+    for (const declared_device& d : runner_.devices().declared().devices)
+        for (std::int32_t n = 1; n <= d.size; ++n) states.push_back({d.number, n, runner_.devices().state(d.number, n)});
+    return states;
 }
 
 // The first device of each type, the one the page's steps act on:
@@ -164,8 +155,7 @@ std::string live_panel::devices_json() {
     return o.str();
 }
 
-void live_panel::publish() {
-    feed_.append(tap_->take());
+feed_state live_panel::state() {
     feed_state state;
     const page_model& page = runner_.page();
     state.page = render_page_svg(page, runner_.devices().declared().layout.get());
@@ -174,5 +164,5 @@ void live_panel::publish() {
     state.summary = summary.str();
     state.devices = devices_json();
     state.status = runner_.running() ? "running" : "stopped";
-    feed_.set_state(std::move(state));
+    return state;
 }

@@ -1,8 +1,9 @@
-// serve_live: the panel as "serve" plays it, on the host's one thread. Every
-// action from a page is a scenario step: parsed by the scenario parser,
-// checked against what the host holds (the panel runs, the control is on the
-// page, the index is on the device), played by the same runner as "run",
-// recorded, and then the conversation and the new state go to the pages.
+// serve_live: the panel as "serve" plays it, in the panel's own process
+// (serve_panel_process.cpp). Every action from a page is a scenario step:
+// parsed by the scenario parser, checked against what the host holds (the
+// panel runs, the control is on the page, the index is on the device) and
+// played by the same runner as "run"; the result says what to record, and
+// the state what the pages show.
 #ifndef HOST_SERVE_LIVE_H
 #define HOST_SERVE_LIVE_H
 
@@ -10,8 +11,9 @@
 #include "scenario_runner.h"
 #include "serve_feed.h"
 #include "serve_queue.h"
-#include "serve_recording.h"
+#include "devices_file.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -19,19 +21,21 @@
 
 class live_panel {
 public:
-    // Conversation lines go to `out` and to the feed.
-    live_panel(quon_load_script_fn factory, run_options options, std::ostream& out, live_feed& feed,
-               scenario_recording* recording);
-    ~live_panel();
+    // The conversation goes to `out`.
+    live_panel(quon_load_script_fn factory, run_options options, std::ostream& out);
 
     // Starts the panel (unless the scenario starts it itself) and plays the
-    // scenario's steps, recording those that change something.
-    void begin(const scenario& first);
+    // scenario's steps, each result to `played`.
+    void begin(const scenario& first, const std::function<void(const live_result&)>& played);
     live_result apply(const live_action& action);
+    // One step as written ("start", "stop"), played as a page's would be.
+    live_result play(const std::string& step);
     // Destroys the panel through slot 0 and prints the summary.
     void finish();
-    // Sends the new conversation lines and the state to the pages.
-    void publish();
+    // What the pages show now (status: "running" or "stopped").
+    feed_state state();
+    // Every index of every device declared, with its state text.
+    std::vector<device_change> device_states() const;
 
 private:
     live_result play(const scenario_step& step);
@@ -39,12 +43,7 @@ private:
     std::string refusal(const step_action& action) const;
     std::string devices_json();
 
-    class tap;
-    std::unique_ptr<tap> tap_;
-    std::ostream tapped_;
     scenario_runner runner_;
-    live_feed& feed_;
-    scenario_recording* recording_;
 };
 
 // A text as a JSON string literal.

@@ -6,6 +6,7 @@
 
 #include "serve_request.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -14,6 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct live_result {
     bool ok = false;
@@ -21,6 +23,10 @@ struct live_result {
     std::string error; // why not
     bool property = false;
     std::optional<std::string> answer; // a property message's answer (null: none)
+    bool fault = false;                // the panel crashed or hung on it: its process ended
+    bool unchecked = false;            // recorded without the commands it caused
+    bool recorded = false;             // the step changed something: the recording gets it
+    std::vector<std::string> commands; // what the panel sent for it
 };
 
 struct live_action {
@@ -42,6 +48,9 @@ public:
     std::optional<live_action> pop(std::chrono::milliseconds wait);
     // No more actions; those still waiting are answered that the server stops.
     void close();
+    // Set when a restart waits: a panel that has not answered is given up
+    // at once rather than waited for.
+    std::atomic<bool> restartWaiting{false};
 
 private:
     std::mutex lock_;

@@ -54,9 +54,17 @@ void scenario_recording::add_property(const std::string& step, const std::vector
     commit(entry);
 }
 
-void scenario_recording::commit(const std::string& entry) {
+void scenario_recording::comment(const std::string& text) {
+    std::string line;
+    for (char c : text) line += c == '\n' || c == '\r' ? ' ' : c;
+    commit("\n# " + line + "\n", false);
+}
+
+void scenario_recording::add_unchecked(const std::string& step) { commit("\n" + step + "\n", false); }
+
+void scenario_recording::commit(const std::string& entry, bool step) {
     text_ += entry;
-    ++steps_;
+    steps_ += step ? 1 : 0;
     if (!file_ || !failure_.empty()) return;
     // One write and a flush per step: the file always ends after a whole step.
     if (std::fwrite(entry.data(), 1, entry.size(), file_.get()) != entry.size() || std::fflush(file_.get()) != 0)

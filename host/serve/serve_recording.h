@@ -24,6 +24,12 @@ public:
     void add_property(const std::string& step, const std::vector<std::string>& commands,
                       const std::optional<std::string>& answer);
 
+    // A comment line (why the session changed course: a crash, a restart).
+    void comment(const std::string& text);
+    // A step whose commands are not checked ("stop" of a panel that crashed
+    // live: the replay destroys the one it still has); not counted in steps().
+    void add_unchecked(const std::string& step);
+
     const std::string& text() const { return text_; }
     std::size_t steps() const { return steps_; }
     // Creates the file (and its folder) and writes what is recorded so far;
@@ -33,7 +39,7 @@ public:
     const std::string& failure() const { return failure_; }
 
 private:
-    void commit(const std::string& entry);
+    void commit(const std::string& entry, bool step = true);
 
     std::string text_;
     std::size_t steps_ = 0;

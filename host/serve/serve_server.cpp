@@ -35,6 +35,7 @@ void answer_json(httplib::Response& res, int status, const std::string& json) {
 std::string error_json(const std::string& error) { return "{\"ok\":false,\"error\":" + json_string(error) + "}"; }
 
 std::string result_json(const live_result& r) {
+    if (r.fault) return "{\"ok\":false,\"fault\":true,\"step\":" + json_string(r.step) + ",\"error\":" + json_string(r.error) + "}";
     if (!r.ok) return error_json(r.error);
     std::string out = "{\"ok\":true,\"step\":" + json_string(r.step);
     if (r.property) out += ",\"answer\":" + (r.answer ? json_string(*r.answer) : std::string("null"));
@@ -146,6 +147,10 @@ void live_server::impl::action(const httplib::Request& req, const httplib::Conte
     if (!read) return refuse(req, res, 400, "malformed request: the body could not be read");
     const std::string origin = origin_of(req);
     request_outcome request = step_for_body(req.matches[1], body);
+    if (req.matches[1] == "restart") { // the host's own action, not the panel's: no step
+        request = {true, "restart", ""};
+        queue.restartWaiting = true;
+    }
     std::optional<std::future<live_result>> result = queue.push(origin, request);
     if (!result) {
         answer_json(res, 503, error_json("the host is busy or stopping; try again"));
@@ -156,7 +161,7 @@ void live_server::impl::action(const httplib::Request& req, const httplib::Conte
         return;
     }
     const live_result r = result->get();
-    answer_json(res, r.ok ? 200 : 400, result_json(r));
+    answer_json(res, r.ok ? 200 : r.fault ? 500 : 400, result_json(r));
 }
 
 void live_server::impl::events(httplib::Response& res) {

@@ -28,7 +28,7 @@ PANELS = {
                    route=(5, "TP 'pixmap=chanimg/parked.jpg' '1' 'Mon_5'", "Mon_5", "PARKED"),
                    gpi=(2, "TP 'colour.background=#00ff00' '1' 'GPI_2'", "GPI_2", "#00ff00"),
                    answer='"myParam="', timer_log="< kind 0 ET 7"),
-    "test_panel": dict(controls=9, click="Take", click_log="TP 'colour.background=#e00000' '1' 'Take'",
+    "test_panel": dict(controls=10, click="Take", click_log="TP 'colour.background=#e00000' '1' 'Take'",
                        click_picture=("Take", "#e00000"),
                        route=(2, "TP 'text=parked' '1' 'Dst_2'", "Dst_2", "parked"),
                        gpi=(3, "TP 'state=on' '1' 'Lamp_3'", "Lamp_3", "#20c020"),

@@ -1,10 +1,14 @@
 // A small panel that knows nothing of kivren, written on the framework as a
 // new panel would be, to show that panel_host serves any panel: four
 // destinations of router 7 (Dst_1..4), four lamps on GPI device 5
-// (Lamp_1..4) and a button Take. Built twice: TEST_PANEL_CRASH_ON_TAKE makes
-// a variant that crashes when Take is pressed, which validation must catch.
+// (Lamp_1..4), a button Take and a button Press_1. Built in variants:
+// TEST_PANEL_CRASH_ON_TAKE crashes when Take is pressed, which validation
+// must catch; TEST_PANEL_ABORT_ON_PRESS aborts and TEST_PANEL_HANG_ON_PRESS
+// never returns when Press_1 is pressed, which serve must survive.
 #include "quon_script_factory.h"
 #include "quon_script_helper.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -16,6 +20,7 @@ public:
         panelShow(quon_string(1), "studio.ui", quon_string());
         textPut("text", "Take", "1", "Take");
         textPut("colour.background", "#303030", "1", "Take");
+        textPut("text", "Press 1", "1", "Press_1");
         routerRegister(router, 1, count, false);
         gpiRegister(gpi, 1, count, false);
         routerPoll(router, 1, count);
@@ -42,6 +47,17 @@ protected:
     }
 
     void buttonCallback(buttonEvent* e) override {
+        if (e->id() == "Press_1" && e->event() == "press") {
+            debug(quon_string("press 1 pressed"));
+#ifdef TEST_PANEL_ABORT_ON_PRESS
+            std::abort();
+#endif
+#ifdef TEST_PANEL_HANG_ON_PRESS
+            for (volatile int forever = 1; forever;) {
+            }
+#endif
+            textPut("text", "pressed", "1", "Press_1");
+        }
         if (!(e->id() == "Take")) return;
 #ifdef TEST_PANEL_CRASH_ON_TAKE
         if (e->event() == "press") {

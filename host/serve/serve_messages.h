@@ -1,0 +1,38 @@
+// serve_messages: the messages of the panel's process and the server, each
+// one frame (serve_frames.h). To the panel's process:
+//   device "NUMBER INDEX TEXT"  a device's state to start from (before begin)
+//   begin  "scenario" | "start" play the scenario given, or the step "start"
+//   act    "ORIGIN\nSTEP"       a page's action, as one scenario step
+//   stop   ""                   the step "stop": destroyed through slot 0
+//   finish ""                   stop the panel, print the summary, end
+// From it:
+//   failed "WHY"   the library or an input did not load; it ends
+//   ready  "PID"   loaded; the begin may come
+//   log    TEXT    conversation text as printed
+//   state  frames  page, summary, devices, status, device...: what the pages show
+//   result frames  ok, step, error, property, answer, recorded, command...
+//   begun  ""      the begin is played
+//   bye    ""      finished; it ends
+// Every message to it but device is answered, at the latest, by the frame
+// after which it waits again (result, begun, bye).
+#ifndef HOST_SERVE_MESSAGES_H
+#define HOST_SERVE_MESSAGES_H
+
+#include "devices_file.h"
+#include "serve_feed.h"
+#include "serve_frames.h"
+#include "serve_queue.h"
+
+#include <string>
+#include <vector>
+
+std::string result_message(const live_result& r);
+bool read_result(const std::string& bytes, live_result& r);
+
+std::string state_message(const feed_state& s, const std::vector<device_change>& devices);
+bool read_state(const std::string& bytes, feed_state& s, std::vector<device_change>& devices);
+
+std::string device_frame(const device_change& c);
+bool read_device(const std::string& bytes, device_change& c);
+
+#endif
