@@ -31,6 +31,15 @@ panel_workbench::~panel_workbench() {
     if (!copy_.empty()) std::filesystem::remove_all(copy_.parent_path(), ignored);
 }
 
+// What the process wrote on its standard error is shown as it comes and kept
+// (its crash message names the fault).
+void panel_workbench::take_errors() {
+    const std::string text = child_->errors();
+    if (text.empty()) return;
+    say(text);
+    errors_ = (errors_ + text).substr(errors_.size() + text.size() > 4096 ? errors_.size() + text.size() - 4096 : 0);
+}
+
 void panel_workbench::say(const std::string& text) {
     out_ << text << std::flush;
     feed_.append(text);
@@ -87,6 +96,7 @@ bool panel_workbench::start_process(bool first, std::string& error, int& status)
     if (first && !setup_.recordFile.empty()) args.insert(args.end(), {"--record", setup_.recordFile});
     child_ = std::make_unique<child_process>();
     buffer_.clear();
+    errors_.clear();
     status = exitEmulatorFault;
     if (!child_->start(args, error)) {
         child_.reset();
@@ -130,8 +140,7 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
     steady::time_point interruptedAt{};
     std::string name, bytes, why;
     for (;;) {
-        const std::string errors = child_->errors();
-        if (!errors.empty()) say(errors);
+        take_errors();
         frame_status s;
         while ((s = take_frame(buffer_, name, bytes, why)) == frame_status::frame) {
             live_result r;
@@ -181,8 +190,8 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
 // of its step guard when it said them, and the recording marks the place.
 void panel_workbench::lost(const std::string& why) {
     if (!child_->wait(steady::now() + std::chrono::seconds(2))) child_->kill();
-    const std::string errors = child_->errors();
-    if (!errors.empty()) say(errors);
+    take_errors();
+    const std::string& errors = errors_;
     std::string guard;
     for (std::size_t at = 0; (at = errors.find("panel_host: ", at)) != std::string::npos; at += 12)
         guard = errors.substr(at + 12, errors.find('\n', at) - at - 12);

@@ -58,6 +58,7 @@ private:
     void lost(const std::string& why);
     void record(const live_result& r);
     void say(const std::string& text);
+    void take_errors();
     void publish();
     std::string status_json() const;
 
@@ -68,6 +69,7 @@ private:
     scenario_recording* recording_ = nullptr;
     std::unique_ptr<child_process> child_;
     std::string buffer_;       // what the process wrote and is not taken yet
+    std::string errors_;       // the end of what it wrote on its standard error
     std::filesystem::path copy_; // the library copy the process loaded (--watch)
     int copies_ = 0;
     std::string fault_;        // why no panel runs; empty while one does

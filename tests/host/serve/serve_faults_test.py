@@ -38,8 +38,23 @@ def post(path, body, host, extra=""):
             f"Content-Length: {len(body)}\r\n\r\n{body}").encode()
 
 
+def process_gone(pid, timeout):
+    """Whether process pid has ended (and been reaped) within timeout s."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        try:
+            with open(f"/proc/{pid}/stat") as f:
+                if f.read().split(") ")[1].startswith("Z"):
+                    return True
+        except FileNotFoundError:
+            return True
+        time.sleep(0.1)
+    return False
+
+
 def main():
     a = test_arguments("--devices")
+    wine = any("wine" in part for part in a.host)  # under wine the process ids are not this system's
     devices = ["--devices", a.devices]
 
     def serve(name, *extra, record=None):
@@ -134,18 +149,25 @@ def main():
         check(r.returncode == status and "serving" not in r.stdout and why in r.stderr, f"--record {where}: {r}")
     check(os.path.getsize(blocker) == 0, "a refused recording touched a file")
 
-    # Whatever ends the session, every action carried out is on disk and replays.
-    for name, end, status in [("killed", None, -signal.SIGKILL), ("crash", "crash", 3), ("hang", "hang", 4)]:
+    # Whatever ends the session, every action carried out is on disk and replays,
+    # and the panel's process does not outlive the server.
+    for name, end, status in [("killed", None, -signal.SIGKILL), ("crash", "crash", 0), ("hang", "hang", 4)]:
         s, record = serve(name, "--timeout", "0")
         s.start()
+        child = int(s.wait_for(r"^\[panel process (\d+)\] ", 10).group(1))
         for n in range(5):
             check(s.request("/api/timer", f"id={n}", "POST")[0] == 200, f"{name}: timer {n}")
-        if end:
-            threading.Thread(target=s.request, args=("/api/property", f"message={end}", "POST"), daemon=True).start()
-        if end == "hang":
+        if end == "crash":  # the server answers with the crash, refuses actions, and stops cleanly
+            answer = s.request("/api/property", "message=crash", "POST")
+            check(answer[0] == 500 and '"fault":true' in answer[1] and "crashed" in answer[1], f"crash: {answer}")
+            answer = s.request("/api/timer", "id=9", "POST")
+            check(answer[0] == 400 and "not running" in answer[1], f"after the crash: {answer}")
+            s.process.send_signal(signal.SIGINT)
+        elif end == "hang":
+            threading.Thread(target=s.request, args=("/api/property", "message=hang", "POST"), daemon=True).start()
             time.sleep(1)
             s.process.send_signal(signal.SIGINT)
-        elif not end:
+        else:
             s.process.kill()
         try:
             code = s.process.wait(timeout=30)
@@ -154,6 +176,7 @@ def main():
         check(code == status, f"{name}: exit {code}, expected {status}")
         check(open(record).read().count("\ntimer ") == 5, f"{name}: the recording lacks actions")
         replay_recording(a.host, a.library, record, devices)
+        check(wine or process_gone(child, 10), f"{name}: the panel's process {child} outlived the server")
     print("serve faults: Host, Origin, pipelining, chunked, slow clients, stream slots, port in use, recording")
 
 

@@ -118,10 +118,11 @@ def test_arguments(*required):
     work folder is made."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--library", required=True)
-    parser.add_argument("--devices")
+    parser.add_argument("--devices", required="--devices" in required)
     parser.add_argument("--work", required=True)
     for name in required:
-        parser.add_argument(name, required=True)
+        if name != "--devices":
+            parser.add_argument(name, required=True)
     parser.add_argument("host", nargs="+")
     a = parser.parse_args()
     os.makedirs(a.work, exist_ok=True)
