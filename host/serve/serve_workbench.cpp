@@ -179,8 +179,8 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
             return false;
         }
         const auto wait = std::min(deadline, now + std::chrono::milliseconds(100));
-        if (child_->receive(buffer_, wait) == child_process::wait_result::ended && buffer_.empty()) {
-            lost("the panel's process ended");
+        if (child_->receive(buffer_, wait) == child_process::wait_result::ended) { // complete frames are taken
+            lost(buffer_.empty() ? "the panel's process ended" : "the panel's process ended halfway through a frame");
             return false;
         }
     }

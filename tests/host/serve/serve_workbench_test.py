@@ -1,0 +1,131 @@
+"""serve outlives its panel (both builds, under wine too): a panel that
+aborts or hangs on Press_1 ends only its process; the press is answered with
+the fault, actions are refused until POST /api/restart, after which they
+work; with --watch a rebuilt library is reloaded within 2 s, one that is no
+library is reported, and a burst of replacements is one reload. Natively
+also: a panel process that writes garbage, dies mid-frame or never answers,
+and 100 restarts in a row leave the server answering, with one panel process
+and flat memory.
+
+usage: serve_workbench_test.py --library ABORTING --fixed FIXED --hang HANGING --devices FILE --work DIR -- HOST...
+"""
+import os
+import re
+import shutil
+import subprocess
+import time
+
+from serve_process import Serve, check, replay_recording, run_main, test_arguments
+
+PRESS = "panel=1&control=Press_1&event=press"
+
+
+def main():
+    a = test_arguments("--devices", "--fixed", "--hang")
+    devices = ["--devices", a.devices]
+    wine = any("wine" in part for part in a.host)
+
+    def serve(name, library, *extra):
+        return Serve(a.host + ["serve", library, "--port", "0"] + devices + list(extra),
+                     os.path.join(a.work, name + ".log")).start()
+
+    def post(s, action, body=""):
+        return s.request("/api/" + action, body, "POST", timeout=60)
+
+    # A crash or a hang: answered with the fault, the server stays, a restart brings the panel back.
+    for name, library, extra, fault in [("abort", a.library, [], "aborted"),
+                                        ("hang", a.hang, ["--timeout", "1"], "did not return within 1 s")]:
+        record = os.path.join(a.work, name + ".scn")
+        s = serve(name, library, "--record", record, *extra)
+        try:
+            check(post(s, "route", "destination=2&source=5")[0] == 200, f"{name}: route")
+            status, body = post(s, "button", PRESS)
+            check(status == 500 and '"fault":true' in body and fault in body, f"{name}: press: {status} {body}")
+            check(s.request("/")[0] == 200, f"{name}: the page is gone after the fault")
+            status, body = post(s, "route", "destination=3&source=6")
+            check(status == 400 and "not running" in body, f"{name}: an action ran without a panel: {body}")
+            status, body = post(s, "restart")
+            check(status == 200, f"{name}: restart: {status} {body}")
+            check(post(s, "route", "destination=3&source=6")[0] == 200, f"{name}: no action after the restart")
+            s.wait_for(r"TP 'text=SRC 5' '1' 'Dst_2'", 5)  # the devices as they were, reported to the new panel
+        finally:
+            check(s.interrupt() == 0, f"{name}: no clean stop")
+        check("# the panel " in open(record).read(), f"{name}: the recording does not mark the fault")
+        replay_recording(a.host, library, record, devices)
+
+    # --watch: the fixed build replaces the aborting one; a file that is no library, and a burst of builds.
+    live = os.path.join(a.work, "live", os.path.basename(a.library))
+    os.makedirs(os.path.dirname(live), exist_ok=True)
+    shutil.copy(a.library, live)
+
+    def build(source):
+        shutil.copy(source, live + ".tmp")
+        os.replace(live + ".tmp", live)
+
+    s = serve("watch", live, "--watch")
+    try:
+        check(post(s, "button", PRESS)[0] == 500, "watch: the aborting build did not abort")
+        start = time.monotonic()
+        build(a.fixed)
+        s.wait_for(r"^\[panel process \d+\] .* loaded$", 30)
+        while post(s, "route", "destination=1&source=2")[0] != 200 and time.monotonic() - start < 10:
+            time.sleep(0.05)
+        reload_time = time.monotonic() - start
+        check(reload_time < (10 if wine else 2), f"watch: reloaded after {reload_time:.2f} s")
+        check(post(s, "button", PRESS)[0] == 200, "watch: the fixed build does not show")
+        s.wait_for(r"TP 'text=pressed' '1' 'Press_1'", 5)
+        with open(live + ".tmp", "wb") as f:
+            f.write(b"not a library\n" * 100)
+        os.replace(live + ".tmp", live)
+        s.wait_for(r"^\[panel process \d+ ended\] .*\(exit status 2\)$", 30)
+        check(s.request("/")[0] == 200 and post(s, "timer", "id=1")[0] == 400, "watch: not a library")
+        loads = len(re.findall(r"\] .* loaded\n", s.output()))
+        for n in range(10):
+            build(a.fixed if n % 2 else a.library)
+            time.sleep(0.1)
+        s.wait_for(r"^\[panel process \d+\] .* loaded$", 30)
+        time.sleep(1.5)
+        check(len(re.findall(r"\] .* loaded\n", s.output())) == loads + 1, "watch: a burst was not one reload")
+        check(post(s, "timer", "id=2")[0] == 200, "watch: no panel after the burst")
+    finally:
+        check(s.interrupt() == 0, "watch: no clean stop")
+    print(f"watch: the fixed build answered {reload_time:.2f} s after it replaced the file")
+    if wine:
+        return
+
+    # A panel process that breaks the protocol: its process ends, the server answers.
+    fake = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake_panel_process.py")
+    for mode, why in [("garbage", "not the protocol"), ("die", "ended"), ("silent", "did not answer in time")]:
+        s = serve(mode, a.fixed, "--panel-process", fake, "--base", mode, "--timeout", "1")
+        try:
+            start = time.monotonic()
+            status, body = post(s, "timer", "id=1")
+            check(status == 500 and why in body, f"{mode}: {status} {body}")
+            check(s.request("/")[0] == 200, f"{mode}: the page is gone")
+            print(f"{mode}: answered with the fault after {time.monotonic() - start:.2f} s")
+        finally:
+            check(s.interrupt() == 0, f"{mode}: no clean stop")
+
+    # 100 restarts: one panel process at the end, the server's memory flat.
+    s = serve("restarts", a.fixed)
+    try:
+        def rss():
+            return int(re.search(r"VmRSS:\s+(\d+)", open(f"/proc/{s.process.pid}/status").read()).group(1))
+
+        def children():
+            return subprocess.run(["ps", "--ppid", str(s.process.pid), "-o", "pid="], capture_output=True,
+                                  text=True).stdout.split()
+        for n in range(100):
+            check(post(s, "restart")[0] == 200, f"restart {n}")
+            if n == 9:
+                before = rss()
+        after = rss()
+        check(len(children()) == 1, f"restarts: panel processes left: {children()}")
+        check(after - before < 4096, f"restarts: memory grew from {before} to {after} kB")
+        print(f"100 restarts: server memory {before} kB after 10, {after} kB after 100; 1 panel process")
+    finally:
+        check(s.interrupt() == 0, "restarts: no clean stop")
+
+
+if __name__ == "__main__":
+    run_main(main)
