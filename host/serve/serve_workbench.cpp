@@ -194,7 +194,7 @@ void panel_workbench::lost(const std::string& why) {
     const std::string& errors = errors_;
     std::string guard;
     for (std::size_t at = 0; (at = errors.find("panel_host: ", at)) != std::string::npos; at += 12)
-        guard = errors.substr(at + 12, errors.find('\n', at) - at - 12);
+        guard = errors.substr(at + 12, errors.find_first_of("\r\n", at) - at - 12);
     const long pid = child_->pid();
     lastExit_ = child_->exit_status();
     fault_ = !guard.empty() ? guard : why + " (" + child_->ending() + ")";

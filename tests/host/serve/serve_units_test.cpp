@@ -2,6 +2,7 @@
 #include "scenario.h"
 #include "scenario_runner.h"
 #include "serve_feed.h"
+#include "serve_messages.h"
 #include "serve_queue.h"
 #include "serve_recording.h"
 
@@ -71,6 +72,70 @@ TEST(ServeFeed, NewPagesGetEverythingThenOnlyWhatIsNew) {
 TEST(ServeFeed, EventsKeepEveryLineOfTheirData) {
     EXPECT_EQ(sse_event("log", ""), "event: log\ndata: \n\n");
     EXPECT_EQ(sse_event("page", "a\r\n\nb\r"), "event: page\ndata: a\ndata: \ndata: b\n\n");
+}
+
+TEST(ServeFrames, TakesWholeFramesWaitsForPartOnesRefusesTheRest) {
+    struct row {
+        std::string bytes;
+        frame_status status;
+        std::string name, data; // of the frame taken
+    };
+    const std::vector<row> rows = {
+        {"log 3\na\nb\nstate 0\n\n", frame_status::frame, "log", "a\nb"},
+        {"begun 0\n\n", frame_status::frame, "begun", ""},
+        {"log 5\nabc", frame_status::more, "", ""},
+        {"resu", frame_status::more, "", ""},
+        {"result 12", frame_status::more, "", ""},
+        {"HTTP/1.1 200 OK\r\n", frame_status::garbage, "", ""},
+        {"log 2\nabc\n", frame_status::garbage, "", ""},          // longer than it says
+        {"log -1\n\n", frame_status::garbage, "", ""},
+        {"log 99999999999\n", frame_status::garbage, "", ""},       // over the limit
+        {"averyveryverylongname 1\nx\n", frame_status::garbage, "", ""},
+        {" 1\nx\n", frame_status::garbage, "", ""},
+        {std::string(30, 'a'), frame_status::garbage, "", ""}};      // a header that never ends
+    for (const row& r : rows) {
+        std::string buffer = r.bytes, name, data, why;
+        EXPECT_EQ(take_frame(buffer, name, data, why), r.status) << r.bytes;
+        EXPECT_EQ(name, r.name) << r.bytes;
+        EXPECT_EQ(data, r.data) << r.bytes;
+        if (r.status == frame_status::garbage) {
+            EXPECT_FALSE(why.empty()) << r.bytes;
+        }
+        if (r.status != frame_status::frame) {
+            EXPECT_EQ(buffer, r.bytes) << "taken from a buffer with no frame";
+        }
+    }
+}
+
+TEST(ServeFrames, ResultsAndStatesReadBackAsSent) {
+    live_result sent;
+    sent.ok = sent.property = sent.recorded = true;
+    sent.step = "property \"a\nb\"";
+    sent.answer = std::string("x\n\0y", 4);
+    sent.commands = {"TP 'text=1' '1' 'A'", "", "result 3"};
+    std::string bytes = result_message(sent), name, data, why;
+    ASSERT_EQ(take_frame(bytes, name, data, why), frame_status::frame);
+    live_result got;
+    ASSERT_TRUE(read_result(data, got));
+    EXPECT_EQ(got.step, sent.step);
+    EXPECT_EQ(got.answer, sent.answer);
+    EXPECT_EQ(got.commands, sent.commands);
+    EXPECT_TRUE(got.ok && got.property && got.recorded && !got.unchecked && !got.fault);
+
+    feed_state state{"<svg/>", "== summary", "{}", "running"};
+    const std::vector<device_change> devices = {{7, 1, "3"}, {9, 2, "two words\nand a line"}};
+    bytes = state_message(state, devices);
+    ASSERT_EQ(take_frame(bytes, name, data, why), frame_status::frame);
+    feed_state back;
+    std::vector<device_change> devicesBack;
+    ASSERT_TRUE(read_state(data, back, devicesBack));
+    EXPECT_EQ(back.page + back.summary + back.devices + back.status, "<svg/>== summary{}running");
+    ASSERT_EQ(devicesBack.size(), 2u);
+    EXPECT_EQ(devicesBack[1].value, devices[1].value);
+    EXPECT_FALSE(read_state(frame("page", "x") + "junk", back, devicesBack));
+    device_change c;
+    EXPECT_FALSE(read_device("7 x 1", c));
+    EXPECT_FALSE(read_device("7 0 1", c));
 }
 
 TEST(ServeQueue, InOrderBoundedAndAnsweredWhenClosed) {
