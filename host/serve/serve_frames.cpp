@@ -41,11 +41,11 @@ frame_status take_frame(std::string& buffer, std::string& name, std::string& byt
     if (end == std::string::npos) return frame_status::more;
     const std::size_t total = end + 1 + static_cast<std::size_t>(length) + 1;
     if (buffer.size() < total) return frame_status::more;
-    name = header.substr(0, header.find(' '));
     if (buffer[total - 1] != '\n') {
-        why = "frame \"" + name + "\" does not end where its length says";
+        why = "frame \"" + header.substr(0, header.find(' ')) + "\" does not end where its length says";
         return frame_status::garbage;
     }
+    name = header.substr(0, header.find(' '));
     bytes = buffer.substr(end + 1, static_cast<std::size_t>(length));
     buffer.erase(0, total);
     return frame_status::frame;
