@@ -39,7 +39,7 @@ def post(path, body, host, extra=""):
 
 
 def main():
-    a = test_arguments("--devices")
+    a = test_arguments()
     devices = ["--devices", a.devices]
 
     def serve(name, *extra, record=None):
