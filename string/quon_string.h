@@ -66,7 +66,15 @@ public:
     // Inline: a text that fits is one copy, without a call of its own.
     void assign(const char* text, std::size_t length) {
         if (length > capacity_) return assignGrown(text, length);
-        if (length != 0) std::memmove(data_, text, length); // memmove must not see a null text
+        if (__builtin_constant_p(length) && length <= 16) {
+            // A length known when compiling (a literal's) is copied in a few
+            // moves, through registers, so that text may still overlap.
+            char bytes[16];
+            std::memcpy(bytes, text, length);
+            std::memcpy(data_, bytes, length);
+        } else if (length != 0) {
+            std::memmove(data_, text, length); // memmove must not see a null text
+        }
         length_ = length;
         data_[length] = '\0';
     }
