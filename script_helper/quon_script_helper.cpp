@@ -34,13 +34,6 @@ void* quon_script_helper::deletingDestructor(unsigned flags) {
     return self;
 }
 
-char* quon_script_helper::hostCommand(const char* text) {
-    if (!host) return nullptr;
-    return host->callback(const_cast<char*>(text), quon_kind_command);
-}
-
-void quon_script_helper::hostRelease(char* reply) { host->callback(reply, quon_kind_release); }
-
 void quon_script_helper::kind7Callback(hookEvent*) {}
 void quon_script_helper::kind6Callback(hookEvent*) {}
 

@@ -95,8 +95,11 @@ protected:
     // The two steps every command takes. hostCommand gives the host's reply
     // (host-owned, or null; null too with no host); hostRelease hands a reply
     // back and must only be used while host is not null.
-    char* hostCommand(const char* text);
-    void hostRelease(char* reply);
+    // Inline: every command takes them.
+    char* hostCommand(const char* text) {
+        return host ? host->callback(const_cast<char*>(text), quon_kind_command) : nullptr;
+    }
+    void hostRelease(char* reply) { host->callback(reply, quon_kind_release); }
 
     quon_client_callback* host;
     quon_string basePath;

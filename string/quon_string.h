@@ -22,7 +22,8 @@
 class quon_string {
 public:
     quon_string() noexcept : data_(inline_), length_(0), capacity_(inlineCapacity) { inline_[0] = '\0'; }
-    quon_string(const char* text);
+    // Inline, so that a literal's length is known when compiling.
+    quon_string(const char* text) : quon_string() { assign(text, text ? std::strlen(text) : 0); }
     quon_string(const char* text, std::size_t length);
     // The integer rendered in `radix` (2 to 36), padded on the left with
     // `fill` to `width` characters when fill is not 0. quon_string(-3) is "-3".
@@ -36,7 +37,10 @@ public:
 
     quon_string& operator=(const quon_string& other);
     quon_string& operator=(quon_string&& other) noexcept;
-    quon_string& operator=(const char* text);
+    quon_string& operator=(const char* text) {
+        assign(text, text ? std::strlen(text) : 0);
+        return *this;
+    }
     quon_string& operator+=(const quon_string& other);
     quon_string& operator+=(const char* text);
 
