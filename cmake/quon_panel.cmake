@@ -13,7 +13,8 @@
 # Targets: NAME_objects (the compiled sources), NAME_panel (the same as a
 # static library, for tests that drive the class directly) and NAME, the
 # library a host loads (NAME.dll, or NAME.so natively). Its only export is the
-# factory; the C++ runtime is linked in statically and the DLL is stripped and
+# factory; the C++ runtime is linked in statically (with the framework's own
+# terminate handler, script_helper/panel_runtime.cpp) and the DLL is stripped and
 # carries the version resource and manifest made from cmake/panel/.
 #
 # Tests, every name beginning with NAME: NAME_validate (panel_host validate),
@@ -64,7 +65,8 @@ function(quon_add_panel name)
   target_link_libraries(${name} PRIVATE quon_script_helper)
   if(WIN32)
     _quon_panel_resources(${name})
-    target_sources(${name} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${name}_version.rc)
+    target_sources(${name} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${name}_version.rc
+                                   $<TARGET_OBJECTS:quon_panel_runtime>)
     target_link_options(${name} PRIVATE -s) # the runtime is static (see the toolchain)
   else()
     # The static libraries' symbols stay inside: only the factory is exported.

@@ -63,11 +63,11 @@ void quon_script_helper::textPut(const quon_string& name, const quon_string& val
     textPutCommand(name, value, panel, control, 0, 0);
 }
 
-bool quon_script_helper::hostQuery(const char* text, quon_string& copy) {
+bool quon_script_helper::hostQuery(const char* text, quon_hand_back rule, quon_string& copy) {
     char* reply = hostCommand(text);
     if (reply) copy.assign(reply, std::strlen(reply));
     // The reply is copied before it goes back; it is not read afterwards.
-    if (host && quon_reply_handed_back(text, reply)) hostRelease(reply);
+    if (host && (rule == quon_hand_back_always || (reply && rule == quon_hand_back_reply))) hostRelease(reply);
     return reply != nullptr;
 }
 
@@ -76,7 +76,7 @@ void quon_script_helper::textGet(const quon_string& name, const quon_string& pan
     command_text text;
     text.add("TG ").quoted(panel).add(" ").quoted(control).add(" ").quoted(name);
     quon_string whole;
-    if (!hostQuery(text.c_str(), whole)) {
+    if (!hostQuery(text.c_str(), quon_reply_hand_back("TG"), whole)) {
         result = "";
         return;
     }
@@ -99,14 +99,14 @@ void quon_script_helper::textGet(const quon_string& name, const quon_string& pan
 void quon_script_helper::routerName(int device, int selector, int index, quon_string& result) {
     if (!host) return;
     numeric_text text("RN", 3, device, selector, index, false);
-    hostQuery(text.bytes, result); // a null reply leaves the result as it was
+    hostQuery(text.bytes, quon_reply_hand_back("RN"), result); // a null reply leaves the result as it was
 }
 
 quon_stringlist quon_script_helper::getIdList(const quon_string& panel, const quon_string& filter) {
     command_text text;
     text.add("XI ").quoted(panel).add(" ").quoted(filter);
     quon_string copy;
-    if (!hostQuery(text.c_str(), copy)) return quon_stringlist();
+    if (!hostQuery(text.c_str(), quon_reply_hand_back("XI"), copy)) return quon_stringlist();
     return quon_stringlist(copy, ',');
 }
 

@@ -11,4 +11,12 @@ void quon_debug_output(const char* text);
 // Routes quon_debug_output to sink (null restores the platform output).
 void quon_set_debug_sink(quon_debug_sink sink, void* context);
 
+// Ends the process at once (no exit handlers), after one line on the debugger
+// output naming an unexpected exception from the runtime. A panel DLL's
+// runtime calls it as its terminate handler (panel_runtime.cpp); natively the
+// runtime is the host's, and its handler is left alone.
+[[noreturn]] void quon_unexpected_exception();
+// The status the process ends with.
+const int quon_unexpected_exception_status = 3;
+
 #endif

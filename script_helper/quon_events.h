@@ -13,6 +13,7 @@
 #include "quon_text.h"
 
 #include <cstddef>
+#include <cstring>
 
 class revertiveEvent {
 public:
@@ -43,32 +44,54 @@ private:
 
 class propertyEvent {
 public:
-    // `textLength` is the length of the text the message was parsed from.
+    // A message already split; `textLength` is the length of its text.
     propertyEvent(const paramMessage* message, std::size_t textLength)
         : message_(message), textLength_(textLength) {}
-    quon_string command() const { return quon_string(message_->name); }
-    quon_string value() const { return quon_string(message_->value); }
-    const paramMessage& message() const { return *message_; }
+    // A text not split yet (its length known): the name and the value are
+    // found in place, and `split(context)` splits it only when a handler
+    // first asks for the parsed message. Most handlers only compare the name.
+    propertyEvent(const char* text, std::size_t textLength, const paramMessage* (*split)(void*), void* context)
+        : split_(split), splitContext_(context), text_(text ? text : ""), textLength_(text ? textLength : 0) {
+        const char* equals = static_cast<const char*>(std::memchr(text_, '=', textLength_));
+        nameLength_ = equals ? static_cast<std::size_t>(equals - text_) : textLength_;
+        hasValue_ = equals != nullptr;
+        // A dot in the name starts sub-names: such a text takes the full split.
+        plain_ = std::memchr(text_, '.', nameLength_) == nullptr;
+    }
+    quon_string command() const { return quon_string(message().name); }
+    quon_string value() const { return quon_string(message().value); }
+    const paramMessage& message() const {
+        if (!message_) message_ = split_(splitContext_);
+        return *message_;
+    }
 
     // The name and the value in place, for handlers that only compare them or
     // copy them once. Their lengths follow from where the parts begin: the
     // name ends where the first sub-name or the value starts, and the value
     // runs to the end of the text.
     quon_text commandText() const {
-        const paramMessage& m = *message_;
+        if (plain_) return quon_text(text_, nameLength_);
+        const paramMessage& m = message();
         if (!m.buffer) return quon_text(m.name, 0);
         const char* end = m.subCount > 0 ? m.sub[0] - 1 : m.hasValue ? m.value - 1 : m.buffer + textLength_;
         return quon_text(m.name, static_cast<std::size_t>(end - m.name));
     }
     quon_text valueText() const {
-        const paramMessage& m = *message_;
+        if (plain_) return hasValue_ ? quon_text(text_ + nameLength_ + 1, textLength_ - nameLength_ - 1) : quon_text("", 0);
+        const paramMessage& m = message();
         if (!m.hasValue) return quon_text(m.value, 0);
         return quon_text(m.value, static_cast<std::size_t>(m.buffer + textLength_ - m.value));
     }
 
 private:
-    const paramMessage* message_;
+    mutable const paramMessage* message_ = nullptr;
+    const paramMessage* (*split_)(void*) = nullptr;
+    void* splitContext_ = nullptr;
+    const char* text_ = nullptr;
     std::size_t textLength_;
+    std::size_t nameLength_ = 0;
+    bool hasValue_ = false;
+    bool plain_ = false; // no sub-names: the name and value are read from text_
 };
 
 // Kinds 6 and 7 carry records this framework does not read; a script that

@@ -11,6 +11,7 @@
 
 #include "quon_client_callback.h"
 #include "quon_events.h"
+#include "quon_hand_back.h"
 #include "quon_string.h"
 #include "quon_stringlist.h"
 #include "quon_text.h"
@@ -94,8 +95,11 @@ protected:
     // The two steps every command takes. hostCommand gives the host's reply
     // (host-owned, or null; null too with no host); hostRelease hands a reply
     // back and must only be used while host is not null.
-    char* hostCommand(const char* text);
-    void hostRelease(char* reply);
+    // Inline: every command takes them.
+    char* hostCommand(const char* text) {
+        return host ? host->callback(const_cast<char*>(text), quon_kind_command) : nullptr;
+    }
+    void hostRelease(char* reply) { host->callback(reply, quon_kind_release); }
 
     quon_client_callback* host;
     quon_string basePath;
@@ -103,9 +107,10 @@ protected:
 
 private:
     // For the commands whose reply is read (TG, RN, XI): sends `text`, copies
-    // a non-null reply into `copy` and hands it back as quon_hand_back.h says.
-    // Gives whether a reply came.
-    bool hostQuery(const char* text, quon_string& copy);
+    // a non-null reply into `copy` and hands it back as `rule` (the command's,
+    // quon_reply_hand_back, worked out when compiling) says. Gives whether a
+    // reply came.
+    bool hostQuery(const char* text, quon_hand_back rule, quon_string& copy);
     // One command of the numeric family: CODE a [b c [ 'ADD']].
     void numericCommand(const char* code, int count, int a, int b, int c, bool add);
     // TP 'name=value' 'panel' 'control', the control followed by `number`

@@ -22,7 +22,8 @@
 class quon_string {
 public:
     quon_string() noexcept : data_(inline_), length_(0), capacity_(inlineCapacity) { inline_[0] = '\0'; }
-    quon_string(const char* text);
+    // Inline, so that a literal's length is known when compiling.
+    quon_string(const char* text) : quon_string() { assign(text, text ? std::strlen(text) : 0); }
     quon_string(const char* text, std::size_t length);
     // The integer rendered in `radix` (2 to 36), padded on the left with
     // `fill` to `width` characters when fill is not 0. quon_string(-3) is "-3".
@@ -36,7 +37,10 @@ public:
 
     quon_string& operator=(const quon_string& other);
     quon_string& operator=(quon_string&& other) noexcept;
-    quon_string& operator=(const char* text);
+    quon_string& operator=(const char* text) {
+        assign(text, text ? std::strlen(text) : 0);
+        return *this;
+    }
     quon_string& operator+=(const quon_string& other);
     quon_string& operator+=(const char* text);
 
@@ -66,7 +70,15 @@ public:
     // Inline: a text that fits is one copy, without a call of its own.
     void assign(const char* text, std::size_t length) {
         if (length > capacity_) return assignGrown(text, length);
-        if (length != 0) std::memmove(data_, text, length); // memmove must not see a null text
+        if (__builtin_constant_p(length) && length <= 16) {
+            // A length known when compiling (a literal's) is copied in a few
+            // moves, through registers, so that text may still overlap.
+            char bytes[16];
+            std::memcpy(bytes, text, length);
+            std::memcpy(data_, bytes, length);
+        } else if (length != 0) {
+            std::memmove(data_, text, length); // memmove must not see a null text
+        }
         length_ = length;
         data_[length] = '\0';
     }
