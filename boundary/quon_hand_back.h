@@ -29,11 +29,34 @@ constexpr quon_hand_back quon_reply_hand_back(quon_reply reply) {
                                            : quon_hand_back_never;
 }
 
+// The table's rows whose reply comes back, gathered when compiling: a host
+// asks this rule of every command, so it looks among these few only.
+struct quon_hand_back_rows {
+    char code[quon_command_count][2] = {};
+    quon_hand_back rule[quon_command_count] = {};
+    unsigned count = 0;
+};
+constexpr quon_hand_back_rows quon_gather_hand_back_rows() {
+    quon_hand_back_rows out{};
+    for (const quon_command& c : quon_commands) {
+        if (quon_reply_hand_back(c.reply) == quon_hand_back_never) continue;
+        out.code[out.count][0] = c.code[0];
+        out.code[out.count][1] = c.code[1];
+        out.rule[out.count++] = quon_reply_hand_back(c.reply);
+    }
+    return out;
+}
+inline constexpr quon_hand_back_rows quon_hand_back_rows_of_table = quon_gather_hand_back_rows();
+
 // The rule for a command text, read from its two-letter code; a text that is
 // not one of the table's commands has no reply to hand back.
 constexpr quon_hand_back quon_reply_hand_back(const char* command) {
-    const quon_command* c = quon_find_command(command);
-    return c ? quon_reply_hand_back(c->reply) : quon_hand_back_never;
+    if (!command || command[0] == '\0' || command[1] == '\0') return quon_hand_back_never;
+    if (command[2] != '\0' && command[2] != ' ') return quon_hand_back_never;
+    const quon_hand_back_rows& rows = quon_hand_back_rows_of_table;
+    for (unsigned i = 0; i < rows.count; ++i)
+        if (rows.code[i][0] == command[0] && rows.code[i][1] == command[1]) return rows.rule[i];
+    return quon_hand_back_never;
 }
 
 // Whether a reply `reply` (null or not) to a command must be handed back.

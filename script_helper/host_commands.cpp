@@ -12,6 +12,9 @@ namespace {
 // constant, so a text is built exactly as with the code spelt out.
 constexpr const char* code_of(quon_command_id id) { return quon_command_code(id); }
 constexpr quon_hand_back rule_of(quon_command_id id) { return quon_reply_hand_back(quon_commands[id].reply); }
+constexpr command_opening panelShowOpening = opening_of(quon_command_panel_show);
+constexpr command_opening textGetOpening = opening_of(quon_command_text_get);
+constexpr command_opening idListOpening = opening_of(quon_command_id_list);
 
 // The numeric family, CODE a [b c [ 'ADD']]: built without printf, and with
 // room for any 32-bit values, so every command goes out exactly as "%d"
@@ -54,7 +57,7 @@ struct numeric_text {
 
 bool quon_script_helper::panelShow(const quon_string& panel, const quon_string& file, const quon_string& extra) {
     command_text text;
-    text.add(code_of(quon_command_panel_show), 2).add(" '").add(panel).add("' '");
+    text.add(panelShowOpening.bytes, 4).add(panel).add("' '");
     if (!basePath.isEmpty()) text.add(basePath).add("/");
     text.add(file).add("'");
     if (!extra.isEmpty()) text.add(" ").quoted(extra);
@@ -79,7 +82,7 @@ bool quon_script_helper::hostQuery(quon_command_id command, const char* text, qu
 void quon_script_helper::textGet(const quon_string& name, const quon_string& panel, const quon_string& control,
                                  quon_string& result) {
     command_text text;
-    text.add(code_of(quon_command_text_get), 2).add(" ").quoted(panel).add(" ").quoted(control).add(" ").quoted(name);
+    text.add(textGetOpening.bytes, 4).add(panel).add("' '").add(control).add("' '").add(name).add("'");
     quon_string whole;
     if (!hostQuery(quon_command_text_get, text.c_str(), whole)) {
         result = "";
@@ -109,7 +112,7 @@ void quon_script_helper::routerName(int device, int selector, int index, quon_st
 
 quon_stringlist quon_script_helper::getIdList(const quon_string& panel, const quon_string& filter) {
     command_text text;
-    text.add(code_of(quon_command_id_list), 2).add(" ").quoted(panel).add(" ").quoted(filter);
+    text.add(idListOpening.bytes, 4).add(panel).add("' '").add(filter).add("'");
     quon_string copy;
     if (!hostQuery(quon_command_id_list, text.c_str(), copy)) return quon_stringlist();
     return quon_stringlist(copy, ',');
