@@ -10,6 +10,7 @@
 #define QUON_SCRIPT_HELPER_H
 
 #include "quon_client_callback.h"
+#include "quon_commands.h"
 #include "quon_events.h"
 #include "quon_hand_back.h"
 #include "quon_string.h"
@@ -107,8 +108,8 @@ protected:
 
 private:
     // For the commands whose reply is read (TG, RN, XI): sends `text`, copies
-    // a non-null reply into `copy` and hands it back as `rule` (the command's,
-    // quon_reply_hand_back, worked out when compiling) says. Gives whether a
+    // a non-null reply into `copy` and hands it back as `rule` (the command's
+    // in the command table, worked out when compiling) says. Gives whether a
     // reply came.
     bool hostQuery(const char* text, quon_hand_back rule, quon_string& copy);
     // One command of the numeric family: CODE a [b c [ 'ADD']].
