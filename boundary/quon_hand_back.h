@@ -13,6 +13,7 @@
 #ifndef QUON_HAND_BACK_H
 #define QUON_HAND_BACK_H
 
+// What becomes of a command's reply.
 enum quon_hand_back : unsigned {
     quon_hand_back_never = 0, // the reply is ignored
     quon_hand_back_reply = 1, // a non-null reply comes back with kind 5

@@ -14,13 +14,14 @@
 
 #include <cstddef>
 
+// A device's status report (kind 1), read from its quon_revertive_record.
 class revertiveEvent {
 public:
-    explicit revertiveEvent(const quon_revertive_record* record) : record_(record) {}
-    int device() const { return record_->device; }
-    int index() const { return record_->index; }
-    int state() const { return record_->state; }
-    quon_string text() const { return quon_string(record_->text); }
+    explicit revertiveEvent(const quon_revertive_record* record) : record_(record) {} // wraps the record
+    int device() const { return record_->device; }                                   // the reporting device
+    int index() const { return record_->index; }      // destination, GPI or slot number
+    int state() const { return record_->state; }      // router: the source routed; GPI: 0 off, other on
+    quon_string text() const { return quon_string(record_->text); } // the state as text
     // The inline text itself, for callers that only pass it on.
     const char* textData() const { return record_->text; }
 
@@ -31,24 +32,27 @@ private:
 // A null text anywhere in a button record reads as the empty string.
 class buttonEvent {
 public:
-    explicit buttonEvent(const quon_button_record* record) : record_(record) {}
-    quon_string panel() const { return quon_string(record_->panel); }
-    quon_string id() const { return quon_string(record_->id); }
+    explicit buttonEvent(const quon_button_record* record) : record_(record) {} // wraps the record
+    quon_string panel() const { return quon_string(record_->panel); }          // the panel's name ("1")
+    quon_string id() const { return quon_string(record_->id); }                // the control's id ("Take")
+    // The event's name: "press" of "press", "alarm" of "alarm=2".
     quon_string event() const { return quon_string(record_->event ? record_->event->name : nullptr); }
+    // The event's value: empty for "press", "2" for "alarm=2".
     quon_string value() const { return quon_string(record_->event ? record_->event->value : nullptr); }
 
 private:
     const quon_button_record* record_;
 };
 
+// A property message (kind 3), "name.sub=value", split into a paramMessage.
 class propertyEvent {
 public:
     // `textLength` is the length of the text the message was parsed from.
     propertyEvent(const paramMessage* message, std::size_t textLength)
         : message_(message), textLength_(textLength) {}
-    quon_string command() const { return quon_string(message_->name); }
-    quon_string value() const { return quon_string(message_->value); }
-    const paramMessage& message() const { return *message_; }
+    quon_string command() const { return quon_string(message_->name); } // the name: "myParam" of "myParam=x"
+    quon_string value() const { return quon_string(message_->value); } // the value: "x" of "myParam=x"
+    const paramMessage& message() const { return *message_; }          // the whole split, sub-names included
 
     // The name and the value in place, for handlers that only compare them or
     // copy them once. Their lengths follow from where the parts begin: the
@@ -60,6 +64,7 @@ public:
         const char* end = m.subCount > 0 ? m.sub[0] - 1 : m.hasValue ? m.value - 1 : m.buffer + textLength_;
         return quon_text(m.name, static_cast<std::size_t>(end - m.name));
     }
+    // The value in place (see commandText()).
     quon_text valueText() const {
         const paramMessage& m = *message_;
         if (!m.hasValue) return quon_text(m.value, 0);
@@ -75,8 +80,8 @@ private:
 // knows them may.
 class hookEvent {
 public:
-    explicit hookEvent(void* record) : record_(record) {}
-    void* record() const { return record_; }
+    explicit hookEvent(void* record) : record_(record) {} // wraps the record
+    void* record() const { return record_; }              // the host's record, as passed
 
 private:
     void* record_;
