@@ -52,13 +52,14 @@ enum quon_reply : unsigned {
 //   a  the optional trailing 'ADD' of the register commands
 // Fields are separated by one space; a command without fields is its code.
 struct quon_command {
-    quon_command_id id;
+    quon_command_id id;    // its row in quon_commands
     char code[3];          // two capital letters
-    const char* fields;
-    quon_reply reply;
+    const char* fields;    // its fields, one letter each (see above)
+    quon_reply reply;      // whether a reply comes, and what becomes of it
     const char* operation; // the framework operation that sends it
 };
 
+// The table: one row per quon_command_id, in that order.
 inline constexpr quon_command quon_commands[] = {
     {quon_command_panel_show, "PS", "TTo", quon_reply_tested, "panelShow"},
     {quon_command_text_put, "TP", "TTT", quon_reply_none, "textPut"},

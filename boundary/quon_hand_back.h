@@ -16,6 +16,7 @@
 
 #include "quon_commands.h"
 
+// What becomes of a command's reply.
 enum quon_hand_back : unsigned {
     quon_hand_back_never = 0, // the reply is ignored
     quon_hand_back_reply = 1, // a non-null reply comes back with kind 5
@@ -32,10 +33,11 @@ constexpr quon_hand_back quon_reply_hand_back(quon_reply reply) {
 // The table's rows whose reply comes back, gathered when compiling: a host
 // asks this rule of every command, so it looks among these few only.
 struct quon_hand_back_rows {
-    char code[quon_command_count][2] = {};
-    quon_hand_back rule[quon_command_count] = {};
-    unsigned count = 0;
+    char code[quon_command_count][2] = {};        // the rows' codes
+    quon_hand_back rule[quon_command_count] = {}; // the rule of each
+    unsigned count = 0;                           // how many rows there are
 };
+// Gathers the rows from the table.
 constexpr quon_hand_back_rows quon_gather_hand_back_rows() {
     quon_hand_back_rows out{};
     for (const quon_command& c : quon_commands) {
@@ -46,6 +48,7 @@ constexpr quon_hand_back_rows quon_gather_hand_back_rows() {
     }
     return out;
 }
+// The rows, gathered once.
 inline constexpr quon_hand_back_rows quon_hand_back_rows_of_table = quon_gather_hand_back_rows();
 
 // The rule for a command text, read from its two-letter code; a text that is
@@ -63,6 +66,7 @@ constexpr quon_hand_back quon_reply_hand_back(const char* command) {
 constexpr bool quon_reply_handed_back(quon_hand_back rule, const char* reply) {
     return rule == quon_hand_back_always || (reply != nullptr && rule == quon_hand_back_reply);
 }
+// The same for a command text, its rule read from its code.
 constexpr bool quon_reply_handed_back(const char* command, const char* reply) {
     return quon_reply_handed_back(quon_reply_hand_back(command), reply);
 }

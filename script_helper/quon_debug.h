@@ -4,6 +4,7 @@
 #ifndef QUON_DEBUG_H
 #define QUON_DEBUG_H
 
+// Takes each debugger text, with the context given to quon_set_debug_sink.
 typedef void (*quon_debug_sink)(void* context, const char* text);
 
 // Writes text as one debugger message, nothing added.

@@ -15,13 +15,14 @@
 #include <cstddef>
 #include <cstring>
 
+// A device's status report (kind 1), read from its quon_revertive_record.
 class revertiveEvent {
 public:
-    explicit revertiveEvent(const quon_revertive_record* record) : record_(record) {}
-    int device() const { return record_->device; }
-    int index() const { return record_->index; }
-    int state() const { return record_->state; }
-    quon_string text() const { return quon_string(record_->text); }
+    explicit revertiveEvent(const quon_revertive_record* record) : record_(record) {} // wraps the record
+    int device() const { return record_->device; }                                   // the reporting device
+    int index() const { return record_->index; }      // destination, GPI or slot number
+    int state() const { return record_->state; }      // router: the source routed; GPI: 0 off, other on
+    quon_string text() const { return quon_string(record_->text); } // the state as text
     // The inline text itself, for callers that only pass it on.
     const char* textData() const { return record_->text; }
 
@@ -32,16 +33,19 @@ private:
 // A null text anywhere in a button record reads as the empty string.
 class buttonEvent {
 public:
-    explicit buttonEvent(const quon_button_record* record) : record_(record) {}
-    quon_string panel() const { return quon_string(record_->panel); }
-    quon_string id() const { return quon_string(record_->id); }
+    explicit buttonEvent(const quon_button_record* record) : record_(record) {} // wraps the record
+    quon_string panel() const { return quon_string(record_->panel); }          // the panel's name ("1")
+    quon_string id() const { return quon_string(record_->id); }                // the control's id ("Take")
+    // The event's name: "press" of "press", "alarm" of "alarm=2".
     quon_string event() const { return quon_string(record_->event ? record_->event->name : nullptr); }
+    // The event's value: empty for "press", "2" for "alarm=2".
     quon_string value() const { return quon_string(record_->event ? record_->event->value : nullptr); }
 
 private:
     const quon_button_record* record_;
 };
 
+// A property message (kind 3), "name.sub=value", split into a paramMessage.
 class propertyEvent {
 public:
     // A message already split; `textLength` is the length of its text.
@@ -58,8 +62,9 @@ public:
         // A dot in the name starts sub-names: such a text takes the full split.
         plain_ = std::memchr(text_, '.', nameLength_) == nullptr;
     }
-    quon_string command() const { return quon_string(message().name); }
-    quon_string value() const { return quon_string(message().value); }
+    quon_string command() const { return quon_string(message().name); } // the name: "myParam" of "myParam=x"
+    quon_string value() const { return quon_string(message().value); }  // the value: "x" of "myParam=x"
+    // The whole split, sub-names included (split now if it was not yet).
     const paramMessage& message() const {
         if (!message_) message_ = split_(splitContext_);
         return *message_;
@@ -76,6 +81,7 @@ public:
         const char* end = m.subCount > 0 ? m.sub[0] - 1 : m.hasValue ? m.value - 1 : m.buffer + textLength_;
         return quon_text(m.name, static_cast<std::size_t>(end - m.name));
     }
+    // The value in place (see commandText()).
     quon_text valueText() const {
         if (plain_) return hasValue_ ? quon_text(text_ + nameLength_ + 1, textLength_ - nameLength_ - 1) : quon_text("", 0);
         const paramMessage& m = message();
@@ -98,8 +104,8 @@ private:
 // knows them may.
 class hookEvent {
 public:
-    explicit hookEvent(void* record) : record_(record) {}
-    void* record() const { return record_; }
+    explicit hookEvent(void* record) : record_(record) {} // wraps the record
+    void* record() const { return record_; }              // the host's record, as passed
 
 private:
     void* record_;

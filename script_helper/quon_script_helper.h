@@ -19,6 +19,9 @@
 
 class quon_script_helper : public quon_client_callback {
 public:
+    // Binds the script to `host` (null: commands are not sent) with base
+    // path `path` (copied; null reads as empty). Commands may be sent from
+    // the derived constructor on.
     quon_script_helper(quon_client_callback* host, const char* path);
 
     // Slot 0: runs the C++ destructor chain and frees the object if asked.
@@ -56,25 +59,29 @@ protected:
     // copy and hand them back (quon_hand_back.h); panelShow (PS) tests its
     // reply for null; every other reply is ignored.
     bool panelShow(const quon_string& panel, const quon_string& file, const quon_string& extra);
+    // TP: sets property `name` of a control to `value`.
     void textPut(const quon_string& name, const quon_string& value, const quon_string& panel,
                  const quon_string& control);
     // The same command to a control whose id is a prefix and a number ("Mon_"
     // and 5 make "Mon_5"), built in one pass with no string temporaries.
     [[gnu::always_inline]] inline void textPut(quon_text name, quon_text value, quon_text panel,
                                                quon_text controlPrefix, int controlNumber);
+    // TG: reads property `name` of a control into `result` (empty on a null reply).
     void textGet(const quon_string& name, const quon_string& panel, const quon_string& control,
                  quon_string& result);
+    // RN: reads the name the host gives a router's source or destination into `result`.
     void routerName(int device, int selector, int index, quon_string& result);
-    void routerRegister(int device, int first, int last, bool add);
-    void infoRegister(int device, int first, int last, bool add);
-    void gpiRegister(int device, int first, int last, bool add);
-    void routerPoll(int device, int first, int last);
-    void infoPoll(int device, int first, int last);
-    void gpiPoll(int device, int first, int last);
-    void routerUnregister(int device);
-    void infoUnregister(int device);
-    void gpiUnregister(int device);
-    void timerStop(int id);
+    void routerRegister(int device, int first, int last, bool add); // RR: asks for reports of destinations first..last ('ADD' when add)
+    void infoRegister(int device, int first, int last, bool add);   // IR: the same for info slots
+    void gpiRegister(int device, int first, int last, bool add);    // GR: the same for GPIs
+    void routerPoll(int device, int first, int last);               // RP: a report of each destination now
+    void infoPoll(int device, int first, int last);                 // IP: a report of each info slot now
+    void gpiPoll(int device, int first, int last);                  // GP: a report of each GPI now
+    void routerUnregister(int device);                              // RU: no more router reports
+    void infoUnregister(int device);                                // IU: no more info reports
+    void gpiUnregister(int device);                                 // GU: no more GPI reports
+    void timerStop(int id);                                         // ET: stops timer `id`
+    // XI: the ids of panel's controls whose id begins with `filter`.
     quon_stringlist getIdList(const quon_string& panel, const quon_string& filter);
 
     // Debugger output, one text per call, nothing added.
@@ -100,11 +107,11 @@ protected:
     char* hostCommand(const char* text) {
         return host ? host->callback(const_cast<char*>(text), quon_kind_command) : nullptr;
     }
-    void hostRelease(char* reply) { host->callback(reply, quon_kind_release); }
+    void hostRelease(char* reply) { host->callback(reply, quon_kind_release); } // see hostCommand
 
-    quon_client_callback* host;
-    quon_string basePath;
-    bool alarmHandling;
+    quon_client_callback* host; // the host's object, or null; never freed here
+    quon_string basePath;       // the base path given at creation
+    bool alarmHandling;         // whether the dispatcher answers ActionAll and AckAll itself (ackAlarms)
 
 private:
     // For the commands whose reply is read (TG, RN, XI): sends `text`, copies
