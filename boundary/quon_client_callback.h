@@ -55,8 +55,8 @@ public:
 protected:
     // Not virtual and not public: destruction goes through slot 0 only.
     quon_client_callback() = default;
-    quon_client_callback(const quon_client_callback&) = default;
-    quon_client_callback& operator=(const quon_client_callback&) = default;
+    quon_client_callback(const quon_client_callback&) = default;            // for derived classes' copies
+    quon_client_callback& operator=(const quon_client_callback&) = default; // for derived classes' copies
     ~quon_client_callback() = default;
 };
 

@@ -18,8 +18,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// A split message (see the top of this file).
 struct paramMessage {
-    static constexpr int maxSubs = 32;
+    static constexpr int maxSubs = 32; // the most sub-names a message holds
 
     const char* name;         // the text up to the first "." or "="
     const char* sub[maxSubs]; // the sub-names, in order

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 struct quon_revertive_record {
-    std::int32_t device;
+    std::int32_t device;   // the reporting device
     std::int32_t reserved; // not read by the script
     std::int32_t index;    // destination, GPI or slot number
     std::int32_t state;    // router: source routed; GPI: 0 off, other on

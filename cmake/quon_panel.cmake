@@ -8,22 +8,34 @@
 #     [PRODUCT text]             ProductName; default "QUON V4.5"
 #     [COPYRIGHT text]           LegalCopyright; left out when not given
 #     [LANGUAGE hhhh]            Windows language id in hex; default 0809, English (United Kingdom)
-#     [SCENARIOS file.scn...])   scenarios the tests play with panel_host run --strict
+#     [SCENARIOS file.scn...]    scenarios the tests play with panel_host run --strict
+#     [TESTS file.cpp...])       GoogleTest unit tests of the panel (see quon_test_host.h)
 #
 # Targets: NAME_objects (the compiled sources), NAME_panel (the same as a
 # static library, for tests that drive the class directly) and NAME, the
 # library a host loads (NAME.dll, or NAME.so natively). Its only export is the
-# factory; the C++ runtime is linked in statically and the DLL is stripped and
+# factory; the C++ runtime is linked in statically (with the framework's own
+# terminate handler, script_helper/panel_runtime.cpp) and the DLL is stripped and
 # carries the version resource and manifest made from cmake/panel/.
 #
 # Tests, every name beginning with NAME: NAME_validate (panel_host validate),
-# NAME_scenario_STEM for each scenario and, in the Windows build, NAME_dll_check
-# (scripts/check_dll.py with the name, version, company and language above).
+# NAME_scenario_STEM for each scenario, the unit tests (natively one test per
+# case, named NAME_test.Suite.case; under wine NAME_test) and, in the Windows
+# build, NAME_dll_check (check_dll.py with the name, version, company and
+# language above).
+#
+# The same file serves this project's own build and the installed package
+# (quonConfig.cmake), where the targets are the package's quon:: ones and
+# quon::panel_host is the installed panel_host (panel_host.exe under wine).
 set(QUON_PANEL_TEMPLATES ${CMAKE_CURRENT_LIST_DIR}/panel)
+set(QUON_CHECK_DLL ${CMAKE_CURRENT_LIST_DIR}/check_dll.py)
+if(NOT EXISTS ${QUON_CHECK_DLL})
+  set(QUON_CHECK_DLL ${CMAKE_CURRENT_LIST_DIR}/../scripts/check_dll.py) # this project's tree
+endif()
 find_program(QUON_SYSTEM_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
 
 function(quon_add_panel name)
-  cmake_parse_arguments(ARG "" "VERSION;DESCRIPTION;COMPANY;PRODUCT;COPYRIGHT;LANGUAGE" "SOURCES;SCENARIOS" ${ARGN})
+  cmake_parse_arguments(ARG "" "VERSION;DESCRIPTION;COMPANY;PRODUCT;COPYRIGHT;LANGUAGE" "SOURCES;SCENARIOS;TESTS" ${ARGN})
   if(ARG_UNPARSED_ARGUMENTS OR NOT ARG_SOURCES)
     message(FATAL_ERROR "quon_add_panel(${name}): SOURCES needed; unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
   endif()
@@ -49,22 +61,24 @@ function(quon_add_panel name)
 
   # The sources once, hidden: only the factory, marked by QUON_EXPORT, leaves the library.
   add_library(${name}_objects OBJECT ${ARG_SOURCES})
-  set_target_properties(${name}_objects PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  set_target_properties(${name}_objects PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON
+                        POSITION_INDEPENDENT_CODE ON)
   target_include_directories(${name}_objects PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(${name}_objects PUBLIC quon_script_helper)
+  target_link_libraries(${name}_objects PUBLIC quon::script_helper)
   quon_warnings(${name}_objects)
 
   add_library(${name}_panel STATIC $<TARGET_OBJECTS:${name}_objects>)
   set_target_properties(${name}_panel PROPERTIES LINKER_LANGUAGE CXX)
   target_include_directories(${name}_panel PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(${name}_panel PUBLIC quon_script_helper)
+  target_link_libraries(${name}_panel PUBLIC quon::script_helper)
 
   add_library(${name} SHARED $<TARGET_OBJECTS:${name}_objects>)
   set_target_properties(${name} PROPERTIES PREFIX "" LINKER_LANGUAGE CXX)
-  target_link_libraries(${name} PRIVATE quon_script_helper)
+  target_link_libraries(${name} PRIVATE quon::script_helper)
   if(WIN32)
     _quon_panel_resources(${name})
-    target_sources(${name} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${name}_version.rc)
+    target_sources(${name} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${name}_version.rc
+                                   $<TARGET_OBJECTS:quon::panel_runtime>)
     target_link_options(${name} PRIVATE -s) # the runtime is static (see the toolchain)
   else()
     # The static libraries' symbols stay inside: only the factory is exported.
@@ -111,18 +125,22 @@ endfunction()
 # The panel's tests. Under wine each passes only on the program's closing line.
 function(_quon_panel_tests name)
   if(WIN32 AND QUON_SYSTEM_PYTHON)
-    set(check ${QUON_SYSTEM_PYTHON} ${PROJECT_SOURCE_DIR}/scripts/check_dll.py $<TARGET_FILE:${name}>
+    set(check ${QUON_SYSTEM_PYTHON} ${QUON_CHECK_DLL} $<TARGET_FILE:${name}>
         --name ${name} --version ${ARG_VERSION} --language ${ARG_LANGUAGE})
     if(DEFINED ARG_COMPANY)
       list(APPEND check --company ${ARG_COMPANY})
     endif()
     add_test(NAME ${name}_dll_check COMMAND ${check})
   endif()
-  if(NOT TARGET panel_host)
+  if(ARG_TESTS)
+    include(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/quon_gtest.cmake)
+    quon_add_test(${name}_test SOURCES ${ARG_TESTS} LIBS ${name}_panel quon::test_host TEST_PREFIX ${name}_test.)
+  endif()
+  if(NOT TARGET quon::panel_host)
     return()
   endif()
   quon_add_wine_test(NAME ${name}_validate CLOSING_LINE "^all checks passed$"
-                       COMMAND panel_host validate $<TARGET_FILE:${name}>)
+                       COMMAND quon::panel_host validate $<TARGET_FILE:${name}>)
   foreach(scenario ${ARG_SCENARIOS})
     get_filename_component(stem ${scenario} NAME_WE)
     get_filename_component(path ${scenario} ABSOLUTE)
@@ -130,6 +148,6 @@ function(_quon_panel_tests name)
     file(MAKE_DIRECTORY ${out})
     # A strict run that found faults ends on its note, not on the clean count.
     quon_add_wine_test(NAME ${name}_scenario_${stem} CLOSING_LINE "^expectations: [0-9]+ passed, 0 failed$"
-                         COMMAND panel_host run $<TARGET_FILE:${name}> ${path} --base ${name} --strict --out ${out})
+                         COMMAND quon::panel_host run $<TARGET_FILE:${name}> ${path} --base ${name} --strict --out ${out})
   endforeach()
 endfunction()

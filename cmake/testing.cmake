@@ -1,42 +1,8 @@
-# GoogleTest for both builds, and one way to register a test binary.
+# This project's own tests: GoogleTest, quon_add_test() and the test hosts.
 include(CTest)
-include(wine_tests)
-
-if(CMAKE_CROSSCOMPILING)
-  # Debian's sources build with the cross compiler; gmock brings gtest along.
-  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
-  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-  add_library(quon_gtest INTERFACE)
-  target_link_libraries(quon_gtest INTERFACE gtest gmock)
-  add_library(quon_gtest_main INTERFACE)
-  target_link_libraries(quon_gtest_main INTERFACE gtest_main gmock)
-else()
-  find_package(GTest REQUIRED)
-  include(GoogleTest)
-  add_library(quon_gtest INTERFACE)
-  target_link_libraries(quon_gtest INTERFACE GTest::gtest GTest::gmock)
-  add_library(quon_gtest_main INTERFACE)
-  target_link_libraries(quon_gtest_main INTERFACE GTest::gtest_main GTest::gmock)
-endif()
-
-# quon_add_test(NAME SOURCES... [LIBS libs...])
-# Natively every test case is its own CTest test. Under wine each process
-# costs seconds to start, so there a binary is one CTest test, which passes
-# only on GoogleTest's closing summary.
-function(quon_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES} ${ARG_UNPARSED_ARGUMENTS})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} quon_gtest_main)
-  quon_warnings(${name})
-  if(CMAKE_CROSSCOMPILING)
-    quon_add_wine_test(NAME ${name} CLOSING_LINE ${QUON_GTEST_CLOSING_LINE} COMMAND ${name})
-  else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
-  endif()
-endfunction()
+include(quon_gtest)
 
 # Host doubles and helpers shared by the tests of the framework and the panels.
 add_library(quon_test_support INTERFACE)
 target_include_directories(quon_test_support INTERFACE ${PROJECT_SOURCE_DIR}/tests/support)
-target_link_libraries(quon_test_support INTERFACE quon_script_helper)
+target_link_libraries(quon_test_support INTERFACE quon_test_host)

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     CLI::App app("panel_host: runs a panel script library without a studio: plays scenarios against it in a "
                  "host emulator, or checks what every panel script owes its host.",
                  "panel_host");
+    app.set_version_flag("--version", "panel_host " QUON_VERSION);
     app.require_subcommand(1);
     // CLI11 reads "/x" as an option on Windows; here it is a path (wine
     // passes Linux paths as they are), so only "-" starts an option. Set

@@ -28,9 +28,11 @@
         return TRUE;                                                              \
     }
 #else
+// DllMain, on Windows only: it switches per-thread notifications off.
 #define QUON_SCRIPT_DLL_MAIN
 #endif
 
+// Defines the factory and, on Windows, DllMain (see the top of this file).
 #define QUON_SCRIPT_FACTORY(panel_class)                                                            \
     QUON_EXPORT quon_client_callback* load_quon_client_script(quon_client_callback* host,           \
                                                               const char* path) {                   \

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 // The framework's identity, stamped into every library that links it. No code
 // reads it; "used" keeps the linker from dropping it.
@@ -21,7 +22,7 @@ quon_script_helper::~quon_script_helper() {
     // A host may still deliver events while it handles it; none may reach a
     // handler of the destroyed part.
     derivedGone = true;
-    hostCommand("AS");
+    hostCommand(quon_command_code(quon_command_sign_off));
 }
 
 void* quon_script_helper::deletingDestructor(unsigned flags) {
@@ -33,13 +34,6 @@ void* quon_script_helper::deletingDestructor(unsigned flags) {
     }
     return self;
 }
-
-char* quon_script_helper::hostCommand(const char* text) {
-    if (!host) return nullptr;
-    return host->callback(const_cast<char*>(text), quon_kind_command);
-}
-
-void quon_script_helper::hostRelease(char* reply) { host->callback(reply, quon_kind_release); }
 
 void quon_script_helper::kind7Callback(hookEvent*) {}
 void quon_script_helper::kind6Callback(hookEvent*) {}
@@ -80,12 +74,38 @@ char* quon_script_helper::callback(void* arg, unsigned kind) {
     }
 }
 
+namespace {
+// A property message split only if its handler asks for the parts; an
+// ordinary one then on the stack.
+class deferred_split {
+public:
+    deferred_split(const char* text, std::size_t length) : text_(text), length_(length) {}
+    ~deferred_split() {
+        if (made_) made_->~splitMessage();
+    }
+    deferred_split(const deferred_split&) = delete;
+    deferred_split& operator=(const deferred_split&) = delete;
+
+    static const paramMessage* run(void* context) {
+        deferred_split& self = *static_cast<deferred_split*>(context);
+        if (!self.made_) self.made_ = new (self.space_) splitMessage(self.text_, self.length_, self.storage_, sizeof self.storage_);
+        return self.made_;
+    }
+
+private:
+    const char* text_;
+    std::size_t length_;
+    splitMessage* made_ = nullptr;
+    alignas(splitMessage) unsigned char space_[sizeof(splitMessage)];
+    char storage_[256];
+};
+} // namespace
+
 char* quon_script_helper::propertyAnswer(const char* text) {
-    // Ordinary messages are split on the stack; only the answer goes to the heap.
-    char storage[256];
+    // Only the answer goes to the heap.
     const std::size_t length = text ? std::strlen(text) : 0;
-    splitMessage message(text, length, storage, sizeof storage);
-    propertyEvent event(&message, length);
+    deferred_split split(text, length);
+    propertyEvent event(text, length, deferred_split::run, &split);
     quon_string answer = propertyCallback(&event);
     if (answer.length() == 0) return nullptr;
     char* block = new char[answer.length() + 1];

@@ -10,13 +10,18 @@
 #define QUON_SCRIPT_HELPER_H
 
 #include "quon_client_callback.h"
+#include "quon_commands.h"
 #include "quon_events.h"
+#include "quon_hand_back.h"
 #include "quon_string.h"
 #include "quon_stringlist.h"
 #include "quon_text.h"
 
 class quon_script_helper : public quon_client_callback {
 public:
+    // Binds the script to `host` (null: commands are not sent) with base
+    // path `path` (copied; null reads as empty). Commands may be sent from
+    // the derived constructor on.
     quon_script_helper(quon_client_callback* host, const char* path);
 
     // Slot 0: runs the C++ destructor chain and frees the object if asked.
@@ -54,25 +59,29 @@ protected:
     // copy and hand them back (quon_hand_back.h); panelShow (PS) tests its
     // reply for null; every other reply is ignored.
     bool panelShow(const quon_string& panel, const quon_string& file, const quon_string& extra);
+    // TP: sets property `name` of a control to `value`.
     void textPut(const quon_string& name, const quon_string& value, const quon_string& panel,
                  const quon_string& control);
     // The same command to a control whose id is a prefix and a number ("Mon_"
     // and 5 make "Mon_5"), built in one pass with no string temporaries.
     [[gnu::always_inline]] inline void textPut(quon_text name, quon_text value, quon_text panel,
                                                quon_text controlPrefix, int controlNumber);
+    // TG: reads property `name` of a control into `result` (empty on a null reply).
     void textGet(const quon_string& name, const quon_string& panel, const quon_string& control,
                  quon_string& result);
+    // RN: reads the name the host gives a router's source or destination into `result`.
     void routerName(int device, int selector, int index, quon_string& result);
-    void routerRegister(int device, int first, int last, bool add);
-    void infoRegister(int device, int first, int last, bool add);
-    void gpiRegister(int device, int first, int last, bool add);
-    void routerPoll(int device, int first, int last);
-    void infoPoll(int device, int first, int last);
-    void gpiPoll(int device, int first, int last);
-    void routerUnregister(int device);
-    void infoUnregister(int device);
-    void gpiUnregister(int device);
-    void timerStop(int id);
+    void routerRegister(int device, int first, int last, bool add); // RR: asks for reports of destinations first..last ('ADD' when add)
+    void infoRegister(int device, int first, int last, bool add);   // IR: the same for info slots
+    void gpiRegister(int device, int first, int last, bool add);    // GR: the same for GPIs
+    void routerPoll(int device, int first, int last);               // RP: a report of each destination now
+    void infoPoll(int device, int first, int last);                 // IP: a report of each info slot now
+    void gpiPoll(int device, int first, int last);                  // GP: a report of each GPI now
+    void routerUnregister(int device);                              // RU: no more router reports
+    void infoUnregister(int device);                                // IU: no more info reports
+    void gpiUnregister(int device);                                 // GU: no more GPI reports
+    void timerStop(int id);                                         // ET: stops timer `id`
+    // XI: the ids of panel's controls whose id begins with `filter`.
     quon_stringlist getIdList(const quon_string& panel, const quon_string& filter);
 
     // Debugger output, one text per call, nothing added.
@@ -94,18 +103,22 @@ protected:
     // The two steps every command takes. hostCommand gives the host's reply
     // (host-owned, or null; null too with no host); hostRelease hands a reply
     // back and must only be used while host is not null.
-    char* hostCommand(const char* text);
-    void hostRelease(char* reply);
+    // Inline: every command takes them.
+    char* hostCommand(const char* text) {
+        return host ? host->callback(const_cast<char*>(text), quon_kind_command) : nullptr;
+    }
+    void hostRelease(char* reply) { host->callback(reply, quon_kind_release); } // see hostCommand
 
-    quon_client_callback* host;
-    quon_string basePath;
-    bool alarmHandling;
+    quon_client_callback* host; // the host's object, or null; never freed here
+    quon_string basePath;       // the base path given at creation
+    bool alarmHandling;         // whether the dispatcher answers ActionAll and AckAll itself (ackAlarms)
 
 private:
     // For the commands whose reply is read (TG, RN, XI): sends `text`, copies
-    // a non-null reply into `copy` and hands it back as quon_hand_back.h says.
-    // Gives whether a reply came.
-    bool hostQuery(const char* text, quon_string& copy);
+    // a non-null reply into `copy` and hands it back as `rule` (the command's
+    // in the command table, worked out when compiling) says. Gives whether a
+    // reply came.
+    bool hostQuery(const char* text, quon_hand_back rule, quon_string& copy);
     // One command of the numeric family: CODE a [b c [ 'ADD']].
     void numericCommand(const char* code, int count, int a, int b, int c, bool add);
     // TP 'name=value' 'panel' 'control', the control followed by `number`

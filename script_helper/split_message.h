@@ -11,8 +11,10 @@
 
 #include <cstddef>
 
+// A split message that owns its copy of the text (see the top of this file).
 class splitMessage : public paramMessage {
 public:
+    // Splits `text` (null or empty: no name, no value) into a heap copy.
     explicit splitMessage(const char* text);
     // Copies the input into `storage` when it fits (with its NUL), so that a
     // short message costs no heap allocation; `storage` must outlive this.

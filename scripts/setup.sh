@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian machine lacks to build and test the project:
-# the i686 mingw-w64 cross compiler, wine with its 32-bit part, and the
-# tools the tests read binaries with, the HTTP library of panel_host serve
-# and the headless browser its tests drive. Safe to run again: it installs only
+# the i686 mingw-w64 cross compiler, wine with its 32-bit part, doxygen for
+# the API reference, and the tools the tests read binaries with, the HTTP
+# library of panel_host serve and the headless browser its tests drive. Safe to run again: it installs only
 # what is missing and does nothing when everything is there.
 set -euo pipefail
 
@@ -29,6 +29,7 @@ packages=(
   chromium-driver
   python3-selenium
   librsvg2-bin
+  doxygen
 )
 
 add_i386=0

@@ -27,8 +27,6 @@ std::size_t textLength(const char* text) { return text ? std::strlen(text) : 0; 
 
 } // namespace
 
-quon_string::quon_string(const char* text) : quon_string() { assign(text, textLength(text)); }
-
 quon_string::quon_string(const char* text, std::size_t length) : quon_string() { assign(text, length); }
 
 quon_string::quon_string(int value, char fill, unsigned width, int radix) : quon_string() {
@@ -73,11 +71,6 @@ quon_string& quon_string::operator=(quon_string&& other) noexcept {
     length_ = other.length_;
     other.length_ = 0;
     other.inline_[0] = '\0';
-    return *this;
-}
-
-quon_string& quon_string::operator=(const char* text) {
-    assign(text, textLength(text));
     return *this;
 }
 

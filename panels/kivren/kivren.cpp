@@ -58,7 +58,7 @@ kivren::kivren(quon_client_callback* hostLink, const char* path)
 
     // The tables are complete before the page is shown and the first report
     // can arrive.
-    panelShow(quon_string(1), panelFile, quon_string());
+    panelShow("1", panelFile, quon_string());
 
     routerRegister(routerDevice, 1, lastDestination, false);
     gpiRegister(gpiDevice, 1, lastGpi, false);

@@ -57,10 +57,17 @@ void kivren::renderInfo(const revertiveEvent& event) {
 void kivren::renderTally(int display, const char* stateText) {
     // Bit 0 lights the left tally, bit 1 the right. A text that is not a
     // number is not a state: it must not read as 0 and put both tallies out.
-    // The string component reads the number in place, without a copy.
-    bool ok = false;
-    const int state = quon_string::toInt(stateText, std::strlen(stateText), &ok);
-    if (!ok || state < 0 || state > 3) return;
+    // The string component reads the number in place, without a copy; a
+    // state is nearly always one digit, read here without measuring the text.
+    int state;
+    if (stateText[0] >= '0' && stateText[0] <= '9' && stateText[1] == '\0') {
+        state = stateText[0] - '0';
+    } else {
+        bool ok = false;
+        state = quon_string::toInt(stateText, std::strlen(stateText), &ok);
+        if (!ok) return;
+    }
+    if (state < 0 || state > 3) return;
     textPut("colour.background", (state & 1) ? tallyOnColour : tallyOffColour, panelName, "UMDL_", display);
     textPut("colour.background", (state & 2) ? tallyOnColour : tallyOffColour, panelName, "UMDR_", display);
 }

@@ -1,6 +1,6 @@
 // The ledger every test host checks the reply protocol with: each fault a
 // script can make is named, and a clean conversation has none.
-#include "hand_back_ledger.h"
+#include "quon_hand_back_ledger.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ TEST(HandBackLedger, NamesEveryFault) {
          {false, nullptr, reply1, "gave back already"}},
     };
     for (const std::vector<Step>& conversation : conversations) {
-        hand_back_ledger ledger;
+        quon_hand_back_ledger ledger;
         for (const Step& step : conversation) {
             SCOPED_TRACE(std::string(step.command ? step.text : "hand-back"));
             const std::string fault = step.command ? ledger.command(step.text, step.reply) : ledger.handBack(step.reply);

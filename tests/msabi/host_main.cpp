@@ -3,6 +3,7 @@
 //   msabi_host.exe kivren path\to\kivren.dll
 //   msabi_host.exe echo path\to\echo_panel.dll
 //   msabi_host.exe stress path\to\kivren.dll  (a long mixed run, many lives)
+//   msabi_host.exe unexpected path\to\kivren.dll  (ends the process: drive_unexpected.cpp)
 // Prints "FAIL: ..." per failed check and closes with the count of checks,
 // "msabi_host KIND: N checks, F failed"; exits 0 only if every check passed.
 #include "host_double.h"
@@ -11,10 +12,11 @@
 int drive_kivren(load_script_fn load);
 int drive_echo(load_script_fn load);
 int drive_stress(load_script_fn load);
+int drive_unexpected(load_script_fn load);
 
 int host_main(int argc, char** argv) {
     if (argc != 3) {
-        printf("usage: msabi_host kivren|echo|stress LIBRARY\n");
+        printf("usage: msabi_host kivren|echo|stress|unexpected LIBRARY\n");
         return 2;
     }
     void* library = LoadLibraryA(argv[2]);
@@ -40,6 +42,8 @@ int host_main(int argc, char** argv) {
         result = drive_echo(load);
     } else if (strcmp(argv[1], "stress") == 0) {
         result = drive_stress(load);
+    } else if (strcmp(argv[1], "unexpected") == 0) {
+        result = drive_unexpected(load);
     } else {
         printf("unknown script kind %s\n", argv[1]);
         return 2;

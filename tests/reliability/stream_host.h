@@ -1,7 +1,7 @@
 // stream_host: a host double for long event streams. It answers "RN" with a
 // picture name (null for every fifth source), "TG" and "XI" with short texts,
 // and everything else with null; it holds the script to the boundary's reply
-// rule (hand_back_ledger.h): each owed reply, null included, comes back
+// rule (quon_hand_back_ledger.h): each owed reply, null included, comes back
 // exactly once and before the next command, and nothing else comes back. It keeps either the whole
 // conversation (to compare runs) or only a digest, so that a run of any
 // length uses constant memory. One stream_host serves one panel on one
@@ -9,7 +9,7 @@
 #ifndef STREAM_HOST_H
 #define STREAM_HOST_H
 
-#include "hand_back_ledger.h"
+#include "quon_hand_back_ledger.h"
 #include "quon_client_callback.h"
 
 #include <cstdint>
@@ -46,7 +46,7 @@ private:
     unsigned long long commands_ = 0;
     std::vector<std::string> faults_;
     std::string reply_; // the one reply out at a time
-    hand_back_ledger ledger_;
+    quon_hand_back_ledger ledger_;
 };
 
 #endif

@@ -4,7 +4,7 @@
 #include "test_panel.h"
 
 #include "debug_capture.h"
-#include "recording_host.h"
+#include "quon_test_host.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ using reply_t = std::optional<std::string>;
 
 // A host that lists some alarm controls and answers their "value" queries.
 struct alarm_host {
-    recording_host host;
+    quon_test_host host;
     reply_t idList;
     std::map<std::string, reply_t> values; // control id -> reply to its TG
 
@@ -46,7 +46,7 @@ struct AlarmAck : ::testing::Test {
     // Every host call as "kind:text".
     std::vector<std::string> trace() const {
         std::vector<std::string> out;
-        for (const host_call& c : fake.host.calls) out.push_back(std::to_string(c.kind) + ":" + c.text);
+        for (const quon_host_call& c : fake.host.calls) out.push_back(std::to_string(c.kind) + ":" + c.text);
         return out;
     }
 };

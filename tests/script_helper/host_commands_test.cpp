@@ -3,7 +3,7 @@
 #include "test_panel.h"
 
 #include "debug_capture.h"
-#include "recording_host.h"
+#include "quon_test_host.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,7 @@ TEST(HostCommands, ExactTextsOfCommandsThatIgnoreTheirReply) {
     for (const CommandCase& c : cases) {
         SCOPED_TRACE(c.what);
         for (bool hostReplies : {false, true}) {
-            recording_host host;
+            quon_test_host host;
             if (hostReplies) host.reply = [](const std::string&) { return reply_t("OK"); };
             test_panel panel(&host, "");
             c.call(panel);
@@ -104,7 +104,7 @@ TEST(HostCommands, PanelShowTextsAndResult) {
         SCOPED_TRACE(c.expected.substr(0, 40));
         // The reply is only tested: false for null, true for any text, never handed back.
         for (const reply_t& reply : {reply_t(), reply_t(""), reply_t("shown")}) {
-            recording_host host;
+            quon_test_host host;
             host.reply = [&](const std::string&) { return reply; };
             test_panel panel(&host, c.base);
             EXPECT_EQ(panel.panelShow("1", "panel1024.quon_ui", c.extra), reply.has_value());
@@ -154,7 +154,7 @@ TEST(HostCommands, TextGetReadsTheReply) {
     };
     for (const TextGetCase& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " <- " + c.reply.value_or("<null>"));
-        recording_host host;
+        quon_test_host host;
         host.reply = [&](const std::string&) { return c.reply; };
         debug_capture debug;
         test_panel panel(&host, "");
@@ -180,7 +180,7 @@ TEST(HostCommands, TextGetReadsTheReply) {
 }
 
 TEST(HostCommands, TextGetFieldsAreSentUnescaped) {
-    recording_host host;
+    quon_test_host host;
     test_panel panel(&host, "");
     quon_string result;
     panel.textGet("it's", "p'1", "a b", result);
@@ -190,7 +190,7 @@ TEST(HostCommands, TextGetFieldsAreSentUnescaped) {
 TEST(HostCommands, RouterNameCopiesAndAlwaysHandsBack) {
     for (const reply_t& reply : {reply_t("chanimg/cam1.jpg"), reply_t(""), reply_t()}) {
         SCOPED_TRACE(reply.value_or("<null>"));
-        recording_host host;
+        quon_test_host host;
         host.reply = [&](const std::string&) { return reply; };
         test_panel panel(&host, "");
         quon_string result("keep");
@@ -207,7 +207,7 @@ TEST(HostCommands, RouterNameCopiesAndAlwaysHandsBack) {
 }
 
 TEST(HostCommands, RouterNameNumbers) {
-    recording_host host;
+    quon_test_host host;
     test_panel panel(&host, "");
     quon_string result;
     panel.routerName(INT_MIN, -1, INT_MAX, result);
@@ -229,7 +229,7 @@ TEST(HostCommands, GetIdListSplitsAndHandsBack) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reply.value_or("<null>"));
-        recording_host host;
+        quon_test_host host;
         host.reply = [&](const std::string&) { return c.reply; };
         test_panel panel(&host, "");
         quon_stringlist list = panel.getIdList("1", "alm_");
@@ -248,7 +248,7 @@ TEST(HostCommands, GetIdListSplitsAndHandsBack) {
 }
 
 TEST(HostCommands, GetIdListFieldsAreSentUnescaped) {
-    recording_host host;
+    quon_test_host host;
     test_panel panel(&host, "");
     panel.getIdList("it's", "a'b");
     EXPECT_EQ(host.commands(), std::vector<std::string>{"XI 'it's' 'a'b'"});
@@ -275,7 +275,7 @@ TEST(HostCommands, WithoutAHostNothingIsSentAndResultsAreDefaults) {
 }
 
 TEST(HostCommands, ShutDownNoticeFollowsTheScriptsOwnCommands) {
-    recording_host host;
+    quon_test_host host;
     {
         test_panel panel(&host, "kivren");
         panel.unregisterOnDestroy = true;

@@ -3,7 +3,7 @@
 // deleting destructor the host calls.
 #include "test_panel.h"
 
-#include "recording_host.h"
+#include "quon_test_host.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ struct revertive_bytes {
 };
 
 struct Dispatcher : ::testing::Test {
-    recording_host host;
+    quon_test_host host;
     test_panel panel{&host, "base"};
     quon_client_callback& script = panel; // the host only knows the interface
 };
@@ -206,7 +206,7 @@ TEST_F(Dispatcher, WithAlarmHandlingOffAlarmButtonsReachTheHandler) {
 }
 
 TEST(ScriptLife, DeletingDestructorFreesAfterTheDerivedShutDown) {
-    recording_host host;
+    quon_test_host host;
     int destroyed = 0;
     const int deletesBefore = test_panel::deletes;
     test_panel* panel = new test_panel(&host, "p");
@@ -226,7 +226,7 @@ TEST(ScriptLife, DeletingDestructorWithoutFreeOnlyDestroys) {
     // Only bit 0 asks for the memory to be freed.
     for (unsigned flags : {0u, 2u}) {
         SCOPED_TRACE(flags);
-        recording_host host;
+        quon_test_host host;
         int destroyed = 0;
         const int deletesBefore = test_panel::deletes;
         alignas(test_panel) unsigned char storage[sizeof(test_panel)];
@@ -244,7 +244,7 @@ TEST(ScriptLife, DeletingDestructorWithoutFreeOnlyDestroys) {
 }
 
 TEST(ScriptLife, ShutDownNoticeIsIgnoredAndNotHandedBack) {
-    recording_host host;
+    quon_test_host host;
     host.reply = [](const std::string&) { return std::optional<std::string>("ok"); };
     {
         test_panel panel(&host, "");

@@ -3,7 +3,7 @@
 // caller storage, and toInt over a text that is not a quon_string.
 #include "test_panel.h"
 
-#include "recording_host.h"
+#include "quon_test_host.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 namespace {
 
 std::string sentBy(void (*put)(test_panel&, const std::string&, int), const std::string& value, int number) {
-    recording_host host;
+    quon_test_host host;
     test_panel panel(&host, "");
     put(panel, value, number);
     const auto commands = host.commands();
@@ -67,7 +67,7 @@ TEST(StackPaths, MessageInStorageSplitsAsOnTheHeap) {
 }
 
 TEST(StackPaths, LongPropertyMessageStillReachesTheHandlerWhole) {
-    recording_host host;
+    quon_test_host host;
     test_panel panel(&host, "");
     const std::string value(600, 'q');
     const std::string message = "myParam.sub=" + value;

@@ -42,7 +42,7 @@ refused "already exists" $name
 
 # Native: configure, build what the panel's tests need, run them.
 cmake --preset native >/dev/null
-cmake --build --preset native -j2 --target panel_host $name >/dev/null
+cmake --build --preset native -j2 --target panel_host $name ${name}_test >/dev/null
 ctest --preset native -R "^${name}_" --no-tests=error | tee native.log
 grep -q "${name}_validate .*Passed" native.log || fail "no passing ${name}_validate"
 grep -q "${name}_scenario_${name} .*Passed" native.log || fail "no passing ${name}_scenario_${name}"

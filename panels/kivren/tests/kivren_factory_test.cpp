@@ -3,7 +3,7 @@
 #include "quon_button_record.h"
 #include "quon_export.h"
 #include "split_message.h"
-#include "recording_host.h"
+#include "quon_test_host.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +74,7 @@ TEST(KivrenLibrary, FactoryMakesAPanelThatTheHostDrivesAndDeletes) {
     quon_load_script_fn load = factory(library);
     ASSERT_NE(load, nullptr);
 
-    recording_host host;
+    quon_test_host host;
     host.reply = [](const std::string& command) -> std::optional<std::string> {
         if (command == "RN 3 6 2") return std::string("pictures/two.png");
         return std::nullopt;
@@ -134,7 +134,7 @@ TEST(KivrenLibrary, HostDeliveringEventsDuringEachClosingCommand) {
     for (const std::string& during : closing) {
         SCOPED_TRACE("events during " + during);
         const bool panelGone = during == "AS";
-        recording_host host;
+        quon_test_host host;
         quon_client_callback* script = nullptr;
         std::vector<std::string> answers; // what each re-entry returned, in order
         char* earlierAnswer = nullptr;

@@ -7,8 +7,8 @@
 
 namespace {
 
-std::vector<host_call> startupCalls(const std::vector<std::string>& names) {
-    std::vector<host_call> calls;
+std::vector<quon_host_call> startupCalls(const std::vector<std::string>& names) {
+    std::vector<quon_host_call> calls;
     for (int n = 1; n <= 16; ++n) {
         calls.push_back({quon_kind_command, "RN 3 6 " + std::to_string(n)});
         calls.push_back({quon_kind_release, names[n - 1]});
@@ -19,7 +19,7 @@ std::vector<host_call> startupCalls(const std::vector<std::string>& names) {
     return calls;
 }
 
-void expectCalls(const std::vector<host_call>& got, const std::vector<host_call>& want) {
+void expectCalls(const std::vector<quon_host_call>& got, const std::vector<quon_host_call>& want) {
     ASSERT_EQ(got.size(), want.size());
     for (std::size_t i = 0; i < want.size(); ++i) {
         EXPECT_EQ(got[i].kind, want[i].kind) << "call " << i;
@@ -28,7 +28,7 @@ void expectCalls(const std::vector<host_call>& got, const std::vector<host_call>
 }
 
 TEST(KivrenStartup, SendsTwentyThreeCommandsHandingBackEachNameBeforeTheNext) {
-    recording_host host;
+    quon_test_host host;
     host.reply = name_every_source;
     kivren panel(&host, "kivren");
 
@@ -41,21 +41,21 @@ TEST(KivrenStartup, SendsTwentyThreeCommandsHandingBackEachNameBeforeTheNext) {
 }
 
 TEST(KivrenStartup, NullNameRepliesAreStillHandedBackAndLeaveEmptyPictures) {
-    recording_host host; // answers every command with null
+    quon_test_host host; // answers every command with null
     kivren panel(&host, "kivren");
     expectCalls(host.calls, startupCalls(std::vector<std::string>(16, "<null>")));
 
     host.calls.clear();
-    revertive_bytes named(3, 4, 9, "");
+    quon_test_report named(3, 4, 9, "");
     panel.callback(named.data(), quon_kind_revertive);
-    revertive_bytes parked(3, 5, 0, "");
+    quon_test_report parked(3, 5, 0, "");
     panel.callback(parked.data(), quon_kind_revertive);
     EXPECT_EQ(host.commands(), (std::vector<std::string>{"TP 'pixmap=' '1' 'Mon_4'",
                                                          "TP 'pixmap=chanimg/parked.jpg' '1' 'Mon_5'"}));
 }
 
 TEST(KivrenStartup, EachSourceKeepsTheNameTheHostGaveForIt) {
-    recording_host host;
+    quon_test_host host;
     host.reply = [](const std::string& command) -> std::optional<std::string> {
         if (command == "RN 3 6 5") return std::string("cams/five's = 5.jpg");
         return std::nullopt;
@@ -63,7 +63,7 @@ TEST(KivrenStartup, EachSourceKeepsTheNameTheHostGaveForIt) {
     kivren panel(&host, "kivren");
     host.calls.clear();
     for (int destination : {1, 16}) {
-        revertive_bytes record(3, destination, 5, "");
+        quon_test_report record(3, destination, 5, "");
         panel.callback(record.data(), quon_kind_revertive);
     }
     EXPECT_EQ(host.commands(), (std::vector<std::string>{"TP 'pixmap=cams/five's = 5.jpg' '1' 'Mon_1'",
@@ -71,14 +71,14 @@ TEST(KivrenStartup, EachSourceKeepsTheNameTheHostGaveForIt) {
 }
 
 TEST(KivrenStartup, EmptyBasePathShowsThePanelFileAlone) {
-    recording_host host;
+    quon_test_host host;
     kivren panel(&host, "");
     EXPECT_EQ(host.commands().at(16), "PS '1' 'panel1024.quon_ui'");
 }
 
 TEST(KivrenStartup, WritesTheFirstSourcePictureToTheDebugger) {
     debug_capture capture;
-    recording_host host;
+    quon_test_host host;
     host.reply = name_every_source;
     kivren panel(&host, "kivren");
     EXPECT_EQ(capture.texts, std::vector<std::string>{picture(1)});
@@ -86,13 +86,13 @@ TEST(KivrenStartup, WritesTheFirstSourcePictureToTheDebugger) {
 
 TEST(KivrenStartup, WritesAnEmptyDebugTextWhenSourceOneHasNoName) {
     debug_capture capture;
-    recording_host host;
+    quon_test_host host;
     kivren panel(&host, "kivren");
     EXPECT_EQ(capture.texts, std::vector<std::string>{""});
 }
 
 TEST(KivrenShutdown, UnregistersRouterGpiInfoThenSignsOff) {
-    recording_host host;
+    quon_test_host host;
     host.reply = name_every_source;
     auto panel = std::make_unique<kivren>(&host, "kivren");
     host.calls.clear();
@@ -104,7 +104,7 @@ TEST(KivrenShutdown, UnregistersRouterGpiInfoThenSignsOff) {
 }
 
 TEST(KivrenShutdown, HostDeletesThroughSlotZero) {
-    recording_host host;
+    quon_test_host host;
     quon_client_callback* script = new kivren(&host, "kivren");
     host.calls.clear();
     EXPECT_EQ(script->deletingDestructor(1), static_cast<void*>(script));
@@ -117,8 +117,8 @@ TEST(KivrenNoHost, LivesAndDiesWithoutAHost) {
     EXPECT_EQ(capture.texts, std::vector<std::string>{""});
 
     // Every kind of event is taken without a host to send to.
-    revertive_bytes router(3, 1, 0, "");
-    revertive_bytes tally(2, 21, 0, "3");
+    quon_test_report router(3, 1, 0, "");
+    quon_test_report tally(2, 21, 0, "3");
     EXPECT_EQ(panel->callback(router.data(), quon_kind_revertive), nullptr);
     EXPECT_EQ(panel->callback(tally.data(), quon_kind_revertive), nullptr);
     EXPECT_EQ(panel->callback(reinterpret_cast<void*>(std::intptr_t{7}), quon_kind_timer), nullptr);

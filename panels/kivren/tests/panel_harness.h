@@ -1,33 +1,14 @@
-// panel_harness: drives a kivren object the way the host does, through its
-// one entry point callback(arg, kind), and builds the records the host passes.
+// panel_harness: a kivren driven by the test host (quon_test_host.h), which
+// delivers events through its one entry point callback(arg, kind).
 #ifndef PANEL_HARNESS_H
 #define PANEL_HARNESS_H
 
 #include "kivren.h"
-#include "recording_host.h"
+#include "quon_test_host.h"
 
-#include <cstdint>
-#include <cstring>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-// A revertive record with its text inline after the four numbers.
-class revertive_bytes {
-public:
-    revertive_bytes(int device, int index, int state, const std::string& text)
-        : words_(4 + (text.size() + 1 + 3) / 4, 0) {
-        words_[0] = device;
-        words_[2] = index;
-        words_[3] = state;
-        std::memcpy(words_.data() + 4, text.c_str(), text.size() + 1);
-    }
-    void* data() { return words_.data(); }
-
-private:
-    std::vector<std::int32_t> words_; // keeps the numbers aligned
-};
 
 // The picture name a test host gives for router source n.
 inline std::string picture(int source) { return "pictures/source" + std::to_string(source) + ".png"; }
@@ -39,35 +20,25 @@ inline std::optional<std::string> name_every_source(const std::string& command) 
     return picture(std::stoi(command.substr(prefix.size())));
 }
 
-// A kivren made with a recording host that names every source.
+// A kivren started by a test host that names every source.
 struct panel_under_test {
-    recording_host host;
-    std::unique_ptr<kivren> panel;
+    quon_test_host host;
+    kivren* panel;
 
     explicit panel_under_test(const char* path = "kivren") {
         host.reply = name_every_source;
-        panel = std::make_unique<kivren>(&host, path);
+        panel = &host.start<kivren>(path);
         host.calls.clear(); // start-up is checked on its own
     }
 
     // Delivers a revertive and gives the commands it caused.
     std::vector<std::string> report(int device, int index, int state, const std::string& text = "") {
         host.calls.clear();
-        revertive_bytes record(device, index, state, text);
-        panel->callback(record.data(), quon_kind_revertive);
-        return host.commands();
+        return host.report(device, index, state, text);
     }
 
-    // Sends a property message; a non-null answer is copied and then handed
-    // back with kind 5, as the host does.
-    std::optional<std::string> ask(const char* message) {
-        std::string text = message ? message : "";
-        char* answer = panel->callback(message ? &text[0] : nullptr, quon_kind_property);
-        if (!answer) return std::nullopt;
-        std::string copy = answer;
-        panel->callback(answer, quon_kind_release);
-        return copy;
-    }
+    // Sends a property message; a non-null answer is copied and handed back.
+    std::optional<std::string> ask(const char* message) { return host.property(message); }
 };
 
 #endif

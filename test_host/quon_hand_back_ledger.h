@@ -1,17 +1,17 @@
-// hand_back_ledger: the reply protocol as a host double checks it, from the
+// quon_hand_back_ledger: the reply protocol as a host double checks it, from the
 // boundary's rule (quon_hand_back.h). After each command it knows which reply,
 // null included, the script owes back; it names every fault: a command sent
 // while a reply is owed, a hand-back of a reply the script must ignore, of
 // a null not owed, or of a text the host never gave. One ledger per host
 // object; no threads.
-#ifndef HAND_BACK_LEDGER_H
-#define HAND_BACK_LEDGER_H
+#ifndef QUON_HAND_BACK_LEDGER_H
+#define QUON_HAND_BACK_LEDGER_H
 
 #include "quon_hand_back.h"
 
 #include <string>
 
-class hand_back_ledger {
+class quon_hand_back_ledger {
 public:
     // A command and the reply the host gives it. Returns a fault, or "".
     std::string command(const char* text, const char* reply) {
@@ -36,7 +36,7 @@ public:
         return "hand-back of a text the host did not give, or gave back already";
     }
 
-    bool owing() const { return owing_; }
+    bool owing() const { return owing_; } // whether a reply, null included, is owed back now
 
 private:
     bool owing_ = false;

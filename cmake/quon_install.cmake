@@ -1,0 +1,55 @@
+# The SDK as an installed CMake package, one prefix for both toolchains:
+#   include/quon/               the boundary, framework, string and test host headers
+#   lib/, lib/i686-w64-mingw32/ the framework and string libraries, Linux and Windows
+#   lib/cmake/quon/             quonConfig.cmake, its version file, one targets file
+#                               per toolchain, quon_add_panel() and its templates,
+#                               the mingw-w64 toolchain file and the wine runner
+#   bin/                        panel_host, panel_host.exe, quon-new-panel
+#   share/quon/                 the panel template quon-new-panel copies
+#   share/doc/quon/             the guide and the API reference
+# Every path is relative to the prefix: the tree may be moved as a whole.
+include(CMakePackageConfigHelpers)
+include(GNUInstallDirs)
+
+# The targets under the names a panel's project uses: quon::script_helper, ...
+# quon::panel_runtime (Windows only) is what quon_add_panel links into every
+# panel DLL besides the framework.
+set(quon_parts boundary string script_helper test_host)
+if(TARGET quon_panel_runtime)
+  list(APPEND quon_parts panel_runtime)
+endif()
+foreach(part ${quon_parts})
+  add_library(quon::${part} ALIAS quon_${part})
+  set_target_properties(quon_${part} PROPERTIES EXPORT_NAME ${part})
+endforeach()
+list(TRANSFORM quon_parts PREPEND quon_ OUTPUT_VARIABLE quon_exported)
+add_executable(quon::panel_host ALIAS panel_host)
+
+if(CMAKE_CROSSCOMPILING)
+  set(quon_flavour windows)
+  set(quon_lib_dir ${CMAKE_INSTALL_LIBDIR}/i686-w64-mingw32)
+else()
+  set(quon_flavour linux)
+  set(quon_lib_dir ${CMAKE_INSTALL_LIBDIR})
+endif()
+set(quon_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/quon)
+
+install(TARGETS ${quon_exported} EXPORT quon-${quon_flavour}
+        ARCHIVE DESTINATION ${quon_lib_dir}
+        OBJECTS DESTINATION ${quon_lib_dir}
+        FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quon)
+install(EXPORT quon-${quon_flavour} NAMESPACE quon:: DESTINATION ${quon_package_dir}
+        FILE quonTargets-${quon_flavour}.cmake)
+install(TARGETS panel_host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/quonConfigVersion.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
+install(FILES cmake/quonConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/quonConfigVersion.cmake
+              cmake/quon_panel.cmake cmake/quon_gtest.cmake cmake/project_warnings.cmake
+              cmake/wine_tests.cmake cmake/wine_run.sh cmake/mingw-i686.cmake scripts/check_dll.py
+        DESTINATION ${quon_package_dir})
+install(DIRECTORY cmake/panel DESTINATION ${quon_package_dir})
+install(PROGRAMS scripts/quon-new-panel DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES scripts/panel_name.sh DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
+install(DIRECTORY scripts/panel_template scripts/panel_standalone DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
+install(FILES README.md docs/writing-a-panel.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quon)
