@@ -2,8 +2,6 @@
 
 #include "decimal_number.h"
 
-#include <cerrno>
-#include <cstdlib>
 
 void device_model::declare(device_set declared) {
     declared_ = std::move(declared);
@@ -85,12 +83,9 @@ status_report device_model::report(const device& d, int index) const {
     r.text = d.states[static_cast<std::size_t>(index)];
     // Routers and GPI devices keep numbers; a slot's state is its text read
     // as a number, 0 when it is none.
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(r.text.c_str(), &end, 10);
-    r.state = (!r.text.empty() && *end == '\0' && errno == 0 && v >= INT32_MIN && v <= INT32_MAX)
-                  ? static_cast<std::int32_t>(v)
-                  : 0;
+    std::int64_t v = 0;
+    std::string ignored;
+    r.state = read_decimal(r.text, INT32_MIN, INT32_MAX, v, ignored) ? static_cast<std::int32_t>(v) : 0;
     return r;
 }
 

@@ -1,5 +1,6 @@
 #include "page_layout.h"
 #include "page_model.h"
+#include "svg_shapes.h"
 #include "svg_writer.h"
 #include "utf8_text.h"
 #include "xml_check.h"
