@@ -1,6 +1,7 @@
 #include "devices_file.h"
 
 #include "definition_lines.h"
+#include "input_file.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ bool size_field(const std::map<std::string, std::string>& fields, const std::str
     return true;
 }
 
-bool declare(const definition_line& line, device_set& out, std::string& why) {
+bool declare(const definition_line& line, device_set& out, declaration_budget& budget, std::string& why) {
     const std::string& type = line.words[0];
     declared_device d;
     std::map<std::string, std::string> fields;
@@ -49,6 +50,9 @@ bool declare(const definition_line& line, device_set& out, std::string& why) {
         const std::string key = type == "gpi" ? "inputs" : "slots";
         if (!parse_fields(line, 2, {key}, fields, why) || !size_field(fields, key, d.size, why)) return false;
     }
+    // A run keeps a state for every index.
+    if (!budget.take(declaration_budget::entryBytes + declaration_budget::indexBytes * (d.size + 1u), why))
+        return false;
     out.devices.push_back(d);
     return true;
 }
@@ -102,7 +106,7 @@ bool normal_state(const declared_device& d, const std::string& value, std::strin
     return true;
 }
 
-bool state_line(const definition_line& line, device_set& out, std::string& why) {
+bool state_line(const definition_line& line, device_set& out, declaration_budget& budget, std::string& why) {
     declared_device* d = nullptr;
     std::int32_t first = 0, last = 0;
     if (line.words.size() < 4) {
@@ -111,12 +115,14 @@ bool state_line(const definition_line& line, device_set& out, std::string& why) 
     }
     if (!device_range(out, line.words[1], line.words[2], 0, d, first, last, why)) return false;
     const std::string value = line.rest(3);
-    for (std::int32_t n = first; n <= last; ++n)
-        if (!normal_state(*d, with_index(value, n), d->initial[n], why)) return false;
+    for (std::int32_t n = first; n <= last; ++n) {
+        const std::string text = with_index(value, n);
+        if (!budget.take_entry(text, why) || !normal_state(*d, text, d->initial[n], why)) return false;
+    }
     return true;
 }
 
-bool name_line(const definition_line& line, device_set& out, std::string& why) {
+bool name_line(const definition_line& line, device_set& out, declaration_budget& budget, std::string& why) {
     declared_device* d = nullptr;
     std::int32_t first = 0, last = 0, selector = declared_device::anySelector;
     if (line.words.size() < 5) {
@@ -132,11 +138,16 @@ bool name_line(const definition_line& line, device_set& out, std::string& why) {
         why = "only a router names sources";
         return false;
     }
-    for (std::int32_t n = first; n <= last; ++n) d->names[selector][n] = with_index(line.rest(4), n);
+    const std::string name = line.rest(4);
+    for (std::int32_t n = first; n <= last; ++n) {
+        std::string text = with_index(name, n);
+        if (!budget.take_entry(text, why)) return false;
+        d->names[selector][n] = std::move(text);
+    }
     return true;
 }
 
-bool alias_line(const definition_line& line, device_set& out, std::string& why) {
+bool alias_line(const definition_line& line, device_set& out, declaration_budget& budget, std::string& why) {
     step_alias a;
     std::int32_t first = 0, last = 0;
     if (line.words.size() < 4 || line.words.size() > 5) {
@@ -144,6 +155,7 @@ bool alias_line(const definition_line& line, device_set& out, std::string& why) 
         return false;
     }
     a.name = line.words[1];
+    if (!budget.take_entry(a.name, why)) return false;
     if (out.alias(a.name)) {
         why = "alias \"" + a.name + "\" is defined twice";
         return false;
@@ -207,24 +219,27 @@ const step_alias* device_set::alias(const std::string& name) const {
 }
 
 bool parse_devices(const std::string& text, const std::string& file, const std::string& folder, device_set& out,
-                   std::string& error) {
+                   std::string& error, declaration_budget* budget) {
+    declaration_budget own;
+    declaration_budget& left = budget ? *budget : own;
     out = device_set{};
     out.file = file;
     return read_definition_lines(
         text, file,
         [&](const definition_line& line, std::string& why) {
             const std::string& what = line.words[0];
-            if (what == "router" || what == "gpi" || what == "info") return declare(line, out, why);
-            if (what == "state") return state_line(line, out, why);
-            if (what == "name") return name_line(line, out, why);
-            if (what == "alias") return alias_line(line, out, why);
+            if (what == "router" || what == "gpi" || what == "info") return declare(line, out, left, why);
+            if (what == "state") return state_line(line, out, left, why);
+            if (what == "name") return name_line(line, out, left, why);
+            if (what == "alias") return alias_line(line, out, left, why);
             if (what == "layout") {
                 if (line.words.size() != 2 || out.layout) {
                     why = out.layout ? "a second layout" : "usage: layout FILE";
                     return false;
                 }
                 auto layout = std::make_shared<page_layout>();
-                if (!read_layout_file(path_in(folder, line.words[1]), *layout, why)) return false;
+                if (read_layout_file(path_in(folder, line.words[1]), *layout, why, &left) != load_result::ok)
+                    return false;
                 out.layout = layout;
                 return true;
             }
@@ -234,10 +249,12 @@ bool parse_devices(const std::string& text, const std::string& file, const std::
         error);
 }
 
-bool read_devices_file(const std::string& path, device_set& out, std::string& error) {
+load_result read_devices_file(const std::string& path, device_set& out, std::string& error,
+                              declaration_budget* budget) {
     std::string text;
-    if (!read_whole_file(path, text, error)) return false;
-    return parse_devices(text, path, folder_of(path), out, error);
+    const load_result read = read_input_file(path, "devices file", maxDevicesFileBytes, text, error);
+    if (read != load_result::ok) return read;
+    return parse_devices(text, path, folder_of(path), out, error, budget) ? load_result::ok : load_result::invalid;
 }
 
 bool expand_alias(const device_set& devices, const std::string& step, const std::vector<std::string>& args,

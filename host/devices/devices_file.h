@@ -16,6 +16,8 @@
 #ifndef HOST_DEVICES_FILE_H
 #define HOST_DEVICES_FILE_H
 
+#include "definition_lines.h"
+#include "input_file.h"
 #include "page_layout.h"
 
 #include <cstdint>
@@ -67,12 +69,18 @@ struct device_set {
     const step_alias* alias(const std::string& name) const;
 };
 
-// Reads a devices file. On failure false, with "file:line: why" (or the errno text) in error.
-// Files it names (layout) are read relative to its folder.
-bool read_devices_file(const std::string& path, device_set& out, std::string& error);
+constexpr std::size_t maxDevicesFileBytes = 1u << 20;
+
+// Reads a devices file (at most maxDevicesFileBytes) with read_input_file;
+// on failure "file:line: why" or the system's reason in error. Files it names
+// (layout) are read relative to its folder. What its declarations expand to
+// is counted against `budget`, which a run shares among all the files it
+// reads; null: a budget of the file's own.
+load_result read_devices_file(const std::string& path, device_set& out, std::string& error,
+                              declaration_budget* budget = nullptr);
 // The same from text; `file` names it in messages and `folder` resolves the files it names.
 bool parse_devices(const std::string& text, const std::string& file, const std::string& folder, device_set& out,
-                   std::string& error);
+                   std::string& error, declaration_budget* budget = nullptr);
 
 // A device change a scenario step asks for: index `index` of device `device`
 // takes `value` ("route": a source number or "park"; "gpi": on or off; "info":

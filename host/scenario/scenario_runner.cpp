@@ -8,31 +8,18 @@
 #include <filesystem>
 #include <iostream>
 
-namespace {
-
-constexpr std::size_t maxDevicesFileBytes = 1u << 20;
-
-load_result load_devices(const std::string& path, device_set& out, std::string& error) {
-    std::string text;
-    const load_result read = read_input_file(path, "devices file", maxDevicesFileBytes, text, error);
-    if (read != load_result::ok) return read;
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    return parse_devices(text, path, folder, out, error) ? load_result::ok : load_result::invalid;
-}
-
-} // namespace
-
 load_result load_run_devices(const scenario& s, const std::string& devicesFile, run_options& options,
                              std::string& error) {
+    declaration_budget budget; // every devices file and layout of the run together
     if (!devicesFile.empty()) {
-        const load_result r = load_devices(devicesFile, options.devices, error);
+        const load_result r = read_devices_file(devicesFile, options.devices, error, &budget);
         if (r != load_result::ok) return r;
         options.inputs.push_back(devicesFile);
     }
     for (const scenario_step& step : s.steps) {
         const auto* d = std::get_if<devices_step>(&step.action);
         if (!d || options.stepDevices.count(d->file)) continue;
-        const load_result r = load_devices(d->file, options.stepDevices[d->file], error);
+        const load_result r = read_devices_file(d->file, options.stepDevices[d->file], error, &budget);
         if (r != load_result::ok) {
             error = step.where + ": " + error;
             return r;

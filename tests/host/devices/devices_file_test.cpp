@@ -8,7 +8,7 @@ namespace {
 TEST(DevicesFile, KivrensStudioIsDeclaredInItsFolder) {
     device_set set;
     std::string error;
-    ASSERT_TRUE(read_devices_file(EXAMPLE_DEVICES, set, error)) << error;
+    ASSERT_EQ(read_devices_file(EXAMPLE_DEVICES, set, error), load_result::ok) << error;
     ASSERT_EQ(set.devices.size(), 3u);
     const declared_device* router = set.first(device_type::router);
     ASSERT_TRUE(router);
@@ -87,7 +87,7 @@ TEST(DevicesFile, ErrorsNameFileLineAndWhy) {
     }
     device_set set;
     std::string error;
-    EXPECT_FALSE(read_devices_file("/nonexistent/studio.devices", set, error));
+    EXPECT_EQ(read_devices_file("/nonexistent/studio.devices", set, error), load_result::unreadable);
     EXPECT_EQ(error, "/nonexistent/studio.devices: No such file or directory");
 }
 
