@@ -56,9 +56,16 @@ bool check_run_outputs(const scenario& s, const run_options& options, std::strin
         }
         return false;
     };
-    for (const scenario_step& step : s.steps)
-        if (const auto* snap = std::get_if<snapshot_step>(&step.action))
-            if (replaces_input(snapshot_path(options, snap->file), step.where)) return false;
+    for (const scenario_step& step : s.steps) {
+        const auto* snap = std::get_if<snapshot_step>(&step.action);
+        if (!snap) continue;
+        const std::string path = snapshot_path(options, snap->file);
+        if (!inside_folder(options.outDir, path)) {
+            error = step.where + ": snapshot " + snap->file + " leaves the output directory through a link";
+            return false;
+        }
+        if (replaces_input(path, step.where)) return false;
+    }
     return options.svgFile.empty() || !replaces_input(options.svgFile, "--svg");
 }
 

@@ -5,6 +5,7 @@
 // Exit status 0 when every check passed, 1 when one failed, 3 or 4 when the
 // script crashed or hung (the check that was running is named), 2 for bad
 // arguments.
+#include "exit_status.h"
 #include "panel_library.h"
 #include "step_guard.h"
 #include "subcommands.h"
@@ -98,7 +99,7 @@ int validate(validate_arguments& a) {
     if (!loaded) {
         line(false, "load", error);
         std::printf("1 check failed\n");
-        return 1;
+        return exitUsage; // as run: no library to check is a bad argument, not a failed check
     }
     char took[64];
     std::snprintf(took, sizeof took, "%.2f ms", loadMs);

@@ -88,7 +88,7 @@ TEST(DevicesFile, ErrorsNameFileLineAndWhy) {
     device_set set;
     std::string error;
     EXPECT_EQ(read_devices_file("/nonexistent/studio.devices", set, error), load_result::unreadable);
-    EXPECT_EQ(error, "/nonexistent/studio.devices: No such file or directory");
+    EXPECT_EQ(error, "cannot read devices file /nonexistent/studio.devices: No such file or directory");
 }
 
 } // namespace

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -169,7 +173,10 @@ TEST(ScenarioLoader, RefusesWhatIsNotAScenarioFile) {
     std::ofstream(big, std::ios::binary) << std::string(maxScenarioBytes + 1, '\n');
     cases.push_back({big.string(), load_result::invalid, "is larger than 16777216 bytes"});
 #ifndef _WIN32
-    cases.push_back({"/dev/zero", load_result::invalid, "larger than"}); // a file that never ends
+    // A file that never ends, and one that blocks the reader until written to.
+    cases.push_back({"/dev/zero", load_result::invalid, "is not a regular file (a device)"});
+    ASSERT_EQ(mkfifo((dir / "pipe.scn").c_str(), 0600), 0);
+    cases.push_back({(dir / "pipe.scn").string(), load_result::invalid, "is not a regular file (a FIFO)"});
 #endif
     for (const load_case& c : cases) {
         SCOPED_TRACE(c.path);
