@@ -23,4 +23,15 @@ load_result check_input_file(const std::string& path, const char* what, std::str
 load_result read_input_file(const std::string& path, const char* what, std::size_t maxBytes, std::string& text,
                             std::string& error);
 
+// The same, then `parse(text)`, a reader that fills error with
+// "file:line: why" and returns false on a mistake (invalid).
+template <typename Parse>
+load_result read_input_file(const std::string& path, const char* what, std::size_t maxBytes, std::string& error,
+                            Parse parse) {
+    std::string text;
+    const load_result read = read_input_file(path, what, maxBytes, text, error);
+    if (read != load_result::ok) return read;
+    return parse(text) ? load_result::ok : load_result::invalid;
+}
+
 #endif

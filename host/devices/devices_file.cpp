@@ -251,10 +251,9 @@ bool parse_devices(const std::string& text, const std::string& file, const std::
 
 load_result read_devices_file(const std::string& path, device_set& out, std::string& error,
                               declaration_budget* budget) {
-    std::string text;
-    const load_result read = read_input_file(path, "devices file", maxDevicesFileBytes, text, error);
-    if (read != load_result::ok) return read;
-    return parse_devices(text, path, folder_of(path), out, error, budget) ? load_result::ok : load_result::invalid;
+    return read_input_file(path, "devices file", maxDevicesFileBytes, error, [&](const std::string& text) {
+        return parse_devices(text, path, folder_of(path), out, error, budget);
+    });
 }
 
 bool expand_alias(const device_set& devices, const std::string& step, const std::vector<std::string>& args,

@@ -141,8 +141,6 @@ bool parse_layout(const std::string& text, const std::string& file, page_layout&
 
 load_result read_layout_file(const std::string& path, page_layout& out, std::string& error,
                              declaration_budget* budget) {
-    std::string text;
-    const load_result read = read_input_file(path, "layout", maxLayoutBytes, text, error);
-    if (read != load_result::ok) return read;
-    return parse_layout(text, path, out, error, budget) ? load_result::ok : load_result::invalid;
+    return read_input_file(path, "layout", maxLayoutBytes, error,
+                           [&](const std::string& text) { return parse_layout(text, path, out, error, budget); });
 }

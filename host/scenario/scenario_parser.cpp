@@ -89,8 +89,6 @@ bool parse_scenario(const std::string& text, const std::string& file, scenario& 
 }
 
 load_result load_scenario(const std::string& path, scenario& out, std::string& error) {
-    std::string text;
-    const load_result read = read_input_file(path, "scenario", maxScenarioBytes, text, error);
-    if (read != load_result::ok) return read;
-    return parse_scenario(text, path, out, error) ? load_result::ok : load_result::invalid;
+    return read_input_file(path, "scenario", maxScenarioBytes, error,
+                           [&](const std::string& text) { return parse_scenario(text, path, out, error); });
 }
