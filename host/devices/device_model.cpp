@@ -17,9 +17,9 @@ void device_model::declare(device_set declared) {
 }
 
 device_model::device* device_model::find(std::int32_t number) {
-    for (device& d : devices_)
-        if (d.declared->number == number) return &d;
-    return nullptr;
+    // devices_ follows the declared devices' order.
+    const auto at = declared_.numbered.find(number);
+    return at == declared_.numbered.end() ? nullptr : &devices_[at->second];
 }
 
 const device_model::device* device_model::find(std::int32_t number) const {

@@ -53,14 +53,13 @@ bool declare(const definition_line& line, device_set& out, declaration_budget& b
     // A run keeps a state for every index.
     if (!budget.take(declaration_budget::entryBytes + declaration_budget::indexBytes * (d.size + 1u), why))
         return false;
+    out.numbered[d.number] = out.devices.size();
     out.devices.push_back(d);
     return true;
 }
 
 declared_device* find_mutable(device_set& set, std::int32_t number) {
-    for (declared_device& d : set.devices)
-        if (d.number == number) return &d;
-    return nullptr;
+    return const_cast<declared_device*>(set.find(number));
 }
 
 // A range of one device's indices, checked against its size (or sources).
@@ -185,6 +184,7 @@ bool alias_line(const definition_line& line, device_set& out, declaration_budget
     a.last = last;
     a.offset = offset;
     a.where = line.where;
+    out.aliasNamed[a.name] = out.aliases.size();
     out.aliases.push_back(a);
     return true;
 }
@@ -201,9 +201,8 @@ const char* device_type_name(device_type type) {
 }
 
 const declared_device* device_set::find(std::int32_t number) const {
-    for (const declared_device& d : devices)
-        if (d.number == number) return &d;
-    return nullptr;
+    const auto at = numbered.find(number);
+    return at == numbered.end() ? nullptr : &devices[at->second];
 }
 
 const declared_device* device_set::first(device_type type) const {
@@ -213,9 +212,8 @@ const declared_device* device_set::first(device_type type) const {
 }
 
 const step_alias* device_set::alias(const std::string& name) const {
-    for (const step_alias& a : aliases)
-        if (a.name == name) return &a;
-    return nullptr;
+    const auto at = aliasNamed.find(name);
+    return at == aliasNamed.end() ? nullptr : &aliases[at->second];
 }
 
 bool parse_devices(const std::string& text, const std::string& file, const std::string& folder, device_set& out,

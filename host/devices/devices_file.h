@@ -62,6 +62,11 @@ struct device_set {
     std::vector<step_alias> aliases;
     std::shared_ptr<const page_layout> layout; // null: the default grid
     std::string file;                          // the file read, for messages
+    // Positions in `devices` by number and in `aliases` by name, kept by the
+    // reader: a file may declare hundreds of thousands, and every line and
+    // command looks one up.
+    std::map<std::int32_t, std::size_t> numbered;
+    std::map<std::string, std::size_t> aliasNamed;
 
     const declared_device* find(std::int32_t number) const;
     // The first device of the type, which steps that name no device use.

@@ -114,6 +114,15 @@ TEST(DevicesFile, DeclarationsAreBoundedWhateverTheRangeTimesTheText) {
                                  "devices file and layout together)");
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     }
+    // A 1 MB file of small declarations reads in linear time.
+    std::string small = "info 0 slots=1\n";
+    for (int n = 1; n <= 30000; ++n)
+        small += "info " + std::to_string(n) + " slots=0\nalias a" + std::to_string(n) + " 0 1\n";
+    const auto start = std::chrono::steady_clock::now();
+    device_set many;
+    std::string manyError;
+    EXPECT_TRUE(parse_devices(small, "t.devices", "", many, manyError)) << manyError;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     // One budget across the files of a run: each alone fits, the second passes it.
     declaration_budget budget;
     const std::string half = "info 2 slots=100000\nstate 2 1..100000 " + std::string(300, 'h') + "\n";
