@@ -12,6 +12,7 @@
 // its hand-back frees it (the sanitizers see a wrong free, a double free or a
 // leak).
 #include "command_parser.h"
+#include "device_report_record.h"
 #include "fuzz_check.h"
 #include "fuzz_host.h"
 #include "fuzz_input.h"
@@ -35,7 +36,7 @@ void silent(void*, const char*) {}
 
 // A revertive record exactly as long as its text needs, so that a read past
 // the text's NUL leaves the block.
-std::unique_ptr<char[]> make_revertive(FuzzedDataProvider& in) {
+std::vector<char> make_revertive(FuzzedDataProvider& in) {
     std::int32_t fields[4];
     const int deviceChoice = in.ConsumeIntegralInRange(0, 4);
     fields[0] = deviceChoice < 3 ? deviceChoice + 1 : in.ConsumeIntegral<std::int32_t>();
@@ -53,10 +54,7 @@ std::unique_ptr<char[]> make_revertive(FuzzedDataProvider& in) {
     default:
         text = draw_text(in);
     }
-    std::unique_ptr<char[]> block(new char[sizeof fields + text.size() + 1]);
-    std::memcpy(block.get(), fields, sizeof fields);
-    std::memcpy(block.get() + sizeof fields, text.c_str(), text.size() + 1);
-    return block;
+    return device_report_record(fields[0], fields[2], fields[3], text, fields[1]);
 }
 
 std::string draw_property(FuzzedDataProvider& in) {
@@ -118,11 +116,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         char* result = nullptr;
         std::vector<panel_model::commands> allowed(1); // by default: nothing
         if (what == 0) {
-            std::unique_ptr<char[]> record = make_revertive(in);
+            std::vector<char> record = make_revertive(in);
             std::int32_t f[4];
-            std::memcpy(f, record.get(), sizeof f);
-            allowed = model.report(f[0], f[2], f[3], record.get() + sizeof f);
-            result = script->callback(record.get(), quon_kind_revertive);
+            std::memcpy(f, record.data(), sizeof f);
+            allowed = model.report(f[0], f[2], f[3], record.data() + sizeof f);
+            result = script->callback(record.data(), quon_kind_revertive);
         } else if (what == 1) {
             const std::string panel = draw_text(in, 8), id = draw_text(in, 16), event = draw_text(in, 32);
             splitMessage message(event.c_str());

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A long run of one fuzz target: bash scripts/fuzz_long.sh TARGET [EXECUTIONS]
-# TARGET is boundary, alarm or param_message; EXECUTIONS defaults to ten
+# TARGET is a folder of fuzz/corpus (boundary, definitions, ...); EXECUTIONS defaults to ten
 # million. Builds the fuzz preset, grows its own corpus in
 # build/fuzz/long/TARGET from the committed one, and leaves any crashing input
 # there (crash-*), to be copied into fuzz/corpus/TARGET/regression-<what>.
@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-target=${1:?usage: fuzz_long.sh boundary|alarm|param_message [EXECUTIONS]}
+target=${1:?usage: fuzz_long.sh TARGET [EXECUTIONS] (a folder of fuzz/corpus)}
 runs=${2:-10000000}
 [ -d "fuzz/corpus/$target" ] || { echo "fuzz_long: no target $target" >&2; exit 2; }
 

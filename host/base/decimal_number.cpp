@@ -18,6 +18,12 @@ bool read(const std::string& text, T min, T max, T& out, std::string& why) {
         why = quoted + " is not a number";
         return false;
     }
+    // "-0" (or "-00") is 0 written in a way no one writes it: refused, as the
+    // command grammar refuses it.
+    if (error == std::errc() && value == 0 && text[0] == '-') {
+        why = quoted + " is a negative zero";
+        return false;
+    }
     if (error == std::errc::result_out_of_range || value < min || value > max) {
         why = quoted + " is out of range (" + std::to_string(min) + " to " + std::to_string(max) + ")";
         return false;

@@ -1,7 +1,8 @@
 // decimal_number: the one way this program reads a number a user wrote, on
-// the command line or in a scenario: plain decimal, an optional "-" and
-// digits, nothing before or after (no "+", spaces, NUL or other bytes), and
-// inside the range the field allows. Messages quote the text printably.
+// the command line, in a scenario or in a devices file or layout: plain
+// decimal, an optional "-" and digits, nothing before or after (no "+",
+// spaces, NUL or other bytes), never "-0", and inside the range the field
+// allows. Messages quote the text printably.
 #ifndef HOST_DECIMAL_NUMBER_H
 #define HOST_DECIMAL_NUMBER_H
 

@@ -1,12 +1,9 @@
 #include "definition_lines.h"
 
 #include "decimal_number.h"
+#include "utf8_text.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 
 namespace {
@@ -29,7 +26,7 @@ std::string definition_line::rest(std::size_t word) const {
 bool read_definition_lines(const std::string& text, const std::string& file,
                            const std::function<bool(const definition_line&, std::string& why)>& item,
                            std::string& error) {
-    std::istringstream in(text);
+    std::istringstream in(text.substr(byte_order_mark_size(text)));
     std::string raw;
     int number = 0;
     while (std::getline(in, raw)) {
@@ -56,17 +53,15 @@ bool read_definition_lines(const std::string& text, const std::string& file,
     return true;
 }
 
-bool read_whole_file(const std::string& path, std::string& out, std::string& error) {
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": " + (errno ? std::strerror(errno) : "cannot be read");
-        return false;
+bool declaration_budget::take(std::size_t bytes, std::string& why) {
+    if (bytes <= left_) {
+        left_ -= bytes;
+        return true;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    out = text.str();
-    return true;
+    left_ = 0;
+    why = "the declarations pass the run's bound of " + std::to_string(limit_ >> 20) +
+          " MiB (a range times its text, every devices file and layout together)";
+    return false;
 }
 
 std::string folder_of(const std::string& path) {

@@ -20,12 +20,29 @@ struct definition_line {
 };
 
 // Calls `item` for each line that is not blank or a comment; stops at the
-// first false, with "file:line: why" in error.
+// first false, with "file:line: why" in error. A UTF-8 byte-order mark
+// before the first line is skipped.
 bool read_definition_lines(const std::string& text, const std::string& file,
                            const std::function<bool(const definition_line&, std::string& why)>& item,
                            std::string& error);
-// The whole of a file; false with the errno text in error.
-bool read_whole_file(const std::string& path, std::string& out, std::string& error);
+// What the declarations of a run's definition files may expand to: a line
+// such as "state 2 1..100000 TEXT" stores its text once per index, so the
+// text's size bounds nothing by itself. Each stored entry is counted as its
+// text plus entryBytes, each declared index as indexBytes.
+class declaration_budget {
+public:
+    static constexpr std::size_t runBytes = 64u << 20;
+    static constexpr std::size_t entryBytes = 64;
+    static constexpr std::size_t indexBytes = 32;
+
+    explicit declaration_budget(std::size_t bytes = runBytes) : left_(bytes), limit_(bytes) {}
+    // Counts `bytes` more; false with why once the total passes the limit.
+    bool take(std::size_t bytes, std::string& why);
+    bool take_entry(const std::string& text, std::string& why) { return take(entryBytes + text.size(), why); }
+
+private:
+    std::size_t left_, limit_;
+};
 // The folder part of a path, "" for none; a name joined to it unless absolute.
 std::string folder_of(const std::string& path);
 std::string path_in(const std::string& folder, const std::string& name);

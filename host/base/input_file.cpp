@@ -6,19 +6,32 @@
 #include <filesystem>
 #include <system_error>
 
+load_result check_input_file(const std::string& path, const char* what, std::string& error) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    // What does not exist, or cannot be looked at, is left to the reader to
+    // report with the system's reason.
+    if (ec || !std::filesystem::exists(status) || std::filesystem::is_regular_file(status)) return load_result::ok;
+    if (std::filesystem::is_directory(status)) error = std::string(what) + " " + path + " is a directory, not a file";
+    else
+        // A FIFO would block the reader until someone writes to it; a device
+        // such as /dev/zero never ends.
+        error = std::string(what) + " " + path + " is not a regular file (a " +
+                (std::filesystem::is_fifo(status) ? "FIFO" : std::filesystem::is_socket(status) ? "socket" : "device") +
+                ")";
+    return load_result::invalid;
+}
+
 load_result read_input_file(const std::string& path, const char* what, std::size_t maxBytes, std::string& text,
                             std::string& error) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = std::string(what) + " " + path + " is a directory, not a file";
-        return load_result::invalid;
-    }
+    const load_result kind = check_input_file(path, what, error);
+    if (kind != load_result::ok) return kind;
     std::FILE* in = std::fopen(path.c_str(), "rb");
     if (!in) {
         error = std::string("cannot read ") + what + " " + path + ": " + std::strerror(errno);
         return load_result::unreadable;
     }
-    // Read at most one byte beyond the limit: a device such as /dev/zero never ends.
+    // Read at most one byte beyond the limit, whatever the file's size says.
     text.assign(maxBytes + 1, '\0');
     const std::size_t got = std::fread(&text[0], 1, text.size(), in);
     const bool failed = std::ferror(in) != 0;

@@ -40,3 +40,13 @@ bool same_file(const std::string& a, const std::string& b) {
     const fs::path cb = fs::weakly_canonical(b, ec);
     return !ec && ca == cb;
 }
+
+bool inside_folder(const std::string& folder, const std::string& path) {
+    std::error_code ec;
+    const fs::path real = fs::weakly_canonical(path, ec);
+    if (ec) return false;
+    const fs::path base = fs::weakly_canonical(folder.empty() ? "." : folder, ec);
+    if (ec) return false;
+    const fs::path rel = real.lexically_relative(base);
+    return !rel.empty() && *rel.begin() != "..";
+}

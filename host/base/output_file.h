@@ -15,5 +15,8 @@ bool make_directories(const std::string& path, std::string& error);
 
 // Whether two paths name the same file, existing or not (links resolved).
 bool same_file(const std::string& a, const std::string& b);
+// Whether `path`, links resolved, lies inside `folder` ("" is the current one):
+// a name without ".." can still leave it through a link to a folder elsewhere.
+bool inside_folder(const std::string& folder, const std::string& path);
 
 #endif

@@ -74,3 +74,5 @@ std::string printable(const std::string& text) {
     }
     return out;
 }
+
+std::size_t byte_order_mark_size(const std::string& text) { return text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; }

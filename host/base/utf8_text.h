@@ -18,5 +18,8 @@ std::size_t utf8_length(const std::string& valid);
 std::string utf8_shorten(const std::string& valid, std::size_t most);
 // A text as it can stand on one line: control bytes as \n, \t or \xNN.
 std::string printable(const std::string& text);
+// Bytes a UTF-8 byte-order mark takes at the start of an input file's text
+// (3 or 0): editors add one, and no reader should take it for the first word.
+std::size_t byte_order_mark_size(const std::string& text);
 
 #endif

@@ -2,8 +2,6 @@
 
 #include "decimal_number.h"
 
-#include <cerrno>
-#include <cstdlib>
 
 void device_model::declare(device_set declared) {
     declared_ = std::move(declared);
@@ -19,9 +17,9 @@ void device_model::declare(device_set declared) {
 }
 
 device_model::device* device_model::find(std::int32_t number) {
-    for (device& d : devices_)
-        if (d.declared->number == number) return &d;
-    return nullptr;
+    // devices_ follows the declared devices' order.
+    const auto at = declared_.numbered.find(number);
+    return at == declared_.numbered.end() ? nullptr : &devices_[at->second];
 }
 
 const device_model::device* device_model::find(std::int32_t number) const {
@@ -85,12 +83,9 @@ status_report device_model::report(const device& d, int index) const {
     r.text = d.states[static_cast<std::size_t>(index)];
     // Routers and GPI devices keep numbers; a slot's state is its text read
     // as a number, 0 when it is none.
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(r.text.c_str(), &end, 10);
-    r.state = (!r.text.empty() && *end == '\0' && errno == 0 && v >= INT32_MIN && v <= INT32_MAX)
-                  ? static_cast<std::int32_t>(v)
-                  : 0;
+    std::int64_t v = 0;
+    std::string ignored;
+    r.state = read_decimal(r.text, INT32_MIN, INT32_MAX, v, ignored) ? static_cast<std::int32_t>(v) : 0;
     return r;
 }
 

@@ -1,13 +1,13 @@
 #include "devices_file.h"
 
 #include "definition_lines.h"
+#include "input_file.h"
 
 namespace {
 
 // Bounds that keep a mistyped size, or a file that is no devices file, from
 // taking the machine's memory.
 constexpr int maxSize = 100000;
-constexpr std::size_t maxDevicesFileBytes = 1u << 20;
 
 const char* usage_line =
     "router NUMBER destinations=N sources=N [picture-selector=S] | gpi NUMBER inputs=N | info NUMBER slots=N | "
@@ -26,7 +26,7 @@ bool size_field(const std::map<std::string, std::string>& fields, const std::str
     return true;
 }
 
-bool declare(const definition_line& line, device_set& out, std::string& why) {
+bool declare(const definition_line& line, device_set& out, declaration_budget& budget, std::string& why) {
     const std::string& type = line.words[0];
     declared_device d;
     std::map<std::string, std::string> fields;
@@ -52,14 +52,16 @@ bool declare(const definition_line& line, device_set& out, std::string& why) {
         const std::string key = type == "gpi" ? "inputs" : "slots";
         if (!parse_fields(line, 2, {key}, fields, why) || !size_field(fields, key, d.size, why)) return false;
     }
+    // A run keeps a state for every index.
+    if (!budget.take(declaration_budget::entryBytes + declaration_budget::indexBytes * (d.size + 1u), why))
+        return false;
+    out.numbered[d.number] = out.devices.size();
     out.devices.push_back(d);
     return true;
 }
 
 declared_device* find_mutable(device_set& set, std::int32_t number) {
-    for (declared_device& d : set.devices)
-        if (d.number == number) return &d;
-    return nullptr;
+    return const_cast<declared_device*>(set.find(number));
 }
 
 // A range of one device's indices, checked against its size (or sources).
@@ -105,7 +107,7 @@ bool normal_state(const declared_device& d, const std::string& value, std::strin
     return true;
 }
 
-bool state_line(const definition_line& line, device_set& out, std::string& why) {
+bool state_line(const definition_line& line, device_set& out, declaration_budget& budget, std::string& why) {
     declared_device* d = nullptr;
     std::int32_t first = 0, last = 0;
     if (line.words.size() < 4) {
@@ -114,12 +116,14 @@ bool state_line(const definition_line& line, device_set& out, std::string& why) 
     }
     if (!device_range(out, line.words[1], line.words[2], 0, d, first, last, why)) return false;
     const std::string value = line.rest(3);
-    for (std::int32_t n = first; n <= last; ++n)
-        if (!normal_state(*d, with_index(value, n), d->initial[n], why)) return false;
+    for (std::int32_t n = first; n <= last; ++n) {
+        const std::string text = with_index(value, n);
+        if (!budget.take_entry(text, why) || !normal_state(*d, text, d->initial[n], why)) return false;
+    }
     return true;
 }
 
-bool name_line(const definition_line& line, device_set& out, std::string& why) {
+bool name_line(const definition_line& line, device_set& out, declaration_budget& budget, std::string& why) {
     declared_device* d = nullptr;
     std::int32_t first = 0, last = 0, selector = declared_device::anySelector;
     if (line.words.size() < 5) {
@@ -135,11 +139,16 @@ bool name_line(const definition_line& line, device_set& out, std::string& why) {
         why = "only a router names sources";
         return false;
     }
-    for (std::int32_t n = first; n <= last; ++n) d->names[selector][n] = with_index(line.rest(4), n);
+    const std::string name = line.rest(4);
+    for (std::int32_t n = first; n <= last; ++n) {
+        std::string text = with_index(name, n);
+        if (!budget.take_entry(text, why)) return false;
+        d->names[selector][n] = std::move(text);
+    }
     return true;
 }
 
-bool alias_line(const definition_line& line, device_set& out, std::string& why) {
+bool alias_line(const definition_line& line, device_set& out, declaration_budget& budget, std::string& why) {
     step_alias a;
     std::int32_t first = 0, last = 0;
     if (line.words.size() < 4 || line.words.size() > 5) {
@@ -147,6 +156,7 @@ bool alias_line(const definition_line& line, device_set& out, std::string& why) 
         return false;
     }
     a.name = line.words[1];
+    if (!budget.take_entry(a.name, why)) return false;
     if (out.alias(a.name)) {
         why = "alias \"" + a.name + "\" is defined twice";
         return false;
@@ -176,6 +186,7 @@ bool alias_line(const definition_line& line, device_set& out, std::string& why) 
     a.last = last;
     a.offset = offset;
     a.where = line.where;
+    out.aliasNamed[a.name] = out.aliases.size();
     out.aliases.push_back(a);
     return true;
 }
@@ -192,9 +203,8 @@ const char* device_type_name(device_type type) {
 }
 
 const declared_device* device_set::find(std::int32_t number) const {
-    for (const declared_device& d : devices)
-        if (d.number == number) return &d;
-    return nullptr;
+    const auto at = numbered.find(number);
+    return at == numbered.end() ? nullptr : &devices[at->second];
 }
 
 const declared_device* device_set::first(device_type type) const {
@@ -204,9 +214,8 @@ const declared_device* device_set::first(device_type type) const {
 }
 
 const step_alias* device_set::alias(const std::string& name) const {
-    for (const step_alias& a : aliases)
-        if (a.name == name) return &a;
-    return nullptr;
+    const auto at = aliasNamed.find(name);
+    return at == aliasNamed.end() ? nullptr : &aliases[at->second];
 }
 
 const declared_command* device_set::command(const std::string& code) const {
@@ -216,17 +225,19 @@ const declared_command* device_set::command(const std::string& code) const {
 }
 
 bool parse_devices(const std::string& text, const std::string& file, const std::string& folder, device_set& out,
-                   std::string& error) {
+                   std::string& error, declaration_budget* budget) {
+    declaration_budget own;
+    declaration_budget& left = budget ? *budget : own;
     out = device_set{};
     out.file = file;
     return read_definition_lines(
         text, file,
         [&](const definition_line& line, std::string& why) {
             const std::string& what = line.words[0];
-            if (what == "router" || what == "gpi" || what == "info") return declare(line, out, why);
-            if (what == "state") return state_line(line, out, why);
-            if (what == "name") return name_line(line, out, why);
-            if (what == "alias") return alias_line(line, out, why);
+            if (what == "router" || what == "gpi" || what == "info") return declare(line, out, left, why);
+            if (what == "state") return state_line(line, out, left, why);
+            if (what == "name") return name_line(line, out, left, why);
+            if (what == "alias") return alias_line(line, out, left, why);
             if (what == "command") {
                 declared_command c;
                 if (!command_line(line, out.commands, c, why)) return false;
@@ -245,7 +256,8 @@ bool parse_devices(const std::string& text, const std::string& file, const std::
                     return false;
                 }
                 auto layout = std::make_shared<page_layout>();
-                if (!read_layout_file(path_in(folder, line.words[1]), *layout, why)) return false;
+                if (read_layout_file(path_in(folder, line.words[1]), *layout, why, &left) != load_result::ok)
+                    return false;
                 out.layout = layout;
                 return true;
             }
@@ -255,15 +267,11 @@ bool parse_devices(const std::string& text, const std::string& file, const std::
         error);
 }
 
-load_result load_devices_file(const std::string& path, device_set& out, std::string& error) {
-    std::string text;
-    const load_result read = read_input_file(path, "devices file", maxDevicesFileBytes, text, error);
-    if (read != load_result::ok) return read;
-    return parse_devices(text, path, folder_of(path), out, error) ? load_result::ok : load_result::invalid;
-}
-
-bool read_devices_file(const std::string& path, device_set& out, std::string& error) {
-    return load_devices_file(path, out, error) == load_result::ok;
+load_result read_devices_file(const std::string& path, device_set& out, std::string& error,
+                              declaration_budget* budget) {
+    return read_input_file(path, "devices file", maxDevicesFileBytes, error, [&](const std::string& text) {
+        return parse_devices(text, path, folder_of(path), out, error, budget);
+    });
 }
 
 bool expand_alias(const device_set& devices, const std::string& step, const std::vector<std::string>& args,

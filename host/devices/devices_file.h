@@ -19,6 +19,7 @@
 #define HOST_DEVICES_FILE_H
 
 #include "declared_commands.h"
+#include "definition_lines.h"
 #include "input_file.h"
 #include "page_layout.h"
 
@@ -66,6 +67,11 @@ struct device_set {
     std::vector<declared_timer> timers;     // running from the panel's start
     std::shared_ptr<const page_layout> layout; // null: the default grid
     std::string file;                          // the file read, for messages
+    // Positions in `devices` by number and in `aliases` by name, kept by the
+    // reader: a file may declare hundreds of thousands, and every line and
+    // command looks one up.
+    std::map<std::int32_t, std::size_t> numbered;
+    std::map<std::string, std::size_t> aliasNamed;
 
     const declared_device* find(std::int32_t number) const;
     // The first device of the type, which steps that name no device use.
@@ -74,15 +80,18 @@ struct device_set {
     const declared_command* command(const std::string& code) const;
 };
 
-// Reads a devices file (at most 1 MiB). On failure false, with "file:line:
-// why" (or the system's reason) in error; load_devices_file tells a file the
-// system refused from one that is no devices file. Files it names (layout)
-// are read relative to its folder.
-bool read_devices_file(const std::string& path, device_set& out, std::string& error);
-load_result load_devices_file(const std::string& path, device_set& out, std::string& error);
+constexpr std::size_t maxDevicesFileBytes = 1u << 20;
+
+// Reads a devices file (at most maxDevicesFileBytes) with read_input_file;
+// on failure "file:line: why" or the system's reason in error. Files it names
+// (layout) are read relative to its folder. What its declarations expand to
+// is counted against `budget`, which a run shares among all the files it
+// reads; null: a budget of the file's own.
+load_result read_devices_file(const std::string& path, device_set& out, std::string& error,
+                              declaration_budget* budget = nullptr);
 // The same from text; `file` names it in messages and `folder` resolves the files it names.
 bool parse_devices(const std::string& text, const std::string& file, const std::string& folder, device_set& out,
-                   std::string& error);
+                   std::string& error, declaration_budget* budget = nullptr);
 
 // A device change a scenario step asks for: index `index` of device `device`
 // takes `value` ("route": a source number or "park"; "gpi": on or off; "info":

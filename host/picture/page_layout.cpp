@@ -1,6 +1,7 @@
 #include "page_layout.h"
 
 #include "definition_lines.h"
+#include "input_file.h"
 
 namespace {
 
@@ -21,22 +22,27 @@ bool kind_of(const std::string& word, control_kind& out) {
 }
 
 // "Mon_{1..16}" gives Mon_1 to Mon_16; a pattern without braces is one id.
-bool expand_pattern(const std::string& pattern, std::vector<std::string>& ids, std::string& why) {
+bool expand_pattern(const std::string& pattern, std::vector<std::string>& ids, declaration_budget& budget,
+                    std::string& why) {
     const std::size_t open = pattern.find('{'), close = pattern.find('}');
     if (open == std::string::npos && close == std::string::npos) {
         ids.push_back(pattern);
-        return true;
+        return budget.take_entry(pattern, why);
     }
     std::int32_t first = 0, last = 0;
+    // One range and no other brace, so that every id reads back as written.
     if (open == std::string::npos || close == std::string::npos || close < open ||
+        pattern.find_first_of("{}", close + 1) != std::string::npos ||
         !parse_range(pattern.substr(open + 1, close - open - 1), first, last) ||
         static_cast<long long>(last) - first >= static_cast<long long>(maxIds)) {
         why = "pattern \"" + pattern + "\" is not ID or PREFIX{FIRST..LAST}SUFFIX (at most " +
               std::to_string(maxIds) + " ids)";
         return false;
     }
-    for (std::int32_t n = first; n <= last; ++n)
+    for (std::int32_t n = first; n <= last; ++n) {
         ids.push_back(pattern.substr(0, open) + std::to_string(n) + pattern.substr(close + 1));
+        if (!budget.take_entry(ids.back(), why)) return false;
+    }
     return true;
 }
 
@@ -54,7 +60,7 @@ bool coordinate(const std::map<std::string, std::string>& fields, const std::str
     return true;
 }
 
-bool place_line(const definition_line& line, page_layout& out, std::string& why) {
+bool place_line(const definition_line& line, page_layout& out, declaration_budget& budget, std::string& why) {
     layout_place p;
     std::map<std::string, std::string> fields;
     if (line.words.size() < 3 || !kind_of(line.words[2], p.kind)) {
@@ -62,7 +68,8 @@ bool place_line(const definition_line& line, page_layout& out, std::string& why)
               "[hatch=TEXT] [panel=NAME]";
         return false;
     }
-    if (!expand_pattern(line.words[1], p.ids, why) ||
+    p.pattern = line.words[1];
+    if (!expand_pattern(p.pattern, p.ids, budget, why) ||
         !parse_fields(line, 3, {"x", "y", "w", "h", "columns", "dx", "dy", "hatch", "panel"}, fields, why))
         return false;
     if (!coordinate(fields, "x", true, p.first.x, why) || !coordinate(fields, "y", true, p.first.y, why) ||
@@ -97,7 +104,10 @@ std::optional<page_layout::placement> page_layout::find(const std::string& panel
     return std::nullopt;
 }
 
-bool parse_layout(const std::string& text, const std::string& file, page_layout& out, std::string& error) {
+bool parse_layout(const std::string& text, const std::string& file, page_layout& out, std::string& error,
+                  declaration_budget* budget) {
+    declaration_budget own;
+    declaration_budget& left = budget ? *budget : own;
     out = page_layout{};
     return read_definition_lines(
         text, file,
@@ -120,17 +130,17 @@ bool parse_layout(const std::string& text, const std::string& file, page_layout&
                     return false;
                 }
                 out.labels.push_back({a, b, line.rest(3)});
-                return true;
+                return left.take_entry(out.labels.back().text, why);
             }
-            if (what == "place") return place_line(line, out, why);
+            if (what == "place") return place_line(line, out, left, why);
             why = "unknown item \"" + what + "\" (canvas, label or place)";
             return false;
         },
         error);
 }
 
-bool read_layout_file(const std::string& path, page_layout& out, std::string& error) {
-    std::string text;
-    if (!read_whole_file(path, text, error)) return false;
-    return parse_layout(text, path, out, error);
+load_result read_layout_file(const std::string& path, page_layout& out, std::string& error,
+                             declaration_budget* budget) {
+    return read_input_file(path, "layout", maxLayoutBytes, error,
+                           [&](const std::string& text) { return parse_layout(text, path, out, error, budget); });
 }

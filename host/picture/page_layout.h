@@ -17,6 +17,9 @@
 #ifndef HOST_PAGE_LAYOUT_H
 #define HOST_PAGE_LAYOUT_H
 
+#include "definition_lines.h"
+#include "input_file.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +31,7 @@ struct layout_box {
 };
 
 struct layout_place {
+    std::string pattern;          // as written: "Mon_{1..16}"
     std::vector<std::string> ids; // the pattern's ids, in order
     control_kind kind = control_kind::box;
     layout_box first;             // where the first id goes
@@ -55,8 +59,14 @@ struct page_layout {
     std::optional<placement> find(const std::string& panel, const std::string& id) const;
 };
 
-bool read_layout_file(const std::string& path, page_layout& out, std::string& error);
+constexpr std::size_t maxLayoutBytes = 1u << 20;
+
+// Reads a layout (at most maxLayoutBytes) with read_input_file; its ids and
+// labels are counted against `budget` (null: one of its own).
+load_result read_layout_file(const std::string& path, page_layout& out, std::string& error,
+                             declaration_budget* budget = nullptr);
 // `file` names the text in "file:line: why" errors.
-bool parse_layout(const std::string& text, const std::string& file, page_layout& out, std::string& error);
+bool parse_layout(const std::string& text, const std::string& file, page_layout& out, std::string& error,
+                  declaration_budget* budget = nullptr);
 
 #endif

@@ -1,9 +1,34 @@
 #include "svg_shapes.h"
 
-#include "svg_writer.h"
 #include "utf8_text.h"
 
 #include <cctype>
+
+std::string xml_escape(const std::string& raw) {
+    std::string out;
+    for (unsigned char c : valid_utf8(raw)) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default:
+            // XML 1.0 allows no control characters but tab, line feed and return.
+            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') out += '?';
+            else out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+bool is_colour(const std::string& s) {
+    if (s.size() != 7 && s.size() != 4) return false;
+    if (s[0] != '#') return false;
+    for (std::size_t i = 1; i < s.size(); ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
+    return true;
+}
 
 namespace {
 
@@ -42,8 +67,13 @@ const std::string* colour(const page_model::properties* props, const char* name)
 // Whether dark ink reads better on a colour ("#rgb" or "#rrggbb").
 bool is_light(const std::string& c) {
     const bool shortForm = c.size() == 4;
+    // is_colour has checked the digits; a short form's digit stands twice.
+    auto digit = [&](std::size_t at) {
+        const char d = static_cast<char>(std::tolower(static_cast<unsigned char>(c[at])));
+        return d <= '9' ? d - '0' : d - 'a' + 10;
+    };
     auto channel = [&](std::size_t i) {
-        return std::stoi(shortForm ? std::string(2, c[1 + i]) : c.substr(1 + 2 * i, 2), nullptr, 16);
+        return shortForm ? digit(1 + i) * 17 : digit(1 + 2 * i) * 16 + digit(2 + 2 * i);
     };
     return channel(0) * 299 + channel(1) * 587 + channel(2) * 114 > 140000;
 }

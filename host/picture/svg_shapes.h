@@ -9,6 +9,12 @@
 #include <sstream>
 #include <string>
 
+// Text made safe for SVG character data and attribute values: valid UTF-8
+// (other bytes taken as Latin-1), markup characters escaped.
+std::string xml_escape(const std::string& text);
+// True for "#rgb" and "#rrggbb" colour texts.
+bool is_colour(const std::string& text);
+
 // A <text> element; `body` is escaped here.
 std::string svg_text(int x, int y, int size, const std::string& fill, const std::string& body,
                      const char* anchor = "middle", const char* weight = "normal");

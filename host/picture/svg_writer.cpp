@@ -117,32 +117,6 @@ int draw_panel(std::ostringstream& o, const page_model& page, const page_layout*
 
 } // namespace
 
-std::string xml_escape(const std::string& raw) {
-    std::string out;
-    for (unsigned char c : valid_utf8(raw)) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default:
-            // XML 1.0 allows no control characters but tab, line feed and return.
-            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') out += '?';
-            else out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-bool is_colour(const std::string& s) {
-    if (s.size() != 7 && s.size() != 4) return false;
-    if (s[0] != '#') return false;
-    for (std::size_t i = 1; i < s.size(); ++i)
-        if (!std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
-    return true;
-}
-
 std::string render_page_svg(const page_model& page, const page_layout* layout) {
     const int width = std::max(minWidth, layout ? layout->width : 0);
     std::ostringstream body;

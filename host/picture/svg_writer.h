@@ -17,10 +17,4 @@
 // Draws every panel of the page; `layout` may be null.
 std::string render_page_svg(const page_model& page, const page_layout* layout);
 
-// Text made safe for SVG character data and attribute values: valid UTF-8
-// (other bytes taken as Latin-1), markup characters escaped.
-std::string xml_escape(const std::string& text);
-// True for "#rgb" and "#rrggbb" colour texts.
-bool is_colour(const std::string& text);
-
 #endif

@@ -2,12 +2,11 @@
 // limits on size, and the step table's parsing functions for each line.
 #include "scenario.h"
 #include "scenario_fields.h"
+#include "utf8_text.h"
 
 #include <filesystem>
 
 namespace {
-
-const char byteOrderMark[] = "\xEF\xBB\xBF";
 
 bool parse_step(const std::string& line, scenario_step& step, bool& opensBlock, std::string& why) {
     const std::size_t e = line.find_first_of(scenarioSpaces);
@@ -41,7 +40,7 @@ bool parse_scenario(const std::string& text, const std::string& file, scenario& 
     out = scenario{};
     expect_commands_step* block = nullptr; // a block still reading its lines
     int blockLine = 0;
-    const std::size_t bom = text.compare(0, 3, byteOrderMark) == 0 ? 3 : 0;
+    const std::size_t bom = byte_order_mark_size(text);
     int lineNo = 0;
     for (std::size_t pos = bom; pos < text.size();) {
         const std::size_t newline = text.find('\n', pos);
@@ -90,8 +89,6 @@ bool parse_scenario(const std::string& text, const std::string& file, scenario& 
 }
 
 load_result load_scenario(const std::string& path, scenario& out, std::string& error) {
-    std::string text;
-    const load_result read = read_input_file(path, "scenario", maxScenarioBytes, text, error);
-    if (read != load_result::ok) return read;
-    return parse_scenario(text, path, out, error) ? load_result::ok : load_result::invalid;
+    return read_input_file(path, "scenario", maxScenarioBytes, error,
+                           [&](const std::string& text) { return parse_scenario(text, path, out, error); });
 }

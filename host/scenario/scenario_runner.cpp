@@ -10,15 +10,16 @@
 
 load_result load_run_devices(const scenario& s, const std::string& devicesFile, run_options& options,
                              std::string& error) {
+    declaration_budget budget; // every devices file and layout of the run together
     if (!devicesFile.empty()) {
-        const load_result r = load_devices_file(devicesFile, options.devices, error);
+        const load_result r = read_devices_file(devicesFile, options.devices, error, &budget);
         if (r != load_result::ok) return r;
         options.inputs.push_back(devicesFile);
     }
     for (const scenario_step& step : s.steps) {
         const auto* d = std::get_if<devices_step>(&step.action);
         if (!d || options.stepDevices.count(d->file)) continue;
-        const load_result r = load_devices_file(d->file, options.stepDevices[d->file], error);
+        const load_result r = read_devices_file(d->file, options.stepDevices[d->file], error, &budget);
         if (r != load_result::ok) {
             error = step.where + ": " + error;
             return r;
@@ -55,9 +56,16 @@ bool check_run_outputs(const scenario& s, const run_options& options, std::strin
         }
         return false;
     };
-    for (const scenario_step& step : s.steps)
-        if (const auto* snap = std::get_if<snapshot_step>(&step.action))
-            if (replaces_input(snapshot_path(options, snap->file), step.where)) return false;
+    for (const scenario_step& step : s.steps) {
+        const auto* snap = std::get_if<snapshot_step>(&step.action);
+        if (!snap) continue;
+        const std::string path = snapshot_path(options, snap->file);
+        if (!inside_folder(options.outDir, path)) {
+            error = step.where + ": snapshot " + snap->file + " leaves the output directory through a link";
+            return false;
+        }
+        if (replaces_input(path, step.where)) return false;
+    }
     return options.svgFile.empty() || !replaces_input(options.svgFile, "--svg");
 }
 

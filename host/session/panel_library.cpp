@@ -1,5 +1,7 @@
 #include "panel_library.h"
 
+#include "input_file.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -38,6 +40,8 @@ panel_library::~panel_library() { close(); }
 bool panel_library::open(const std::string& path, std::string& error) {
     close();
     path_ = path;
+    // The loader would block on a FIFO until someone writes to it.
+    if (check_input_file(path, "library", error) != load_result::ok) return false;
 #ifdef _WIN32
     HMODULE module = LoadLibraryA(as_path(path).c_str());
     if (!module) {

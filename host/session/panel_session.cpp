@@ -1,8 +1,8 @@
 #include "panel_session.h"
 
+#include "device_report_record.h"
 #include "event_message.h"
 #include "quon_button_record.h"
-#include "quon_revertive_record.h"
 
 #include <cstdint>
 #include <cstring>
@@ -56,20 +56,11 @@ void panel_session::stop() {
 
 void panel_session::report(const status_report& r) {
     if (!script_) return;
-    // Header of four 32-bit fields, then the text inline with its NUL; whole
-    // words keep the record aligned for the script's integer reads.
-    const std::size_t bytes = 16 + r.text.size() + 1;
-    std::vector<std::int32_t> words((bytes + 3) / 4, 0);
-    auto* record = reinterpret_cast<quon_revertive_record*>(words.data());
-    record->device = r.device;
-    record->reserved = 0;
-    record->index = r.index;
-    record->state = r.state;
-    std::memcpy(reinterpret_cast<char*>(words.data()) + 16, r.text.c_str(), r.text.size() + 1);
+    std::vector<char> record = device_report_record(r.device, r.index, r.state, r.text);
     log_.event(quon_kind_revertive, "device " + std::to_string(r.device) + " index " + std::to_string(r.index) +
                                         " state " + std::to_string(r.state) + " text \"" + r.text + "\"");
     script_call call(*this);
-    script_->callback(record, quon_kind_revertive);
+    script_->callback(record.data(), quon_kind_revertive);
 }
 
 void panel_session::deliver_pending() {

@@ -4,7 +4,8 @@
 // parts come from one seed, printed first; --seed replays a run exactly.
 // Exit status 0 when every check passed, 1 when one failed, 3 or 4 when the
 // script crashed or hung (the check that was running is named), 2 for bad
-// arguments (a devices file that is none included), 5 when one could not be read.
+// arguments (a devices file that is none, or a library that does not load,
+// included), 5 when one could not be read.
 #include "exit_status.h"
 #include "panel_library.h"
 #include "step_guard.h"
@@ -89,7 +90,7 @@ int validate(validate_arguments& a) {
     device_set devices;
     if (!a.devicesFile.empty()) {
         std::string why;
-        const load_result read = load_devices_file(a.devicesFile, devices, why);
+        const load_result read = read_devices_file(a.devicesFile, devices, why);
         if (read != load_result::ok) {
             std::fprintf(stderr, "panel_host: %s\n", why.c_str());
             return read == load_result::unreadable ? exitEmulatorFault : exitUsage;
@@ -109,7 +110,7 @@ int validate(validate_arguments& a) {
     if (!loaded) {
         line(false, "load", error);
         std::printf("1 check failed\n");
-        return 1;
+        return exitUsage; // as run: no library to check is a bad argument, not a failed check
     }
     char took[64];
     std::snprintf(took, sizeof took, "%.2f ms", loadMs);

@@ -1,5 +1,7 @@
 #include "validate_events.h"
 
+#include "device_report_record.h"
+
 #include <cstring>
 
 namespace {
@@ -30,12 +32,10 @@ std::unique_ptr<validate_event> validate_event::of_kind(unsigned kind, validate_
     std::unique_ptr<validate_event> e(new validate_event(kind));
     switch (kind) {
     case 1: {
-        std::int32_t fields[4] = {r.one_in(5) ? r.any() : r.range(-1, 8), r.any(),
-                                  r.one_in(5) ? r.any() : r.range(-2, 64), r.one_in(5) ? r.any() : r.range(-2, 20)};
-        const std::string text = r.one_in(3) ? small_or_any(r, -1, 4) : r.text();
-        e->bytes_.resize(sizeof fields + text.size() + 1);
-        std::memcpy(e->bytes_.data(), fields, sizeof fields);
-        std::memcpy(e->bytes_.data() + sizeof fields, text.c_str(), text.size() + 1);
+        const std::int32_t device = r.one_in(5) ? r.any() : r.range(-1, 8), reserved = r.any();
+        const std::int32_t index = r.one_in(5) ? r.any() : r.range(-2, 64);
+        const std::int32_t state = r.one_in(5) ? r.any() : r.range(-2, 20);
+        e->bytes_ = device_report_record(device, index, state, r.one_in(3) ? small_or_any(r, -1, 4) : r.text(), reserved);
         break;
     }
     case 2: {
@@ -91,10 +91,7 @@ std::unique_ptr<validate_event> validate_event::null_record(unsigned kind) {
 std::unique_ptr<validate_event> validate_event::report(std::int32_t device, std::int32_t index, std::int32_t state,
                                                        const std::string& text) {
     std::unique_ptr<validate_event> e(new validate_event(1));
-    const std::int32_t fields[4] = {device, 0, index, state};
-    e->bytes_.resize(sizeof fields + text.size() + 1);
-    std::memcpy(e->bytes_.data(), fields, sizeof fields);
-    std::memcpy(e->bytes_.data() + sizeof fields, text.c_str(), text.size() + 1);
+    e->bytes_ = device_report_record(device, index, state, text);
     return e;
 }
 

@@ -1,5 +1,6 @@
 #include "event_stream.h"
 
+#include "device_report_record.h"
 #include "split_message.h"
 #include "quon_button_record.h"
 
@@ -18,15 +19,10 @@ std::string event_stream::text(std::size_t longest) {
 
 void event_stream::report(quon_client_callback* script) {
     static const int devices[] = {1, 2, 3, 1, 2, 3, 4, 0, -1};
-    std::int32_t fields[4];
-    fields[0] = devices[number(0, 8)];
-    fields[1] = number(-5, 5);
-    fields[2] = number(-2, 42);
-    fields[3] = number(-2, 18);
-    std::string state = number(0, 2) == 0 ? text(80) : std::to_string(number(-1, 4));
-    std::vector<char> record(sizeof fields + state.size() + 1);
-    std::memcpy(record.data(), fields, sizeof fields);
-    std::memcpy(record.data() + sizeof fields, state.c_str(), state.size() + 1);
+    const std::int32_t device = devices[number(0, 8)], reserved = number(-5, 5);
+    const std::int32_t index = number(-2, 42), state = number(-2, 18);
+    const std::string stateText = number(0, 2) == 0 ? text(80) : std::to_string(number(-1, 4));
+    std::vector<char> record = device_report_record(device, index, state, stateText, reserved);
     script->callback(record.data(), quon_kind_revertive);
 }
 

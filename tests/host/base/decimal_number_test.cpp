@@ -26,6 +26,8 @@ TEST(DecimalNumber, PlainDecimalWithinRangeOnly) {
         {"-", false, "is not a number"},
         {"86401", false, "\"86401\" is out of range (-10 to 86400)"},
         {"-11", false, "out of range"},
+        {"-0", false, "\"-0\" is a negative zero"},
+        {"-000", false, "negative zero"},
         {"99999999999999999999", false, "\"99999999999999999999\" is out of range"},
     };
     for (const number_case& c : cases) {

@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace {
 
 TEST(DevicesFile, KivrensStudioIsDeclaredInItsFolder) {
     device_set set;
     std::string error;
-    ASSERT_TRUE(read_devices_file(EXAMPLE_DEVICES, set, error)) << error;
+    ASSERT_EQ(read_devices_file(EXAMPLE_DEVICES, set, error), load_result::ok) << error;
     ASSERT_EQ(set.devices.size(), 3u);
     const declared_device* router = set.first(device_type::router);
     ASSERT_TRUE(router);
@@ -107,6 +109,7 @@ TEST(DevicesFile, ErrorsNameFileLineAndWhy) {
         {"timer 3 every 1s\n", "period \"1s\" is not a number"},
         {"timer 3 500\n", "usage: timer ID every MS"},
         {"timer 3 every 5\ntimer 3 every 6\n", "t.devices:2: timer 3 is declared twice"},
+        {"info -0 slots=1\n", "info needs a device number"},
     };
     for (const auto& [text, why] : cases) {
         device_set set;
@@ -116,8 +119,54 @@ TEST(DevicesFile, ErrorsNameFileLineAndWhy) {
     }
     device_set set;
     std::string error;
-    EXPECT_FALSE(read_devices_file("/nonexistent/studio.devices", set, error));
+    EXPECT_EQ(read_devices_file("/nonexistent/studio.devices", set, error), load_result::unreadable);
     EXPECT_EQ(error, "cannot read devices file /nonexistent/studio.devices: No such file or directory");
+}
+
+// A range multiplies its text: what a run's declarations expand to is bounded,
+// and refused at once, naming the line that passes the bound.
+TEST(DevicesFile, DeclarationsAreBoundedWhateverTheRangeTimesTheText) {
+    std::string manyDevices;
+    for (int n = 1; n <= 30; ++n) manyDevices += "info " + std::to_string(n) + " slots=100000\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"info 2 slots=100000\nstate 2 1..100000 " + std::string(10000, 'A') + "\n", "t.devices:2: "},
+        {"router 3 destinations=1 sources=100000\nname 3 * 1..100000 " + std::string(300000, 'N') + "\n",
+         "t.devices:2: "},
+        {manyDevices, "t.devices:21: "},
+    };
+    for (const auto& [text, where] : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        device_set set;
+        std::string error;
+        EXPECT_FALSE(parse_devices(text, "t.devices", "", set, error));
+        EXPECT_EQ(error, where + "the declarations pass the run's bound of 64 MiB (a range times its text, every "
+                                 "devices file and layout together)");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    }
+    // A 1 MB file of small declarations reads in linear time.
+    std::string small = "info 0 slots=1\n";
+    for (int n = 1; n <= 30000; ++n)
+        small += "info " + std::to_string(n) + " slots=0\nalias a" + std::to_string(n) + " 0 1\n";
+    const auto start = std::chrono::steady_clock::now();
+    device_set many;
+    std::string manyError;
+    EXPECT_TRUE(parse_devices(small, "t.devices", "", many, manyError)) << manyError;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    // One budget across the files of a run: each alone fits, the second passes it.
+    declaration_budget budget;
+    const std::string half = "info 2 slots=100000\nstate 2 1..100000 " + std::string(300, 'h') + "\n";
+    device_set set;
+    std::string error;
+    EXPECT_TRUE(parse_devices(half, "a.devices", "", set, error, &budget)) << error;
+    EXPECT_FALSE(parse_devices(half, "b.devices", "", set, error, &budget));
+    EXPECT_EQ(error.rfind("b.devices:2: the declarations pass", 0), 0u) << error;
+}
+
+TEST(DevicesFile, SkipsAByteOrderMark) {
+    device_set set;
+    std::string error;
+    ASSERT_TRUE(parse_devices("\xEF\xBB\xBFinfo 2 slots=4\n", "t.devices", "", set, error)) << error;
+    ASSERT_NE(set.find(2), nullptr);
 }
 
 } // namespace

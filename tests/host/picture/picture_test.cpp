@@ -1,5 +1,6 @@
 #include "page_layout.h"
 #include "page_model.h"
+#include "svg_shapes.h"
 #include "svg_writer.h"
 #include "utf8_text.h"
 #include "xml_check.h"
@@ -135,7 +136,9 @@ TEST(Picture, LayoutPlacesItsControlsAndTheRestStillAppear) {
 }
 
 TEST(Picture, LayoutErrorsNameFileLineAndWhy) {
-    const std::pair<const char*, const char*> cases[] = {
+    std::string many_places; // 10,000 ids a line: the 98th passes the bound
+    for (int i = 0; i < 200; ++i) many_places += "place M{1..10000} box x=1 y=1 w=1 h=1\n";
+    const std::pair<std::string, std::string> cases[] = {
         {"canvas 10\n", "t.layout:1: usage: canvas WIDTH HEIGHT"},
         {"\nplace Mon_1 round x=1 y=1 w=1 h=1\n", "t.layout:2: usage: place PATTERN"},
         {"place Mon_{1..} box x=1 y=1 w=1 h=1\n", "pattern \"Mon_{1..}\" is not"},
@@ -146,7 +149,14 @@ TEST(Picture, LayoutErrorsNameFileLineAndWhy) {
         {"place A box x=1 y=1 w=1 h=1 colour=red\n", "unexpected \"colour=red\""},
         {"label 1 2\n", "usage: label X Y TEXT"},
         {"draw it\n", "unknown item \"draw\""},
+        {"place M{1..2}} box x=1 y=1 w=1 h=1\n", "pattern \"M{1..2}}\" is not"},
+        {"place M{1..2}{3..4} box x=1 y=1 w=1 h=1\n", "pattern"},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF" "canvas 1 1\n", "t.layout:1: unknown item \"\xEF\xBB\xBF" "canvas\""},
+        {many_places, "t.layout:98: the declarations pass the run's bound"},
     };
+    page_layout bom;
+    std::string bomError;
+    EXPECT_TRUE(parse_layout("\xEF\xBB\xBF" "canvas 10 10\n", "t.layout", bom, bomError)) << bomError;
     for (const auto& [text, why] : cases) {
         page_layout layout;
         std::string error;

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -132,6 +137,8 @@ TEST(ScenarioParser, SyntaxErrorsNameFileLineAndWhy) {
         {"wait 86400001\n", "MS \"86400001\" is out of range (0 to 86400000)"},
         {"wait -1\n", "out of range"},
         {"wait 5 5\n", "unexpected fields"},
+        {"timer -0\n", "ID \"-0\" is a negative zero"},
+        {"route 1 -0\n", "SOURCE \"-0\" is a negative zero"},
         {"expect-commands some\n", "takes \"none\" or a block"},
         {"\n\nexpect-commands\nTP 'a=b' '1' 'x'\n", "t.scn:3: expect-commands block has no \"end\""},
         {"expect-answer\n", "missing ANSWER"},
@@ -173,7 +180,11 @@ TEST(ScenarioLoader, RefusesWhatIsNotAScenarioFile) {
     std::ofstream(big, std::ios::binary) << std::string(maxScenarioBytes + 1, '\n');
     cases.push_back({big.string(), load_result::invalid, "is larger than 16777216 bytes"});
 #ifndef _WIN32
-    cases.push_back({"/dev/zero", load_result::invalid, "larger than"}); // a file that never ends
+    // A file that never ends, and one that blocks the reader until written to.
+    cases.push_back({"/dev/zero", load_result::invalid, "is not a regular file (a device)"});
+    fs::remove(dir / "pipe.scn");
+    ASSERT_EQ(mkfifo((dir / "pipe.scn").c_str(), 0600), 0);
+    cases.push_back({(dir / "pipe.scn").string(), load_result::invalid, "is not a regular file (a FIFO)"});
 #endif
     for (const load_case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -185,6 +196,31 @@ TEST(ScenarioLoader, RefusesWhatIsNotAScenarioFile) {
     }
     fs::remove_all(dir);
 }
+
+#ifndef _WIN32
+// A relative name without ".." still leaves --out through a link to a folder elsewhere.
+TEST(RunOutputs, SnapshotsStayInsideOutThroughLinks) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("snapshot_links_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "out");
+    fs::create_directories(dir / "elsewhere");
+    fs::create_directory_symlink(dir / "elsewhere", dir / "out" / "dirlink");
+    run_options options;
+    options.outDir = (dir / "out").string();
+    for (const auto& [text, ok] : {std::pair<const char*, bool>{"snapshot inside/x.svg\n", true},
+                                   {"snapshot inside/x.svg\nsnapshot dirlink/x.svg\n", false}}) {
+        scenario s;
+        std::string error;
+        ASSERT_TRUE(parse_scenario(text, "t.scn", s, error)) << error;
+        EXPECT_EQ(check_run_outputs(s, options, error), ok) << text;
+        if (!ok) {
+            EXPECT_EQ(error, "t.scn:2: snapshot dirlink/x.svg leaves the output directory through a link");
+        }
+    }
+    fs::remove_all(dir);
+}
+#endif
 
 TEST(CommandsMatch, ExactListsAndEllipsis) {
     using list = std::vector<std::string>;

@@ -16,7 +16,7 @@ namespace {
 device_set fake_devices() {
     device_set set;
     std::string error;
-    EXPECT_TRUE(read_devices_file(HOST_TEST_SCENARIOS "/fake.devices", set, error)) << error;
+    EXPECT_EQ(read_devices_file(HOST_TEST_SCENARIOS "/fake.devices", set, error), load_result::ok) << error;
     return set;
 }
 
