@@ -15,6 +15,9 @@ void add_run_command(CLI::App& app, int& exitStatus);
 void add_serve_command(CLI::App& app, int& exitStatus);
 void add_validate_command(CLI::App& app, int& exitStatus);
 
+// The positional PANEL_LIBRARY argument, required.
+CLI::Option* add_library_argument(CLI::App& app, std::string& target);
+
 // An option taking a plain decimal number within [min, max]; anything else
 // fails the command line with a message naming the option.
 CLI::Option* add_number_option(CLI::App& app, const std::string& name, std::int64_t& target, std::int64_t min,

@@ -26,8 +26,7 @@ int run_scenario(const run_request& request) {
 void add_run_command(CLI::App& app, int& exitStatus) {
     auto a = std::make_shared<run_request>();
     CLI::App* run = app.add_subcommand("run", "play a scenario against a panel library and print the conversation");
-    run->add_option("PANEL_LIBRARY", a->library, "the panel library (.so natively, .dll on Windows), a path")
-        ->required();
+    add_library_argument(*run, a->library);
     run->add_option("SCENARIO", a->scenarioFile, "the scenario file to play")->required();
     run->add_option("--devices", a->devicesFile,
                     "the devices the panel finds (routers, GPI and information devices, their states and names), "

@@ -125,8 +125,7 @@ void add_serve_command(CLI::App& app, int& exitStatus) {
         "serve", "run a panel live for a browser on 127.0.0.1 until interrupted (Ctrl-C): its page drawn live, "
                  "clickable controls, the devices, the conversation; Ctrl-C destroys the panel, writes the "
                  "recording and prints the summary");
-    cmd->add_option("PANEL_LIBRARY", a->run.library, "the panel library (.so natively, .dll on Windows), a path")
-        ->required();
+    add_library_argument(*cmd, a->run.library);
     add_number_option(*cmd, "--port", a->port, 0, 65535,
                       "port on 127.0.0.1 (0: any free one; the line \"serving URL\" tells which)")
         ->type_name("N");

@@ -160,8 +160,7 @@ int validate(validate_arguments& a) {
 void add_validate_command(CLI::App& app, int& exitStatus) {
     auto a = std::make_shared<validate_arguments>();
     CLI::App* cmd = app.add_subcommand("validate", "check what every panel script owes its host, one line per check");
-    cmd->add_option("PANEL_LIBRARY", a->library, "the panel library (.so natively, .dll on Windows), a path")
-        ->required();
+    add_library_argument(*cmd, a->library);
     add_number_option(*cmd, "--seed", a->seed, UINT64_MAX,
                       "seed of the random events and replies (default: a new one, printed); replays a run exactly")
         ->each([a](const std::string&) { a->seeded = true; })

@@ -1,5 +1,6 @@
-// Number options of every subcommand: read by the program's one number reader,
-// so "+5", " 5", "" and values beyond the option's range are refused.
+// Options several subcommands share: the panel library, and numbers read by
+// the program's one number reader, so "+5", " 5", "", "-0" and values beyond
+// the option's range are refused.
 #include "decimal_number.h"
 #include "subcommands.h"
 
@@ -27,4 +28,9 @@ CLI::Option* add_number_option(CLI::App& app, const std::string& name, std::int6
 CLI::Option* add_number_option(CLI::App& app, const std::string& name, std::uint64_t& target, std::uint64_t max,
                                const std::string& description) {
     return number_option(app, name, target, description, max);
+}
+
+CLI::Option* add_library_argument(CLI::App& app, std::string& target) {
+    return app.add_option("PANEL_LIBRARY", target, "the panel library (.so natively, .dll on Windows), a path")
+        ->required();
 }
