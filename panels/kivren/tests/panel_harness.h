@@ -5,6 +5,7 @@
 
 #include "kivren.h"
 #include "recording_host.h"
+#include "revertive_bytes.h"
 
 #include <cstdint>
 #include <cstring>
@@ -12,22 +13,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-// A revertive record with its text inline after the four numbers.
-class revertive_bytes {
-public:
-    revertive_bytes(int device, int index, int state, const std::string& text)
-        : words_(4 + (text.size() + 1 + 3) / 4, 0) {
-        words_[0] = device;
-        words_[2] = index;
-        words_[3] = state;
-        std::memcpy(words_.data() + 4, text.c_str(), text.size() + 1);
-    }
-    void* data() { return words_.data(); }
-
-private:
-    std::vector<std::int32_t> words_; // keeps the numbers aligned
-};
 
 // The picture name a test host gives for router source n.
 inline std::string picture(int source) { return "pictures/source" + std::to_string(source) + ".png"; }
