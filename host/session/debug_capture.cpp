@@ -71,6 +71,7 @@ debug_capture::~debug_capture() {
 void debug_capture::add(const char* text, std::size_t length) {
     if (length > 0 && text[length - 1] == '\n') --length; // the line end is not the text's
     if (length > 0 && text[length - 1] == '\r') --length;
+    if (length == 0) return; // natively an empty text is no write at all: the same on Windows
     std::lock_guard<std::mutex> guard(lock_);
     if (bytes_ + length > maxHeldBytes || texts_.size() >= maxHeldTexts) {
         ++dropped_;
