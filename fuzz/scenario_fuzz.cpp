@@ -43,6 +43,7 @@ struct step_writer {
         return "button " + s.panel + " " + s.control + " " + quoted(s.event);
     }
     std::string operator()(const timer_step& s) const { return "timer " + number(s.id); }
+    std::string operator()(const wait_step& s) const { return "wait " + number(s.ms); }
     std::string operator()(const say_step& s) const { return "say " + quoted(s.text); }
     std::string operator()(const expect_commands_step& s) const {
         if (s.lines.empty()) return "expect-commands none";

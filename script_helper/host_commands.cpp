@@ -8,6 +8,14 @@
 #include <cstring>
 
 namespace {
+// Codes come from the host's command table (quon_commands.h); each is a
+// constant, so a text is built exactly as with the code spelt out.
+constexpr const char* code_of(quon_command_id id) { return quon_command_code(id); }
+constexpr quon_hand_back rule_of(quon_command_id id) { return quon_reply_hand_back(quon_commands[id].reply); }
+constexpr command_opening panelShowOpening = opening_of(quon_command_panel_show);
+constexpr command_opening textGetOpening = opening_of(quon_command_text_get);
+constexpr command_opening idListOpening = opening_of(quon_command_id_list);
+
 // The numeric family, CODE a [b c [ 'ADD']]: built without printf, and with
 // room for any 32-bit values, so every command goes out exactly as "%d"
 // formatting would give it. Its length is bounded, so it needs no growing
@@ -49,7 +57,7 @@ struct numeric_text {
 
 bool quon_script_helper::panelShow(const quon_string& panel, const quon_string& file, const quon_string& extra) {
     command_text text;
-    text.add("PS '").add(panel).add("' '");
+    text.add(panelShowOpening.bytes, 4).add(panel).add("' '");
     if (!basePath.isEmpty()) text.add(basePath).add("/");
     text.add(file).add("'");
     if (!extra.isEmpty()) text.add(" ").quoted(extra);
@@ -63,20 +71,20 @@ void quon_script_helper::textPut(const quon_string& name, const quon_string& val
     textPutCommand(name, value, panel, control, 0, 0);
 }
 
-bool quon_script_helper::hostQuery(const char* text, quon_string& copy) {
+bool quon_script_helper::hostQuery(quon_command_id command, const char* text, quon_string& copy) {
     char* reply = hostCommand(text);
     if (reply) copy.assign(reply, std::strlen(reply));
     // The reply is copied before it goes back; it is not read afterwards.
-    if (host && quon_reply_handed_back(text, reply)) hostRelease(reply);
+    if (host && quon_reply_handed_back(rule_of(command), reply)) hostRelease(reply);
     return reply != nullptr;
 }
 
 void quon_script_helper::textGet(const quon_string& name, const quon_string& panel, const quon_string& control,
                                  quon_string& result) {
     command_text text;
-    text.add("TG ").quoted(panel).add(" ").quoted(control).add(" ").quoted(name);
+    text.add(textGetOpening.bytes, 4).add(panel).add("' '").add(control).add("' '").add(name).add("'");
     quon_string whole;
-    if (!hostQuery(text.c_str(), whole)) {
+    if (!hostQuery(quon_command_text_get, text.c_str(), whole)) {
         result = "";
         return;
     }
@@ -98,15 +106,15 @@ void quon_script_helper::textGet(const quon_string& name, const quon_string& pan
 
 void quon_script_helper::routerName(int device, int selector, int index, quon_string& result) {
     if (!host) return;
-    numeric_text text("RN", 3, device, selector, index, false);
-    hostQuery(text.bytes, result); // a null reply leaves the result as it was
+    numeric_text text(code_of(quon_command_router_name), 3, device, selector, index, false);
+    hostQuery(quon_command_router_name, text.bytes, result); // a null reply leaves the result as it was
 }
 
 quon_stringlist quon_script_helper::getIdList(const quon_string& panel, const quon_string& filter) {
     command_text text;
-    text.add("XI ").quoted(panel).add(" ").quoted(filter);
+    text.add(idListOpening.bytes, 4).add(panel).add("' '").add(filter).add("'");
     quon_string copy;
-    if (!hostQuery(text.c_str(), copy)) return quon_stringlist();
+    if (!hostQuery(quon_command_id_list, text.c_str(), copy)) return quon_stringlist();
     return quon_stringlist(copy, ',');
 }
 
@@ -118,20 +126,20 @@ quon_stringlist quon_script_helper::getIdList(const quon_string& panel, const qu
 }
 
 void quon_script_helper::routerRegister(int device, int first, int last, bool add) {
-    numericCommand("RR", 3, device, first, last, add);
+    numericCommand(code_of(quon_command_router_register), 3, device, first, last, add);
 }
 void quon_script_helper::infoRegister(int device, int first, int last, bool add) {
-    numericCommand("IR", 3, device, first, last, add);
+    numericCommand(code_of(quon_command_info_register), 3, device, first, last, add);
 }
 void quon_script_helper::gpiRegister(int device, int first, int last, bool add) {
-    numericCommand("GR", 3, device, first, last, add);
+    numericCommand(code_of(quon_command_gpi_register), 3, device, first, last, add);
 }
-void quon_script_helper::routerPoll(int device, int first, int last) { numericCommand("RP", 3, device, first, last, false); }
-void quon_script_helper::infoPoll(int device, int first, int last) { numericCommand("IP", 3, device, first, last, false); }
-void quon_script_helper::gpiPoll(int device, int first, int last) { numericCommand("GP", 3, device, first, last, false); }
-void quon_script_helper::routerUnregister(int device) { numericCommand("RU", 1, device, 0, 0, false); }
-void quon_script_helper::infoUnregister(int device) { numericCommand("IU", 1, device, 0, 0, false); }
-void quon_script_helper::gpiUnregister(int device) { numericCommand("GU", 1, device, 0, 0, false); }
-void quon_script_helper::timerStop(int id) { numericCommand("ET", 1, id, 0, 0, false); }
+void quon_script_helper::routerPoll(int device, int first, int last) { numericCommand(code_of(quon_command_router_poll), 3, device, first, last, false); }
+void quon_script_helper::infoPoll(int device, int first, int last) { numericCommand(code_of(quon_command_info_poll), 3, device, first, last, false); }
+void quon_script_helper::gpiPoll(int device, int first, int last) { numericCommand(code_of(quon_command_gpi_poll), 3, device, first, last, false); }
+void quon_script_helper::routerUnregister(int device) { numericCommand(code_of(quon_command_router_unregister), 1, device, 0, 0, false); }
+void quon_script_helper::infoUnregister(int device) { numericCommand(code_of(quon_command_info_unregister), 1, device, 0, 0, false); }
+void quon_script_helper::gpiUnregister(int device) { numericCommand(code_of(quon_command_gpi_unregister), 1, device, 0, 0, false); }
+void quon_script_helper::timerStop(int id) { numericCommand(code_of(quon_command_timer_stop), 1, id, 0, 0, false); }
 
 void quon_script_helper::debug(const quon_string& text) { quon_debug_output(text.c_str()); }

@@ -21,7 +21,7 @@ quon_script_helper::~quon_script_helper() {
     // A host may still deliver events while it handles it; none may reach a
     // handler of the destroyed part.
     derivedGone = true;
-    hostCommand("AS");
+    hostCommand(quon_command_code(quon_command_sign_off));
 }
 
 void* quon_script_helper::deletingDestructor(unsigned flags) {

@@ -10,6 +10,7 @@
 #define QUON_SCRIPT_HELPER_H
 
 #include "quon_client_callback.h"
+#include "quon_commands.h"
 #include "quon_events.h"
 #include "quon_string.h"
 #include "quon_stringlist.h"
@@ -102,10 +103,10 @@ protected:
     bool alarmHandling;
 
 private:
-    // For the commands whose reply is read (TG, RN, XI): sends `text`, copies
-    // a non-null reply into `copy` and hands it back as quon_hand_back.h says.
-    // Gives whether a reply came.
-    bool hostQuery(const char* text, quon_string& copy);
+    // For the commands whose reply is read (TG, RN, XI): sends `text`, the
+    // table's `command`, copies a non-null reply into `copy` and hands it
+    // back as quon_hand_back.h says. Gives whether a reply came.
+    bool hostQuery(quon_command_id command, const char* text, quon_string& copy);
     // One command of the numeric family: CODE a [b c [ 'ADD']].
     void numericCommand(const char* code, int count, int a, int b, int c, bool add);
     // TP 'name=value' 'panel' 'control', the control followed by `number`

@@ -4,12 +4,15 @@
 
 namespace {
 
-// Bounds that keep a mistyped size from taking the machine's memory.
+// Bounds that keep a mistyped size, or a file that is no devices file, from
+// taking the machine's memory.
 constexpr int maxSize = 100000;
+constexpr std::size_t maxDevicesFileBytes = 1u << 20;
 
 const char* usage_line =
     "router NUMBER destinations=N sources=N [picture-selector=S] | gpi NUMBER inputs=N | info NUMBER slots=N | "
-    "state DEVICE RANGE VALUE | name DEVICE SELECTOR|* RANGE NAME | alias NAME DEVICE RANGE [+OFFSET] | layout FILE";
+    "state DEVICE RANGE VALUE | name DEVICE SELECTOR|* RANGE NAME | alias NAME DEVICE RANGE [+OFFSET] | layout FILE | "
+    "command CODE EFFECT | timer ID every MS";
 
 bool size_field(const std::map<std::string, std::string>& fields, const std::string& key, int& out,
                 std::string& why) {
@@ -206,6 +209,12 @@ const step_alias* device_set::alias(const std::string& name) const {
     return nullptr;
 }
 
+const declared_command* device_set::command(const std::string& code) const {
+    for (const declared_command& c : commands)
+        if (c.code == code) return &c;
+    return nullptr;
+}
+
 bool parse_devices(const std::string& text, const std::string& file, const std::string& folder, device_set& out,
                    std::string& error) {
     out = device_set{};
@@ -218,6 +227,18 @@ bool parse_devices(const std::string& text, const std::string& file, const std::
             if (what == "state") return state_line(line, out, why);
             if (what == "name") return name_line(line, out, why);
             if (what == "alias") return alias_line(line, out, why);
+            if (what == "command") {
+                declared_command c;
+                if (!command_line(line, out.commands, c, why)) return false;
+                out.commands.push_back(c);
+                return true;
+            }
+            if (what == "timer") {
+                declared_timer t;
+                if (!timer_line(line, out.timers, t, why)) return false;
+                out.timers.push_back(t);
+                return true;
+            }
             if (what == "layout") {
                 if (line.words.size() != 2 || out.layout) {
                     why = out.layout ? "a second layout" : "usage: layout FILE";
@@ -234,10 +255,15 @@ bool parse_devices(const std::string& text, const std::string& file, const std::
         error);
 }
 
-bool read_devices_file(const std::string& path, device_set& out, std::string& error) {
+load_result load_devices_file(const std::string& path, device_set& out, std::string& error) {
     std::string text;
-    if (!read_whole_file(path, text, error)) return false;
-    return parse_devices(text, path, folder_of(path), out, error);
+    const load_result read = read_input_file(path, "devices file", maxDevicesFileBytes, text, error);
+    if (read != load_result::ok) return read;
+    return parse_devices(text, path, folder_of(path), out, error) ? load_result::ok : load_result::invalid;
+}
+
+bool read_devices_file(const std::string& path, device_set& out, std::string& error) {
+    return load_devices_file(path, out, error) == load_result::ok;
 }
 
 bool expand_alias(const device_set& devices, const std::string& step, const std::vector<std::string>& args,

@@ -13,9 +13,13 @@
 //   name 3 * 1..20 SRC {n}
 //   alias tally 2 1..12 +20        # "tally N STATE" sets slot N+20 of device 2
 //   layout kivren.layout
+//   command XQ route               # the panel's own host command (declared_commands.h)
+//   timer 3 every 500
 #ifndef HOST_DEVICES_FILE_H
 #define HOST_DEVICES_FILE_H
 
+#include "declared_commands.h"
+#include "input_file.h"
 #include "page_layout.h"
 
 #include <cstdint>
@@ -58,6 +62,8 @@ struct step_alias {
 struct device_set {
     std::vector<declared_device> devices; // in the order declared
     std::vector<step_alias> aliases;
+    std::vector<declared_command> commands; // besides the command table's
+    std::vector<declared_timer> timers;     // running from the panel's start
     std::shared_ptr<const page_layout> layout; // null: the default grid
     std::string file;                          // the file read, for messages
 
@@ -65,11 +71,15 @@ struct device_set {
     // The first device of the type, which steps that name no device use.
     const declared_device* first(device_type type) const;
     const step_alias* alias(const std::string& name) const;
+    const declared_command* command(const std::string& code) const;
 };
 
-// Reads a devices file. On failure false, with "file:line: why" (or the errno text) in error.
-// Files it names (layout) are read relative to its folder.
+// Reads a devices file (at most 1 MiB). On failure false, with "file:line:
+// why" (or the system's reason) in error; load_devices_file tells a file the
+// system refused from one that is no devices file. Files it names (layout)
+// are read relative to its folder.
 bool read_devices_file(const std::string& path, device_set& out, std::string& error);
+load_result load_devices_file(const std::string& path, device_set& out, std::string& error);
 // The same from text; `file` names it in messages and `folder` resolves the files it names.
 bool parse_devices(const std::string& text, const std::string& file, const std::string& folder, device_set& out,
                    std::string& error);

@@ -49,6 +49,9 @@ struct button_step {
 struct timer_step {
     std::int32_t id = 0;
 };
+struct wait_step {
+    std::int32_t ms = 0; // virtual time: the due ticks of the host's timers, no real sleeping
+};
 struct say_step {
     std::string text;
 };
@@ -74,8 +77,8 @@ struct devices_step {
 
 using step_action = std::variant<start_step, stop_step, route_step, gpi_step, umd_step, tally_step, info_step,
                                  source_step, property_step, button_step, timer_step, say_step,
-                                 expect_commands_step, expect_property_step, expect_answer_step, expect_debug_step, snapshot_step,
-                                 devices_step>;
+                                 expect_commands_step, expect_property_step, expect_answer_step, expect_debug_step,
+                                 snapshot_step, devices_step, wait_step>;
 
 struct scenario_step {
     std::string where;  // "file:line"

@@ -9,31 +9,17 @@
 #include <filesystem>
 #include <iostream>
 
-namespace {
-
-constexpr std::size_t maxDevicesFileBytes = 1u << 20;
-
-load_result load_devices(const std::string& path, device_set& out, std::string& error) {
-    std::string text;
-    const load_result read = read_input_file(path, "devices file", maxDevicesFileBytes, text, error);
-    if (read != load_result::ok) return read;
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    return parse_devices(text, path, folder, out, error) ? load_result::ok : load_result::invalid;
-}
-
-} // namespace
-
 load_result load_run_devices(const scenario& s, const std::string& devicesFile, run_options& options,
                              std::string& error) {
     if (!devicesFile.empty()) {
-        const load_result r = load_devices(devicesFile, options.devices, error);
+        const load_result r = load_devices_file(devicesFile, options.devices, error);
         if (r != load_result::ok) return r;
         options.inputs.push_back(devicesFile);
     }
     for (const scenario_step& step : s.steps) {
         const auto* d = std::get_if<devices_step>(&step.action);
         if (!d || options.stepDevices.count(d->file)) continue;
-        const load_result r = load_devices(d->file, options.stepDevices[d->file], error);
+        const load_result r = load_devices_file(d->file, options.stepDevices[d->file], error);
         if (r != load_result::ok) {
             error = step.where + ": " + error;
             return r;
@@ -190,6 +176,23 @@ bool scenario_runner::apply(const button_step& s) {
 
 bool scenario_runner::apply(const timer_step& s) {
     session_.timer(s.id);
+    return true;
+}
+
+// Virtual time: every tick due within the span, in time order, each
+// delivered as the "timer" step delivers one.
+bool scenario_runner::apply(const wait_step& s) {
+    timer_clock& clock = session_.host().timers();
+    const std::int64_t until = clock.now() + s.ms;
+    int ticks = 0;
+    while (const std::optional<std::int32_t> id = clock.next_tick(until)) {
+        log_.note("virtual time " + std::to_string(clock.now()) + " ms");
+        session_.timer(*id);
+        ++ticks;
+    }
+    clock.advance_to(until);
+    log_.note("waited " + std::to_string(s.ms) + " ms: " + std::to_string(ticks) + " tick" + (ticks == 1 ? "" : "s") +
+              ", virtual time now " + std::to_string(clock.now()) + " ms");
     return true;
 }
 

@@ -94,6 +94,7 @@ private:
     bool apply(const expect_debug_step& s);
     bool apply(const snapshot_step& s);
     bool apply(const devices_step& s);
+    bool apply(const wait_step& s);
     bool change_first(device_type type, std::int32_t index, const std::string& value);
     bool change(const device_change& c);
     bool alias(const char* name, std::int32_t index, const std::string& value);

@@ -1,6 +1,9 @@
 // The parsing function of each kind of step, and the table that names them.
 #include "scenario_fields.h"
 
+#include "decimal_number.h"
+#include "declared_commands.h"
+
 #include <type_traits>
 
 namespace {
@@ -82,6 +85,21 @@ bool parse_button(step_fields& f, step_action& out) {
 bool parse_timer(step_fields& f, step_action& out) {
     timer_step s;
     if (!f.number("ID", s.id) || !f.end()) return false;
+    out = s;
+    return true;
+}
+
+// At most one day of virtual time a step, as a timer's period.
+bool parse_wait(step_fields& f, step_action& out) {
+    wait_step s;
+    std::string w;
+    std::int64_t ms = 0;
+    if (!f.word("MS", w) || !f.end()) return false;
+    if (!read_decimal(w, 0, maxTimerPeriodMs, ms, f.why)) {
+        f.why = "MS " + f.why + " (milliseconds of virtual time, up to one day)";
+        return false;
+    }
+    s.ms = static_cast<std::int32_t>(ms);
     out = s;
     return true;
 }
@@ -190,6 +208,7 @@ const step_syntax stepSyntax[] = {
     {"expect-debug", "expect-debug TEXT", parse_expect_debug},
     {"snapshot", "snapshot FILE.svg", parse_snapshot},
     {"devices", "devices FILE", parse_devices_step},
+    {"wait", "wait MS", parse_wait},
 };
 static_assert(std::extent_v<decltype(stepSyntax)> == std::variant_size_v<step_action>,
               "one syntax per kind of step, in the variant's order");

@@ -1,28 +1,19 @@
 #include "command_parser.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include "decimal_number.h"
+
 #include <cstring>
 
 namespace {
 
-// Field layout per code: 'T' a text field, 'N' a number, 'o' an optional
-// trailing text field, 'a' the optional 'ADD' of the register commands.
-struct layout {
-    const char* code;
-    const char* fields;
-};
-
-const layout layouts[] = {
-    {"PS", "TTo"}, {"TP", "TTT"}, {"TG", "TTT"}, {"XI", "TT"},  {"RN", "NNN"},
-    {"RR", "NNNa"}, {"IR", "NNNa"}, {"GR", "NNNa"}, {"RP", "NNN"}, {"IP", "NNN"},
-    {"GP", "NNN"}, {"RU", "N"},    {"IU", "N"},    {"GU", "N"},   {"ET", "N"},
-    {"AS", ""},
-};
-
-const layout* find_layout(const std::string& code) {
-    for (const layout& l : layouts)
-        if (code == l.code) return &l;
+// A code's field layout, in the table's letters (quon_commands.h), "*" for
+// any fields.
+const char* find_layout(const std::string& code, const std::vector<declared_command>& declared,
+                        const quon_command*& known) {
+    known = code.size() == 2 ? quon_find_command(code.c_str()) : nullptr;
+    if (known) return known->fields;
+    for (const declared_command& d : declared)
+        if (d.code == code) return effect_fields(d.effect);
     return nullptr;
 }
 
@@ -51,9 +42,9 @@ bool parse_number(const std::string& field, std::int32_t& out, std::string& erro
         error = "number field " + quoted + " has a leading zero";
         return false;
     }
-    errno = 0;
-    long long value = std::strtoll(field.c_str(), nullptr, 10);
-    if (errno != 0 || value < INT32_MIN || value > INT32_MAX) {
+    std::int64_t value = 0;
+    std::string why;
+    if (!read_decimal(field, INT32_MIN, INT32_MAX, value, why)) {
         error = "number field " + quoted + " is outside 32 bits";
         return false;
     }
@@ -65,9 +56,9 @@ bool parse_number(const std::string& field, std::int32_t& out, std::string& erro
 // a field may itself hold "' '"; the separators nearest the end are taken as
 // the real ones, because the leading field (a property value or a path) is
 // the one that carries free text.
-bool parse_texts(const std::string& body, const layout& l, host_command& out, std::string& error) {
+bool parse_texts(const std::string& body, const char* layout, host_command& out, std::string& error) {
     std::size_t required = 0, optional = 0;
-    for (const char* f = l.fields; *f; ++f) (*f == 'T' ? required : optional) += 1;
+    for (const char* f = layout; *f; ++f) (*f == 'T' ? required : optional) += 1;
     if (body.size() < 2 || body.front() != '\'' || body.back() != '\'') {
         error = body.empty() || body.front() != '\'' ? "text field does not start with an apostrophe"
                                                      : "missing closing apostrophe";
@@ -94,7 +85,27 @@ bool parse_texts(const std::string& body, const layout& l, host_command& out, st
     return true;
 }
 
-bool parse_numeric(const std::string& body, const layout& l, host_command& out, std::string& error) {
+// Numbers, then text fields ("NNT"): the numbers are the words before the
+// first apostrophe, the texts as parse_texts reads them.
+bool parse_numbers_then_texts(const std::string& body, const char* layout, host_command& out, std::string& error) {
+    const std::size_t numbers = std::strspn(layout, "N");
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < numbers; ++i) {
+        const std::size_t sp = body.find(' ', start);
+        std::int32_t v = 0;
+        if (sp == std::string::npos) {
+            error = "expects " + std::to_string(numbers) + " numbers, then text fields";
+            return false;
+        }
+        if (!parse_number(body.substr(start, sp - start), v, error)) return false;
+        out.numbers.push_back(v);
+        start = sp + 1;
+    }
+    return parse_texts(body.substr(start), layout + numbers, out, error);
+}
+
+bool parse_numeric(const std::string& body, const char* layout, host_command& out, std::string& error) {
+    if (std::strpbrk(layout, "To")) return parse_numbers_then_texts(body, layout, out, error);
     std::vector<std::string> fields;
     if (!body.empty()) {
         std::size_t start = 0;
@@ -105,8 +116,8 @@ bool parse_numeric(const std::string& body, const layout& l, host_command& out, 
             start = sp + 1;
         }
     }
-    const std::size_t numbers = std::strlen(l.fields) - (std::strchr(l.fields, 'a') ? 1 : 0);
-    const bool mayAdd = std::strchr(l.fields, 'a') != nullptr;
+    const std::size_t numbers = std::strlen(layout) - (std::strchr(layout, 'a') ? 1 : 0);
+    const bool mayAdd = std::strchr(layout, 'a') != nullptr;
     if (fields.size() < numbers || fields.size() > numbers + (mayAdd ? 1 : 0)) {
         error = "expects " + std::to_string(numbers) + (mayAdd ? " or " + std::to_string(numbers + 1) : std::string()) +
                 " fields, got " + std::to_string(fields.size());
@@ -134,9 +145,7 @@ bool parse_numeric(const std::string& body, const layout& l, host_command& out, 
 
 } // namespace
 
-bool is_known_code(const std::string& code) { return find_layout(code) != nullptr; }
-
-parsed_command parse_command(const char* text) {
+parsed_command parse_command(const char* text, const std::vector<declared_command>& declared) {
     parsed_command result;
     if (!text) {
         result.error = "null command";
@@ -148,8 +157,8 @@ parsed_command parse_command(const char* text) {
         return result;
     }
     const std::string code = all.substr(0, all.find(' '));
-    const layout* l = find_layout(code);
-    if (!l) {
+    const char* layout = find_layout(code, declared, result.command.known);
+    if (!layout) {
         result.error = "unknown code \"" + code + "\"";
         return result;
     }
@@ -162,17 +171,20 @@ parsed_command parse_command(const char* text) {
         }
         body = all.substr(code.size() + 1);
     }
-    if (*l->fields == '\0') {
+    if (*layout == '*') { // a declared command that accepts any fields
+        result.ok = true;
+        return result;
+    }
+    if (*layout == '\0') {
         result.ok = body.empty();
         if (!result.ok) result.error = code + " takes no fields";
         return result;
     }
-    if (body.empty() && all.size() == code.size()) {
+    if (body.empty()) {
         result.error = "missing fields";
         return result;
     }
-    const bool textOnly = l->fields[0] == 'T';
-    result.ok = textOnly ? parse_texts(body, *l, result.command, result.error)
-                         : parse_numeric(body, *l, result.command, result.error);
+    result.ok = layout[0] == 'T' ? parse_texts(body, layout, result.command, result.error)
+                                 : parse_numeric(body, layout, result.command, result.error);
     return result;
 }

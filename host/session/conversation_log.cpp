@@ -1,6 +1,5 @@
 #include "conversation_log.h"
 
-#include "command_parser.h"
 #include "utf8_text.h"
 
 #include <cstdio>
@@ -38,10 +37,9 @@ void conversation_log::answer(const std::string* text) {
     out_ << "  < answer: " << (text ? "\"" + printable(*text) + "\"" : std::string("null")) << std::endl;
 }
 
-void conversation_log::command(const char* text) {
+void conversation_log::command(const char* text, const std::string& code) {
     const std::string t = text ? text : "";
-    const std::string code = t.substr(0, t.find(' '));
-    ++commands_[text && is_known_code(code) ? code : std::string("??")];
+    ++commands_[code.empty() ? std::string("??") : code];
     out_ << "  < kind 0 " << (text ? printable(t) : std::string("(null)")) << std::endl;
 }
 

@@ -16,7 +16,9 @@ public:
     void event(unsigned kind, const std::string& what); // host to script
     void lifecycle(const std::string& what);              // factory call or destruction
     void answer(const std::string* text);                // the script's kind 3 answer, null if none
-    void command(const char* text);                      // script to host, kind 0
+    // Script to host, kind 0, counted under `code` (a code this host knows;
+    // empty: counted as "??").
+    void command(const char* text, const std::string& code);
     void reply(const std::string* text);                 // this host's reply, null if none
     void malformed(const std::string& why);              // the command just logged is skipped
     void hand_back(const std::string* text);             // script hands a reply back (kind 5)

@@ -12,6 +12,7 @@
 #include "device_model.h"
 #include "page_model.h"
 #include "quon_client_callback.h"
+#include "timer_clock.h"
 
 #include <functional>
 #include <memory>
@@ -46,10 +47,19 @@ public:
     // Replies this host keeps alive now, owed or not.
     std::size_t held() const { return owed_.size() + (ignored_ ? 1 : 0); }
     bool shut_down() const { return shutDown_; }
+    // The timers this host runs: "ET" stops one, a declared timer-start
+    // (re)starts one.
+    timer_clock& timers() { return timers_; }
+    // The devices file's timers run from the panel's start, as its page would start them.
+    void start_declared_timers();
 
 private:
     std::optional<std::string> execute(const host_command& c);
+    // A command the devices file declares: its effect.
+    void execute_declared(const host_command& c, const declared_command& d);
     bool check_device(const host_command& c, device_type expected);
+    // A device change a command makes; its report, if registered, is queued.
+    void change(const device_change& c);
     char* keep(const std::string& text, bool owed);
     void hand_back(char* text);
 
@@ -62,6 +72,7 @@ private:
     std::unique_ptr<char[]> ignored_; // the last reply that is never handed back
     std::vector<status_report> pending_;
     std::vector<std::string> commands_;
+    timer_clock timers_;
     bool shutDown_ = false;
 };
 

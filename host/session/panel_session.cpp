@@ -30,11 +30,13 @@ void panel_session::show_debug() {
 bool panel_session::start(quon_load_script_fn factory, const std::string& basePath) {
     stop();
     log_.lifecycle("factory: load_quon_client_script(host, \"" + basePath + "\")");
+    host_.start_declared_timers();
     {
         script_call call(*this);
         script_ = factory(&host_, basePath.c_str());
     }
     if (!script_) {
+        host_.timers().stop_all();
         log_.problem("the factory returned null");
         return false;
     }
@@ -52,6 +54,7 @@ void panel_session::stop() {
         script->deletingDestructor(1);
     }
     if (!host_.take_pending().empty()) log_.note("reports polled during shut-down dropped");
+    host_.timers().stop_all();
 }
 
 void panel_session::report(const status_report& r) {

@@ -67,9 +67,9 @@ void validate_totals::merge(const validate_totals& o) {
     learn_controls(controls, o.controls);
 }
 
-script_under_test::script_under_test(quon_load_script_fn factory, validate_host::replies mode,
+script_under_test::script_under_test(const validate_options& o, validate_host::replies mode,
                                      validate_random* random, validate_totals& totals)
-    : host_(mode, random), totals_(totals), script_(factory(&host_, "validate")) {}
+    : host_(mode, random, o.declared), totals_(totals), script_(o.factory(&host_, "validate")) {}
 
 void script_under_test::deliver(validate_event& event, bool keep) {
     if (!script_) return;
@@ -106,7 +106,7 @@ void script_under_test::destroy() {
     script_->deletingDestructor(1);
     script_ = nullptr;
     ++totals_.destroyed;
-    if (host_.last_command() != "AS")
+    if (host_.last_command() != quon_command_code(quon_command_sign_off))
         note(totals_.shutdownFaults, "the last command before destruction ended was \"" + host_.last_command() +
                                          "\", not \"AS\"");
     if (host_.outstanding()) note(totals_.protocolFaults, "a reply was still out after destruction");
@@ -114,7 +114,7 @@ void script_under_test::destroy() {
 }
 
 check_result check_create(const validate_options& o, validate_totals& t) {
-    validate_host host(validate_host::replies::plausible);
+    validate_host host(validate_host::replies::plausible, nullptr, o.declared);
     const clock_type::time_point start = clock_type::now();
     quon_client_callback* script = o.factory(&host, "validate");
     const double created = ms_since(start);
@@ -124,7 +124,7 @@ check_result check_create(const validate_options& o, validate_totals& t) {
     script->deletingDestructor(1);
     const double destroyed = ms_since(stop);
     ++t.destroyed;
-    if (host.last_command() != "AS")
+    if (host.last_command() != quon_command_code(quon_command_sign_off))
         note(t.shutdownFaults, "the last command at destruction was \"" + host.last_command() + "\", not \"AS\"");
     t.add(host);
     check_result r{created <= createLimitMs, "created in " + ms(created) + " (limit " + ms(createLimitMs) + ") with " +
@@ -151,7 +151,7 @@ check_result check_repeat(const validate_options& o, validate_totals& t) {
     constexpr int cycles = 1000;
     const clock_type::time_point start = clock_type::now();
     for (int i = 0; i < cycles; ++i) {
-        script_under_test s(o.factory, validate_host::replies::plausible, nullptr, t);
+        script_under_test s(o, validate_host::replies::plausible, nullptr, t);
         if (!s.created()) return {false, "the factory returned null at creation " + std::to_string(i + 1)};
     }
     return {true, std::to_string(cycles) + " created and destroyed in a row in " + ms(ms_since(start))};
@@ -162,7 +162,7 @@ check_result check_together(const validate_options& o, validate_totals& t) {
     validate_random r(o.seed ^ 0x22);
     std::vector<std::unique_ptr<script_under_test>> scripts;
     for (int i = 0; i < count; ++i) {
-        scripts.emplace_back(new script_under_test(o.factory, validate_host::replies::random, &r, t));
+        scripts.emplace_back(new script_under_test(o, validate_host::replies::random, &r, t));
         if (!scripts.back()->created()) return {false, "the factory returned null for script " + std::to_string(i + 1)};
     }
     for (int round = 0; round < rounds; ++round)
@@ -186,7 +186,7 @@ check_result check_threads(const validate_options& o, validate_totals& t) {
             validate_random r(o.seed ^ (0x100u + static_cast<unsigned>(i)));
             std::vector<std::unique_ptr<script_under_test>> scripts;
             for (int k = 0; k < perThread; ++k)
-                scripts.emplace_back(new script_under_test(o.factory, validate_host::replies::random, &r,
+                scripts.emplace_back(new script_under_test(o, validate_host::replies::random, &r,
                                                            mine[static_cast<std::size_t>(i)]));
             for (int e = 0; e < events; ++e)
                 for (auto& s : scripts) {
@@ -202,7 +202,7 @@ check_result check_threads(const validate_options& o, validate_totals& t) {
 
 check_result check_kinds(const validate_options& o, validate_totals& t) {
     validate_random r(o.seed ^ 0x33);
-    script_under_test s(o.factory, validate_host::replies::plausible, nullptr, t);
+    script_under_test s(o, validate_host::replies::plausible, nullptr, t);
     if (!s.created()) return {false, "the factory returned null"};
     for (int pass = 0; pass < 20; ++pass)
         for (unsigned kind : everyKind) {
@@ -214,7 +214,7 @@ check_result check_kinds(const validate_options& o, validate_totals& t) {
 }
 
 check_result check_null_records(const validate_options& o, validate_totals& t) {
-    script_under_test s(o.factory, validate_host::replies::plausible, nullptr, t);
+    script_under_test s(o, validate_host::replies::plausible, nullptr, t);
     if (!s.created()) return {false, "the factory returned null"};
     for (unsigned kind : everyKind) {
         std::unique_ptr<validate_event> e = validate_event::null_record(kind);
@@ -229,7 +229,7 @@ check_result check_null_records(const validate_options& o, validate_totals& t) {
 
 check_result check_random(const validate_options& o, validate_totals& t) {
     validate_random r(o.seed);
-    script_under_test s(o.factory, validate_host::replies::random, &r, t);
+    script_under_test s(o, validate_host::replies::random, &r, t);
     if (!s.created()) return {false, "the factory returned null"};
     const clock_type::time_point start = clock_type::now();
     for (long i = 0; i < o.events; ++i) {

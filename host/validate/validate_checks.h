@@ -35,10 +35,19 @@ struct validate_totals {
 // Adds a finding to a list, keeping the first few.
 void note(std::vector<std::string>& list, const std::string& what);
 
+struct validate_options {
+    quon_load_script_fn factory = nullptr;
+    std::uint64_t seed = 0;
+    long events = 20000;
+    // The devices file played (validate --devices): its commands are
+    // accepted as the table's are, its timers tick while controls are pressed.
+    const device_set* declared = nullptr;
+};
+
 // One script with its own host, driven as the host drives it.
 class script_under_test {
 public:
-    script_under_test(quon_load_script_fn factory, validate_host::replies mode, validate_random* random,
+    script_under_test(const validate_options& o, validate_host::replies mode, validate_random* random,
                       validate_totals& totals);
     ~script_under_test() { destroy(); }
     script_under_test(const script_under_test&) = delete;
@@ -59,12 +68,6 @@ private:
     validate_totals& totals_;
     quon_client_callback* script_;
     std::vector<char*> kept_;
-};
-
-struct validate_options {
-    quon_load_script_fn factory = nullptr;
-    std::uint64_t seed = 0;
-    long events = 20000;
 };
 
 check_result check_create(const validate_options& o, validate_totals& t);

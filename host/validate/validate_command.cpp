@@ -1,12 +1,13 @@
-// "panel_host validate PANEL_LIBRARY [--seed N] [--events N] [--timeout S]".
+// "panel_host validate PANEL_LIBRARY [--seed N] [--events N] [--timeout S] [--devices FILE]".
 // Loads the library, runs every check in turn and prints a line for each:
 // PASS or FAIL, the check's name, what it did or what went wrong, then the
 // debugger texts the scripts wrote during the check. The random
 // parts come from one seed, printed first; --seed replays a run exactly.
 // Exit status 0 when every check passed, 1 when one failed, 3 or 4 when the
 // script crashed or hung (the check that was running is named), 2 for bad
-// arguments.
+// arguments (a devices file that is none included), 5 when one could not be read.
 #include "debug_capture.h"
+#include "exit_status.h"
 #include "panel_library.h"
 #include "step_guard.h"
 #include "subcommands.h"
@@ -63,7 +64,7 @@ void debug_lines(debug_capture& debug) {
 }
 
 struct validate_arguments {
-    std::string library;
+    std::string library, devicesFile;
     std::uint64_t seed = 0;
     std::int64_t events = 20000, timeout = 120;
     bool seeded = false;
@@ -77,6 +78,16 @@ int validate(validate_arguments& a) {
         std::random_device device;
         options.seed = (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
                        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    }
+    device_set devices;
+    if (!a.devicesFile.empty()) {
+        std::string why;
+        const load_result read = load_devices_file(a.devicesFile, devices, why);
+        if (read != load_result::ok) {
+            std::fprintf(stderr, "panel_host: %s\n", why.c_str());
+            return read == load_result::unreadable ? exitEmulatorFault : exitUsage;
+        }
+        options.declared = &devices;
     }
     std::printf("panel_host validate %s\nseed %llu (replay: --seed %llu)\n", a.library.c_str(),
                 static_cast<unsigned long long>(options.seed), static_cast<unsigned long long>(options.seed));
@@ -151,6 +162,10 @@ void add_validate_command(CLI::App& app, int& exitStatus) {
         ->each([a](const std::string&) { a->seeded = true; })
         ->default_str("");
     add_number_option(*cmd, "--events", a->events, 0, 1000000000, "random events for the random check");
+    cmd->add_option("--devices", a->devicesFile,
+                    "a devices file whose commands the panel may send and whose timers tick while its controls "
+                    "are pressed")
+        ->type_name("FILE");
     add_number_option(*cmd, "--timeout", a->timeout, 0, 86400,
                       "give up on a check after SECONDS (0: never)")
         ->type_name("SECONDS");

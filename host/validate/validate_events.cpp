@@ -76,6 +76,12 @@ std::unique_ptr<validate_event> validate_event::of_kind(unsigned kind, validate_
     return e;
 }
 
+std::unique_ptr<validate_event> validate_event::timer(std::int32_t id) {
+    std::unique_ptr<validate_event> e(new validate_event(4));
+    e->timer_ = id;
+    return e;
+}
+
 std::unique_ptr<validate_event> validate_event::null_record(unsigned kind) {
     std::unique_ptr<validate_event> e(new validate_event(kind));
     e->null_ = true;

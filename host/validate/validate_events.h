@@ -29,6 +29,8 @@ public:
     // A control's event as a page sends it.
     static std::unique_ptr<validate_event> button(const std::string& panel, const std::string& id,
                                                   const std::string& event);
+    // A tick of timer `id`.
+    static std::unique_ptr<validate_event> timer(std::int32_t id);
     // A button record whose panel, id and event are all null.
     static std::unique_ptr<validate_event> empty_button();
 

@@ -41,7 +41,8 @@ char* validate_host::callback(void* arg, unsigned kind) {
     owed_ = nullptr;
     reply_.reset(); // the last reply to a command that ignores it: freed now
 
-    const parsed_command parsed = parse_command(text.c_str());
+    static const std::vector<declared_command> none;
+    const parsed_command parsed = parse_command(text.c_str(), declared_ ? declared_->commands : none);
     if (!parsed.ok) {
         ++malformed_;
         const std::string what = "\"" + shown(text) + "\": " + parsed.error;
@@ -52,7 +53,7 @@ char* validate_host::callback(void* arg, unsigned kind) {
         learn(parsed.command);
     }
     if (mode_ == replies::none) return nullptr;
-    const std::optional<std::string> a = answer(text);
+    const std::optional<std::string> a = answer(text, parsed.command.known);
     if (!a) return nullptr;
     reply_.reset(new char[a->size() + 1]);
     std::memcpy(reply_.get(), a->c_str(), a->size() + 1);
@@ -63,14 +64,15 @@ char* validate_host::callback(void* arg, unsigned kind) {
     return reply_.get();
 }
 
-std::optional<std::string> validate_host::answer(const std::string& command) {
-    const std::string code = command.substr(0, 2);
+std::optional<std::string> validate_host::answer(const std::string& command, const quon_command* known) {
     if (mode_ == replies::plausible || !random_) {
-        if (code == "RN") return "pictures/source_" + command.substr(command.rfind(' ') + 1) + ".png";
-        if (code == "TG") return "value=1";
-        if (code == "XI") return "alm_1,alm_2";
-        if (code == "PS") return "ok";
-        return std::nullopt;
+        switch (known ? known->id : quon_command_count) {
+        case quon_command_router_name: return "pictures/source_" + command.substr(command.rfind(' ') + 1) + ".png";
+        case quon_command_text_get: return "value=1";
+        case quon_command_id_list: return "alm_1,alm_2";
+        case quon_command_panel_show: return "ok";
+        default: return std::nullopt;
+        }
     }
     validate_random& r = *random_;
     switch (r.below(8)) {
@@ -105,10 +107,12 @@ void validate_host::fault(const std::string& what) {
 }
 
 void validate_host::learn(const host_command& c) {
-    if (c.code == "TP" && controls_.size() < maxControls) {
+    const quon_command_id id = c.known ? c.known->id : quon_command_count;
+    if (id == quon_command_text_put && controls_.size() < maxControls) {
         const std::pair<std::string, std::string> control(c.texts[1], c.texts[2]);
         if (std::find(controls_.begin(), controls_.end(), control) == controls_.end()) controls_.push_back(control);
-    } else if ((c.code == "RP" || c.code == "GP" || c.code == "IP") && polls_.size() < 64) {
+    } else if ((id == quon_command_router_poll || id == quon_command_gpi_poll || id == quon_command_info_poll) &&
+               polls_.size() < 64) {
         polls_.push_back({c.numbers[0], c.numbers[1], c.numbers[2]});
     }
 }

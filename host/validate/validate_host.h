@@ -10,6 +10,7 @@
 
 #include "quon_client_callback.h"
 #include "command_parser.h"
+#include "devices_file.h"
 #include "validate_random.h"
 
 #include <cstdint>
@@ -22,7 +23,9 @@ class validate_host final : public quon_client_callback {
 public:
     enum class replies { none, plausible, random };
 
-    explicit validate_host(replies mode, validate_random* random = nullptr) : mode_(mode), random_(random) {}
+    // `declared`: a devices file's commands and timers, accepted besides the table's.
+    explicit validate_host(replies mode, validate_random* random = nullptr, const device_set* declared = nullptr)
+        : mode_(mode), random_(random), declared_(declared) {}
 
     void* deletingDestructor(unsigned) override { return this; }
     char* callback(void* arg, unsigned kind) override;
@@ -59,12 +62,13 @@ public:
     const std::vector<poll_request>& polls() const { return polls_; }
 
 private:
-    std::optional<std::string> answer(const std::string& command);
+    std::optional<std::string> answer(const std::string& command, const quon_command* known);
     void fault(const std::string& what);
     void learn(const host_command& c);
 
     replies mode_;
     validate_random* random_;
+    const device_set* declared_;
     unsigned long commands_ = 0, malformed_ = 0, owedGiven_ = 0, owedBack_ = 0;
     std::string last_;
     std::vector<std::string> faults_, malformedFirst_;

@@ -4,10 +4,20 @@
 #ifndef QUON_COMMAND_TEXT_H
 #define QUON_COMMAND_TEXT_H
 
+#include "quon_commands.h"
 #include "quon_string.h"
 
 #include <cstddef>
 #include <cstring>
+
+// The opening of a command whose first field is a text, "TP '": the table's
+// code, a space and the apostrophe, as one constant of four bytes.
+struct command_opening {
+    char bytes[4];
+};
+constexpr command_opening opening_of(quon_command_id id) {
+    return {{quon_commands[id].code[0], quon_commands[id].code[1], ' ', '\''}};
+}
 
 class command_text {
 public:

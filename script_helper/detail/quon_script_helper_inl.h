@@ -16,7 +16,8 @@ inline void quon_script_helper::textPutCommand(quon_text name, quon_text value, 
     command_text text;
     char* at = text.extend(4 + name.length + 1 + value.length + 3 + panel.length + 3 + control.length +
                            numberLength + 1);
-    at = command_text::put(command_text::put(at, "TP '", 4), name.data, name.length);
+    static constexpr command_opening textPutOpening = opening_of(quon_command_text_put);
+    at = command_text::put(command_text::put(at, textPutOpening.bytes, 4), name.data, name.length);
     at = command_text::put(command_text::put(at, "=", 1), value.data, value.length);
     at = command_text::put(command_text::put(at, "' '", 3), panel.data, panel.length);
     at = command_text::put(command_text::put(at, "' '", 3), control.data, control.length);

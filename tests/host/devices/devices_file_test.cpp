@@ -61,6 +61,22 @@ TEST(DevicesFile, AliasesStandForDeviceChanges) {
     }
 }
 
+TEST(DevicesFile, DeclaresCommandsAndTimers) {
+    device_set set;
+    std::string error;
+    ASSERT_TRUE(parse_devices("command XQ route\ncommand ABCD accept\ntimer 3 every 500\ntimer -1 every 86400000\n",
+                              "t.devices", "", set, error))
+        << error;
+    ASSERT_EQ(set.commands.size(), 2u);
+    EXPECT_EQ(set.command("XQ")->effect, command_effect::route);
+    EXPECT_EQ(set.command("ABCD")->where, "t.devices:2");
+    EXPECT_EQ(set.command("XW"), nullptr);
+    ASSERT_EQ(set.timers.size(), 2u);
+    EXPECT_EQ(set.timers[0].periodMs, 500);
+    EXPECT_EQ(set.timers[1].id, -1);
+    EXPECT_EQ(set.timers[1].periodMs, 86400000);
+}
+
 TEST(DevicesFile, ErrorsNameFileLineAndWhy) {
     const std::pair<const char*, const char*> cases[] = {
         {"router 3 destinations=16\n", "t.devices:1: sources= must be a number"},
@@ -78,6 +94,19 @@ TEST(DevicesFile, ErrorsNameFileLineAndWhy) {
         {"info 2 slots=40\nalias a 2 1..2\nalias a 2 1..2\n", "alias \"a\" is defined twice"},
         {"layout /nonexistent/x.layout\n", "/nonexistent/x.layout: No such file or directory"},
         {"route 1 2\n", "unknown item \"route\""},
+        {"command XQ route\ncommand XQ gpi\n", "t.devices:2: command XQ is declared twice (first at t.devices:1)"},
+        {"command RR route\n", "command RR is the host's own (routerRegister)"},
+        {"command Xq route\n", "\"Xq\" is not two to four capital letters"},
+        {"command XQQQQ route\n", "not two to four capital letters"},
+        {"command X route\n", "not two to four capital letters"},
+        {"command XQ teleport\n", "unknown effect \"teleport\""},
+        {"command XQ\n", "usage: command CODE"},
+        {"timer 3 every 0\n", "t.devices:1: period \"0\" is out of range (1 to 86400000)"},
+        {"timer 3 every -5\n", "period \"-5\" is out of range"},
+        {"timer 3 every 86400001\n", "out of range"},
+        {"timer 3 every 1s\n", "period \"1s\" is not a number"},
+        {"timer 3 500\n", "usage: timer ID every MS"},
+        {"timer 3 every 5\ntimer 3 every 6\n", "t.devices:2: timer 3 is declared twice"},
     };
     for (const auto& [text, why] : cases) {
         device_set set;
@@ -88,7 +117,7 @@ TEST(DevicesFile, ErrorsNameFileLineAndWhy) {
     device_set set;
     std::string error;
     EXPECT_FALSE(read_devices_file("/nonexistent/studio.devices", set, error));
-    EXPECT_EQ(error, "/nonexistent/studio.devices: No such file or directory");
+    EXPECT_EQ(error, "cannot read devices file /nonexistent/studio.devices: No such file or directory");
 }
 
 } // namespace

@@ -92,6 +92,66 @@ TEST(CommandParser, RejectsMalformedTextsSayingWhy) {
     EXPECT_FALSE(parse_command(nullptr).ok);
 }
 
+// Every row of the command table parses a text written from its own layout,
+// and only that row's code finds it: the table and this parser agree.
+TEST(CommandParser, ReadsEveryRowOfTheCommandTable) {
+    for (const quon_command& row : quon_commands) {
+        std::string text = row.code;
+        std::size_t texts = 0, numbers = 0;
+        for (const char* f = row.fields; *f; ++f) {
+            if (*f == 'T' || *f == 'o') text += " '" + std::to_string(++texts) + "'";
+            else if (*f == 'N') text += " -" + std::to_string(++numbers);
+            else text += " 'ADD'";
+        }
+        SCOPED_TRACE(text);
+        const parsed_command p = parse_command(text.c_str());
+        ASSERT_TRUE(p.ok) << p.error;
+        EXPECT_EQ(p.command.known, &row);
+        EXPECT_EQ(p.command.texts.size(), texts);
+        EXPECT_EQ(p.command.numbers.size(), numbers);
+        EXPECT_EQ(p.command.add, std::string(row.fields).find('a') != std::string::npos);
+    }
+}
+
+// Codes a devices file declares take their effect's fields; others stay unknown.
+TEST(CommandParser, ReadsDeclaredCommandsByTheirEffect) {
+    const std::vector<declared_command> declared = {{"XQ", command_effect::route, "d:1"},
+                                                    {"XW", command_effect::info, "d:2"},
+                                                    {"XTS", command_effect::timer_start, "d:3"},
+                                                    {"ANYX", command_effect::accept, "d:4"}};
+    struct declared_case {
+        const char* text;
+        const char* error; // null: accepted
+        std::vector<std::int32_t> numbers;
+        std::vector<std::string> texts;
+    };
+    const declared_case cases[] = {
+        {"XQ 4 9 5", nullptr, {4, 9, 5}, {}},
+        {"XQ 4 9", "expects 3 fields, got 2", {}, {}},
+        {"XQ 4 9 x", "non-numeric field \"x\"", {}, {}},
+        {"XW 2 7 'Studio A' B'", nullptr, {2, 7}, {"Studio A' B"}},
+        {"XW 2 7", "expects 2 numbers, then text fields", {}, {}},
+        {"XW 2 7 text", "does not start with an apostrophe", {}, {}},
+        {"XTS 3 500", nullptr, {3, 500}, {}},
+        {"ANYX", nullptr, {}, {}},
+        {"ANYX whatever 'goes'", nullptr, {}, {}},
+        {"XQS 1 2 3", "unknown code \"XQS\"", {}, {}},
+    };
+    for (const declared_case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const parsed_command p = parse_command(c.text, declared);
+        EXPECT_EQ(p.ok, c.error == nullptr) << p.error;
+        if (c.error) {
+            EXPECT_NE(p.error.find(c.error), std::string::npos) << "error was: " << p.error;
+        }
+        EXPECT_EQ(p.command.known, nullptr);
+        if (!p.ok) continue;
+        EXPECT_EQ(p.command.numbers, c.numbers);
+        EXPECT_EQ(p.command.texts, c.texts);
+    }
+    EXPECT_FALSE(parse_command("XQ 4 9 5").ok); // undeclared, it is malformed
+}
+
 // Surplus separators fold into the first field in one pass: 200,000 of them
 // took minutes when they were folded back one at a time.
 TEST(CommandParser, ManySeparatorsTakeLinearTime) {
