@@ -18,6 +18,8 @@ const char red[] = "#e00000";
 const char amber[] = "#e0a000";
 const char green[] = "#1f7a34";
 const char grey[] = "#5a626e";
+const char blue[] = "#2b5797"; // the operator's buttons
+const char white[] = "#ffffff";
 } // namespace
 
 alarmwall::alarmwall(quon_client_callback* hostLink, const char* path)
@@ -29,12 +31,17 @@ alarmwall::alarmwall(quon_client_callback* hostLink, const char* path)
     for (int alarm = 1; alarm <= alarmCount; ++alarm) {
         raised[alarm] = false;
         textPut("value", "0", panelName, alarmPrefix, alarm);
+        textPut("colour.text", white, panelName, alarmPrefix, alarm);
         show(alarm, valueClear);
     }
     raised[0] = false;
     shown[0] = valueClear;
-    textPut("text", "ACK ALL", panelName, "AckAll");
-    textPut("text", "SILENCE", panelName, "Silence");
+    const char* const buttons[][2] = {{"AckAll", "ACK ALL"}, {"Silence", "SILENCE"}};
+    for (const auto& button : buttons) {
+        textPut("text", button[1], panelName, button[0]);
+        textPut("colour.background", blue, panelName, button[0]);
+        textPut("colour.text", white, panelName, button[0]);
+    }
     textPut("text", "00:00:00", panelName, "Clock");
     sounderChanged(false);
 
