@@ -8,6 +8,7 @@
 #     [PRODUCT text]             ProductName; default "QUON V4.5"
 #     [COPYRIGHT text]           LegalCopyright; left out when not given
 #     [LANGUAGE hhhh]            Windows language id in hex; default 0809, English (United Kingdom)
+#     [DEVICES file.devices]     the devices, commands and timers validate plays (--devices)
 #     [SCENARIOS file.scn...]    scenarios the tests play with panel_host run --strict
 #     [TESTS file.cpp...])       GoogleTest unit tests of the panel (see quon_test_host.h)
 #
@@ -35,7 +36,8 @@ endif()
 find_program(QUON_SYSTEM_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
 
 function(quon_add_panel name)
-  cmake_parse_arguments(ARG "" "VERSION;DESCRIPTION;COMPANY;PRODUCT;COPYRIGHT;LANGUAGE" "SOURCES;SCENARIOS;TESTS" ${ARGN})
+  cmake_parse_arguments(ARG "" "VERSION;DESCRIPTION;COMPANY;PRODUCT;COPYRIGHT;LANGUAGE;DEVICES" "SOURCES;SCENARIOS;TESTS"
+                        ${ARGN})
   if(ARG_UNPARSED_ARGUMENTS OR NOT ARG_SOURCES)
     message(FATAL_ERROR "quon_add_panel(${name}): SOURCES needed; unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
   endif()
@@ -139,8 +141,13 @@ function(_quon_panel_tests name)
   if(NOT TARGET quon::panel_host)
     return()
   endif()
+  set(devices "")
+  if(DEFINED ARG_DEVICES)
+    get_filename_component(devices ${ARG_DEVICES} ABSOLUTE)
+    set(devices --devices ${devices})
+  endif()
   quon_add_wine_test(NAME ${name}_validate CLOSING_LINE "^all checks passed$"
-                       COMMAND quon::panel_host validate $<TARGET_FILE:${name}>)
+                       COMMAND quon::panel_host validate $<TARGET_FILE:${name}> ${devices})
   foreach(scenario ${ARG_SCENARIOS})
     get_filename_component(stem ${scenario} NAME_WE)
     get_filename_component(path ${scenario} ABSOLUTE)

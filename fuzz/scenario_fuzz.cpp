@@ -58,6 +58,7 @@ struct step_writer {
     std::string operator()(const expect_answer_step& s) const {
         return "expect-answer " + (s.answer ? quoted(*s.answer) : std::string("null"));
     }
+    std::string operator()(const expect_debug_step& s) const { return "expect-debug " + quoted(s.text); }
     std::string operator()(const snapshot_step& s) const { return "snapshot " + s.file; }
     std::string operator()(const devices_step& s) const { return "devices " + quoted(s.file); }
 };

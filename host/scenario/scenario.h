@@ -65,6 +65,9 @@ struct expect_property_step {
 struct expect_answer_step {
     std::optional<std::string> answer; // nullopt: the answer must be null
 };
+struct expect_debug_step {
+    std::string text; // a debugger text, whole, without its line end
+};
 struct snapshot_step {
     std::string file; // relative to the output directory, never leaving it
 };
@@ -74,8 +77,8 @@ struct devices_step {
 
 using step_action = std::variant<start_step, stop_step, route_step, gpi_step, umd_step, tally_step, info_step,
                                  source_step, property_step, button_step, timer_step, say_step,
-                                 expect_commands_step, expect_property_step, expect_answer_step, snapshot_step,
-                                 devices_step, wait_step>;
+                                 expect_commands_step, expect_property_step, expect_answer_step, expect_debug_step,
+                                 snapshot_step, devices_step, wait_step>;
 
 struct scenario_step {
     std::string where;  // "file:line"

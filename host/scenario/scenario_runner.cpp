@@ -5,6 +5,7 @@
 #include "svg_writer.h"
 #include "utf8_text.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
@@ -105,7 +106,8 @@ bool scenario_runner::start_before_first_step(const char* when) {
     step_guard_enter(std::string("start (") + when + ")");
     const bool ok = start();
     if (!ok) ++stepErrors_;
-    session_.host().clear_commands(); // the next step's commands are its own, not the start-up's
+    session_.host().clear_commands(); // the next step's commands and texts are its own, not the start-up's
+    session_.clear_debug_texts();
     step_guard_leave();
     return ok;
 }
@@ -115,7 +117,10 @@ bool scenario_runner::play(const scenario_step& step, int number) {
     const std::string where = "step " + std::to_string(number) + " " + step.where;
     log_.step(where, step.source);
     step_guard_enter(where + ": " + step.source);
-    if (!is_check(step.action)) session_.host().clear_commands();
+    if (!is_check(step.action)) {
+        session_.host().clear_commands();
+        session_.clear_debug_texts();
+    }
     const bool ok = apply(step);
     if (!ok) {
         ++stepErrors_;
@@ -306,6 +311,19 @@ bool scenario_runner::apply(const expect_answer_step& step) {
     }
     const bool ok = step.answer == lastAnswer_;
     log_.expectation(ok, "answer " + show(step.answer), ok ? "" : "    got " + show(lastAnswer_));
+    return true;
+}
+
+bool scenario_runner::apply(const expect_debug_step& step) {
+    const std::vector<std::string>& written = session_.debug_texts();
+    const bool ok = std::find(written.begin(), written.end(), step.text) != written.end();
+    std::string detail;
+    if (!ok) {
+        detail = "    written since the last step that was not a check:\n";
+        for (const std::string& w : written) detail += "      " + printable(w) + "\n";
+        if (written.empty()) detail += "      (no debugger texts)\n";
+    }
+    log_.expectation(ok, "debugger text \"" + printable(step.text) + "\"", detail);
     return true;
 }
 

@@ -91,6 +91,7 @@ private:
     bool apply(const expect_commands_step& s);
     bool apply(const expect_property_step& s);
     bool apply(const expect_answer_step& s);
+    bool apply(const expect_debug_step& s);
     bool apply(const snapshot_step& s);
     bool apply(const devices_step& s);
     bool apply(const wait_step& s);

@@ -151,6 +151,13 @@ bool parse_expect_answer(step_fields& f, step_action& out) {
     return true;
 }
 
+bool parse_expect_debug(step_fields& f, step_action& out) {
+    expect_debug_step s;
+    if (!f.text("TEXT", s.text)) return false;
+    out = s;
+    return true;
+}
+
 // The name stays inside the output directory: relative, no "..", no drive.
 bool parse_snapshot(step_fields& f, step_action& out) {
     snapshot_step s;
@@ -198,6 +205,7 @@ const step_syntax stepSyntax[] = {
     {"expect-commands", "expect-commands [none], then one command per line and \"end\"", parse_expect_commands},
     {"expect-property", "expect-property [PANEL/]CONTROL PROPERTY VALUE", parse_expect_property},
     {"expect-answer", "expect-answer TEXT|null", parse_expect_answer},
+    {"expect-debug", "expect-debug TEXT", parse_expect_debug},
     {"snapshot", "snapshot FILE.svg", parse_snapshot},
     {"devices", "devices FILE", parse_devices_step},
     {"wait", "wait MS", parse_wait},

@@ -1,28 +1,97 @@
 #include "debug_capture.h"
 
-#include <cstdlib>
+#ifdef _WIN32
+#include <windows.h>
 
-#ifndef _WIN32
-namespace {
-// A stream that has grown past this is started afresh after a take.
-constexpr std::size_t restartSize = 1 << 20;
-} // namespace
+#include <atomic>
+#else
+#include <sys/types.h>
 #endif
+
+namespace {
+// What a capture holds between takes: a panel that writes in a loop costs
+// memory up to here, then only a count.
+constexpr std::size_t maxHeldBytes = 4u << 20;
+constexpr std::size_t maxHeldTexts = 100000;
+
+#ifdef _WIN32
+constexpr DWORD printException = 0x40010006;     // DBG_PRINTEXCEPTION_C: length with NUL, text
+constexpr DWORD printWideException = 0x4001000A; // DBG_PRINTEXCEPTION_WIDE_C: the same in UTF-16
+
+// Never destroyed: a panel may write from a thread that outlives main.
+std::mutex& activeLock = *new std::mutex;
+debug_capture* active = nullptr;
+
+std::string utf8_of(const wchar_t* text, std::size_t length) {
+    const int n = static_cast<int>(length);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, n, nullptr, 0, nullptr, nullptr);
+    std::string out(bytes > 0 ? bytes : 0, '\0');
+    if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, text, n, &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
+LONG CALLBACK on_debug_print(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD* r = info->ExceptionRecord;
+    const bool narrow = r->ExceptionCode == printException, wide = r->ExceptionCode == printWideException;
+    if ((!narrow && !wide) || r->NumberParameters < 2 || !r->ExceptionInformation[1])
+        return EXCEPTION_CONTINUE_SEARCH;
+    std::lock_guard<std::mutex> guard(activeLock);
+    if (!active) return EXCEPTION_CONTINUE_SEARCH; // not ours: the debugger channel as usual
+    const std::size_t length = r->ExceptionInformation[0]; // with the terminating NUL
+    if (narrow) {
+        const char* text = reinterpret_cast<const char*>(r->ExceptionInformation[1]);
+        active->add(text, strnlen(text, length));
+    } else {
+        const wchar_t* text = reinterpret_cast<const wchar_t*>(r->ExceptionInformation[1]);
+        const std::string utf8 = utf8_of(text, wcsnlen(text, length));
+        active->add(utf8.data(), utf8.size());
+    }
+    return EXCEPTION_CONTINUE_EXECUTION; // as a debugger that took the text
+}
+
+void install_handler() {
+    static const PVOID handler = AddVectoredExceptionHandler(1, on_debug_print);
+    (void)handler;
+}
+#else
+ssize_t write_text(void* cookie, const char* text, size_t length) {
+    static_cast<debug_capture*>(cookie)->add(text, length);
+    return static_cast<ssize_t>(length);
+}
+#endif
+} // namespace
 
 debug_capture::~debug_capture() {
     while (depth_ > 0) end();
 #ifndef _WIN32
     if (stream_) std::fclose(stream_);
-    std::free(buffer_);
 #endif
 }
 
+void debug_capture::add(const char* text, std::size_t length) {
+    if (length > 0 && text[length - 1] == '\n') --length; // the line end is not the text's
+    if (length > 0 && text[length - 1] == '\r') --length;
+    if (length == 0) return; // natively an empty text is no write at all: the same on Windows
+    std::lock_guard<std::mutex> guard(lock_);
+    if (bytes_ + length > maxHeldBytes || texts_.size() >= maxHeldTexts) {
+        ++dropped_;
+        return;
+    }
+    bytes_ += length;
+    texts_.emplace_back(text, length);
+}
+
 void debug_capture::begin() {
-#ifndef _WIN32
     if (depth_++ > 0) return;
+#ifdef _WIN32
+    install_handler();
+    std::lock_guard<std::mutex> guard(activeLock);
+    active = this;
+#else
     if (!stream_) {
-        stream_ = open_memstream(&buffer_, &size_);
+        stream_ = fopencookie(this, "w", {nullptr, write_text, nullptr, nullptr});
         if (!stream_) return; // no memory: the texts stay on stderr
+        std::setvbuf(stream_, nullptr, _IONBF, 0); // one write per text
     }
     saved_ = stderr;
     stderr = stream_; // glibc's stderr is a variable that may be set
@@ -30,30 +99,23 @@ void debug_capture::begin() {
 }
 
 void debug_capture::end() {
-#ifndef _WIN32
     if (depth_ == 0 || --depth_ > 0) return;
+#ifdef _WIN32
+    std::lock_guard<std::mutex> guard(activeLock);
+    if (active == this) active = nullptr;
+#else
     if (!saved_) return;
-    std::fflush(stream_); // buffered texts are taken before the next call
     stderr = saved_;
     saved_ = nullptr;
 #endif
 }
 
-std::string debug_capture::take() {
-#ifndef _WIN32
-    if (!stream_) return "";
-    std::fflush(stream_); // updates buffer_ and size_
-    std::string text(buffer_ + taken_, size_ - taken_);
-    taken_ = size_;
-    if (taken_ > restartSize && depth_ == 0) {
-        std::fclose(stream_);
-        std::free(buffer_);
-        stream_ = nullptr;
-        buffer_ = nullptr;
-        size_ = taken_ = 0;
-    }
-    return text;
-#else
-    return "";
-#endif
+std::vector<std::string> debug_capture::take() {
+    std::lock_guard<std::mutex> guard(lock_);
+    std::vector<std::string> texts;
+    texts.swap(texts_);
+    if (dropped_ > 0)
+        texts.push_back("(" + std::to_string(dropped_) + " more debugger texts, not kept: too many at once)");
+    bytes_ = dropped_ = 0;
+    return texts;
 }

@@ -1,14 +1,20 @@
-// debug_capture: brings a panel's debugger texts into the conversation.
+// debug_capture: brings a panel's debugger texts into the conversation, one
+// text per write, natively and on Windows alike.
 // Natively the framework writes them to the C library's stderr; while the
 // panel runs, this points stderr (the variable, not descriptor 2, which the
-// crash and hang messages keep using) at a memory stream and hands out what
-// arrived. On Windows the texts go to the debugger (OutputDebugStringA; wine
-// prints them with WINEDEBUG=+debugstr), so there it captures nothing.
+// crash and hang messages keep using) at an unbuffered stream of its own, so
+// each write arrives as one text. On Windows a panel writes them with
+// OutputDebugStringA/W, which raise the debug-print exception; a vectored
+// exception handler takes the text from it while a capture is begun, and the
+// exception then counts as seen by a debugger (no other output, no WINEDEBUG
+// setting needed). One capture is begun at a time in a process.
 #ifndef HOST_DEBUG_CAPTURE_H
 #define HOST_DEBUG_CAPTURE_H
 
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <vector>
 
 class debug_capture {
 public:
@@ -17,19 +23,25 @@ public:
     debug_capture(const debug_capture&) = delete;
     debug_capture& operator=(const debug_capture&) = delete;
 
-    // From begin() to the matching end() the panel's stderr is captured;
-    // calls nest.
+    // From begin() to the matching end() the panel's texts are captured,
+    // from any thread; calls nest.
     void begin();
     void end();
-    // What was written since the last take.
-    std::string take();
+    // The texts written since the last take, in order, each without its line
+    // end; empty texts are left out. Past a bound the rest are counted and
+    // named in one last text.
+    std::vector<std::string> take();
+
+    // Adds one text as the panel wrote it (the platforms' hooks call this).
+    void add(const char* text, std::size_t length);
 
 private:
     int depth_ = 0;
-    std::FILE* stream_ = nullptr;
+    std::mutex lock_;
+    std::vector<std::string> texts_;
+    std::size_t bytes_ = 0, dropped_ = 0;
+    std::FILE* stream_ = nullptr; // natively: the stream stderr points at
     std::FILE* saved_ = nullptr;
-    char* buffer_ = nullptr;
-    std::size_t size_ = 0, taken_ = 0;
 };
 
 #endif

@@ -12,6 +12,7 @@ namespace {
 // Pending reports a script may trigger by polling from its own handlers are
 // bounded, so a script that polls on every report cannot keep the host busy.
 constexpr std::size_t maxReportsPerDelivery = 100000;
+constexpr std::size_t maxKeptDebugTexts = 10000;
 } // namespace
 
 panel_session::panel_session(device_model& devices, page_model& page, conversation_log& log)
@@ -20,8 +21,10 @@ panel_session::panel_session(device_model& devices, page_model& page, conversati
 }
 
 void panel_session::show_debug() {
-    const std::string text = debug_.take();
-    if (!text.empty()) log_.debug_text(text);
+    for (std::string& text : debug_.take()) {
+        log_.debug_text(text);
+        if (debugTexts_.size() < maxKeptDebugTexts) debugTexts_.push_back(std::move(text));
+    }
 }
 
 bool panel_session::start(quon_load_script_fn factory, const std::string& basePath) {

@@ -14,6 +14,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class panel_session {
 public:
@@ -40,6 +41,10 @@ public:
     void timer(std::int32_t id);
 
     emulated_host& host() { return host_; }
+    // The debugger texts written since the last clear (the first few
+    // thousand), for checks; each is also in the conversation.
+    const std::vector<std::string>& debug_texts() const { return debugTexts_; }
+    void clear_debug_texts() { debugTexts_.clear(); }
 
 private:
     // Brackets every call into the script: its debugger texts are captured
@@ -59,6 +64,7 @@ private:
 
     conversation_log& log_;
     debug_capture debug_;
+    std::vector<std::string> debugTexts_;
     emulated_host host_;
     quon_client_callback* script_ = nullptr;
 };

@@ -1,17 +1,21 @@
 // "panel_host validate PANEL_LIBRARY [--seed N] [--events N] [--timeout S] [--devices FILE]".
 // Loads the library, runs every check in turn and prints a line for each:
-// PASS or FAIL, the check's name, what it did or what went wrong. The random
+// PASS or FAIL, the check's name, what it did or what went wrong, then the
+// debugger texts the scripts wrote during the check. The random
 // parts come from one seed, printed first; --seed replays a run exactly.
 // Exit status 0 when every check passed, 1 when one failed, 3 or 4 when the
 // script crashed or hung (the check that was running is named), 2 for bad
 // arguments (a devices file that is none, or a library that does not load,
 // included), 5 when one could not be read.
+#include "debug_capture.h"
 #include "exit_status.h"
 #include "panel_library.h"
 #include "step_guard.h"
 #include "subcommands.h"
+#include "utf8_text.h"
 #include "validate_checks.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -40,36 +44,25 @@ void findings(const std::string& name, const std::vector<std::string>& found, co
     line(false, name, detail);
 }
 
-// The panel's debugger texts. Natively the framework writes them to the C
-// library's stderr; thousands of scripts write thousands of them here, with
-// no line ends, which would bury the report. They are not the validator's to
-// judge, so while the checks run they go nowhere (crash and hang messages
-// write to descriptor 2 and still show). Under Windows they go to the
-// debugger, out of the way already.
-class quiet_debugger_texts {
-public:
-    quiet_debugger_texts() {
-#ifndef _WIN32
-        if ((sink_ = std::fopen("/dev/null", "w"))) {
-            saved_ = stderr;
-            stderr = sink_; // before any thread starts; restored after they end
-        }
-#endif
+// The debugger texts the scripts wrote during a check, under its line:
+// thousands of scripts write the same few thousands of times, so each
+// distinct text is shown once with its count, the first few of them, cut to
+// a line.
+void debug_lines(debug_capture& debug) {
+    constexpr std::size_t shown = 3, longest = 100;
+    std::vector<std::pair<std::string, std::size_t>> distinct;
+    std::size_t others = 0;
+    for (const std::string& text : debug.take()) {
+        auto same = std::find_if(distinct.begin(), distinct.end(), [&](const auto& d) { return d.first == text; });
+        if (same != distinct.end()) ++same->second;
+        else if (distinct.size() < shown) distinct.emplace_back(text, 1);
+        else ++others;
     }
-    ~quiet_debugger_texts() {
-#ifndef _WIN32
-        if (!sink_) return;
-        stderr = saved_;
-        std::fclose(sink_);
-#endif
-    }
-    quiet_debugger_texts(const quiet_debugger_texts&) = delete;
-    quiet_debugger_texts& operator=(const quiet_debugger_texts&) = delete;
-
-private:
-    std::FILE* sink_ = nullptr;
-    std::FILE* saved_ = nullptr;
-};
+    for (const auto& d : distinct)
+        std::printf("      debug text: %s%s\n", printable(utf8_shorten(valid_utf8(d.first), longest)).c_str(),
+                    d.second > 1 ? (" (" + std::to_string(d.second) + " times)").c_str() : "");
+    if (others > 0) std::printf("      debug text: and %zu other texts\n", others);
+}
 
 struct validate_arguments {
     std::string library, devicesFile;
@@ -128,12 +121,15 @@ int validate(validate_arguments& a) {
         {"controls", check_controls},
     };
     validate_totals totals;
-    quiet_debugger_texts quiet;
+    debug_capture debug; // begun before any check starts a thread, ended after they end
+    debug.begin();
     for (const check& c : checks) {
         step_guard_enter(std::string("check ") + c.name);
         const check_result r = c.run(options, totals);
         line(r.ok, c.name, r.detail);
+        debug_lines(debug);
     }
+    debug.end();
     step_guard_leave();
 
     findings("results", totals.resultFaults, "every event but a property message was answered with null");

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <chrono>
 #include <sstream>
 
@@ -107,30 +111,41 @@ TEST_F(session_fixture, RepliesAreReleasedWhenHandedBackAndStartsStayCheap) {
     EXPECT_EQ(session.host().outstanding(), 0);
 }
 
-TEST_F(session_fixture, DebuggerTextsShowWhereTheScriptWroteThem) {
-    struct chatty final : quon_client_callback {
-        quon_client_callback* host;
-        explicit chatty(quon_client_callback* h) : host(h) {}
-        void* deletingDestructor(unsigned flags) override {
-            host->callback(const_cast<char*>("AS"), 0);
-            if (flags & 1) delete this;
-            return this;
-        }
-        char* callback(void*, unsigned kind) override {
-            if (kind != 4) return nullptr;
-            quon_debug_output("before ET");
-            host->callback(const_cast<char*>("ET 1"), 0);
-            quon_debug_output("after ET");
-            return nullptr;
-        }
-    };
-    ASSERT_TRUE(session.start([](quon_client_callback* h, const char*) -> quon_client_callback* { return new chatty(h); },
-                              ""));
-    session.timer(1);
-    const std::string text = out.str();
+// Writes two debugger texts around a command on every timer tick: through
+// the framework's own output, so on Windows through OutputDebugStringA.
+struct chatty final : quon_client_callback {
+    quon_client_callback* host;
+    explicit chatty(quon_client_callback* h) : host(h) {}
+    void* deletingDestructor(unsigned flags) override {
+        host->callback(const_cast<char*>("AS"), 0);
+        if (flags & 1) delete this;
+        return this;
+    }
+    char* callback(void*, unsigned kind) override {
+        if (kind != 4) return nullptr;
+        quon_debug_output("before ET");
+        host->callback(const_cast<char*>("ET 1"), 0);
+        quon_debug_output("after ET\n"); // the line end is not part of the text
 #ifdef _WIN32
-    GTEST_SKIP() << "on Windows the texts go to the debugger";
+        OutputDebugStringW(L"wide"); // a panel of its own may write them so
 #endif
+        return nullptr;
+    }
+    static quon_client_callback* create(quon_client_callback* h, const char*) { return new chatty(h); }
+};
+
+TEST_F(session_fixture, DebuggerTextsShowWhereTheScriptWroteThem) {
+    ASSERT_TRUE(session.start(chatty::create, ""));
+    session.timer(1);
+    session.timer(1);
+    std::vector<std::string> tick{"before ET", "after ET"};
+#ifdef _WIN32
+    tick.push_back("wide");
+#endif
+    std::vector<std::string> twice = tick;
+    twice.insert(twice.end(), tick.begin(), tick.end());
+    EXPECT_EQ(session.debug_texts(), twice);
+    const std::string text = out.str();
     const std::size_t before = text.find("debug text: before ET"), command = text.find("< kind 0 ET 1"),
                       after = text.find("debug text: after ET");
     ASSERT_NE(before, std::string::npos) << text;
@@ -181,6 +196,25 @@ TEST(ScenarioRunner, AllHeldGivesZero) {
     scenario_runner runner(fake_panel_create, with_fake_devices(), out);
     EXPECT_EQ(runner.run(s), 0) << out.str();
     EXPECT_NE(out.str().find("expectations: 3 passed, 0 failed"), std::string::npos) << out.str();
+}
+
+TEST(ScenarioRunner, ExpectDebugLooksSinceTheLastStepThatWasNotACheck) {
+    scenario s;
+    std::string error;
+    ASSERT_TRUE(parse_scenario("timer 1\nexpect-debug after ET\nsay checks keep the texts\nexpect-debug before ET\n"
+                               "expect-debug before\nproperty x\nexpect-debug after ET\n",
+                               "d.scn", s, error))
+        << error;
+    std::ostringstream out;
+    scenario_runner runner(chatty::create, run_options{}, out);
+    EXPECT_EQ(runner.run(s), 1);
+    const std::string text = out.str();
+    EXPECT_NE(text.find("expectations: 2 passed, 2 failed"), std::string::npos) << text;
+    EXPECT_NE(text.find("debugger text \"before\"\n    written since the last step that was not a check:\n"
+                        "      before ET\n      after ET\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("(no debugger texts)"), std::string::npos) << text;
 }
 
 TEST(PanelLibrary, LoadErrorsAreOneLine) {
