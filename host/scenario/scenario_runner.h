@@ -67,6 +67,8 @@ public:
     int outstanding() { return session_.host().outstanding(); }
 
     const page_model& page() const { return page_; }
+    // The host's timers in virtual time ("wait" moves them on).
+    const timer_clock& timers() { return session_.host().timers(); }
     const device_model& devices() const { return devices_; }
 
 private:

@@ -92,11 +92,18 @@ int serve(serve_arguments& a) {
         std::cout << "panel_host: " << a.run.scenarioFile << " played (" << plan.steps.size() << " steps); live"
                   << std::endl;
     while (!interrupted) {
-        std::optional<live_action> action = queue.pop(std::chrono::milliseconds(100));
+        // A page action waiting is served first, then at most one due tick.
+        using namespace std::chrono;
+        const auto tickAt = bench.next_tick(), now = steady_clock::now();
+        milliseconds wait(100);
+        if (tickAt <= now) wait = milliseconds(0);
+        else if (tickAt < now + wait) wait = ceil<milliseconds>(tickAt - now);
+        std::optional<live_action> action = queue.pop(wait);
         if (action) {
             const live_result result = bench.apply(*action);
             if (action->done) action->done->set_value(result);
         }
+        bench.tick();
         if (a.watch) bench.watch();
     }
     std::cout << "\npanel_host: interrupted; stopping" << std::endl;

@@ -34,7 +34,8 @@ void live_feed::append(const std::string& text) {
 
 void live_feed::set_state(feed_state state) {
     std::string feed_state::*const parts[stateParts] = {&feed_state::status, &feed_state::devices,
-                                                         &feed_state::summary, &feed_state::page};
+                                                         &feed_state::summary, &feed_state::page,
+                                                         &feed_state::timers};
     picture_parts picture;
     std::string change;
     std::lock_guard<std::mutex> guard(lock_);
@@ -91,8 +92,9 @@ void live_feed::write_news(feed_cursor& cursor, std::string& out) const {
         out += sse_event("log", text);
         cursor.line = end;
     }
-    const char* names[stateParts] = {"status", "devices", "summary", "page"};
-    const std::string* parts[stateParts] = {&state_.status, &state_.devices, &state_.summary, &state_.page};
+    const char* names[stateParts] = {"status", "devices", "summary", "page", "timers"};
+    const std::string* parts[stateParts] = {&state_.status, &state_.devices, &state_.summary, &state_.page,
+                                            &state_.timers};
     for (int i = 0; i < stateParts; ++i) {
         if (cursor.state[i] == version_[i]) continue;
         // A page one picture behind gets the control groups that changed.

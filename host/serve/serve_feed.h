@@ -22,10 +22,11 @@ struct feed_state {
     std::string summary; // the counts, as the closing summary prints them
     std::string devices; // JSON: what the emulated devices hold
     std::string status;  // one line: running, stopped, the panel's name
+    std::string timers;  // JSON: the host's running timers
 };
 
-// Which version of each part of the state a page has: status, devices, summary, page.
-constexpr int stateParts = 4;
+// Which version of each part of the state a page has: status, devices, summary, page, timers.
+constexpr int stateParts = 5;
 
 struct feed_cursor {
     bool started = false;

@@ -72,7 +72,7 @@ live_result live_panel::apply(const live_action& action) {
     if (parsed.steps.size() != 1 || is_check(parsed.steps[0].action))
         return refuse("not one action: " + action.request.step);
     scenario_step& step = parsed.steps[0];
-    step.where = "from the page";
+    step.where = action.origin == "timer tick" ? "from the timers" : "from the page";
     const std::string why = refusal(step.action);
     if (!why.empty()) return refuse(why);
     return play(step);

@@ -34,6 +34,8 @@ public:
     void finish();
     // What the pages show now (status: "running" or "stopped").
     feed_state state();
+    // The host's timers on its virtual clock.
+    const timer_clock& timers() { return runner_.timers(); }
     // Every index of every device declared, with its state text.
     std::vector<device_change> device_states() const;
 

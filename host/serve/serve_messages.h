@@ -9,7 +9,9 @@
 //   failed "WHY"   the library or an input did not load; it ends
 //   ready  "PID"   loaded; the begin may come
 //   log    TEXT    conversation text as printed
-//   state  frames  page, summary, devices, status, device...: what the pages show
+//   state  frames  page, summary, devices, status, device...: what the pages show;
+//                  clock "NOW", timer "ID PERIOD DUE TICKS"...: the host's timers
+//                  in virtual milliseconds, from which the server ticks them
 //   result frames  ok, step, error, property, answer, recorded, command...
 //   begun  ""      the begin is played
 //   bye    ""      finished; it ends
@@ -22,6 +24,7 @@
 #include "serve_feed.h"
 #include "serve_frames.h"
 #include "serve_queue.h"
+#include "timer_clock.h"
 
 #include <string>
 #include <vector>
@@ -29,8 +32,17 @@
 std::string result_message(const live_result& r);
 bool read_result(const std::string& bytes, live_result& r);
 
-std::string state_message(const feed_state& s, const std::vector<device_change>& devices);
-bool read_state(const std::string& bytes, feed_state& s, std::vector<device_change>& devices);
+// The host's timers as the panel's process reports them: its virtual clock
+// and the timers running on it.
+struct timer_report {
+    std::int64_t nowMs = 0;
+    std::vector<timer_clock::timer> running;
+};
+
+std::string state_message(const feed_state& s, const std::vector<device_change>& devices,
+                          const timer_report& timers = {});
+bool read_state(const std::string& bytes, feed_state& s, std::vector<device_change>& devices,
+                timer_report* timers = nullptr);
 
 std::string device_frame(const device_change& c);
 bool read_device(const std::string& bytes, device_change& c);

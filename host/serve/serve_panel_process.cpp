@@ -143,14 +143,14 @@ int serve_panel(const run_request& request) {
     log_frames logged(pipe);
     std::ostream out(&logged);
     live_panel live(run.library.factory(), run.options, out);
-    const auto answer = [&](const live_result& r) {
+    const auto state = [&] {
         out.flush();
-        pipe.send(state_message(live.state(), live.device_states()) + result_message(r));
+        return state_message(live.state(), live.device_states(), {live.timers().now(), live.timers().running()});
     };
+    const auto answer = [&](const live_result& r) { pipe.send(state() + result_message(r)); };
     if (bytes == "start") answer(live.play("start"));
     else live.begin(run.plan, answer);
-    out.flush();
-    pipe.send(state_message(live.state(), live.device_states()) + frame("begun", ""));
+    pipe.send(state() + frame("begun", ""));
     while (pipe.receive(name, bytes)) {
         if (name == "act") {
             const std::size_t cut = bytes.find('\n');

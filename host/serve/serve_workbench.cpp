@@ -55,6 +55,7 @@ std::string panel_workbench::status_json() const {
 void panel_workbench::publish() {
     feed_state s = state_;
     s.status = status_json();
+    s.timers = child_ ? timers_json(ticks_.timers()) : "[]";
     feed_.set_state(std::move(s));
 }
 
@@ -102,6 +103,7 @@ bool panel_workbench::start_process(bool first, std::string& error, int& status)
         child_.reset();
         return false;
     }
+    ticks_.reset(steady::now());
     live_result ready;
     if (!talk("", "ready", &ready)) {
         error = fault_;
@@ -145,9 +147,11 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
         while ((s = take_frame(buffer_, name, bytes, why)) == frame_status::frame) {
             live_result r;
             feed_state state = state_;
+            timer_report timers;
             if (name == "log") say(bytes);
-            else if (name == "state" && read_state(bytes, state, devices_)) {
+            else if (name == "state" && read_state(bytes, state, devices_, &timers)) {
                 state_ = std::move(state);
+                ticks_.report(timers, steady::now());
                 panelRunning_ = state_.status == "running";
                 publish();
             } else if (name == "result" && read_result(bytes, r)) {
@@ -274,6 +278,20 @@ void panel_workbench::watch() {
     if (!now.exists || now == loaded_ || steady::now() - seenAt_ < settle) return;
     loaded_ = now;
     restart("the library was rebuilt: reloaded");
+}
+
+steady::time_point panel_workbench::next_tick() const {
+    return child_ && panelRunning_ ? ticks_.next() : steady::time_point::max();
+}
+
+void panel_workbench::tick() {
+    if (!child_ || !panelRunning_) return;
+    const std::optional<std::string> step = ticks_.due(steady::now());
+    if (!step) return;
+    live_action action;
+    action.origin = "timer tick";
+    action.request = {true, *step, ""};
+    apply(action);
 }
 
 int panel_workbench::finish() {

@@ -15,6 +15,7 @@
 #include "serve_feed.h"
 #include "serve_queue.h"
 #include "serve_recording.h"
+#include "serve_ticks.h"
 
 #include <atomic>
 #include <chrono>
@@ -47,6 +48,10 @@ public:
     void restart(const std::string& why);
     // Reloads when the library file was replaced and has settled.
     void watch();
+    // When the next tick of the host's timers is due (serve_ticks.h); tick
+    // plays it then, recorded as the step that replays it.
+    std::chrono::steady_clock::time_point next_tick() const;
+    void tick();
     // Stops the panel, prints the summary and ends its process: exitAllHeld,
     // or exitPanelHung when it had to be abandoned.
     int finish();
@@ -79,6 +84,7 @@ private:
     bool abandoned_ = false; // given up after an interrupt: it never returned
     int lastExit_ = exitEmulatorFault; // of the last process that ended
     feed_state state_;         // as last reported
+    tick_schedule ticks_;      // the host's timers, as last reported
     std::vector<device_change> devices_;
     struct file_mark {
         bool exists = false;

@@ -22,5 +22,6 @@ std::optional<std::int32_t> timer_clock::next_tick(std::int64_t untilMs) {
     if (!next) return std::nullopt;
     advance_to(next->dueMs);
     next->dueMs += next->periodMs;
+    ++next->ticks;
     return next->id;
 }

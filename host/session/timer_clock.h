@@ -17,6 +17,7 @@ public:
         std::int32_t periodMs = 0;
         std::int64_t dueMs = 0;   // the next tick
         std::uint64_t order = 0; // when it was (re)started, for ties
+        std::uint64_t ticks = 0; // delivered since it was (re)started
     };
 
     // (Re)starts a timer: its first tick comes one period from now.

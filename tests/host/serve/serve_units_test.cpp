@@ -5,6 +5,7 @@
 #include "serve_messages.h"
 #include "serve_queue.h"
 #include "serve_recording.h"
+#include "serve_ticks.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,7 @@ TEST(ServeFeed, NewPagesGetEverythingThenOnlyWhatIsNew) {
     live_feed feed;
     feed.append("one\ntw");
     feed.append("o\nthree");
-    feed.set_state({"<svg/>", "sum", "{}", "running"});
+    feed.set_state({"<svg/>", "sum", "{}", "running", "[]"});
     feed_cursor page;
     std::string out;
     ASSERT_TRUE(feed.next(page, out, 0ms));
@@ -122,17 +123,26 @@ TEST(ServeFrames, ResultsAndStatesReadBackAsSent) {
     EXPECT_EQ(got.commands, sent.commands);
     EXPECT_TRUE(got.ok && got.property && got.recorded && !got.unchecked && !got.fault);
 
-    feed_state state{"<svg/>", "== summary", "{}", "running"};
+    feed_state state{"<svg/>", "== summary", "{}", "running", ""};
     const std::vector<device_change> devices = {{7, 1, "3"}, {9, 2, "two words\nand a line"}};
-    bytes = state_message(state, devices);
+    const timer_report timers{4500, {{3, 500, 5000, 0, 9}, {-2, maxTimerPeriodMs, 4501, 0, 0}}};
+    bytes = state_message(state, devices, timers);
     ASSERT_EQ(take_frame(bytes, name, data, why), frame_status::frame);
     feed_state back;
     std::vector<device_change> devicesBack;
-    ASSERT_TRUE(read_state(data, back, devicesBack));
+    timer_report timersBack;
+    ASSERT_TRUE(read_state(data, back, devicesBack, &timersBack));
     EXPECT_EQ(back.page + back.summary + back.devices + back.status, "<svg/>== summary{}running");
     ASSERT_EQ(devicesBack.size(), 2u);
     EXPECT_EQ(devicesBack[1].value, devices[1].value);
+    EXPECT_EQ(timersBack.nowMs, 4500);
+    ASSERT_EQ(timersBack.running.size(), 2u);
+    EXPECT_EQ(timersBack.running[0].dueMs, 5000);
+    EXPECT_EQ(timersBack.running[0].ticks, 9u);
+    EXPECT_EQ(timersBack.running[1].id, -2);
     EXPECT_FALSE(read_state(frame("page", "x") + "junk", back, devicesBack));
+    for (const char* bad : {"3 500 5000", "3 0 5000 1", "3 500 5000 -1", "3 500 x 1", "3  500 5000 1"})
+        EXPECT_FALSE(read_state(frame("timer", bad), back, devicesBack)) << bad;
     device_change c;
     EXPECT_FALSE(read_device("7 x 1", c));
     EXPECT_FALSE(read_device("7 0 1", c));
@@ -168,3 +178,36 @@ TEST(ServeQueue, InOrderBoundedAndAnsweredWhenClosed) {
 }
 
 } // namespace
+
+TEST(ServeTicks, RealTimeFromTheReportedClockBoundedAndReanchoredWhenBehind) {
+    using steady = tick_schedule::steady;
+    const steady::time_point t0 = steady::now();
+    const auto at = [&](int ms) { return t0 + std::chrono::milliseconds(ms); };
+    tick_schedule s;
+    s.reset(t0);
+    EXPECT_EQ(s.next(), steady::time_point::max()) << "nothing reported yet";
+    s.report({0, {{3, 500, 500, 0, 0}}}, at(0));
+    EXPECT_EQ(s.next(), at(500));
+    EXPECT_FALSE(s.due(at(499)));
+    EXPECT_EQ(s.due(at(502)), "wait 500");
+    EXPECT_EQ(s.next(), steady::time_point::max()) << "one tick step pending at most";
+    s.report({500, {{3, 500, 1000, 0, 1}}}, at(520)); // a little late: the cadence holds
+    EXPECT_EQ(s.next(), at(1000));
+    EXPECT_EQ(s.due(at(1000)), "wait 500");
+    s.report({1000, {{3, 500, 1500, 0, 2}}}, at(1900)); // far behind: follows from now, no burst
+    EXPECT_EQ(s.next(), at(2400));
+    s.report({1200, {{3, 500, 1500, 0, 2}}}, at(2000)); // a page's "wait 200" moved the clock
+    EXPECT_EQ(s.next(), at(2300));
+    s.report({1200, {{3, 500, 1500, 0, 2}}}, at(2100)); // a press: the clock stayed
+    EXPECT_EQ(s.next(), at(2300));
+
+    // A timer every millisecond: tick steps at most maxPerSecond a second.
+    s.reset(t0);
+    s.report({0, {{1, 1, 1, 0, 0}, {2, 1, 1, 0, 0}}}, at(0));
+    EXPECT_EQ(s.due(at(1)), "wait 1");
+    s.report({1, {{1, 1, 2, 0, 1}, {2, 1, 2, 0, 1}}}, at(1));
+    EXPECT_EQ(s.next(), at(1) + std::chrono::milliseconds(1000 / tick_schedule::maxPerSecond));
+
+    EXPECT_EQ(timers_json(s.timers(), 1), "[{\"id\":1,\"period\":1,\"ticks\":1},{\"more\":1}]");
+    EXPECT_EQ(timers_json({}), "[]");
+}
