@@ -8,7 +8,7 @@
 namespace {
 
 // Appends valid UTF-8 text escaped, runs of plain characters at once.
-void append_escaped(std::string& out, const std::string& valid) {
+void append_escaped(svg_out& out, const std::string& valid) {
     std::size_t plain = 0;
     for (std::size_t i = 0; i < valid.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(valid[i]);
@@ -24,10 +24,11 @@ void append_escaped(std::string& out, const std::string& valid) {
             if (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') continue;
             with = "?";
         }
-        out.append(valid, plain, i - plain).append(with);
+        out.append(valid.data() + plain, i - plain);
+        out << with;
         plain = i + 1;
     }
-    out.append(valid, plain, std::string::npos);
+    out.append(valid.data() + plain, valid.size() - plain);
 }
 
 } // namespace
@@ -35,15 +36,15 @@ void append_escaped(std::string& out, const std::string& valid) {
 svg_out& operator<<(svg_out& o, escaped text) {
     // valid_utf8 changes only bytes from 0x80 up: plain ASCII needs no copy.
     const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
-    if (std::all_of(text.raw.begin(), text.raw.end(), ascii)) append_escaped(o.text(), text.raw);
-    else append_escaped(o.text(), valid_utf8(text.raw));
+    if (std::all_of(text.raw.begin(), text.raw.end(), ascii)) append_escaped(o, text.raw);
+    else append_escaped(o, valid_utf8(text.raw));
     return o;
 }
 
 std::string xml_escape(const std::string& raw) {
     svg_out o;
     o << escaped{raw};
-    return std::move(o.text());
+    return o.take();
 }
 
 bool is_colour(const std::string& s) {

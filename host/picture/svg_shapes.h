@@ -6,31 +6,45 @@
 #include "page_layout.h"
 #include "page_model.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <type_traits>
 
-// The text a picture is drawn into: appends to one string, numbers in
-// decimal as a stream would write them (a page is redrawn on every action,
-// and stream formatting cost most of it).
+// The text a picture is drawn into: appends to one buffer, numbers in
+// decimal as a stream would write them. A page is redrawn on every action:
+// the appends are inline (a literal's is a fixed-size copy) and the buffer
+// grows by doubling, its unused end cut off once by take().
 class svg_out {
 public:
     svg_out& operator<<(std::string_view text) {
-        text_.append(text);
+        append(text.data(), text.size());
         return *this;
     }
     template <typename N, std::enable_if_t<std::is_integral_v<N> && !std::is_same_v<N, char> &&
                                                !std::is_same_v<N, bool>, int> = 0>
     svg_out& operator<<(N number) {
         char digits[24];
-        text_.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+        append(digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits));
         return *this;
     }
-    std::string& text() { return text_; }
+    void append(const char* bytes, std::size_t count) {
+        if (used_ + count > text_.size()) text_.resize(std::max(2 * text_.size(), used_ + count + 4096));
+        std::memcpy(&text_[used_], bytes, count);
+        used_ += count;
+    }
+    // What has been written; the writer is empty afterwards.
+    std::string take() {
+        text_.resize(used_);
+        used_ = 0;
+        return std::move(text_);
+    }
 
 private:
     std::string text_;
+    std::size_t used_ = 0;
 };
 
 // A text to be written escaped as xml_escape does: o << escaped(name).

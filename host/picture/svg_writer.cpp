@@ -134,7 +134,7 @@ std::string render_page_svg(const page_model& page, const page_layout* layout) {
       << "patternTransform=\"rotate(45)\"><rect width=\"14\" height=\"14\" fill=\"#8d949c\"/>"
       << "<rect width=\"7\" height=\"14\" fill=\"#b4bac1\"/></pattern></defs>\n"
       << "<rect width=\"100%\" height=\"100%\" fill=\"#0d1117\"/>\n"
-      << body.text() << "</svg>\n";
-    return std::move(o.text());
+      << body.take() << "</svg>\n";
+    return o.take();
 }
 
