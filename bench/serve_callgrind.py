@@ -2,7 +2,8 @@
 "panel_host run" (a scenario) and by "panel_host serve" (POSTs from a client
 holding one page's event stream open).
 
-Usage: python3 bench/serve_callgrind.py PANEL_HOST LIBRARY DEVICES [N]
+Usage: python3 bench/serve_callgrind.py PANEL_HOST LIBRARY DEVICES [N [KEEP_DIR]]
+(KEEP_DIR: keep the callgrind files there, for callgrind_annotate)
 
 Each side is measured twice, with no action and with N; the difference
 divided by N is the cost of an action, so start-up and the stop are not
@@ -13,6 +14,7 @@ import glob, os, re, shutil, socket, subprocess, sys, tempfile, threading, time
 
 host, lib, devices = (os.path.abspath(a) for a in sys.argv[1:4])
 n = int(sys.argv[4]) if len(sys.argv) > 4 else 100
+keep = sys.argv[5] if len(sys.argv) > 5 else None
 
 
 def mix(count):
@@ -39,13 +41,16 @@ def callgrind(command, out, stdout=subprocess.DEVNULL, **kw):
 
 
 def total(out):
-    """Instructions of every process valgrind followed."""
-    count = 0
+    """Instructions of every process valgrind followed: [all, the panel's process]."""
+    count = [0, 0]
     for f in glob.glob(f"{out}/cg.*"):
         with open(f) as t:
+            child = False
             for line in t:
+                child = child or (line.startswith("cmd:") and " serve-panel " in line)
                 if line.startswith(("summary:", "totals:")):
-                    count += int(line.split()[1])
+                    count[0] += int(line.split()[1])
+                    count[1] += int(line.split()[1]) if child else 0
                     break
     return count
 
@@ -96,13 +101,15 @@ def serve_side(count, work):
     return total(out)
 
 
-work = tempfile.mkdtemp()
+work = keep or tempfile.mkdtemp()
+os.makedirs(work, exist_ok=True)
 try:
-    run = (run_side(n, work) - run_side(0, work)) / n
-    serve = (serve_side(n, work) - serve_side(0, work)) / n
+    run = (run_side(n, work)[0] - run_side(0, work)[0]) / n
+    served, idle = serve_side(n, work), serve_side(0, work)
+    serve, child = (served[0] - idle[0]) / n, (served[1] - idle[1]) / n
 finally:
-    shutil.rmtree(work)
+    if not keep: shutil.rmtree(work)
 print(f"{n} mixed actions (route, gpi, info, timer), instructions per action:")
 print(f"run   (one process):                 {run:12,.0f}")
-print(f"serve (server + panel's process):    {serve:12,.0f}")
+print(f"serve (server + panel's process):    {serve:12,.0f}  (server {serve - child:,.0f}, panel's process {child:,.0f})")
 print(f"serve / run:                         {serve / run:12.1f}x")
