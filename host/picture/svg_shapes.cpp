@@ -2,24 +2,49 @@
 
 #include "utf8_text.h"
 
+#include <algorithm>
 #include <cctype>
 
-std::string xml_escape(const std::string& raw) {
-    std::string out;
-    for (unsigned char c : valid_utf8(raw)) {
+namespace {
+
+// Appends valid UTF-8 text escaped, runs of plain characters at once.
+void append_escaped(svg_out& out, const std::string& valid) {
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(valid[i]);
+        const char* with;
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
+        case '&': with = "&amp;"; break;
+        case '<': with = "&lt;"; break;
+        case '>': with = "&gt;"; break;
+        case '"': with = "&quot;"; break;
+        case '\'': with = "&apos;"; break;
         default:
             // XML 1.0 allows no control characters but tab, line feed and return.
-            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') out += '?';
-            else out += static_cast<char>(c);
+            if (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') continue;
+            with = "?";
         }
+        out.append(valid.data() + plain, i - plain);
+        out << with;
+        plain = i + 1;
     }
-    return out;
+    out.append(valid.data() + plain, valid.size() - plain);
+}
+
+} // namespace
+
+svg_out& operator<<(svg_out& o, escaped text) {
+    // valid_utf8 changes only bytes from 0x80 up: plain ASCII needs no copy.
+    const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+    if (std::all_of(text.raw.begin(), text.raw.end(), ascii)) append_escaped(o, text.raw);
+    else append_escaped(o, valid_utf8(text.raw));
+    return o;
+}
+
+std::string xml_escape(const std::string& raw) {
+    svg_out o;
+    o << escaped{raw};
+    return o.take();
 }
 
 bool is_colour(const std::string& s) {
@@ -78,48 +103,46 @@ bool is_light(const std::string& c) {
     return channel(0) * 299 + channel(1) * 587 + channel(2) * 114 > 140000;
 }
 
-std::string rect(const layout_box& b, int rx, const std::string& fill, const std::string& stroke,
-                 const std::string& extra = "") {
-    std::ostringstream o;
+void rect(svg_out& o, const layout_box& b, int rx, std::string_view fill, std::string_view stroke,
+          std::string_view extra = "") {
     o << "<rect x=\"" << b.x << "\" y=\"" << b.y << "\" width=\"" << b.w << "\" height=\"" << b.h << "\" rx=\"" << rx
       << "\" fill=\"" << fill << "\" stroke=\"" << stroke << "\"" << extra << "/>\n";
-    return o.str();
 }
 
-void picture(std::ostringstream& o, const layout_box& b, const std::string& id, const page_model::properties* props,
+void picture(svg_out& o, const layout_box& b, const std::string& id, const page_model::properties* props,
              const std::string& hatch) {
     const std::string* pixmap = property(props, "pixmap");
     const int cx = b.x + b.w / 2;
     if (!pixmap) {
-        o << rect(b, 6, "#10151c", "#3a4452", " stroke-dasharray=\"6 4\"");
-        o << svg_text(cx, b.y + b.h / 2 + 5, 14, "#6b7684", "no picture set");
+        rect(o, b, 6, "#10151c", "#3a4452", " stroke-dasharray=\"6 4\"");
+        svg_text(o, cx, b.y + b.h / 2 + 5, 14, "#6b7684", "no picture set");
     } else if (!hatch.empty() && lower(base_name(*pixmap)).find(lower(hatch)) != std::string::npos) {
-        o << rect(b, 6, "url(#hatched)", "#9aa3ad", " stroke-width=\"2\"");
+        rect(o, b, 6, "url(#hatched)", "#9aa3ad", " stroke-width=\"2\"");
         o << "<rect x=\"" << cx - 56 << "\" y=\"" << b.y + b.h / 2 - 22
           << "\" width=\"112\" height=\"30\" rx=\"4\" fill=\"#2b2f35\" opacity=\"0.9\"/>\n";
         std::string word = hatch;
         for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        o << svg_text(cx, b.y + b.h / 2 - 1, 18, "#e8e8e8", word, "middle", "bold");
-        o << svg_text(cx, b.y + b.h - 12, 12, "#2b2f35", svg_fit(*pixmap, b.w, 12));
+        svg_text(o, cx, b.y + b.h / 2 - 1, 18, "#e8e8e8", word, "middle", "bold");
+        svg_text(o, cx, b.y + b.h - 12, 12, "#2b2f35", svg_fit(*pixmap, b.w, 12));
     } else {
         const int hue = hue_of(*pixmap);
-        o << rect(b, 6, "hsl(" + std::to_string(hue) + ",45%,26%)", "hsl(" + std::to_string(hue) + ",55%,55%)",
+        rect(o, b, 6, "hsl(" + std::to_string(hue) + ",45%,26%)", "hsl(" + std::to_string(hue) + ",55%,55%)",
                   " stroke-width=\"2\"");
         std::string stem = base_name(*pixmap);
         stem = stem.substr(0, stem.find_last_of('.'));
-        o << svg_text(cx, b.y + b.h / 2 + 4, 26, "#ffffff", pixmap->empty() ? "(empty name)" : svg_fit(stem, b.w, 26),
+        svg_text(o, cx, b.y + b.h / 2 + 4, 26, "#ffffff", pixmap->empty() ? "(empty name)" : svg_fit(stem, b.w, 26),
                       "middle", "bold");
-        o << svg_text(cx, b.y + b.h - 12, 12, "#d7dde5", svg_fit(*pixmap, b.w, 12));
+        svg_text(o, cx, b.y + b.h - 12, 12, "#d7dde5", svg_fit(*pixmap, b.w, 12));
     }
     o << "<rect x=\"" << b.x + 4 << "\" y=\"" << b.y + 4 << "\" width=\"" << 10 + 7 * utf8_length(valid_utf8(id))
       << "\" height=\"18\" rx=\"4\" fill=\"#0d1117\" opacity=\"0.75\"/>\n";
-    o << svg_text(b.x + 9, b.y + 17, 12, "#e6edf3", id, "start");
+    svg_text(o, b.x + 9, b.y + 17, 12, "#e6edf3", id, "start");
 }
 
-void display(std::ostringstream& o, const layout_box& b, const std::string& id, const page_model::properties* props) {
+void display(svg_out& o, const layout_box& b, const std::string& id, const page_model::properties* props) {
     const std::string* text = property(props, "text");
-    o << svg_text(b.x, b.y - 4, 11, muted, id, "start");
-    o << rect(b, 0, "#000000", "#30363d");
+    svg_text(o, b.x, b.y - 4, 11, muted, id, "start");
+    rect(o, b, 0, "#000000", "#30363d");
     // Long texts get a smaller size before they are shortened.
     const std::size_t length = text ? utf8_length(valid_utf8(*text)) : 0;
     const int room = b.w - 4;
@@ -127,54 +150,52 @@ void display(std::ostringstream& o, const layout_box& b, const std::string& id, 
     while (text && size > 11 && length * static_cast<std::size_t>(size * 6) > static_cast<std::size_t>(room * 10))
         --size;
     const std::string* fg = colour(props, "colour.text");
-    o << svg_text(b.x + b.w / 2, b.y + b.h / 2 + 6, size, text ? (fg ? *fg : "#f0f0f0") : "#6b7684",
+    svg_text(o, b.x + b.w / 2, b.y + b.h / 2 + 6, size, text ? (fg ? *fg : "#f0f0f0") : "#6b7684",
                   text ? svg_fit(*text, room, size) : "(no text)");
 }
 
-void tally(std::ostringstream& o, const layout_box& b, const page_model::properties* props) {
+void tally(svg_out& o, const layout_box& b, const page_model::properties* props) {
     const std::string* c = colour(props, "colour.background");
     const bool lit = c && lower(*c) != "#000000" && lower(*c) != "#000";
-    o << rect(b, 3, c ? *c : "none", lit ? "#ffd0d0" : "#4a5563",
+    rect(o, b, 3, c ? *c : "none", lit ? "#ffd0d0" : "#4a5563",
               std::string(" stroke-width=\"") + (lit ? "2" : "1") + "\"" + (c ? "" : " stroke-dasharray=\"3 2\""));
 }
 
-void lamp(std::ostringstream& o, const layout_box& b, const std::string& id, const page_model::properties* props) {
+void lamp(svg_out& o, const layout_box& b, const std::string& id, const page_model::properties* props) {
     const std::string *bg = colour(props, "colour.background"), *fg = colour(props, "colour.text");
     const std::string* text = property(props, "text");
     std::string label = text ? *text : id;
     if (!text)
         for (char& c : label) c = c == '_' ? ' ' : c;
-    o << rect(b, 10, bg ? *bg : "none", "#4a5563", bg ? "" : " stroke-dasharray=\"5 3\"");
-    o << svg_text(b.x + b.w / 2, b.y + b.h / 2 + 5, 15, fg ? *fg : muted,
+    rect(o, b, 10, bg ? *bg : "none", "#4a5563", bg ? "" : " stroke-dasharray=\"5 3\"");
+    svg_text(o, b.x + b.w / 2, b.y + b.h / 2 + 5, 15, fg ? *fg : muted,
                   svg_fit(bg ? label : label + " ?", b.w, 15), "middle", "bold");
 }
 
 // The default: the id, then each property as the page would show it.
-void box(std::ostringstream& o, const layout_box& b, const std::string& id, const page_model::properties* props) {
+void box(svg_out& o, const layout_box& b, const std::string& id, const page_model::properties* props) {
     const std::string *bg = colour(props, "colour.background"), *fg = colour(props, "colour.text");
     const std::string ink = fg ? *fg : bg && is_light(*bg) ? "#111111" : "#f0f0f0";
-    o << rect(b, 6, bg ? *bg : boxFill, "#3a4452");
-    o << svg_text(b.x + 8, b.y + 16, 12, bg ? ink : muted, svg_fit(id, b.w - 16, 12), "start", "bold");
+    rect(o, b, 6, bg ? *bg : boxFill, "#3a4452");
+    svg_text(o, b.x + 8, b.y + 16, 12, bg ? ink : muted, svg_fit(id, b.w - 16, 12), "start", "bold");
     int y = b.y + 36;
-    if (!props || props->empty()) o << svg_text(b.x + 8, y, 12, muted, "(nothing set)", "start");
+    if (!props || props->empty()) svg_text(o, b.x + 8, y, 12, muted, "(nothing set)", "start");
     if (!props) return;
     for (const auto& [name, value] : *props) {
         if ((name == "colour.background" && bg) || (name == "colour.text" && fg)) continue; // shown as colours
-        if (name == "text") o << svg_text(b.x + 8, y, 16, ink, svg_fit(value, b.w - 16, 16), "start", "bold");
-        else if (name == "pixmap") o << svg_text(b.x + 8, y, 12, ink, svg_fit("picture " + value, b.w - 16, 12), "start");
-        else o << svg_text(b.x + 8, y, 12, ink, svg_fit(name + "=" + value, b.w - 16, 12), "start");
+        if (name == "text") svg_text(o, b.x + 8, y, 16, ink, svg_fit(value, b.w - 16, 16), "start", "bold");
+        else if (name == "pixmap") svg_text(o, b.x + 8, y, 12, ink, svg_fit("picture " + value, b.w - 16, 12), "start");
+        else svg_text(o, b.x + 8, y, 12, ink, svg_fit(name + "=" + value, b.w - 16, 12), "start");
         y += 20;
     }
 }
 
 } // namespace
 
-std::string svg_text(int x, int y, int size, const std::string& fill, const std::string& body, const char* anchor,
-                     const char* weight) {
-    std::ostringstream o;
-    o << "<text x=\"" << x << "\" y=\"" << y << "\" font-size=\"" << size << "\" fill=\"" << xml_escape(fill)
-      << "\" text-anchor=\"" << anchor << "\" font-weight=\"" << weight << "\">" << xml_escape(body) << "</text>\n";
-    return o.str();
+void svg_text(svg_out& o, int x, int y, int size, const std::string& fill, const std::string& body, const char* anchor,
+              const char* weight) {
+    o << "<text x=\"" << x << "\" y=\"" << y << "\" font-size=\"" << size << "\" fill=\"" << escaped{fill}
+      << "\" text-anchor=\"" << anchor << "\" font-weight=\"" << weight << "\">" << escaped{body} << "</text>\n";
 }
 
 std::string svg_fit(const std::string& text, int width, int size) {
@@ -188,9 +209,9 @@ int box_height(const page_model::properties& props) {
     return 28 + 20 * (lines > 0 ? lines : 1);
 }
 
-void draw_control(std::ostringstream& o, control_kind kind, const layout_box& b, const std::string& id,
+void draw_control(svg_out& o, control_kind kind, const layout_box& b, const std::string& id,
                   const page_model::properties* props, const std::string& hatch) {
-    o << "<g data-control=\"" << xml_escape(id) << "\">\n";
+    o << "<g data-control=\"" << escaped{id} << "\">\n";
     switch (kind) {
     case control_kind::picture: picture(o, b, id, props, hatch); break;
     case control_kind::display: display(o, b, id, props); break;

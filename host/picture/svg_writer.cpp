@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <set>
-#include <sstream>
 
 namespace {
 
@@ -60,7 +59,7 @@ bool layout_serves(const page_layout* layout, const std::string& panel) {
 }
 
 // Draws one panel with its top at `top`; gives its height.
-int draw_panel(std::ostringstream& o, const page_model& page, const page_layout* layout, const std::string& panel,
+int draw_panel(svg_out& o, const page_model& page, const page_layout* layout, const std::string& panel,
                int top, int width) {
     static const std::map<std::string, page_model::properties> none;
     auto found = page.panels().find(panel);
@@ -69,14 +68,14 @@ int draw_panel(std::ostringstream& o, const page_model& page, const page_layout*
     for (const auto& shown : page.shown())
         if (shown.first == panel) file = shown.second;
 
-    o << "<g data-panel=\"" << xml_escape(panel) << "\" transform=\"translate(0," << top << ")\">\n"
-      << svg_text(margin, 34, 22, "#f0f6fc", svg_fit("Panel " + panel, 300, 22), "start", "bold")
-      << svg_text(margin + 20 + 13 * static_cast<int>(std::min<std::size_t>(utf8_length(valid_utf8(panel)), 20)) + 90,
-                  34, 14, "#8b949e", svg_fit(file, width - 200, 14), "start");
+    o << "<g data-panel=\"" << escaped{panel} << "\" transform=\"translate(0," << top << ")\">\n";
+    svg_text(o, margin, 34, 22, "#f0f6fc", svg_fit("Panel " + panel, 300, 22), "start", "bold");
+    svg_text(o, margin + 20 + 13 * static_cast<int>(std::min<std::size_t>(utf8_length(valid_utf8(panel)), 20)) + 90, 34,
+             14, "#8b949e", svg_fit(file, width - 200, 14), "start");
     int y = titleHeight;
     std::set<std::string> placed;
     if (layout_serves(layout, panel)) {
-        for (const layout_label& l : layout->labels) o << svg_text(l.x, l.y, 13, "#8b949e", l.text, "start");
+        for (const layout_label& l : layout->labels) svg_text(o, l.x, l.y, 13, "#8b949e", l.text, "start");
         for (const layout_place& p : layout->places) {
             if (!p.panel.empty() && p.panel != panel) continue;
             for (const std::string& id : p.ids) {
@@ -94,10 +93,10 @@ int draw_panel(std::ostringstream& o, const page_model& page, const page_layout*
     std::sort(rest.begin(), rest.end(), natural_less);
     if (!rest.empty() && !placed.empty()) {
         y += 26;
-        o << svg_text(margin, y - 10, 13, "#8b949e", "CONTROLS THE LAYOUT DOES NOT PLACE", "start");
+        svg_text(o, margin, y - 10, 13, "#8b949e", "CONTROLS THE LAYOUT DOES NOT PLACE", "start");
     }
     if (controls.empty() && placed.empty()) {
-        o << svg_text(margin, y + 20, 13, "#8b949e", "(no control has a property yet)", "start");
+        svg_text(o, margin, y + 20, 13, "#8b949e", "(no control has a property yet)", "start");
         y += 30;
     }
     const int w = (width - 2 * margin - (gridColumns - 1) * gap) / gridColumns;
@@ -119,15 +118,15 @@ int draw_panel(std::ostringstream& o, const page_model& page, const page_layout*
 
 std::string render_page_svg(const page_model& page, const page_layout* layout) {
     const int width = std::max(minWidth, layout ? layout->width : 0);
-    std::ostringstream body;
+    svg_out body;
     int height = 0;
     const std::vector<std::string> panels = panel_order(page);
     for (const std::string& panel : panels) height += draw_panel(body, page, layout, panel, height, width);
     if (panels.empty()) {
-        body << svg_text(margin, 34, 16, "#8b949e", "No panel shown and no control set", "start");
+        svg_text(body, margin, 34, 16, "#8b949e", "No panel shown and no control set", "start");
         height = 60;
     }
-    std::ostringstream o;
+    svg_out o;
     o << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
       << "\" viewBox=\"0 0 " << width << " " << height << "\" " << font << ">\n"
@@ -135,7 +134,7 @@ std::string render_page_svg(const page_model& page, const page_layout* layout) {
       << "patternTransform=\"rotate(45)\"><rect width=\"14\" height=\"14\" fill=\"#8d949c\"/>"
       << "<rect width=\"7\" height=\"14\" fill=\"#b4bac1\"/></pattern></defs>\n"
       << "<rect width=\"100%\" height=\"100%\" fill=\"#0d1117\"/>\n"
-      << body.str() << "</svg>\n";
-    return o.str();
+      << body.take() << "</svg>\n";
+    return o.take();
 }
 

@@ -135,24 +135,22 @@ std::vector<device_change> live_panel::device_states() const {
 // {"router": {"number": 3, "size": 16, "sources": 20, "states": ["1", ...]}, "gpi": ..., "info": ...}
 std::string live_panel::devices_json() {
     const device_model& model = runner_.devices();
-    std::ostringstream o;
-    o << "{";
+    std::string o = "{";
     const char* names[] = {"router", "gpi", "info"};
     const device_type types[] = {device_type::router, device_type::gpi, device_type::info};
     for (int t = 0; t < 3; ++t) {
-        o << (t ? "," : "") << "\"" << names[t] << "\":";
+        o.append(t ? ",\"" : "\"").append(names[t]).append("\":");
         const declared_device* d = model.declared().first(types[t]);
         if (!d) {
-            o << "null";
+            o += "null";
             continue;
         }
-        o << "{\"number\":" << d->number << ",\"size\":" << d->size << ",\"sources\":" << d->sources
-          << ",\"states\":[";
-        for (int n = 1; n <= d->size; ++n) o << (n > 1 ? "," : "") << json_string(model.state(d->number, n));
-        o << "]}";
+        o.append("{\"number\":").append(std::to_string(d->number)).append(",\"size\":").append(std::to_string(d->size));
+        o.append(",\"sources\":").append(std::to_string(d->sources)).append(",\"states\":[");
+        for (int n = 1; n <= d->size; ++n) o.append(n > 1 ? "," : "").append(json_string(model.state(d->number, n)));
+        o += "]}";
     }
-    o << "}";
-    return o.str();
+    return o + "}";
 }
 
 feed_state live_panel::state() {

@@ -1,3 +1,4 @@
+#include "input_file.h"
 #include "page_layout.h"
 #include "page_model.h"
 #include "svg_shapes.h"
@@ -6,6 +7,8 @@
 #include "xml_check.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace {
 
@@ -166,3 +169,42 @@ TEST(Picture, LayoutErrorsNameFileLineAndWhy) {
 }
 
 } // namespace
+
+// The whole picture of a page with every kind of control, byte for byte: a
+// change to how it is drawn must be deliberate. A differing picture is
+// written to rich_page.actual.svg beside the test, to compare or adopt.
+TEST(Picture, RichPageIsDrawnAsBefore) {
+    page_layout layout;
+    std::string error;
+    ASSERT_TRUE(parse_layout("canvas 1036 420\nlabel 20 64 MONITORS & <more>\n"
+                             "place Mon_{1..4} picture x=20 y=74 w=240 h=135 columns=2 dx=252 dy=147 hatch=parked\n"
+                             "place UMD_{1..3} display x=540 y=74 w=194 h=36 dy=44\n"
+                             "place Tal_{1..3} tally x=740 y=74 w=20 h=36 dy=44\n"
+                             "place GPI_{1..3} lamp x=540 y=220 w=114 h=44 dx=126 panel=1\n",
+                             "t.layout", layout, error))
+        << error;
+    page_model p;
+    p.show("1", "studio \xe9.ui");
+    p.set("1", "Mon_1", "pixmap", "chanimg/src7.jpg");
+    p.set("1", "Mon_2", "pixmap", "chanimg/Parked.jpg");
+    p.set("1", "Mon_3", "pixmap", "");
+    p.set("1", "UMD_1", "text", "CAM 1 <A> & \"B\"");
+    p.set("1", "UMD_2", "text", std::string(60, 'W'));
+    p.set("1", "UMD_2", "colour.text", "#ff0");
+    p.set("1", "Tal_1", "colour.background", "#E00000");
+    p.set("1", "Tal_2", "colour.background", "#000");
+    p.set("1", "GPI_1", "colour.background", "#d1d810");
+    p.set("1", "GPI_1", "colour.text", "#000000");
+    p.set("1", "GPI_2", "text", "ON AIR");
+    p.set("1", "Take", "colour.background", "#f0f0f0");
+    p.set("1", "Take", "state", "armed \x01");
+    p.set("1", "Dst_10", "pixmap", "x/y.png");
+    p.set("2", "Other", "text", "caf\xc3\xa9");
+    p.show("3", "empty.ui");
+    const std::string svg = render_page_svg(p, &layout);
+    const std::string golden = PICTURE_TEST_DIR "/rich_page.svg";
+    std::string expected;
+    ASSERT_EQ(read_input_file(golden, "picture", 1 << 20, expected, error), load_result::ok) << error;
+    if (svg != expected) std::ofstream("rich_page.actual.svg", std::ios::binary) << svg;
+    EXPECT_TRUE(svg == expected) << "the picture differs from " << golden;
+}
