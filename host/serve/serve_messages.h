@@ -6,7 +6,8 @@
 //   stop   ""                   the step "stop": destroyed through slot 0
 //   finish ""                   stop the panel, print the summary, end
 // From it:
-//   failed "WHY"   the library or an input did not load; it ends
+//   failed "WHY"   an input did not load; it ends
+//   unloadable "WHY" the library did not load; it ends (--watch waits for a build)
 //   ready  "PID"   loaded; the begin may come
 //   log    TEXT    conversation text as printed
 //   state  frames  page, summary, devices, status, device...: what the pages show

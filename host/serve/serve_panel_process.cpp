@@ -124,7 +124,7 @@ int serve_panel(const run_request& request) {
     prepared_run run;
     std::string error, name, bytes;
     if (const int status = prepare_run(request, run, error); status != exitAllHeld) {
-        pipe.send(frame("failed", error));
+        pipe.send(frame(run.libraryRefused ? "unloadable" : "failed", error));
         return status;
     }
 #ifdef _WIN32

@@ -97,6 +97,7 @@ bool panel_workbench::start_process(bool first, std::string& error, int& status)
     child_ = std::make_unique<child_process>();
     buffer_.clear();
     errors_.clear();
+    unloadable_ = false;
     status = exitEmulatorFault;
     if (!child_->start(args, error)) {
         child_.reset();
@@ -120,6 +121,7 @@ int panel_workbench::load(std::string& error) {
 
 void panel_workbench::begin(scenario_recording* recording) {
     recording_ = recording;
+    begun_ = child_ != nullptr;
     if (child_ && talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
     publish();
 }
@@ -153,7 +155,8 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
             } else if (name == "result" && read_result(bytes, r)) {
                 if (name != until) record(r);
                 else if (result) *result = r;
-            } else if (name == "failed") {
+            } else if (name == "failed" || name == "unloadable") {
+                unloadable_ = name == "unloadable";
                 lost(bytes);
                 return false;
             } else if (name != until && name != "ready" && name != "begun" && name != "bye") {
@@ -241,7 +244,7 @@ void panel_workbench::restart(const std::string& why) {
         if (talk(frame("stop", ""), "result", &stopped)) record(stopped);
         if (child_ && talk(frame("finish", ""), "bye", nullptr) && !child_->wait(steady::now() + stopGrace))
             child_->kill();
-    } else if (recording_ && !fault_.empty()) {
+    } else if (recording_ && !fault_.empty() && begun_) {
         recording_->comment("the panel process ended; a replay destroys the panel it still has");
         recording_->add_unchecked("stop");
     }
@@ -251,7 +254,7 @@ void panel_workbench::restart(const std::string& why) {
     if (recording_) recording_->comment(why);
     std::string error;
     int status = 0;
-    if (!start_process(false, error, status)) {
+    if (!start_process(!begun_, error, status)) {
         if (child_ == nullptr && fault_.empty()) fault_ = error;
         publish();
         return;
@@ -259,6 +262,12 @@ void panel_workbench::restart(const std::string& why) {
     for (const device_change& c : devices_) child_->send(device_frame(c));
     live_result started;
     note_ = why;
+    if (!begun_) { // the first library did not load: the panel begins as it would have then
+        begun_ = true;
+        if (talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
+        publish();
+        return;
+    }
     if (talk(frame("begin", "start"), "result", &started)) record(started);
     if (child_ && talk("", "begun", nullptr)) panelRunning_ = true;
     publish();

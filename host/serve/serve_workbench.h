@@ -42,6 +42,8 @@ public:
     int load(std::string& error);
     // Plays the scenario (if any) in it, recording each step, then starts the panel.
     void begin(scenario_recording* recording);
+    // The last process ended because the library did not load (the inputs did).
+    bool unloadable() const { return unloadable_; }
     live_result apply(const live_action& action);
     // A new process and panel, with the devices as last reported.
     void restart(const std::string& why);
@@ -76,6 +78,8 @@ private:
     std::string faultStep_;    // the step it ended in
     std::string note_;         // the last restart or reload, for the page
     bool panelRunning_ = false;
+    bool begun_ = false;       // a panel was begun: its scenario is played
+    bool unloadable_ = false;
     bool abandoned_ = false; // given up after an interrupt: it never returned
     int lastExit_ = exitEmulatorFault; // of the last process that ended
     feed_state state_;         // as last reported

@@ -36,11 +36,11 @@ class Serve:
     def output(self):
         return "\n".join(self.lines)
 
-    def wait_for(self, pattern, timeout):
-        """The first output line matching pattern, waiting at most timeout s."""
+    def wait_for(self, pattern, timeout, since=0):
+        """The first output line from line `since` on matching pattern, waiting at most timeout s."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            for line in list(self.lines):
+            for line in self.lines[since:]:
                 m = re.search(pattern, line)
                 if m:
                     return m

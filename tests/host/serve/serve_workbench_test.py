@@ -2,7 +2,7 @@
 aborts or hangs on Press_1 ends only its process; the press is answered with
 the fault, actions are refused until POST /api/restart, after which they
 work; with --watch a rebuilt library is reloaded within 2 s, one that is no
-library is reported, and a burst of replacements is one reload. Natively
+library (the first one too) is reported, and a burst of replacements is one reload. Natively
 also: a panel process that writes garbage, dies mid-frame or never answers,
 and 100 restarts in a row leave the server answering, with one panel process
 and flat memory.
@@ -14,6 +14,7 @@ import re
 import shutil
 import subprocess
 import time
+import urllib.request
 
 from serve_process import Serve, check, replay_recording, run_main, test_arguments
 
@@ -56,18 +57,25 @@ def main():
     # --watch: the fixed build replaces the aborting one; a file that is no library, and a burst of builds.
     live = os.path.join(a.work, "live", os.path.basename(a.library))
     os.makedirs(os.path.dirname(live), exist_ok=True)
-    shutil.copy(a.library, live)
 
     def build(source):
         shutil.copy(source, live + ".tmp")
         os.replace(live + ".tmp", live)
 
+    build(__file__)  # the first build is no library: serve waits for the next
     s = serve("watch", live, "--watch")
     try:
-        check(post(s, "button", PRESS)[0] == 500, "watch: the aborting build did not abort")
-        start = time.monotonic()
-        build(a.fixed)
+        check(post(s, "timer", "id=1")[0] == 400, "watch: an action ran before any library loaded")
+        s.wait_for(r"^panel_host: .*; waiting for the next build$", 5)
+        with urllib.request.urlopen(s.url("/api/events"), timeout=10) as events:
+            check(b'"state":"down"' in events.read1(1 << 20), "watch: the page does not show the failure")
+        build(a.library)
         s.wait_for(r"^\[panel process \d+\] .* loaded$", 30)
+        s.wait_for(r"^\[the library was rebuilt: reloaded\]", 5)
+        check(post(s, "button", PRESS)[0] == 500, "watch: the aborting build did not abort")
+        start, since = time.monotonic(), len(s.lines)
+        build(a.fixed)
+        s.wait_for(r"^\[panel process \d+\] .* loaded$", 30, since)
         while post(s, "route", "destination=1&source=2")[0] != 200 and time.monotonic() - start < 10:
             time.sleep(0.05)
         reload_time = time.monotonic() - start
@@ -76,14 +84,15 @@ def main():
         s.wait_for(r"TP 'text=pressed' '1' 'Press_1'", 5)
         with open(live + ".tmp", "wb") as f:
             f.write(b"not a library\n" * 100)
+        since = len(s.lines)
         os.replace(live + ".tmp", live)
-        s.wait_for(r"^\[panel process \d+ ended\] .*\(exit status 2\)$", 30)
+        s.wait_for(r"^\[panel process \d+ ended\] .*\(exit status 2\)$", 30, since)
         check(s.request("/")[0] == 200 and post(s, "timer", "id=1")[0] == 400, "watch: not a library")
         loads = len(re.findall(r"\] .* loaded\n", s.output()))
         for n in range(10):
             build(a.fixed if n % 2 else a.library)
             time.sleep(0.1)
-        s.wait_for(r"^\[panel process \d+\] .* loaded$", 30)
+        s.wait_for(r"^\[panel process \d+\] .* loaded$", 30, since)
         time.sleep(1.5)
         check(len(re.findall(r"\] .* loaded\n", s.output())) == loads + 1, "watch: a burst was not one reload")
         check(post(s, "timer", "id=2")[0] == 200, "watch: no panel after the burst")
