@@ -30,8 +30,8 @@ bool read_result(const std::string& bytes, live_result& r) {
     return true;
 }
 
-std::string device_frame(const device_change& c) {
-    return frame("device", std::to_string(c.device) + " " + std::to_string(c.index) + " " + c.value);
+std::string device_frame(const device_change& c, const char* name) {
+    return frame(name, std::to_string(c.device) + " " + std::to_string(c.index) + " " + c.value);
 }
 
 bool read_device(const std::string& bytes, device_change& c) {
@@ -45,17 +45,21 @@ bool read_device(const std::string& bytes, device_change& c) {
     return true;
 }
 
-std::string state_message(const feed_state& s, const std::vector<device_change>& devices) {
+std::string state_message(const feed_state& s, const std::vector<device_change>& devices,
+                          const std::vector<device_change>& names) {
     std::string m = frame("page", s.page) + frame("summary", s.summary) + frame("devices", s.devices) +
                     frame("status", s.status);
     for (const device_change& c : devices) m += device_frame(c);
+    for (const device_change& c : names) m += device_frame(c, "name");
     return frame("state", m);
 }
 
-bool read_state(const std::string& bytes, feed_state& s, std::vector<device_change>& devices) {
+bool read_state(const std::string& bytes, feed_state& s, std::vector<device_change>& devices,
+                std::vector<device_change>& names) {
     frame_list fields;
     if (!split_frames(bytes, fields)) return false;
     devices.clear();
+    names.clear();
     for (const auto& [name, value] : fields) {
         device_change c;
         if (name == "page") s.page = value;
@@ -63,6 +67,7 @@ bool read_state(const std::string& bytes, feed_state& s, std::vector<device_chan
         else if (name == "devices") s.devices = value;
         else if (name == "status") s.status = value;
         else if (name == "device" && read_device(value, c)) devices.push_back(c);
+        else if (name == "name" && read_device(value, c)) names.push_back(c);
         else return false;
     }
     return true;

@@ -1,6 +1,7 @@
 // serve_messages: the messages of the panel's process and the server, each
 // one frame (serve_frames.h). To the panel's process:
 //   device "NUMBER INDEX TEXT"  a device's state to start from (before begin)
+//   name "NUMBER SOURCE TEXT"   a source's picture name to start from (before begin)
 //   begin  "scenario" | "start" play the scenario given, or the step "start"
 //   act    "ORIGIN\nSTEP"       a page's action, as one scenario step
 //   stop   ""                   the step "stop": destroyed through slot 0
@@ -10,7 +11,7 @@
 //   unloadable "WHY" the library did not load; it ends (--watch waits for a build)
 //   ready  "PID"   loaded; the begin may come
 //   log    TEXT    conversation text as printed
-//   state  frames  page, summary, devices, status, device...: what the pages show
+//   state  frames  page, summary, devices, status, device..., name...: what the pages show
 //   result frames  ok, step, error, property, answer, recorded, command...
 //   begun  ""      the begin is played
 //   bye    ""      finished; it ends
@@ -30,10 +31,14 @@
 std::string result_message(const live_result& r);
 bool read_result(const std::string& bytes, live_result& r);
 
-std::string state_message(const feed_state& s, const std::vector<device_change>& devices);
-bool read_state(const std::string& bytes, feed_state& s, std::vector<device_change>& devices);
+// `names`: source_names() of serve_live.h.
+std::string state_message(const feed_state& s, const std::vector<device_change>& devices,
+                          const std::vector<device_change>& names);
+bool read_state(const std::string& bytes, feed_state& s, std::vector<device_change>& devices,
+                std::vector<device_change>& names);
 
-std::string device_frame(const device_change& c);
+// A "device" frame, or with `name` "name", and the NUMBER INDEX TEXT of either.
+std::string device_frame(const device_change& c, const char* name = "device");
 bool read_device(const std::string& bytes, device_change& c);
 
 #endif

@@ -132,12 +132,14 @@ int serve_panel(const run_request& request) {
 #else
     pipe.send(frame("ready", std::to_string(getpid())));
 #endif
-    // The devices as the server last saw them, then how to begin.
-    while (pipe.receive(name, bytes) && name == "device") {
+    // The devices and source names as the server last saw them, then how to begin.
+    while (pipe.receive(name, bytes) && (name == "device" || name == "name")) {
         device_change c;
         if (!read_device(bytes, c)) continue;
         for (declared_device& d : run.options.devices.devices)
-            if (d.number == c.device && c.index <= d.size) d.initial[c.index] = c.value;
+            if (d.number != c.device) continue;
+            else if (name == "device" && c.index <= d.size) d.initial[c.index] = c.value;
+            else if (name == "name" && d.pictureSelector && c.index <= d.sources) d.names[d.pictureSelector][c.index] = c.value;
     }
     if (name != "begin") return exitEmulatorFault;
     log_frames logged(pipe);
@@ -145,12 +147,12 @@ int serve_panel(const run_request& request) {
     live_panel live(run.library.factory(), run.options, out);
     const auto answer = [&](const live_result& r) {
         out.flush();
-        pipe.send(state_message(live.state(), live.device_states()) + result_message(r));
+        pipe.send(state_message(live.state(), live.device_states(), live.source_names()) + result_message(r));
     };
     if (bytes == "start") answer(live.play("start"));
     else live.begin(run.plan, answer);
     out.flush();
-    pipe.send(state_message(live.state(), live.device_states()) + frame("begun", ""));
+    pipe.send(state_message(live.state(), live.device_states(), live.source_names()) + frame("begun", ""));
     while (pipe.receive(name, bytes)) {
         if (name == "act") {
             const std::size_t cut = bytes.find('\n');

@@ -147,9 +147,12 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
         while ((s = take_frame(buffer_, name, bytes, why)) == frame_status::frame) {
             live_result r;
             feed_state state = state_;
+            std::vector<device_change> devices, names; // kept only from a whole state
             if (name == "log") say(bytes);
-            else if (name == "state" && read_state(bytes, state, devices_)) {
+            else if (name == "state" && read_state(bytes, state, devices, names)) {
                 state_ = std::move(state);
+                devices_ = std::move(devices);
+                names_ = std::move(names);
                 panelRunning_ = state_.status == "running";
                 publish();
             } else if (name == "result" && read_result(bytes, r)) {
@@ -260,6 +263,7 @@ void panel_workbench::restart(const std::string& why) {
         return;
     }
     for (const device_change& c : devices_) child_->send(device_frame(c));
+    for (const device_change& c : names_) child_->send(device_frame(c, "name"));
     live_result started;
     note_ = why;
     if (!begun_) { // the first library did not load: the panel begins as it would have then

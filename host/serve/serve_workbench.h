@@ -83,7 +83,7 @@ private:
     bool abandoned_ = false; // given up after an interrupt: it never returned
     int lastExit_ = exitEmulatorFault; // of the last process that ended
     feed_state state_;         // as last reported
-    std::vector<device_change> devices_;
+    std::vector<device_change> devices_, names_;
     struct file_mark {
         bool exists = false;
         std::uintmax_t size = 0;

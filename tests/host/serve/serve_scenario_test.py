@@ -1,5 +1,6 @@
 """serve --scenario plays what run plays: the same scenario, given to both,
-ends with the same expectations, all of them held.
+ends with the same expectations, all of them held; a source name set by the
+scenario is kept across a restart.
 
 usage: serve_scenario_test.py --library LIB --scenario FILE [--devices FILE] --work DIR -- HOST_COMMAND...
 """
@@ -36,6 +37,21 @@ def main():
     check("FAILED" not in serve.output() and "\n  ! " not in serve.output(),
           "serve reported a failure or a fault:\n" + serve.output()[-3000:])
     print(f"{name}: serve and run both say {ran.group(0)!r}")
+
+    # A restarted panel gets the source names a "source" step set, as it would after a stop and start.
+    renamed = os.path.join(a.work, "renamed.scn")
+    with open(renamed, "w") as f:
+        f.write("route 14 3\nsource 3 chanimg/news.jpg\n")
+    serve = Serve(a.host + ["serve", a.library, "--port", "0", "--scenario", renamed] + (devices or [
+                  "--devices", os.path.join(os.path.dirname(a.scenario), "..", "kivren.devices")]),
+                  os.path.join(a.work, "renamed.log")).start()
+    try:
+        serve.wait_for(r"^panel_host: .* played \(2 steps\); live$", 120)
+        since = len(serve.lines)
+        check(serve.request("/api/restart", "", "POST", timeout=120)[0] == 200, "restart failed")
+        serve.wait_for(r"TP 'pixmap=chanimg/news.jpg' '1' 'Mon_14'", 30, since)
+    finally:
+        check(serve.interrupt() == 0, "renamed: no clean stop")
 
 
 if __name__ == "__main__":

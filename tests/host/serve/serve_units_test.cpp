@@ -124,15 +124,19 @@ TEST(ServeFrames, ResultsAndStatesReadBackAsSent) {
 
     feed_state state{"<svg/>", "== summary", "{}", "running"};
     const std::vector<device_change> devices = {{7, 1, "3"}, {9, 2, "two words\nand a line"}};
-    bytes = state_message(state, devices);
+    const std::vector<device_change> names = {{7, 3, "chanimg/news.jpg"}};
+    bytes = state_message(state, devices, names);
     ASSERT_EQ(take_frame(bytes, name, data, why), frame_status::frame);
     feed_state back;
-    std::vector<device_change> devicesBack;
-    ASSERT_TRUE(read_state(data, back, devicesBack));
+    std::vector<device_change> devicesBack, namesBack;
+    ASSERT_TRUE(read_state(data, back, devicesBack, namesBack));
     EXPECT_EQ(back.page + back.summary + back.devices + back.status, "<svg/>== summary{}running");
     ASSERT_EQ(devicesBack.size(), 2u);
     EXPECT_EQ(devicesBack[1].value, devices[1].value);
-    EXPECT_FALSE(read_state(frame("page", "x") + "junk", back, devicesBack));
+    ASSERT_EQ(namesBack.size(), 1u);
+    EXPECT_EQ(namesBack[0].index, 3);
+    EXPECT_EQ(namesBack[0].value, names[0].value);
+    EXPECT_FALSE(read_state(frame("page", "x") + "junk", back, devicesBack, namesBack));
     device_change c;
     EXPECT_FALSE(read_device("7 x 1", c));
     EXPECT_FALSE(read_device("7 0 1", c));
