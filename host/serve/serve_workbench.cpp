@@ -176,12 +176,16 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
         }
         const auto now = steady::now();
         if (setup_.interrupted && *setup_.interrupted && interruptedAt == steady::time_point{}) interruptedAt = now;
+        // A restart asked for, or a build landed (--watch), while a step runs on: the step is given up.
+        const bool replaced = setup_.watch && std::string(until) != "ready" && rebuilt();
         const bool givenUp = (interruptedAt != steady::time_point{} && now - interruptedAt > stopGrace) ||
-                             (queue_.restartWaiting && now - started > restartPatience);
+                             ((queue_.restartWaiting || replaced) && now - started > restartPatience);
         if (now >= deadline || givenUp) {
             abandoned_ = abandoned_ || interruptedAt != steady::time_point{};
             child_->kill();
-            lost(givenUp ? "given up: the panel had not returned" : "the panel's process did not answer in time");
+            lost(!givenUp   ? "the panel's process did not answer in time"
+                 : replaced ? "given up for the rebuilt library: the panel had not returned"
+                            : "given up: the panel had not returned");
             return false;
         }
         const auto wait = std::min(deadline, now + std::chrono::milliseconds(100));
@@ -277,15 +281,19 @@ void panel_workbench::restart(const std::string& why) {
     publish();
 }
 
-void panel_workbench::watch() {
+bool panel_workbench::rebuilt() {
     const file_mark now = mark_of(setup_.request.library);
     if (now != seen_) {
         seen_ = now;
         seenAt_ = steady::now();
-        return;
+        return false;
     }
-    if (!now.exists || now == loaded_ || steady::now() - seenAt_ < settle) return;
-    loaded_ = now;
+    return now.exists && now != loaded_ && steady::now() - seenAt_ >= settle;
+}
+
+void panel_workbench::watch() {
+    if (!rebuilt()) return;
+    loaded_ = seen_;
     restart("the library was rebuilt: reloaded");
 }
 

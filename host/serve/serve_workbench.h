@@ -58,6 +58,8 @@ private:
     // Sends `message`, then takes what comes until a frame named `until`.
     bool talk(const std::string& message, const char* until, live_result* result);
     void lost(const std::string& why);
+    // The library file was replaced by another that has settled (--watch).
+    bool rebuilt();
     void record(const live_result& r);
     void say(const std::string& text);
     void take_errors();

@@ -3,7 +3,7 @@ aborts or hangs on Press_1 ends only its process; the press is answered with
 the fault, actions are refused until POST /api/restart, after which they
 work; with --watch a rebuilt library is reloaded within 2 s, one that is no
 library (the first one too) is reported, and a burst of replacements is one
-reload; a panel process that writes garbage, dies mid-frame or never
+reload, also while a step never returns; a panel process that writes garbage, dies mid-frame or never
 answers, and 100 restarts in a row leave the server answering, with one
 panel process and flat memory.
 
@@ -14,6 +14,7 @@ import os
 import re
 import shutil
 import subprocess
+import threading
 import time
 import urllib.request
 
@@ -100,6 +101,23 @@ def main():
     finally:
         check(s.interrupt() == 0, "watch: no clean stop")
     print(f"watch: the fixed build answered {reload_time:.2f} s after it replaced the file")
+
+    # A step that never returns (--timeout 0, as under a debugger) does not keep a new build out.
+    build(a.hang)
+    s = serve("watch-hang", live, "--watch", "--timeout", "0")
+    try:
+        pressed = []
+        press = threading.Thread(target=lambda: pressed.append(post(s, "button", PRESS)))
+        press.start()
+        s.wait_for(r'> kind 2 button: .*Press_1', 30)
+        since = len(s.lines)
+        build(a.fixed)
+        press.join(60)
+        check(pressed and pressed[0][0] == 500 and "rebuilt library" in pressed[0][1], f"watch-hang: {pressed}")
+        s.wait_for(r"^\[panel process \d+\] .* loaded$", 30, since)
+        check(post(s, "button", PRESS)[0] == 200, "watch-hang: the fixed build does not show")
+    finally:
+        check(s.interrupt() == 0, "watch-hang: no clean stop")
 
     # A panel process that breaks the protocol: its process ends, the server answers.
     fake = a.fake
