@@ -1,8 +1,10 @@
 """serve --scenario plays what run plays: the same scenario, given to both,
-ends with the same expectations, all of them held; a source name set by the
-scenario is kept across a restart.
+ends with the same expectations, all of them held; with --renamed, a source
+name a scenario set is kept across a restart (route DEST to SOURCE, rename
+it PICTURE, restart: CONTROL shows PICTURE).
 
-usage: serve_scenario_test.py --library LIB --scenario FILE [--devices FILE] --work DIR -- HOST_COMMAND...
+usage: serve_scenario_test.py --library LIB --scenario FILE [--devices FILE] [--renamed "DEST SOURCE PICTURE CONTROL"]
+       --work DIR -- HOST_COMMAND...
 """
 import os
 import re
@@ -14,7 +16,7 @@ SUMMARY = r"expectations: (\d+) passed, (\d+) failed"
 
 
 def main():
-    a = test_arguments("--scenario")
+    a = test_arguments("--scenario", optional=["--renamed"])
     devices = ["--devices", a.devices] if a.devices else []
 
     run = subprocess.run(a.host + ["run", a.library, a.scenario] + devices, capture_output=True, text=True,
@@ -39,17 +41,19 @@ def main():
     print(f"{name}: serve and run both say {ran.group(0)!r}")
 
     # A restarted panel gets the source names a "source" step set, as it would after a stop and start.
+    if not a.renamed:
+        return
+    destination, source, picture, control = a.renamed.split()
     renamed = os.path.join(a.work, "renamed.scn")
     with open(renamed, "w") as f:
-        f.write("route 14 3\nsource 3 chanimg/news.jpg\n")
-    serve = Serve(a.host + ["serve", a.library, "--port", "0", "--scenario", renamed] + (devices or [
-                  "--devices", os.path.join(os.path.dirname(a.scenario), "..", "kivren.devices")]),
+        f.write(f"route {destination} {source}\nsource {source} {picture}\n")
+    serve = Serve(a.host + ["serve", a.library, "--port", "0", "--scenario", renamed] + devices,
                   os.path.join(a.work, "renamed.log")).start()
     try:
         serve.wait_for(r"^panel_host: .* played \(2 steps\); live$", 120)
         since = len(serve.lines)
         check(serve.request("/api/restart", "", "POST", timeout=120)[0] == 200, "restart failed")
-        serve.wait_for(r"TP 'pixmap=chanimg/news.jpg' '1' 'Mon_14'", 30, since)
+        serve.wait_for(rf"TP 'pixmap={re.escape(picture)}' '1' '{control}'", 30, since)
     finally:
         check(serve.interrupt() == 0, "renamed: no clean stop")
 
