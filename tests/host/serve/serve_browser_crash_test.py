@@ -7,12 +7,11 @@ devices as they were, and the next click works.
 usage: serve_browser_crash_test.py --library ABORTING --devices FILE --work DIR -- HOST...
 """
 import os
-import shutil
 
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
-from serve_browser_test import browser
+from serve_browser_test import browsing
 from serve_process import Serve, check, run_main, test_arguments
 
 
@@ -20,9 +19,7 @@ def main():
     a = test_arguments("--devices")
     serve = Serve(a.host + ["serve", a.library, "--port", "0", "--devices", a.devices],
                   os.path.join(a.work, "crash.log")).start()
-    driver = profile = None
-    try:
-        driver, profile = browser(a.work)
+    with browsing(serve, a.work) as driver:
         wait = WebDriverWait(driver, 20, poll_frequency=0.05)
         text = lambda element: driver.find_element(By.ID, element).text
         control = lambda cid: driver.find_element(By.CSS_SELECTOR, f'#page [data-control="{cid}"]')
@@ -62,13 +59,6 @@ def main():
         expect("message", 'done: button 1 Take "press"', "a click after the restart")
         expect("log", "TP 'colour.background=#e00000' '1' 'Take'", "a click after the restart")
         driver.save_screenshot(os.path.join(a.work, "crash.png"))
-    finally:
-        if driver:
-            driver.quit()
-        if profile:
-            shutil.rmtree(profile, ignore_errors=True)
-        code = serve.interrupt()
-    check(code == 0, f"serve exited {code} after SIGINT:\n{serve.output()[-2000:]}")
     print("serve in the browser through a crash and a restart: all passed")
 
 
