@@ -42,7 +42,10 @@ int prepare_run(const run_request& request, prepared_run& run, std::string& erro
                 return exitUsage;
             }
     if (!make_directories(options.outDir, error)) return exitEmulatorFault;
-    if (!run.library.open(request.library, error)) return exitUsage;
+    if (!run.library.open(request.library, error)) {
+        run.libraryRefused = true;
+        return exitUsage;
+    }
     step_guard_install(static_cast<int>(request.timeout));
     run.guarded = true;
     return exitAllHeld;

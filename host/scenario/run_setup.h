@@ -37,6 +37,7 @@ struct prepared_run {
     run_options options;
     panel_library library;
     bool guarded = false;
+    bool libraryRefused = false; // the inputs were good, the library did not load
 };
 
 // Prepares `request` into `run`. exitAllHeld when the run is ready;

@@ -73,7 +73,10 @@ int serve(serve_arguments& a) {
     panel_workbench bench({a.panelProcess.empty() ? own_program() : a.panelProcess, a.run, a.recordFile, a.watch,
                            &interrupted},
                           feed, queue, std::cout);
-    if (const int status = bench.load(error); status != exitAllHeld) return fail(status, error);
+    if (const int status = bench.load(error); status != exitAllHeld) {
+        if (!a.watch || !bench.unloadable()) return fail(status, error);
+        std::cerr << "panel_host: " << error << "; waiting for the next build" << std::endl;
+    }
     std::unique_ptr<scenario_recording> recording;
     const std::string& devicesFile = a.run.devicesFile;
     if (!a.recordFile.empty()) {

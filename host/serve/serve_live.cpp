@@ -131,6 +131,14 @@ std::vector<device_change> live_panel::device_states() const {
     return states;
 }
 
+std::vector<device_change> live_panel::source_names() const {
+    std::vector<device_change> names;
+    const declared_device* d = runner_.devices().declared().first(device_type::router);
+    for (std::int32_t s = 1; d && d->pictureSelector && s <= d->sources; ++s)
+        if (auto name = runner_.devices().source_name(d->number, d->pictureSelector, s)) names.push_back({d->number, s, *name});
+    return names;
+}
+
 // The first device of each type, the one the page's steps act on:
 // {"router": {"number": 3, "size": 16, "sources": 20, "states": ["1", ...]}, "gpi": ..., "info": ...}
 std::string live_panel::devices_json() {

@@ -38,6 +38,9 @@ public:
     const timer_clock& timers() { return runner_.timers(); }
     // Every index of every device declared, with its state text.
     std::vector<device_change> device_states() const;
+    // The names the first router's picture selector gives its sources now
+    // ("source" steps change them): index is the source, value its name.
+    std::vector<device_change> source_names() const;
 
 private:
     live_result play(const scenario_step& step);

@@ -33,8 +33,8 @@ bool read_result(const std::string& bytes, live_result& r) {
     return true;
 }
 
-std::string device_frame(const device_change& c) {
-    return frame("device", std::to_string(c.device) + " " + std::to_string(c.index) + " " + c.value);
+std::string device_frame(const device_change& c, const char* name) {
+    return frame(name, std::to_string(c.device) + " " + std::to_string(c.index) + " " + c.value);
 }
 
 bool read_device(const std::string& bytes, device_change& c) {
@@ -69,10 +69,11 @@ bool read_timer(const std::string& bytes, timer_clock::timer& t) {
 } // namespace
 
 std::string state_message(const feed_state& s, const std::vector<device_change>& devices,
-                          const timer_report& timers) {
+                          const std::vector<device_change>& names, const timer_report& timers) {
     std::string m = frame("page", s.page) + frame("summary", s.summary) + frame("devices", s.devices) +
                     frame("status", s.status) + frame("clock", std::to_string(timers.nowMs));
     for (const device_change& c : devices) m += device_frame(c);
+    for (const device_change& c : names) m += device_frame(c, "name");
     for (const timer_clock::timer& t : timers.running)
         m += frame("timer", std::to_string(t.id) + " " + std::to_string(t.periodMs) + " " + std::to_string(t.dueMs) +
                                 " " + std::to_string(t.ticks));
@@ -80,10 +81,11 @@ std::string state_message(const feed_state& s, const std::vector<device_change>&
 }
 
 bool read_state(const std::string& bytes, feed_state& s, std::vector<device_change>& devices,
-                timer_report* timers) {
+                std::vector<device_change>& names, timer_report* timers) {
     frame_list fields;
     if (!split_frames(bytes, fields)) return false;
     devices.clear();
+    names.clear();
     timer_report report;
     std::string why;
     for (const auto& [name, value] : fields) {
@@ -94,6 +96,7 @@ bool read_state(const std::string& bytes, feed_state& s, std::vector<device_chan
         else if (name == "devices") s.devices = value;
         else if (name == "status") s.status = value;
         else if (name == "device" && read_device(value, c)) devices.push_back(c);
+        else if (name == "name" && read_device(value, c)) names.push_back(c);
         else if (name == "clock" && read_decimal(value, 0, INT64_MAX, report.nowMs, why)) continue;
         else if (name == "timer" && read_timer(value, t)) report.running.push_back(t);
         else return false;

@@ -1,15 +1,17 @@
 // serve_messages: the messages of the panel's process and the server, each
 // one frame (serve_frames.h). To the panel's process:
 //   device "NUMBER INDEX TEXT"  a device's state to start from (before begin)
+//   name "NUMBER SOURCE TEXT"   a source's picture name to start from (before begin)
 //   begin  "scenario" | "start" play the scenario given, or the step "start"
 //   act    "ORIGIN\nSTEP"       a page's action, as one scenario step
 //   stop   ""                   the step "stop": destroyed through slot 0
 //   finish ""                   stop the panel, print the summary, end
 // From it:
-//   failed "WHY"   the library or an input did not load; it ends
+//   failed "WHY"   an input did not load; it ends
+//   unloadable "WHY" the library did not load; it ends (--watch waits for a build)
 //   ready  "PID"   loaded; the begin may come
 //   log    TEXT    conversation text as printed
-//   state  frames  page, summary, devices, status, device...: what the pages show;
+//   state  frames  page, summary, devices, status, device..., name...: what the pages show;
 //                  clock "NOW", timer "ID PERIOD DUE TICKS"...: the host's timers
 //                  in virtual milliseconds, from which the server ticks them
 //   result frames  ok, step, error, property, answer, recorded, command...
@@ -39,12 +41,14 @@ struct timer_report {
     std::vector<timer_clock::timer> running;
 };
 
+// `names`: source_names() of serve_live.h.
 std::string state_message(const feed_state& s, const std::vector<device_change>& devices,
-                          const timer_report& timers = {});
+                          const std::vector<device_change>& names, const timer_report& timers = {});
 bool read_state(const std::string& bytes, feed_state& s, std::vector<device_change>& devices,
-                timer_report* timers = nullptr);
+                std::vector<device_change>& names, timer_report* timers = nullptr);
 
-std::string device_frame(const device_change& c);
+// A "device" frame, or with `name` "name", and the NUMBER INDEX TEXT of either.
+std::string device_frame(const device_change& c, const char* name = "device");
 bool read_device(const std::string& bytes, device_change& c);
 
 #endif

@@ -124,7 +124,7 @@ int serve_panel(const run_request& request) {
     prepared_run run;
     std::string error, name, bytes;
     if (const int status = prepare_run(request, run, error); status != exitAllHeld) {
-        pipe.send(frame("failed", error));
+        pipe.send(frame(run.libraryRefused ? "unloadable" : "failed", error));
         return status;
     }
 #ifdef _WIN32
@@ -132,12 +132,14 @@ int serve_panel(const run_request& request) {
 #else
     pipe.send(frame("ready", std::to_string(getpid())));
 #endif
-    // The devices as the server last saw them, then how to begin.
-    while (pipe.receive(name, bytes) && name == "device") {
+    // The devices and source names as the server last saw them, then how to begin.
+    while (pipe.receive(name, bytes) && (name == "device" || name == "name")) {
         device_change c;
         if (!read_device(bytes, c)) continue;
         for (declared_device& d : run.options.devices.devices)
-            if (d.number == c.device && c.index <= d.size) d.initial[c.index] = c.value;
+            if (d.number != c.device) continue;
+            else if (name == "device" && c.index <= d.size) d.initial[c.index] = c.value;
+            else if (name == "name" && d.pictureSelector && c.index <= d.sources) d.names[d.pictureSelector][c.index] = c.value;
     }
     if (name != "begin") return exitEmulatorFault;
     log_frames logged(pipe);
@@ -145,7 +147,8 @@ int serve_panel(const run_request& request) {
     live_panel live(run.library.factory(), run.options, out);
     const auto state = [&] {
         out.flush();
-        return state_message(live.state(), live.device_states(), {live.timers().now(), live.timers().running()});
+        return state_message(live.state(), live.device_states(), live.source_names(),
+                             {live.timers().now(), live.timers().running()});
     };
     const auto answer = [&](const live_result& r) { pipe.send(state() + result_message(r)); };
     if (bytes == "start") answer(live.play("start"));

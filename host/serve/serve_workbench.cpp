@@ -98,6 +98,7 @@ bool panel_workbench::start_process(bool first, std::string& error, int& status)
     child_ = std::make_unique<child_process>();
     buffer_.clear();
     errors_.clear();
+    unloadable_ = false;
     status = exitEmulatorFault;
     if (!child_->start(args, error)) {
         child_.reset();
@@ -122,6 +123,7 @@ int panel_workbench::load(std::string& error) {
 
 void panel_workbench::begin(scenario_recording* recording) {
     recording_ = recording;
+    begun_ = child_ != nullptr;
     if (child_ && talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
     publish();
 }
@@ -147,17 +149,21 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
         while ((s = take_frame(buffer_, name, bytes, why)) == frame_status::frame) {
             live_result r;
             feed_state state = state_;
+            std::vector<device_change> devices, names; // kept only from a whole state
             timer_report timers;
             if (name == "log") say(bytes);
-            else if (name == "state" && read_state(bytes, state, devices_, &timers)) {
+            else if (name == "state" && read_state(bytes, state, devices, names, &timers)) {
                 state_ = std::move(state);
+                devices_ = std::move(devices);
+                names_ = std::move(names);
                 ticks_.report(timers, steady::now());
                 panelRunning_ = state_.status == "running";
                 publish();
             } else if (name == "result" && read_result(bytes, r)) {
                 if (name != until) record(r);
                 else if (result) *result = r;
-            } else if (name == "failed") {
+            } else if (name == "failed" || name == "unloadable") {
+                unloadable_ = name == "unloadable";
                 lost(bytes);
                 return false;
             } else if (name != until && name != "ready" && name != "begun" && name != "bye") {
@@ -174,12 +180,16 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
         }
         const auto now = steady::now();
         if (setup_.interrupted && *setup_.interrupted && interruptedAt == steady::time_point{}) interruptedAt = now;
+        // A restart asked for, or a build landed (--watch), while a step runs on: the step is given up.
+        const bool replaced = setup_.watch && std::string(until) != "ready" && rebuilt();
         const bool givenUp = (interruptedAt != steady::time_point{} && now - interruptedAt > stopGrace) ||
-                             (queue_.restartWaiting && now - started > restartPatience);
+                             ((queue_.restartWaiting || replaced) && now - started > restartPatience);
         if (now >= deadline || givenUp) {
             abandoned_ = abandoned_ || interruptedAt != steady::time_point{};
             child_->kill();
-            lost(givenUp ? "given up: the panel had not returned" : "the panel's process did not answer in time");
+            lost(!givenUp   ? "the panel's process did not answer in time"
+                 : replaced ? "given up for the rebuilt library: the panel had not returned"
+                            : "given up: the panel had not returned");
             return false;
         }
         const auto wait = std::min(deadline, now + std::chrono::milliseconds(100));
@@ -245,7 +255,7 @@ void panel_workbench::restart(const std::string& why) {
         if (talk(frame("stop", ""), "result", &stopped)) record(stopped);
         if (child_ && talk(frame("finish", ""), "bye", nullptr) && !child_->wait(steady::now() + stopGrace))
             child_->kill();
-    } else if (recording_ && !fault_.empty()) {
+    } else if (recording_ && !fault_.empty() && begun_) {
         recording_->comment("the panel process ended; a replay destroys the panel it still has");
         recording_->add_unchecked("stop");
     }
@@ -255,28 +265,39 @@ void panel_workbench::restart(const std::string& why) {
     if (recording_) recording_->comment(why);
     std::string error;
     int status = 0;
-    if (!start_process(false, error, status)) {
+    if (!start_process(!begun_, error, status)) {
         if (child_ == nullptr && fault_.empty()) fault_ = error;
         publish();
         return;
     }
     for (const device_change& c : devices_) child_->send(device_frame(c));
+    for (const device_change& c : names_) child_->send(device_frame(c, "name"));
     live_result started;
     note_ = why;
+    if (!begun_) { // the first library did not load: the panel begins as it would have then
+        begun_ = true;
+        if (talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
+        publish();
+        return;
+    }
     if (talk(frame("begin", "start"), "result", &started)) record(started);
     if (child_ && talk("", "begun", nullptr)) panelRunning_ = true;
     publish();
 }
 
-void panel_workbench::watch() {
+bool panel_workbench::rebuilt() {
     const file_mark now = mark_of(setup_.request.library);
     if (now != seen_) {
         seen_ = now;
         seenAt_ = steady::now();
-        return;
+        return false;
     }
-    if (!now.exists || now == loaded_ || steady::now() - seenAt_ < settle) return;
-    loaded_ = now;
+    return now.exists && now != loaded_ && steady::now() - seenAt_ >= settle;
+}
+
+void panel_workbench::watch() {
+    if (!rebuilt()) return;
+    loaded_ = seen_;
     restart("the library was rebuilt: reloaded");
 }
 

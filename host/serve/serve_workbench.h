@@ -43,6 +43,8 @@ public:
     int load(std::string& error);
     // Plays the scenario (if any) in it, recording each step, then starts the panel.
     void begin(scenario_recording* recording);
+    // The last process ended because the library did not load (the inputs did).
+    bool unloadable() const { return unloadable_; }
     live_result apply(const live_action& action);
     // A new process and panel, with the devices as last reported.
     void restart(const std::string& why);
@@ -61,6 +63,8 @@ private:
     // Sends `message`, then takes what comes until a frame named `until`.
     bool talk(const std::string& message, const char* until, live_result* result);
     void lost(const std::string& why);
+    // The library file was replaced by another that has settled (--watch).
+    bool rebuilt();
     void record(const live_result& r);
     void say(const std::string& text);
     void take_errors();
@@ -81,11 +85,13 @@ private:
     std::string faultStep_;    // the step it ended in
     std::string note_;         // the last restart or reload, for the page
     bool panelRunning_ = false;
+    bool begun_ = false;       // a panel was begun: its scenario is played
+    bool unloadable_ = false;
     bool abandoned_ = false; // given up after an interrupt: it never returned
     int lastExit_ = exitEmulatorFault; // of the last process that ended
     feed_state state_;         // as last reported
     tick_schedule ticks_;      // the host's timers, as last reported
-    std::vector<device_change> devices_;
+    std::vector<device_change> devices_, names_;
     struct file_mark {
         bool exists = false;
         std::uintmax_t size = 0;

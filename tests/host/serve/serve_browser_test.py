@@ -9,6 +9,7 @@ recording.
 usage: serve_browser_test.py --panel kivren|test_panel --library LIB --devices FILE --work DIR -- HOST...
 """
 import argparse
+import contextlib
 import os
 import shutil
 import subprocess
@@ -50,6 +51,22 @@ def browser(work):
     return driver, profile
 
 
+@contextlib.contextmanager
+def browsing(serve, work):
+    """A browser for the test; then it quits and serve is interrupted, which must end it with exit 0."""
+    driver = profile = None
+    try:
+        driver, profile = browser(work)
+        yield driver
+    finally:
+        if driver:
+            driver.quit()
+        if profile:
+            shutil.rmtree(profile, ignore_errors=True)
+        code = serve.interrupt()
+    check(code == 0, f"serve exited {code} after SIGINT:\n{serve.output()[-2000:]}")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--panel", choices=PANELS, required=True)
@@ -64,9 +81,7 @@ def main():
     devices = ["--devices", a.devices]
     serve = Serve(a.host + ["serve", a.library, "--port", "0", "--record", record] + devices,
                   os.path.join(a.work, a.panel + ".log")).start()
-    driver = profile = None
-    try:
-        driver, profile = browser(a.work)
+    with browsing(serve, a.work) as driver:
         wait = WebDriverWait(driver, 15, poll_frequency=0.05)
         log = lambda: driver.find_element(By.ID, "log").text
         message = lambda: driver.find_element(By.ID, "message").text
@@ -187,13 +202,6 @@ def main():
         driver.execute_script("document.getElementById('log').scrollTop = 1e9")
         driver.save_screenshot(shot)
         print("screenshot:", shot)
-    finally:
-        if driver:
-            driver.quit()
-        if profile:
-            shutil.rmtree(profile, ignore_errors=True)
-        code = serve.interrupt()
-    check(code == 0, f"serve exited {code} after SIGINT:\n{serve.output()[-2000:]}")
     serve.wait_for(r"destroy: slot 0, deleting destructor", 5)
     serve.wait_for(r"^recording: 60 steps written to ", 5)
     replay_recording(a.host, a.library, record, devices)

@@ -36,11 +36,11 @@ class Serve:
     def output(self):
         return "\n".join(self.lines)
 
-    def wait_for(self, pattern, timeout):
-        """The first output line matching pattern, waiting at most timeout s."""
+    def wait_for(self, pattern, timeout, since=0):
+        """The first output line from line `since` on matching pattern, waiting at most timeout s."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            for line in list(self.lines):
+            for line in self.lines[since:]:
                 m = re.search(pattern, line)
                 if m:
                     return m
@@ -112,10 +112,10 @@ def run_main(main):
         sys.exit(1)
 
 
-def test_arguments(*required):
+def test_arguments(*required, optional=()):
     """The arguments every serve test takes: --library, --devices, --work,
-    the options named in `required`, and after "--" the host command. The
-    work folder is made."""
+    the options named in `required` and `optional`, and after "--" the host
+    command. The work folder is made."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--library", required=True)
     parser.add_argument("--devices", required="--devices" in required)
@@ -123,6 +123,8 @@ def test_arguments(*required):
     for name in required:
         if name != "--devices":
             parser.add_argument(name, required=True)
+    for name in optional:
+        parser.add_argument(name)
     parser.add_argument("host", nargs="+")
     a = parser.parse_args()
     os.makedirs(a.work, exist_ok=True)

@@ -1,7 +1,10 @@
 """serve --scenario plays what run plays: the same scenario, given to both,
-ends with the same expectations, all of them held.
+ends with the same expectations, all of them held; with --renamed, a source
+name a scenario set is kept across a restart (route DEST to SOURCE, rename
+it PICTURE, restart: CONTROL shows PICTURE).
 
-usage: serve_scenario_test.py --library LIB --scenario FILE [--devices FILE] --work DIR -- HOST_COMMAND...
+usage: serve_scenario_test.py --library LIB --scenario FILE [--devices FILE] [--renamed "DEST SOURCE PICTURE CONTROL"]
+       --work DIR -- HOST_COMMAND...
 """
 import os
 import re
@@ -13,7 +16,7 @@ SUMMARY = r"expectations: (\d+) passed, (\d+) failed"
 
 
 def main():
-    a = test_arguments("--scenario")
+    a = test_arguments("--scenario", optional=["--renamed"])
     devices = ["--devices", a.devices] if a.devices else []
 
     run = subprocess.run(a.host + ["run", a.library, a.scenario] + devices, capture_output=True, text=True,
@@ -36,6 +39,23 @@ def main():
     check("FAILED" not in serve.output() and "\n  ! " not in serve.output(),
           "serve reported a failure or a fault:\n" + serve.output()[-3000:])
     print(f"{name}: serve and run both say {ran.group(0)!r}")
+
+    # A restarted panel gets the source names a "source" step set, as it would after a stop and start.
+    if not a.renamed:
+        return
+    destination, source, picture, control = a.renamed.split()
+    renamed = os.path.join(a.work, "renamed.scn")
+    with open(renamed, "w") as f:
+        f.write(f"route {destination} {source}\nsource {source} {picture}\n")
+    serve = Serve(a.host + ["serve", a.library, "--port", "0", "--scenario", renamed] + devices,
+                  os.path.join(a.work, "renamed.log")).start()
+    try:
+        serve.wait_for(r"^panel_host: .* played \(2 steps\); live$", 120)
+        since = len(serve.lines)
+        check(serve.request("/api/restart", "", "POST", timeout=120)[0] == 200, "restart failed")
+        serve.wait_for(rf"TP 'pixmap={re.escape(picture)}' '1' '{control}'", 30, since)
+    finally:
+        check(serve.interrupt() == 0, "renamed: no clean stop")
 
 
 if __name__ == "__main__":

@@ -125,24 +125,28 @@ TEST(ServeFrames, ResultsAndStatesReadBackAsSent) {
 
     feed_state state{"<svg/>", "== summary", "{}", "running", ""};
     const std::vector<device_change> devices = {{7, 1, "3"}, {9, 2, "two words\nand a line"}};
+    const std::vector<device_change> names = {{7, 3, "chanimg/news.jpg"}};
     const timer_report timers{4500, {{3, 500, 5000, 0, 9}, {-2, maxTimerPeriodMs, 4501, 0, 0}}};
-    bytes = state_message(state, devices, timers);
+    bytes = state_message(state, devices, names, timers);
     ASSERT_EQ(take_frame(bytes, name, data, why), frame_status::frame);
     feed_state back;
-    std::vector<device_change> devicesBack;
+    std::vector<device_change> devicesBack, namesBack;
     timer_report timersBack;
-    ASSERT_TRUE(read_state(data, back, devicesBack, &timersBack));
+    ASSERT_TRUE(read_state(data, back, devicesBack, namesBack, &timersBack));
     EXPECT_EQ(back.page + back.summary + back.devices + back.status, "<svg/>== summary{}running");
     ASSERT_EQ(devicesBack.size(), 2u);
     EXPECT_EQ(devicesBack[1].value, devices[1].value);
+    ASSERT_EQ(namesBack.size(), 1u);
+    EXPECT_EQ(namesBack[0].index, 3);
+    EXPECT_EQ(namesBack[0].value, names[0].value);
     EXPECT_EQ(timersBack.nowMs, 4500);
     ASSERT_EQ(timersBack.running.size(), 2u);
     EXPECT_EQ(timersBack.running[0].dueMs, 5000);
     EXPECT_EQ(timersBack.running[0].ticks, 9u);
     EXPECT_EQ(timersBack.running[1].id, -2);
-    EXPECT_FALSE(read_state(frame("page", "x") + "junk", back, devicesBack));
+    EXPECT_FALSE(read_state(frame("page", "x") + "junk", back, devicesBack, namesBack));
     for (const char* bad : {"3 500 5000", "3 0 5000 1", "3 500 5000 -1", "3 500 x 1", "3  500 5000 1"})
-        EXPECT_FALSE(read_state(frame("timer", bad), back, devicesBack)) << bad;
+        EXPECT_FALSE(read_state(frame("timer", bad), back, devicesBack, namesBack)) << bad;
     device_change c;
     EXPECT_FALSE(read_device("7 x 1", c));
     EXPECT_FALSE(read_device("7 0 1", c));
