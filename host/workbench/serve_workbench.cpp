@@ -6,6 +6,10 @@
 
 #include <iostream>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 using steady = std::chrono::steady_clock;
@@ -71,8 +75,17 @@ panel_workbench::file_mark panel_workbench::mark_of(const std::string& path) {
     std::error_code e;
     m.size = std::filesystem::file_size(path, e);
     if (e) return m;
-    m.time = std::filesystem::last_write_time(path, e);
-    m.exists = !e;
+#ifdef _WIN32
+    // mingw's last_write_time gives one value for every file under wine: a
+    // build of the same size would go unnoticed. The system's own time does not.
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!GetFileAttributesExW(std::filesystem::path(path).c_str(), GetFileExInfoStandard, &a)) return m;
+    m.time = (std::int64_t{a.ftLastWriteTime.dwHighDateTime} << 32) | a.ftLastWriteTime.dwLowDateTime;
+#else
+    m.time = std::filesystem::last_write_time(path, e).time_since_epoch().count();
+    if (e) return m;
+#endif
+    m.exists = true;
     return m;
 }
 

@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -95,7 +96,7 @@ private:
     struct file_mark {
         bool exists = false;
         std::uintmax_t size = 0;
-        std::filesystem::file_time_type time{};
+        std::int64_t time = 0; // last written, in the system's own units
         bool operator==(const file_mark& o) const { return exists == o.exists && size == o.size && time == o.time; }
         bool operator!=(const file_mark& o) const { return !(*this == o); }
     };
