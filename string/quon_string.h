@@ -81,10 +81,13 @@ public:
         if (length > capacity_) return assignGrown(text, length);
         if (__builtin_constant_p(length) && length <= 16) {
             // A length known when compiling (a literal's) is copied in a few
-            // moves, through registers, so that text may still overlap.
-            char bytes[16];
-            std::memcpy(bytes, text, length);
-            std::memcpy(data_, bytes, length);
+            // moves, through registers, so that text may still overlap; a
+            // null text comes with length 0 and is not read.
+            if (length != 0) {
+                char bytes[16];
+                std::memcpy(bytes, text, length);
+                std::memcpy(data_, bytes, length);
+            }
         } else if (length != 0) {
             std::memmove(data_, text, length); // memmove must not see a null text
         }
