@@ -52,7 +52,9 @@ def main():
         # The event stream starts with the whole state.
         with urllib.request.urlopen(serve.url("/api/events"), timeout=20) as stream:
             seen = ""
-            while "event: page" not in seen or "</svg>" not in seen:
+            # The first state may come in several writes: read until it is whole.
+            whole = ("event: page", "</svg>", "data-control=", "event: devices", "event: summary")
+            while not all(part in seen for part in whole):
                 chunk = stream.read1(65536).decode("utf-8", "replace")
                 check(chunk, "event stream ended early:\n" + seen[-500:])
                 seen += chunk

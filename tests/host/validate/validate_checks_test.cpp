@@ -28,7 +28,9 @@ public:
         return this;
     }
     char* callback(void* arg, unsigned kind) override {
-        if (kind == quon_kind_revertive && chosen == fault::text_for_report) return answer("x");
+        // Not the script's to give, so never handed back: a text of its own that lives on.
+        static char reportText[] = "x";
+        if (kind == quon_kind_revertive && chosen == fault::text_for_report) return reportText;
         if (kind == quon_kind_property && arg) {
             if (chosen == fault::answer_is_argument) return static_cast<char*>(arg);
             if (chosen != fault::silent) return answer("ok");
