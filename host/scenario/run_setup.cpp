@@ -36,11 +36,10 @@ int prepare_run(const run_request& request, prepared_run& run, std::string& erro
     if (devices != load_result::ok) return status_of(devices);
     if (!check_run_outputs(run.plan, options, error)) return exitUsage;
     for (const std::string& output : request.outputs)
-        for (const std::string& input : options.inputs)
-            if (same_file(output, input)) {
-                error = output + " would replace the run's input " + input;
-                return exitUsage;
-            }
+        if (const std::string* input = replaced_input(options, output)) {
+            error = output + " would replace the run's input " + *input;
+            return exitUsage;
+        }
     if (!make_directories(options.outDir, error)) return exitEmulatorFault;
     if (!run.library.open(request.library, error)) {
         run.libraryRefused = true;

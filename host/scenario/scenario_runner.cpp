@@ -48,14 +48,17 @@ scenario_runner::scenario_runner(quon_load_script_fn factory, run_options option
     : factory_(factory), options_(std::move(options)), log_(out), devices_(options_.devices),
       session_(devices_, page_, log_) {}
 
+const std::string* replaced_input(const run_options& options, const std::string& path) {
+    for (const std::string& input : options.inputs)
+        if (same_file(path, input)) return &input;
+    return nullptr;
+}
+
 bool check_run_outputs(const scenario& s, const run_options& options, std::string& error) {
     auto replaces_input = [&](const std::string& path, const std::string& where) {
-        for (const std::string& input : options.inputs) {
-            if (!same_file(path, input)) continue;
-            error = where + ": " + path + " would replace the run's input " + input;
-            return true;
-        }
-        return false;
+        const std::string* input = replaced_input(options, path);
+        if (input) error = where + ": " + path + " would replace the run's input " + *input;
+        return input != nullptr;
     };
     for (const scenario_step& step : s.steps) {
         const auto* snap = std::get_if<snapshot_step>(&step.action);

@@ -128,6 +128,8 @@ load_result load_run_devices(const scenario& s, const std::string& devicesFile, 
 // Before the run: false with the step's "file:line" and why when an output
 // of the run (a snapshot, the picture) would replace one of its inputs.
 bool check_run_outputs(const scenario& s, const run_options& options, std::string& error);
+// The input of the run that writing `path` would replace, or null.
+const std::string* replaced_input(const run_options& options, const std::string& path);
 // Where a snapshot named `file` in the scenario is written.
 std::string snapshot_path(const run_options& options, const std::string& file);
 
