@@ -4,6 +4,7 @@
 
 
 void device_model::declare(device_set declared) {
+    ++revision_;
     declared_ = std::move(declared);
     devices_.clear();
     for (const declared_device& entry : declared_.devices) {
@@ -50,6 +51,7 @@ bool device_model::set_source_name(std::int32_t number, std::int32_t selector, s
     device* d = find(number);
     if (!d || d->declared->type != device_type::router || source < 1 || source > d->declared->sources) return false;
     d->names[selector][source] = name;
+    ++revision_;
     return true;
 }
 
@@ -135,6 +137,7 @@ bool device_model::change(const device_change& c, std::optional<status_report>& 
         text = std::to_string(source);
     }
     d->states[static_cast<std::size_t>(c.index)] = text;
+    ++revision_;
     if (is_registered(c.device, c.index)) r = report(*d, c.index);
     return true;
 }

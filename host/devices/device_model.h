@@ -61,6 +61,9 @@ public:
 
     // The state text of an index ("" outside the device).
     std::string state(std::int32_t device, std::int32_t index) const;
+    // Moves on with every declaration, change and source name: states and
+    // names read at the same revision are still the devices'.
+    std::uint64_t revision() const { return revision_; }
 
 private:
     struct registration {
@@ -79,6 +82,7 @@ private:
 
     device_set declared_;
     std::vector<device> devices_;
+    std::uint64_t revision_ = 0;
 };
 
 #endif

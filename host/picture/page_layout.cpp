@@ -94,9 +94,8 @@ std::optional<page_layout::placement> page_layout::find(const std::string& panel
         if (!p.panel.empty() && p.panel != panel) continue;
         for (std::size_t n = 0; n < p.ids.size(); ++n) {
             if (p.ids[n] != id) continue;
-            const int column = static_cast<int>(n) % p.columns, row = static_cast<int>(n) / p.columns;
             placement where;
-            where.box = {p.first.x + column * p.dx, p.first.y + row * p.dy, p.first.w, p.first.h};
+            where.box = p.box_at(n);
             where.place = &p;
             return where;
         }

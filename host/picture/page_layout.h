@@ -38,6 +38,12 @@ struct layout_place {
     int columns = 1, dx = 0, dy = 0;
     std::string hatch;            // picture: hatched when the picture name holds this
     std::string panel;            // empty: every panel
+
+    // Where the n-th id goes.
+    layout_box box_at(std::size_t n) const {
+        const int column = static_cast<int>(n) % columns, row = static_cast<int>(n) / columns;
+        return {first.x + column * dx, first.y + row * dy, first.w, first.h};
+    }
 };
 
 struct layout_label {

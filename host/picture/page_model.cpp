@@ -9,14 +9,20 @@ bool page_model::put(const std::string& assignment, const std::string& panel, co
 
 void page_model::set(const std::string& panel, const std::string& control, const std::string& property,
                      const std::string& value) {
-    panels_[panel][control][property] = value;
+    auto [panelAt, newPanel] = panels_.try_emplace(panel);
+    auto [controlAt, newControl] = panelAt->second.try_emplace(control);
+    auto [valueAt, newValue] = controlAt->second.values.try_emplace(property, value);
+    if (!newValue && valueAt->second == value) return; // the picture stays as it is
+    if (!newValue) valueAt->second = value;
+    controlAt->second.revision = ++revision_;
+    if (newPanel || newControl) structure_ = revision_;
 }
 
 const page_model::properties* page_model::control(const std::string& panel, const std::string& id) const {
     auto p = panels_.find(panel);
     if (p == panels_.end()) return nullptr;
     auto c = p->second.find(id);
-    return c == p->second.end() ? nullptr : &c->second;
+    return c == p->second.end() ? nullptr : &c->second.values;
 }
 
 std::optional<std::string> page_model::get(const std::string& panel, const std::string& id,
@@ -59,6 +65,7 @@ std::optional<std::string> page_model::value(const std::string& panel, const std
 void page_model::show(const std::string& panel, const std::string& file) {
     shown_.emplace_back(panel, file);
     panels_[panel]; // a shown panel exists even before its first control is set
+    structure_ = ++revision_;
 }
 
 std::string page_model::main_panel() const { return shown_.empty() ? "1" : shown_.front().first; }

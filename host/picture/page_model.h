@@ -4,6 +4,7 @@
 #ifndef HOST_PAGE_MODEL_H
 #define HOST_PAGE_MODEL_H
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -12,6 +13,12 @@
 class page_model {
 public:
     using properties = std::map<std::string, std::string>;
+    // A control's properties and the page revision at which they last changed.
+    struct control_entry {
+        properties values;
+        std::uint64_t revision = 0;
+    };
+    using controls = std::map<std::string, control_entry>;
 
     // "TP 'name=value' 'panel' 'control'": the text before the first "=" is
     // the property, the rest its value. False when there is no "=".
@@ -31,8 +38,18 @@ public:
                                      const std::string& property) const;
     const properties* control(const std::string& panel, const std::string& id) const;
 
-    // Every panel with its controls, shown or only written to.
-    const std::map<std::string, std::map<std::string, properties>>& panels() const { return panels_; }
+    // Every panel with its controls, shown or only written to. Entries are
+    // never removed: a pointer to one stays valid as long as the model.
+    const std::map<std::string, controls>& panels() const { return panels_; }
+
+    // Moves on with every change a picture would show: a property that takes
+    // a new value, a control or panel that appears, a panel shown. A picture
+    // drawn at the same revision is still the page's.
+    std::uint64_t revision() const { return revision_; }
+    // Moves on only when a control or panel appears or a panel is shown: the
+    // picture's arrangement may change then, otherwise only the controls
+    // whose control_entry::revision is newer.
+    std::uint64_t structure_revision() const { return structure_; }
 
     // Panels shown with "PS", in order, and the file each was shown with.
     void show(const std::string& panel, const std::string& file);
@@ -41,8 +58,9 @@ public:
     std::string main_panel() const;
 
 private:
-    std::map<std::string, std::map<std::string, properties>> panels_;
+    std::map<std::string, controls> panels_;
     std::vector<std::pair<std::string, std::string>> shown_;
+    std::uint64_t revision_ = 0, structure_ = 0;
 };
 
 #endif

@@ -58,10 +58,24 @@ bool layout_serves(const page_layout* layout, const std::string& panel) {
     return false;
 }
 
+// A page being drawn: the text so far and the groups cut out of it.
+struct page_drawing {
+    svg_out text;
+    page_picture& out;
+    std::vector<drawn_control>* drawn;
+
+    void control(drawn_control c) {
+        out.around.push_back(text.take());
+        out.controls.push_back(draw_control_group(c));
+        if (drawn) drawn->push_back(std::move(c));
+    }
+};
+
 // Draws one panel with its top at `top`; gives its height.
-int draw_panel(svg_out& o, const page_model& page, const page_layout* layout, const std::string& panel,
-               int top, int width) {
-    static const std::map<std::string, page_model::properties> none;
+int draw_panel(page_drawing& d, const page_model& page, const page_layout* layout, const std::string& panel, int top,
+               int width) {
+    static const page_model::controls none;
+    svg_out& o = d.text;
     auto found = page.panels().find(panel);
     const auto& controls = found == page.panels().end() ? none : found->second;
     std::string file = "(not shown with PS)";
@@ -78,19 +92,19 @@ int draw_panel(svg_out& o, const page_model& page, const page_layout* layout, co
         for (const layout_label& l : layout->labels) svg_text(o, l.x, l.y, 13, "#8b949e", l.text, "start");
         for (const layout_place& p : layout->places) {
             if (!p.panel.empty() && p.panel != panel) continue;
-            for (const std::string& id : p.ids) {
+            for (std::size_t n = 0; n < p.ids.size(); ++n) {
+                const std::string& id = p.ids[n];
                 if (!placed.insert(id).second) continue; // the first place of an id wins
-                const auto where = layout->find(panel, id);
                 auto c = controls.find(id);
-                draw_control(o, p.kind, where->box, id, c == controls.end() ? nullptr : &c->second, p.hatch);
+                d.control({c == controls.end() ? nullptr : &c->second, id, p.kind, p.box_at(n), p.hatch, 0});
             }
         }
         y = std::max(y, layout->height);
     }
-    std::vector<std::string> rest;
+    std::vector<const page_model::controls::value_type*> rest;
     for (const auto& c : controls)
-        if (!placed.count(c.first)) rest.push_back(c.first);
-    std::sort(rest.begin(), rest.end(), natural_less);
+        if (!placed.count(c.first)) rest.push_back(&c);
+    std::sort(rest.begin(), rest.end(), [](auto* a, auto* b) { return natural_less(a->first, b->first); });
     if (!rest.empty() && !placed.empty()) {
         y += 26;
         svg_text(o, margin, y - 10, 13, "#8b949e", "CONTROLS THE LAYOUT DOES NOT PLACE", "start");
@@ -103,10 +117,10 @@ int draw_panel(svg_out& o, const page_model& page, const page_layout* layout, co
     for (std::size_t row = 0; row * gridColumns < rest.size(); ++row) {
         int rowHeight = 0;
         for (std::size_t k = row * gridColumns; k < rest.size() && k < (row + 1) * gridColumns; ++k)
-            rowHeight = std::max(rowHeight, box_height(controls.at(rest[k])));
+            rowHeight = std::max(rowHeight, box_height(rest[k]->second.values));
         for (std::size_t k = row * gridColumns; k < rest.size() && k < (row + 1) * gridColumns; ++k) {
             const layout_box b{margin + static_cast<int>(k % gridColumns) * (w + gap), y, w, rowHeight};
-            draw_control(o, control_kind::box, b, rest[k], &controls.at(rest[k]), "");
+            d.control({&rest[k]->second, rest[k]->first, control_kind::box, b, "", box_height(rest[k]->second.values)});
         }
         y += rowHeight + gap;
     }
@@ -116,25 +130,53 @@ int draw_panel(svg_out& o, const page_model& page, const page_layout* layout, co
 
 } // namespace
 
-std::string render_page_svg(const page_model& page, const page_layout* layout) {
-    const int width = std::max(minWidth, layout ? layout->width : 0);
-    svg_out body;
-    int height = 0;
-    const std::vector<std::string> panels = panel_order(page);
-    for (const std::string& panel : panels) height += draw_panel(body, page, layout, panel, height, width);
-    if (panels.empty()) {
-        svg_text(body, margin, 34, 16, "#8b949e", "No panel shown and no control set", "start");
-        height = 60;
+std::string page_picture::whole() const {
+    std::size_t size = 0;
+    for (const std::string& t : around) size += t.size();
+    for (const std::string& t : controls) size += t.size();
+    std::string out;
+    out.reserve(size);
+    for (std::size_t i = 0; i < around.size(); ++i) {
+        out += around[i];
+        if (i < controls.size()) out += controls[i];
     }
+    return out;
+}
+
+std::string draw_control_group(const drawn_control& c) {
     svg_out o;
-    o << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
-      << "\" viewBox=\"0 0 " << width << " " << height << "\" " << font << ">\n"
-      << "<defs><pattern id=\"hatched\" width=\"14\" height=\"14\" patternUnits=\"userSpaceOnUse\" "
-      << "patternTransform=\"rotate(45)\"><rect width=\"14\" height=\"14\" fill=\"#8d949c\"/>"
-      << "<rect width=\"7\" height=\"14\" fill=\"#b4bac1\"/></pattern></defs>\n"
-      << "<rect width=\"100%\" height=\"100%\" fill=\"#0d1117\"/>\n"
-      << body.take() << "</svg>\n";
+    draw_control(o, c.kind, c.box, c.id, c.control ? &c.control->values : nullptr, c.hatch);
     return o.take();
 }
 
+void draw_page(const page_model& page, const page_layout* layout, page_picture& out, std::vector<drawn_control>* drawn) {
+    out = page_picture{};
+    if (drawn) drawn->clear();
+    page_drawing d{svg_out{}, out, drawn};
+    const int width = std::max(minWidth, layout ? layout->width : 0);
+    int height = 0;
+    const std::vector<std::string> panels = panel_order(page);
+    for (const std::string& panel : panels) height += draw_panel(d, page, layout, panel, height, width);
+    if (panels.empty()) {
+        svg_text(d.text, margin, 34, 16, "#8b949e", "No panel shown and no control set", "start");
+        height = 60;
+    }
+    d.text << "</svg>\n";
+    out.around.push_back(d.text.take());
+    // The header needs the height, known only now.
+    svg_out head;
+    head << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
+         << "\" viewBox=\"0 0 " << width << " " << height << "\" " << font << ">\n"
+         << "<defs><pattern id=\"hatched\" width=\"14\" height=\"14\" patternUnits=\"userSpaceOnUse\" "
+         << "patternTransform=\"rotate(45)\"><rect width=\"14\" height=\"14\" fill=\"#8d949c\"/>"
+         << "<rect width=\"7\" height=\"14\" fill=\"#b4bac1\"/></pattern></defs>\n"
+         << "<rect width=\"100%\" height=\"100%\" fill=\"#0d1117\"/>\n";
+    out.around.front().insert(0, head.take());
+}
+
+std::string render_page_svg(const page_model& page, const page_layout* layout) {
+    page_picture picture;
+    draw_page(page, layout, picture);
+    return picture.whole();
+}

@@ -13,8 +13,34 @@
 #include "page_model.h"
 
 #include <string>
+#include <vector>
 
-// Draws every panel of the page; `layout` may be null.
+// A drawn page cut at its control groups: the SVG text is around[0] +
+// controls[0] + around[1] + ... + controls[n-1] + around[n].
+struct page_picture {
+    std::vector<std::string> around;   // the text between the groups (one more than controls)
+    std::vector<std::string> controls; // each <g data-control=...> group, in drawing order
+    std::string whole() const;
+};
+
+// What one control group was drawn from, to draw it again alone.
+struct drawn_control {
+    const page_model::control_entry* control = nullptr; // null: a placed control the page does not hold
+    std::string id;
+    control_kind kind = control_kind::box;
+    layout_box box;
+    std::string hatch;
+    int gridHeight = 0; // in the default grid: the height it needs, which shapes its row
+};
+
+// Draws every panel of the page into `out`; `layout` may be null. `drawn`,
+// when given, gets what each group was drawn from, in the same order.
+void draw_page(const page_model& page, const page_layout* layout, page_picture& out,
+               std::vector<drawn_control>* drawn = nullptr);
+// Draws one group again, as draw_page drew it.
+std::string draw_control_group(const drawn_control& c);
+
+// The whole picture as one text.
 std::string render_page_svg(const page_model& page, const page_layout* layout);
 
 #endif

@@ -1,5 +1,7 @@
 #include "serve_feed.h"
 
+#include "serve_live.h"
+
 #include <algorithm>
 
 std::string sse_event(const std::string& name, const std::string& data) {
@@ -32,25 +34,50 @@ void live_feed::append(const std::string& text) {
     changed_.notify_all();
 }
 
+namespace {
+
+// The parts of the state in the order pages get them; the picture is kept apart.
+std::string feed_state::*const textParts[stateParts] = {&feed_state::status, &feed_state::devices,
+                                                        &feed_state::summary, nullptr, &feed_state::timers};
+const char* const partNames[stateParts] = {"status", "devices", "summary", "page", "timers"};
+constexpr int picturePart = 3;
+
+} // namespace
+
 void live_feed::set_state(feed_state state) {
-    std::string feed_state::*const parts[stateParts] = {&feed_state::status, &feed_state::devices,
-                                                         &feed_state::summary, &feed_state::page,
-                                                         &feed_state::timers};
-    picture_parts picture;
-    std::string change;
     std::lock_guard<std::mutex> guard(lock_);
     for (int i = 0; i < stateParts; ++i) {
-        if (state.*parts[i] == state_.*parts[i] && version_[i]) continue;
-        if (i == 3) {
-            picture = split_picture(state.page);
-            change = changed_controls(picture_, picture);
-            picture_ = std::move(picture);
-            pictureChange_ = std::move(change);
-        }
-        state_.*parts[i] = std::move(state.*parts[i]);
+        std::string feed_state::*const part = textParts[i];
+        if (!part || (state.*part == state_.*part && version_[i])) continue;
+        state_.*part = std::move(state.*part);
         ++version_[i];
     }
     changed_.notify_all();
+}
+
+void live_feed::set_picture(page_picture picture) {
+    std::lock_guard<std::mutex> guard(lock_);
+    picture_ = std::move(picture);
+    pictureChange_.clear();
+    ++version_[picturePart];
+    changed_.notify_all();
+}
+
+bool live_feed::change_controls(const std::vector<std::pair<std::size_t, std::string>>& changes) {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const auto& change : changes)
+        if (change.first >= picture_.controls.size()) return false;
+    if (changes.empty()) return true;
+    std::string json = "[";
+    for (const auto& [place, group] : changes) {
+        if (json.size() > 1) json += ",";
+        json.append("[").append(std::to_string(place)).append(",").append(json_string(group)).append("]");
+        picture_.controls[place] = group;
+    }
+    pictureChange_ = json + "]";
+    ++version_[picturePart];
+    changed_.notify_all();
+    return true;
 }
 
 void live_feed::close() {
@@ -92,15 +119,12 @@ void live_feed::write_news(feed_cursor& cursor, std::string& out) const {
         out += sse_event("log", text);
         cursor.line = end;
     }
-    const char* names[stateParts] = {"status", "devices", "summary", "page", "timers"};
-    const std::string* parts[stateParts] = {&state_.status, &state_.devices, &state_.summary, &state_.page,
-                                            &state_.timers};
     for (int i = 0; i < stateParts; ++i) {
         if (cursor.state[i] == version_[i]) continue;
         // A page one picture behind gets the control groups that changed.
-        if (i == 3 && cursor.state[i] + 1 == version_[i] && !pictureChange_.empty())
+        if (i == picturePart && cursor.state[i] + 1 == version_[i] && !pictureChange_.empty())
             out += sse_event("controls", pictureChange_);
-        else out += sse_event(names[i], *parts[i]);
+        else out += sse_event(partNames[i], i == picturePart ? picture_.whole() : state_.*textParts[i]);
         cursor.state[i] = version_[i];
     }
 }

@@ -14,11 +14,12 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "serve_picture.h"
+#include "svg_writer.h"
 
 struct feed_state {
-    std::string page;    // the picture, SVG
     std::string summary; // the counts, as the closing summary prints them
     std::string devices; // JSON: what the emulated devices hold
     std::string status;  // one line: running, stopped, the panel's name
@@ -42,6 +43,12 @@ public:
     // Text as printed; split into lines at "\n" (a last partial line waits).
     void append(const std::string& text);
     void set_state(feed_state state);
+    // The picture is arranged anew (or is the first): every page gets it whole.
+    void set_picture(page_picture picture);
+    // The control groups at these places changed; pages one picture behind
+    // get only these. False (and nothing changes) when a place is not in
+    // the picture.
+    bool change_controls(const std::vector<std::pair<std::size_t, std::string>>& changes);
     // Waits up to `wait` for news for this cursor and writes it into `out` as
     // events (empty when there is none). False once the feed is closed.
     bool next(feed_cursor& cursor, std::string& out, std::chrono::milliseconds wait);
@@ -57,8 +64,8 @@ private:
     std::string partial_;
     feed_state state_;
     std::uint64_t version_[stateParts] = {};
-    picture_parts picture_;
-    std::string pictureChange_; // the control groups of the last page version, from the one before
+    page_picture picture_;
+    std::string pictureChange_; // JSON: the groups of the last picture version that changed from the one before
     bool closed_ = false;
 };
 

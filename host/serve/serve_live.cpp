@@ -1,6 +1,5 @@
 #include "serve_live.h"
 
-#include "svg_writer.h"
 #include "utf8_text.h"
 
 #include <cstdio>
@@ -141,7 +140,7 @@ std::vector<device_change> live_panel::source_names() const {
 
 // The first device of each type, the one the page's steps act on:
 // {"router": {"number": 3, "size": 16, "sources": 20, "states": ["1", ...]}, "gpi": ..., "info": ...}
-std::string live_panel::devices_json() {
+std::string live_panel::devices_json() const {
     const device_model& model = runner_.devices();
     std::string o = "{";
     const char* names[] = {"router", "gpi", "info"};
@@ -161,14 +160,8 @@ std::string live_panel::devices_json() {
     return o + "}";
 }
 
-feed_state live_panel::state() {
-    feed_state state;
-    const page_model& page = runner_.page();
-    state.page = render_page_svg(page, runner_.devices().declared().layout.get());
+std::string live_panel::summary() {
     std::ostringstream summary;
     runner_.log().write_summary(summary, runner_.outstanding());
-    state.summary = summary.str();
-    state.devices = devices_json();
-    state.status = runner_.running() ? "running" : "stopped";
-    return state;
+    return summary.str();
 }

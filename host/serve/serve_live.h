@@ -32,8 +32,16 @@ public:
     live_result play(const std::string& step);
     // Destroys the panel through slot 0 and prints the summary.
     void finish();
-    // What the pages show now (status: "running" or "stopped").
-    feed_state state();
+    // What the pages show: the page and the layout it is drawn with, the
+    // counts as the summary prints them, the devices (devices_json), and
+    // whether the panel runs.
+    const page_model& page() const { return runner_.page(); }
+    const std::shared_ptr<const page_layout>& layout() const { return runner_.devices().declared().layout; }
+    std::string summary();
+    std::string devices_json() const;
+    bool running() const { return runner_.running(); }
+    // Moves on whenever device_states(), source_names() or devices_json() may have.
+    std::uint64_t devices_revision() const { return runner_.devices().revision(); }
     // The host's timers on its virtual clock.
     const timer_clock& timers() { return runner_.timers(); }
     // Every index of every device declared, with its state text.
@@ -46,7 +54,6 @@ private:
     live_result play(const scenario_step& step);
     // Why the host will not carry the step out now; empty when it will.
     std::string refusal(const step_action& action) const;
-    std::string devices_json();
 
     scenario_runner runner_;
 };

@@ -11,9 +11,14 @@
 //   unloadable "WHY" the library did not load; it ends (--watch waits for a build)
 //   ready  "PID"   loaded; the begin may come
 //   log    TEXT    conversation text as printed
-//   state  frames  page, summary, devices, status, device..., name...: what the pages show;
-//                  clock "NOW", timer "ID PERIOD DUE TICKS"...: the host's timers
-//                  in virtual milliseconds, from which the server ticks them
+//   state  frames  what the pages show, as far as it changed since the last
+//                  state from the same process (its first holds everything):
+//                  summary, devices, status; picture (around, control, ...,
+//                  around: the whole picture cut at its control groups) or
+//                  control "PLACE\nGROUP"... (the groups that changed); device...,
+//                  name... (the indices and source names that changed);
+//                  always clock "NOW" and timer "ID PERIOD DUE TICKS"...: the
+//                  host's timers in virtual milliseconds, from which the server ticks them
 //   result frames  ok, step, error, property, answer, recorded, command...
 //   begun  ""      the begin is played
 //   bye    ""      finished; it ends
@@ -26,13 +31,16 @@
 #include "serve_feed.h"
 #include "serve_frames.h"
 #include "serve_queue.h"
+#include "svg_writer.h"
 #include "timer_clock.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 std::string result_message(const live_result& r);
-bool read_result(const std::string& bytes, live_result& r);
+bool read_result(std::string_view bytes, live_result& r);
 
 // The host's timers as the panel's process reports them: its virtual clock
 // and the timers running on it.
@@ -41,14 +49,20 @@ struct timer_report {
     std::vector<timer_clock::timer> running;
 };
 
-// `names`: source_names() of serve_live.h.
-std::string state_message(const feed_state& s, const std::vector<device_change>& devices,
-                          const std::vector<device_change>& names, const timer_report& timers = {});
-bool read_state(const std::string& bytes, feed_state& s, std::vector<device_change>& devices,
-                std::vector<device_change>& names, timer_report* timers = nullptr);
+// A state message: what changed since the last one. Parts left empty did not change.
+struct state_update {
+    std::optional<std::string> summary, devices, status; // as feed_state holds them
+    std::optional<page_picture> picture;                  // the whole picture, arranged anew
+    std::vector<std::pair<std::size_t, std::string>> controls; // else the groups that changed, by place
+    std::vector<device_change> deviceStates, names;       // as device_states() and source_names() of serve_live.h
+    timer_report timers;                                  // always whole
+};
+
+std::string state_message(const state_update& u);
+bool read_state(std::string_view bytes, state_update& u);
 
 // A "device" frame, or with `name` "name", and the NUMBER INDEX TEXT of either.
 std::string device_frame(const device_change& c, const char* name = "device");
-bool read_device(const std::string& bytes, device_change& c);
+bool read_device(std::string_view bytes, device_change& c);
 
 #endif

@@ -7,6 +7,7 @@
 #include "run_setup.h"
 #include "serve_live.h"
 #include "serve_messages.h"
+#include "serve_state_report.h"
 #include "subcommands.h"
 
 #include <csignal>
@@ -145,10 +146,10 @@ int serve_panel(const run_request& request) {
     log_frames logged(pipe);
     std::ostream out(&logged);
     live_panel live(run.library.factory(), run.options, out);
+    state_report report;
     const auto state = [&] {
         out.flush();
-        return state_message(live.state(), live.device_states(), live.source_names(),
-                             {live.timers().now(), live.timers().running()});
+        return report.next(live);
     };
     const auto answer = [&](const live_result& r) { pipe.send(state() + result_message(r)); };
     if (bytes == "start") answer(live.play("start"));

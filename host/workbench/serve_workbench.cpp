@@ -4,6 +4,7 @@
 #include "serve_messages.h"
 #include "utf8_text.h"
 
+#include <algorithm>
 #include <iostream>
 
 #ifdef _WIN32
@@ -161,16 +162,9 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
         frame_status s;
         while ((s = take_frame(buffer_, name, bytes, why)) == frame_status::frame) {
             live_result r;
-            feed_state state = state_;
-            std::vector<device_change> devices, names; // kept only from a whole state
-            timer_report timers;
+            state_update update;
             if (name == "log") say(bytes);
-            else if (name == "state" && read_state(bytes, state, devices, names, &timers)) {
-                state_ = std::move(state);
-                devices_ = std::move(devices);
-                names_ = std::move(names);
-                ticks_.report(timers, steady::now());
-                panelRunning_ = state_.status == "running";
+            else if (name == "state" && read_state(bytes, update) && take_state(update)) {
                 publish();
             } else if (name == "result" && read_result(bytes, r)) {
                 if (name != until) record(r);
@@ -211,6 +205,29 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
             return false;
         }
     }
+}
+
+// Keeps what a state message changed; false when it does not fit what the
+// process told before (a control group the picture does not have).
+bool panel_workbench::take_state(state_update& u) {
+    if (u.picture) feed_.set_picture(std::move(*u.picture));
+    if (!feed_.change_controls(u.controls)) return false;
+    if (u.summary) state_.summary = std::move(*u.summary);
+    if (u.devices) state_.devices = std::move(*u.devices);
+    if (u.status) state_.status = std::move(*u.status);
+    const auto keep = [](std::vector<device_change>& held, const std::vector<device_change>& news) {
+        for (const device_change& c : news) {
+            auto at = std::find_if(held.begin(), held.end(),
+                                   [&](const device_change& h) { return h.device == c.device && h.index == c.index; });
+            if (at == held.end()) held.push_back(c);
+            else at->value = c.value;
+        }
+    };
+    keep(devices_, u.deviceStates);
+    keep(names_, u.names);
+    ticks_.report(u.timers, steady::now());
+    panelRunning_ = state_.status == "running";
+    return true;
 }
 
 // The process is gone or is ended now: the pages are told why, in the words

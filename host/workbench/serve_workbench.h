@@ -13,6 +13,7 @@
 #include "run_setup.h"
 #include "serve_child.h"
 #include "serve_feed.h"
+#include "serve_messages.h"
 #include "serve_queue.h"
 #include "serve_recording.h"
 #include "serve_ticks.h"
@@ -63,6 +64,7 @@ private:
     bool start_process(bool first, std::string& error, int& status);
     // Sends `message`, then takes what comes until a frame named `until`.
     bool talk(const std::string& message, const char* until, live_result* result);
+    bool take_state(state_update& u);
     void lost(const std::string& why);
     // The library file was replaced by another that has settled (--watch).
     bool rebuilt();

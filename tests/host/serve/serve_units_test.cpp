@@ -44,16 +44,35 @@ TEST(ServeFeed, NewPagesGetEverythingThenOnlyWhatIsNew) {
     live_feed feed;
     feed.append("one\ntw");
     feed.append("o\nthree");
-    feed.set_state({"<svg/>", "sum", "{}", "running", "[]"});
+    feed.set_state({"sum", "{}", "running", "[]"});
+    feed.set_picture({{"<svg>", "</svg>"}, {"<g data-control=\"A\"/>"}});
     feed_cursor page;
     std::string out;
     ASSERT_TRUE(feed.next(page, out, 0ms));
     EXPECT_EQ(out.rfind("event: reset\n", 0), 0u);
     EXPECT_NE(out.find("event: log\ndata: one\ndata: two\n\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("three"), std::string::npos); // a line waits for its end
-    EXPECT_NE(out.find("event: page\ndata: <svg/>\n\n"), std::string::npos);
+    EXPECT_NE(out.find("event: page\ndata: <svg><g data-control=\"A\"/></svg>\n\n"), std::string::npos);
     ASSERT_TRUE(feed.next(page, out, 10ms));
     EXPECT_EQ(out, "");
+    feed.set_state({"sum", "{}", "running", "[]"}); // the same: nothing to send
+    ASSERT_TRUE(feed.next(page, out, 10ms));
+    EXPECT_EQ(out, "");
+
+    // A page one picture behind gets the groups that changed; one further
+    // behind, or new, the whole picture as it is now.
+    feed_cursor behind = page, fresh;
+    EXPECT_FALSE(feed.change_controls({{1, "<g/>"}})); // no such place: nothing changes
+    EXPECT_TRUE(feed.change_controls({{0, "<g data-control=\"A\">\"1\"</g>"}}));
+    ASSERT_TRUE(feed.next(page, out, 0ms));
+    EXPECT_EQ(out, "event: controls\ndata: [[0,\"<g data-control=\\\"A\\\">\\\"1\\\"</g>\"]]\n\n");
+    EXPECT_TRUE(feed.change_controls({{0, "<g>2</g>"}}));
+    ASSERT_TRUE(feed.next(behind, out, 0ms));
+    EXPECT_EQ(out, "event: page\ndata: <svg><g>2</g></svg>\n\n");
+    ASSERT_TRUE(feed.next(fresh, out, 0ms));
+    EXPECT_NE(out.find("event: page\ndata: <svg><g>2</g></svg>\n\n"), std::string::npos);
+    ASSERT_TRUE(feed.next(page, out, 0ms));
+    EXPECT_EQ(out, "event: controls\ndata: [[0,\"<g>2</g>\"]]\n\n");
     feed.append("\n");
     ASSERT_TRUE(feed.next(page, out, 0ms));
     EXPECT_EQ(out, "event: log\ndata: three\n\n");

@@ -52,30 +52,42 @@ TEST(ServeFrames, ResultsAndStatesReadBackAsSent) {
     EXPECT_EQ(got.commands, sent.commands);
     EXPECT_TRUE(got.ok && got.property && got.recorded && !got.unchecked && !got.fault);
 
-    feed_state state{"<svg/>", "== summary", "{}", "running", ""};
-    const std::vector<device_change> devices = {{7, 1, "3"}, {9, 2, "two words\nand a line"}};
-    const std::vector<device_change> names = {{7, 3, "chanimg/news.jpg"}};
-    const timer_report timers{4500, {{3, 500, 5000, 0, 9}, {-2, maxTimerPeriodMs, 4501, 0, 0}}};
-    bytes = state_message(state, devices, names, timers);
+    state_update state;
+    state.summary = "== summary";
+    state.status = "running";
+    state.picture = page_picture{{"<svg>\n", "\n", "</svg>"}, {"<g a>\n</g>", ""}};
+    state.controls = {{1, "<g b/>"}};
+    state.deviceStates = {{7, 1, "3"}, {9, 2, "two words\nand a line"}};
+    state.names = {{7, 3, "chanimg/news.jpg"}};
+    state.timers = {4500, {{3, 500, 5000, 0, 9}, {-2, maxTimerPeriodMs, 4501, 0, 0}}};
+    bytes = state_message(state);
     ASSERT_EQ(take_frame(bytes, name, data, why), frame_status::frame);
-    feed_state back;
-    std::vector<device_change> devicesBack, namesBack;
-    timer_report timersBack;
-    ASSERT_TRUE(read_state(data, back, devicesBack, namesBack, &timersBack));
-    EXPECT_EQ(back.page + back.summary + back.devices + back.status, "<svg/>== summary{}running");
-    ASSERT_EQ(devicesBack.size(), 2u);
-    EXPECT_EQ(devicesBack[1].value, devices[1].value);
-    ASSERT_EQ(namesBack.size(), 1u);
-    EXPECT_EQ(namesBack[0].index, 3);
-    EXPECT_EQ(namesBack[0].value, names[0].value);
-    EXPECT_EQ(timersBack.nowMs, 4500);
-    ASSERT_EQ(timersBack.running.size(), 2u);
-    EXPECT_EQ(timersBack.running[0].dueMs, 5000);
-    EXPECT_EQ(timersBack.running[0].ticks, 9u);
-    EXPECT_EQ(timersBack.running[1].id, -2);
-    EXPECT_FALSE(read_state(frame("page", "x") + "junk", back, devicesBack, namesBack));
+    state_update back;
+    ASSERT_TRUE(read_state(data, back));
+    EXPECT_EQ(back.summary, state.summary);
+    EXPECT_EQ(back.status, state.status);
+    EXPECT_FALSE(back.devices); // not sent: unchanged
+    ASSERT_TRUE(back.picture);
+    EXPECT_EQ(back.picture->around, state.picture->around);
+    EXPECT_EQ(back.picture->controls, state.picture->controls);
+    EXPECT_EQ(back.controls, state.controls);
+    ASSERT_EQ(back.deviceStates.size(), 2u);
+    EXPECT_EQ(back.deviceStates[1].value, state.deviceStates[1].value);
+    ASSERT_EQ(back.names.size(), 1u);
+    EXPECT_EQ(back.names[0].index, 3);
+    EXPECT_EQ(back.names[0].value, state.names[0].value);
+    EXPECT_EQ(back.timers.nowMs, 4500);
+    ASSERT_EQ(back.timers.running.size(), 2u);
+    EXPECT_EQ(back.timers.running[0].dueMs, 5000);
+    EXPECT_EQ(back.timers.running[0].ticks, 9u);
+    EXPECT_EQ(back.timers.running[1].id, -2);
+    const std::string pictureOf = frame("around", "a") + frame("control", "c");
+    for (const std::string& bad : {frame("picture", pictureOf), frame("picture", frame("control", "c")),
+                                   frame("control", "x\n<g/>"), frame("control", "<g/>")})
+        EXPECT_FALSE(read_state(bad, back)) << bad;
+    EXPECT_FALSE(read_state(frame("summary", "x") + "junk", back));
     for (const char* bad : {"3 500 5000", "3 0 5000 1", "3 500 5000 -1", "3 500 x 1", "3  500 5000 1"})
-        EXPECT_FALSE(read_state(frame("timer", bad), back, devicesBack, namesBack)) << bad;
+        EXPECT_FALSE(read_state(frame("timer", bad), back)) << bad;
     device_change c;
     EXPECT_FALSE(read_device("7 x 1", c));
     EXPECT_FALSE(read_device("7 0 1", c));
