@@ -31,6 +31,10 @@ std::string valid_utf8(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
+        std::size_t ascii = i; // a run of ASCII bytes is kept as it is
+        while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+        out.append(text, i, ascii - i);
+        if ((i = ascii) == text.size()) break;
         const std::size_t length = character_at(text, i);
         if (length > 0) {
             out.append(text, i, length);

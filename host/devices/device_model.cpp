@@ -4,13 +4,14 @@
 
 
 void device_model::declare(device_set declared) {
-    ++revision_;
+    namesRevision_ = ++revision_;
     declared_ = std::move(declared);
     devices_.clear();
     for (const declared_device& entry : declared_.devices) {
         device d;
         d.declared = &entry;
         d.states.assign(static_cast<std::size_t>(entry.size) + 1, "0");
+        d.setAt.assign(d.states.size(), revision_);
         for (const auto& [index, text] : entry.initial) d.states[static_cast<std::size_t>(index)] = text;
         d.names = entry.names;
         devices_.push_back(std::move(d));
@@ -51,7 +52,7 @@ bool device_model::set_source_name(std::int32_t number, std::int32_t selector, s
     device* d = find(number);
     if (!d || d->declared->type != device_type::router || source < 1 || source > d->declared->sources) return false;
     d->names[selector][source] = name;
-    ++revision_;
+    namesRevision_ = ++revision_;
     return true;
 }
 
@@ -137,7 +138,7 @@ bool device_model::change(const device_change& c, std::optional<status_report>& 
         text = std::to_string(source);
     }
     d->states[static_cast<std::size_t>(c.index)] = text;
-    ++revision_;
+    d->setAt[static_cast<std::size_t>(c.index)] = ++revision_;
     if (is_registered(c.device, c.index)) r = report(*d, c.index);
     return true;
 }
@@ -146,4 +147,10 @@ std::string device_model::state(std::int32_t number, std::int32_t index) const {
     const device* d = find(number);
     if (!d || index < 1 || index > d->declared->size) return "";
     return d->states[static_cast<std::size_t>(index)];
+}
+
+std::uint64_t device_model::state_revision(std::int32_t number, std::int32_t index) const {
+    const device* d = find(number);
+    if (!d || index < 1 || index > d->declared->size) return 0;
+    return d->setAt[static_cast<std::size_t>(index)];
 }

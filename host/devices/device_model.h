@@ -64,6 +64,10 @@ public:
     // Moves on with every declaration, change and source name: states and
     // names read at the same revision are still the devices'.
     std::uint64_t revision() const { return revision_; }
+    // The revision at which an index's state was last set (0 outside the device).
+    std::uint64_t state_revision(std::int32_t device, std::int32_t index) const;
+    // The revision at which a source name was last set or the devices declared.
+    std::uint64_t names_revision() const { return namesRevision_; }
 
 private:
     struct registration {
@@ -73,6 +77,7 @@ private:
     struct device {
         const declared_device* declared = nullptr;
         std::vector<std::string> states; // index -> state text
+        std::vector<std::uint64_t> setAt; // index -> the revision its state was set at
         std::map<std::int32_t, std::map<int, std::string>> names;
         std::vector<registration> registrations;
     };
@@ -82,7 +87,7 @@ private:
 
     device_set declared_;
     std::vector<device> devices_;
-    std::uint64_t revision_ = 0;
+    std::uint64_t revision_ = 0, namesRevision_ = 0;
 };
 
 #endif

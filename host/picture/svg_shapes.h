@@ -31,7 +31,7 @@ public:
         return *this;
     }
     void append(const char* bytes, std::size_t count) {
-        if (used_ + count > text_.size()) text_.resize(std::max(2 * text_.size(), used_ + count + 4096));
+        if (used_ + count > text_.size()) text_.resize(std::max(2 * text_.size(), used_ + count + 256));
         std::memcpy(&text_[used_], bytes, count);
         used_ += count;
     }

@@ -5,17 +5,18 @@
 #include <algorithm>
 
 std::string sse_event(const std::string& name, const std::string& data) {
-    std::string out = "event: " + name + "\n";
-    std::size_t begin = 0;
-    for (;;) {
+    std::string out;
+    out.reserve(name.size() + data.size() + 16);
+    out.append("event: ").append(name).append("\n");
+    for (std::size_t begin = 0;;) {
         const std::size_t end = data.find('\n', begin);
-        std::string line = data.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
-        if (!line.empty() && line.back() == '\r') line.pop_back(); // a lone CR would end the line early
-        out += "data: " + line + "\n";
+        std::size_t stop = end == std::string::npos ? data.size() : end;
+        if (stop > begin && data[stop - 1] == '\r') --stop; // a lone CR would end the line early
+        out.append("data: ").append(data, begin, stop - begin).append("\n");
         if (end == std::string::npos) break;
         begin = end + 1;
     }
-    return out + "\n";
+    return out += "\n";
 }
 
 void live_feed::append(const std::string& text) {

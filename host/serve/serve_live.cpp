@@ -2,22 +2,38 @@
 
 #include "utf8_text.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <sstream>
 
-std::string json_string(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : valid_utf8(text)) { // a JSON text is UTF-8, whatever the panel or the form sent
+std::string& append_json_string(std::string& out, const std::string& text) {
+    // A JSON text is UTF-8, whatever the panel or the form sent.
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const std::string converted = ascii ? std::string() : valid_utf8(text);
+    const std::string& valid = ascii ? text : converted;
+    out += '"';
+    std::size_t plain = 0; // the start of the run of bytes written as they are
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(valid[i]);
+        if (c != '"' && c != '\\' && c >= 0x20 && c != 0x7f) continue;
+        out.append(valid, plain, i - plain);
+        plain = i + 1;
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7f) {
+        } else {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;
-        } else out += static_cast<char>(c);
+        }
     }
-    return out + "\"";
+    out.append(valid, plain, std::string::npos);
+    return out += '"';
+}
+
+std::string json_string(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    return append_json_string(out, text);
 }
 
 live_panel::live_panel(quon_load_script_fn factory, run_options options, std::ostream& out)
@@ -123,10 +139,12 @@ live_result live_panel::play(const scenario_step& step) {
 
 void live_panel::finish() { runner_.finish(); }
 
-std::vector<device_change> live_panel::device_states() const {
+std::vector<device_change> live_panel::device_states(std::uint64_t since) const {
     std::vector<device_change> states;
-    for (const declared_device& d : runner_.devices().declared().devices)
-        for (std::int32_t n = 1; n <= d.size; ++n) states.push_back({d.number, n, runner_.devices().state(d.number, n)});
+    const device_model& model = runner_.devices();
+    for (const declared_device& d : model.declared().devices)
+        for (std::int32_t n = 1; n <= d.size; ++n)
+            if (!since || model.state_revision(d.number, n) > since) states.push_back({d.number, n, model.state(d.number, n)});
     return states;
 }
 
@@ -154,14 +172,10 @@ std::string live_panel::devices_json() const {
         }
         o.append("{\"number\":").append(std::to_string(d->number)).append(",\"size\":").append(std::to_string(d->size));
         o.append(",\"sources\":").append(std::to_string(d->sources)).append(",\"states\":[");
-        for (int n = 1; n <= d->size; ++n) o.append(n > 1 ? "," : "").append(json_string(model.state(d->number, n)));
+        for (int n = 1; n <= d->size; ++n) append_json_string(o.append(n > 1 ? "," : ""), model.state(d->number, n));
         o += "]}";
     }
     return o + "}";
 }
 
-std::string live_panel::summary() {
-    std::ostringstream summary;
-    runner_.log().write_summary(summary, runner_.outstanding());
-    return summary.str();
-}
+std::string live_panel::summary() { return runner_.log().summary_text(runner_.outstanding()); }

@@ -42,10 +42,12 @@ public:
     bool running() const { return runner_.running(); }
     // Moves on whenever device_states(), source_names() or devices_json() may have.
     std::uint64_t devices_revision() const { return runner_.devices().revision(); }
+    std::uint64_t names_revision() const { return runner_.devices().names_revision(); }
     // The host's timers on its virtual clock.
     const timer_clock& timers() { return runner_.timers(); }
-    // Every index of every device declared, with its state text.
-    std::vector<device_change> device_states() const;
+    // Every index of every device declared whose state was set after
+    // devices revision `since` (all of them for 0), with its state text.
+    std::vector<device_change> device_states(std::uint64_t since = 0) const;
     // The names the first router's picture selector gives its sources now
     // ("source" steps change them): index is the source, value its name.
     std::vector<device_change> source_names() const;
@@ -60,5 +62,7 @@ private:
 
 // A text as a JSON string literal.
 std::string json_string(const std::string& text);
+// Appends json_string(text) to `out`.
+std::string& append_json_string(std::string& out, const std::string& text);
 
 #endif

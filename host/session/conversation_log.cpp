@@ -81,18 +81,31 @@ void conversation_log::expectation(bool passed, const std::string& what, const s
     out_.flush();
 }
 
-void conversation_log::write_summary(std::ostream& out, int outstandingReplies) const {
-    out << "\n== summary\ncommands:";
+std::string conversation_log::summary_text(int outstandingReplies) const {
+    // Built by appends: a live page asks for it after every action.
+    std::string out = "\n== summary\ncommands:";
+    const auto number = [&out](long long n) -> std::string& { return out.append(std::to_string(n)); };
     int total = 0;
     for (const auto& [code, n] : commands_) {
-        out << " " << code << " " << n;
+        out.append(" ").append(code).append(" ");
+        number(n);
         total += n;
     }
-    out << " (" << total << " in all)\nevents to the script:";
-    for (const auto& [kind, n] : events_) out << " kind " << kind << " " << kind_name(kind) << " " << n << ";";
-    out << "\nproperty answers: " << answers_ << " (" << nullAnswers_ << " null)"
-         << "\nhand-backs from the script: " << handBacks_ << " (" << nullHandBacks_ << " null)"
-         << ", replies never handed back: " << outstandingReplies
-         << "\nmalformed commands: " << malformed_ << ", other problems: " << problems_
-         << "\nexpectations: " << passed_ << " passed, " << failed_ << " failed" << std::endl;
+    out += " (";
+    number(total).append(" in all)\nevents to the script:");
+    for (const auto& [kind, n] : events_) {
+        out += " kind ";
+        number(kind).append(" ").append(kind_name(kind)).append(" ");
+        number(n).append(";");
+    }
+    out += "\nproperty answers: ";
+    number(answers_).append(" (");
+    number(nullAnswers_).append(" null)\nhand-backs from the script: ");
+    number(handBacks_).append(" (");
+    number(nullHandBacks_).append(" null), replies never handed back: ");
+    number(outstandingReplies).append("\nmalformed commands: ");
+    number(malformed_).append(", other problems: ");
+    number(problems_).append("\nexpectations: ");
+    number(passed_).append(" passed, ");
+    return number(failed_).append(" failed\n");
 }

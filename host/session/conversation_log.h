@@ -31,9 +31,9 @@ public:
     int failed() const { return failed_; }
     int problems() const { return problems_; }
     int malformed() const { return malformed_; }
-    void summary(int outstandingReplies) { write_summary(out_, outstandingReplies); }
+    void summary(int outstandingReplies) { out_ << summary_text(outstandingReplies) << std::flush; }
     // The counts so far, as the summary prints them.
-    void write_summary(std::ostream& out, int outstandingReplies) const;
+    std::string summary_text(int outstandingReplies) const;
 
 private:
     std::ostream& out_;

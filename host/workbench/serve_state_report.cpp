@@ -9,17 +9,6 @@ std::optional<std::string> changed(std::string& told, std::string now, bool firs
     return now;
 }
 
-// The entries of `now` that `told` does not hold as they are; `told` becomes `now`.
-std::vector<device_change> changed(std::vector<device_change>& told, std::vector<device_change> now) {
-    std::vector<device_change> news;
-    for (std::size_t i = 0; i < now.size(); ++i)
-        if (i >= told.size() || told[i].device != now[i].device || told[i].index != now[i].index ||
-            told[i].value != now[i].value)
-            news.push_back(now[i]);
-    told = std::move(now);
-    return news;
-}
-
 } // namespace
 
 std::string state_report::next(live_panel& live) {
@@ -28,10 +17,11 @@ std::string state_report::next(live_panel& live) {
     u.summary = changed(summary_, live.summary(), first);
     u.status = changed(status_, live.running() ? "running" : "stopped", first);
     if (first || *devicesRevision_ != live.devices_revision()) {
-        devicesRevision_ = live.devices_revision();
         u.devices = changed(devices_, live.devices_json(), first);
-        u.deviceStates = changed(deviceStates_, live.device_states());
-        u.names = changed(names_, live.source_names());
+        u.deviceStates = live.device_states(first ? 0 : *devicesRevision_);
+        if (first || live.names_revision() > namesRevision_) u.names = live.source_names();
+        devicesRevision_ = live.devices_revision();
+        namesRevision_ = live.names_revision();
     }
     const page_painter::change picture = painter_.draw(live.page(), live.layout());
     if (picture.whole) u.picture = painter_.picture();

@@ -12,7 +12,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 class state_report {
 public:
@@ -23,7 +22,7 @@ private:
     page_painter painter_;
     std::string summary_, devices_, status_;
     std::optional<std::uint64_t> devicesRevision_; // none: nothing told yet
-    std::vector<device_change> deviceStates_, names_;
+    std::uint64_t namesRevision_ = 0;
 };
 
 #endif

@@ -156,14 +156,17 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
                           : timeout > 0                 ? started + std::chrono::seconds(timeout) + beyondTimeout
                                                         : steady::time_point::max();
     steady::time_point interruptedAt{};
-    std::string name, bytes, why;
+    std::string why;
+    std::string_view name, bytes; // views into buffer_, which is cut only after the frames are taken
     for (;;) {
         take_errors();
         frame_status s;
-        while ((s = take_frame(buffer_, name, bytes, why)) == frame_status::frame) {
+        std::size_t at = 0;
+        bool answered = false;
+        while (!answered && (s = read_frame(buffer_, at, name, bytes, why)) == frame_status::frame) {
             live_result r;
             state_update update;
-            if (name == "log") say(bytes);
+            if (name == "log") say(std::string(bytes));
             else if (name == "state" && read_state(bytes, update) && take_state(update)) {
                 publish();
             } else if (name == "result" && read_result(bytes, r)) {
@@ -171,15 +174,17 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
                 else if (result) *result = r;
             } else if (name == "failed" || name == "unloadable") {
                 unloadable_ = name == "unloadable";
-                lost(bytes);
+                lost(std::string(bytes));
                 return false;
             } else if (name != until && name != "ready" && name != "begun" && name != "bye") {
-                why = "frame \"" + printable(name) + "\" out of place";
+                why = "frame \"" + printable(std::string(name)) + "\" out of place";
                 s = frame_status::garbage;
                 break;
             }
-            if (name == until) return true;
+            answered = name == until;
         }
+        buffer_.erase(0, at);
+        if (answered) return true;
         if (s == frame_status::garbage) {
             child_->kill();
             lost("the panel's process wrote what is not the protocol (" + why + ")");

@@ -37,6 +37,26 @@ TEST(DeviceModel, RouterAnswersSourceNamesBySelector) {
     EXPECT_FALSE(d.set_source_name(1, 6, 1, "x"));
 }
 
+// A live page is told only the indices set since it was last told.
+TEST(DeviceModel, RevisionsSayWhatWasSetSince) {
+    device_model d(declared());
+    std::optional<status_report> r;
+    std::string why;
+    const std::uint64_t declaredAt = d.revision();
+    EXPECT_EQ(d.state_revision(3, 7), declaredAt);
+    ASSERT_TRUE(d.change({3, 7, "2"}, r, why));
+    EXPECT_GT(d.state_revision(3, 7), declaredAt);
+    EXPECT_EQ(d.state_revision(3, 8), declaredAt);
+    EXPECT_EQ(d.state_revision(3, 17), 0u); // not on the device
+    EXPECT_FALSE(d.change({3, 8, "99"}, r, why)); // refused: nothing set
+    EXPECT_EQ(d.state_revision(3, 8), declaredAt);
+    EXPECT_EQ(d.names_revision(), declaredAt);
+    const std::uint64_t beforeName = d.revision();
+    ASSERT_TRUE(d.set_source_name(3, 6, 4, "chanimg/news.jpg"));
+    EXPECT_GT(d.names_revision(), beforeName);
+    EXPECT_EQ(d.revision(), d.names_revision());
+}
+
 TEST(DeviceModel, NothingDeclaredMeansNoDevices) {
     device_model d;
     int skipped = 0;
