@@ -10,22 +10,22 @@ namespace {
 // byte it cannot take, so the whole text must be consumed.
 template <typename T>
 bool read(const std::string& text, T min, T max, T& out, std::string& why) {
-    const std::string quoted = "\"" + printable(text) + "\"";
+    const auto quoted = [&text] { return "\"" + printable(text) + "\""; }; // only for a refusal
     T value{};
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (text.empty() || stop != end || (error != std::errc() && error != std::errc::result_out_of_range)) {
-        why = quoted + " is not a number";
+        why = quoted() + " is not a number";
         return false;
     }
     // "-0" (or "-00") is 0 written in a way no one writes it: refused, as the
     // command grammar refuses it.
     if (error == std::errc() && value == 0 && text[0] == '-') {
-        why = quoted + " is a negative zero";
+        why = quoted() + " is a negative zero";
         return false;
     }
     if (error == std::errc::result_out_of_range || value < min || value > max) {
-        why = quoted + " is out of range (" + std::to_string(min) + " to " + std::to_string(max) + ")";
+        why = quoted() + " is out of range (" + std::to_string(min) + " to " + std::to_string(max) + ")";
         return false;
     }
     out = value;

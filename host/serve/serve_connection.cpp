@@ -118,9 +118,22 @@ ssize_t connection_stream::write(const char* ptr, size_t size) {
     return static_cast<ssize_t>(size);
 }
 
-void connection_stream::get_remote_ip_and_port(std::string& ip, int& port) const { address_of(sock_, true, ip, port); }
+void connection_stream::address(socket_t sock, bool remote, end_address& cached, std::string& ip, int& port) {
+    if (!cached.known) {
+        address_of(sock, remote, cached.ip, cached.port);
+        cached.known = true;
+    }
+    ip = cached.ip;
+    port = cached.port;
+}
 
-void connection_stream::get_local_ip_and_port(std::string& ip, int& port) const { address_of(sock_, false, ip, port); }
+void connection_stream::get_remote_ip_and_port(std::string& ip, int& port) const {
+    address(sock_, true, remote_, ip, port);
+}
+
+void connection_stream::get_local_ip_and_port(std::string& ip, int& port) const {
+    address(sock_, false, local_, ip, port);
+}
 
 bool connection_stream::next_request(const std::atomic<bool>& stopping) {
     if (taken_ < buffer_.size()) return !stopping;

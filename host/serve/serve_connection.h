@@ -45,8 +45,17 @@ public:
 private:
     std::chrono::milliseconds left() const;
 
+    // The ends of a connection do not change: asked once, not per request.
+    struct end_address {
+        bool known = false;
+        std::string ip;
+        int port = 0;
+    };
+    static void address(socket_t sock, bool remote, end_address& cached, std::string& ip, int& port);
+
     socket_t sock_;
     const connection_limits& limits_;
+    mutable end_address remote_, local_;
     std::chrono::steady_clock::time_point deadline_;
     std::string buffer_;
     std::size_t taken_ = 0;

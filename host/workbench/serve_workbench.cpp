@@ -163,11 +163,17 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
         frame_status s;
         std::size_t at = 0;
         bool answered = false;
+        std::string logged; // the log frames that came together, shown at once
         while (!answered && (s = read_frame(buffer_, at, name, bytes, why)) == frame_status::frame) {
             live_result r;
             state_update update;
-            if (name == "log") say(std::string(bytes));
-            else if (name == "state" && read_state(bytes, update) && take_state(update)) {
+            if (name == "log") {
+                logged += bytes;
+                continue;
+            }
+            if (!logged.empty()) say(logged);
+            logged.clear();
+            if (name == "state" && read_state(bytes, update) && take_state(update)) {
                 publish();
             } else if (name == "result" && read_result(bytes, r)) {
                 if (name != until) record(r);
@@ -183,6 +189,7 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
             }
             answered = name == until;
         }
+        if (!logged.empty()) say(logged);
         buffer_.erase(0, at);
         if (answered) return true;
         if (s == frame_status::garbage) {
