@@ -1,4 +1,12 @@
-import socket, subprocess, sys, time, statistics, re, threading
+"""panel_host serve measured from outside, the four figures side by side:
+the median POST answer on one keep-alive connection, the event stream bytes
+an open page gets for an action that changes nothing and for a route that
+changes one tile, and (when valgrind is there) serve's instructions per
+action against run's per step (serve_callgrind.py).
+
+Usage: python3 bench/serve_bench.py PANEL_HOST LIBRARY DEVICES"""
+import os, re, shutil, socket, statistics, subprocess, sys, threading, time
+
 host, lib, dev = sys.argv[1:4]
 p = subprocess.Popen([host, "serve", lib, "--port", "0", "--devices", dev], stdout=subprocess.PIPE, text=True)
 for line in p.stdout:
@@ -26,9 +34,16 @@ c = socket.create_connection(("127.0.0.1", port))
 t = []
 for n in range(100):
     s = time.perf_counter(); post(c, f"id={n}", "/api/timer"); t.append(time.perf_counter() - s)
-print(f"median POST answer over 100 on one connection: {statistics.median(t)*1000:.2f} ms")
+median = statistics.median(t) * 1000
 drain()
-post(c, "id=1", "/api/timer"); print("event stream bytes for a no-op (timer tick):", drain())
+post(c, "id=1", "/api/timer"); noop = drain()
 post(c, "destination=5&source=park", "/api/route"); drain()
-post(c, "destination=5&source=3", "/api/route"); print("event stream bytes for a one-tile route:", drain())
+post(c, "destination=5&source=3", "/api/route"); route = drain()
 p.send_signal(2); p.wait(timeout=20)
+print(f"median POST answer over 100 on one connection: {median:.2f} ms (target under 2 ms)")
+print(f"event stream bytes for a no-op (timer tick): {noop} (target under 1024)")
+print(f"event stream bytes for a one-tile route: {route} (target under 4096)")
+if shutil.which("valgrind"):
+    subprocess.run([sys.executable, os.path.join(os.path.dirname(__file__), "serve_callgrind.py"), host, lib, dev, "100"],
+                   check=True)
+    print("(target: serve / run at most 10x)")

@@ -28,7 +28,6 @@
 #define HOST_SERVE_MESSAGES_H
 
 #include "devices_file.h"
-#include "serve_feed.h"
 #include "serve_frames.h"
 #include "serve_queue.h"
 #include "svg_writer.h"
