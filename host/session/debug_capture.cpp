@@ -1,14 +1,16 @@
 #include "debug_capture.h"
 
+#include <atomic>
+
 #ifdef _WIN32
 #include <windows.h>
-
-#include <atomic>
 #else
 #include <sys/types.h>
 #endif
 
 namespace {
+std::atomic<debug_capture*> begunCapture{nullptr}; // the one capture begun in this process
+
 // What a capture holds between takes: a panel that writes in a loop costs
 // memory up to here, then only a count.
 constexpr std::size_t maxHeldBytes = 4u << 20;
@@ -83,6 +85,7 @@ void debug_capture::add(const char* text, std::size_t length) {
 
 void debug_capture::begin() {
     if (depth_++ > 0) return;
+    begunCapture = this;
 #ifdef _WIN32
     install_handler();
     std::lock_guard<std::mutex> guard(activeLock);
@@ -100,6 +103,8 @@ void debug_capture::begin() {
 
 void debug_capture::end() {
     if (depth_ == 0 || --depth_ > 0) return;
+    debug_capture* self = this;
+    begunCapture.compare_exchange_strong(self, nullptr);
 #ifdef _WIN32
     std::lock_guard<std::mutex> guard(activeLock);
     if (active == this) active = nullptr;
@@ -118,4 +123,31 @@ std::vector<std::string> debug_capture::take() {
         texts.push_back("(" + std::to_string(dropped_) + " more debugger texts, not kept: too many at once)");
     bytes_ = dropped_ = 0;
     return texts;
+}
+
+void debug_capture::write_untaken(void (*write)(const char*, std::size_t)) {
+    debug_capture* capture = begunCapture.load();
+    if (!capture || !capture->lock_.try_lock()) return;
+    static const char hex[] = "0123456789abcdef";
+    for (const std::string& text : capture->texts_) {
+        // As printable() writes it, by hand: nothing may be allocated here.
+        char line[256] = "  debug text: ";
+        std::size_t n = 14;
+        for (unsigned char c : text) {
+            if (n + 5 > sizeof line) {
+                write(line, n);
+                n = 0;
+            }
+            if (c == '\n' || c == '\t') {
+                line[n++] = '\\';
+                line[n++] = c == '\n' ? 'n' : 't';
+            } else if (c < 0x20 || c == 0x7f) {
+                const char escape[] = {'\\', 'x', hex[c >> 4], hex[c & 15]};
+                for (char e : escape) line[n++] = e;
+            } else line[n++] = static_cast<char>(c);
+        }
+        line[n++] = '\n';
+        write(line, n);
+    }
+    capture->lock_.unlock();
 }

@@ -35,6 +35,13 @@ public:
     // Adds one text as the panel wrote it (the platforms' hooks call this).
     void add(const char* text, std::size_t length);
 
+    // For a process that is ending (a crash, a hang): the texts of the
+    // capture begun now that were not taken yet, each as the conversation's
+    // "  debug text: " line, to `write`, so that what the panel wrote last is
+    // not lost with it. Allocates nothing and waits for no lock: texts held
+    // while another thread adds one are left out.
+    static void write_untaken(void (*write)(const char* bytes, std::size_t length));
+
 private:
     int depth_ = 0;
     std::mutex lock_;

@@ -1,5 +1,7 @@
 #include "step_guard.h"
 
+#include "debug_capture.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -30,17 +32,21 @@ using steady = std::chrono::steady_clock;
 steady::duration budget{};  // the panel's time left in this step, as of `resumed`
 steady::time_point resumed; // when the panel's clock last started
 
-// Only async-signal-safe calls here: the process is going down.
-void say(const char* a, const char* b) {
-    const char* parts[] = {"panel_host: ", a, " during ", b, "\n"};
-    for (const char* p : parts) {
+void write_error(const char* bytes, std::size_t length) {
 #ifdef _WIN32
-        std::fputs(p, stderr);
+    std::fwrite(bytes, 1, length, stderr);
 #else
-        ssize_t ignored = write(2, p, std::strlen(p));
-        (void)ignored;
+    ssize_t ignored = write(2, bytes, length);
+    (void)ignored;
 #endif
-    }
+}
+
+// Only async-signal-safe calls here: the process is going down. The
+// panel's debugger texts of the step that were not shown yet come first.
+void say(const char* a, const char* b) {
+    debug_capture::write_untaken(write_error);
+    const char* parts[] = {"panel_host: ", a, " during ", b, "\n"};
+    for (const char* p : parts) write_error(p, std::strlen(p));
 #ifdef _WIN32
     std::fflush(stderr);
 #endif
