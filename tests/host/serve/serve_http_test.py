@@ -8,7 +8,10 @@ usage: serve_http_test.py --library LIB [--devices FILE] --work DIR -- HOST_COMM
 """
 import json
 import os
+import re
+import socket
 import subprocess
+import time
 import urllib.request
 
 from serve_process import Serve, check, replay_recording, run_main, test_arguments
@@ -39,6 +42,27 @@ BAD = [
 ]
 
 
+def events_after(stream, serve, action, body):
+    """The events an open page gets for one action, as {name: [data, ...]}:
+    read until the summary it changes has come, then for a moment longer."""
+    status, answer = serve.request("/api/" + action, body, "POST")
+    check(status == 200, f"{action} {body}: {status} {answer}")
+    seen, quiet_from = b"", None
+    deadline = time.monotonic() + 20
+    while time.monotonic() < deadline and (quiet_from is None or time.monotonic() < quiet_from + 0.5):
+        try:
+            seen += stream.recv(65536)
+        except socket.timeout:
+            pass
+        if quiet_from is None and b"event: summary\n" in seen:
+            quiet_from = time.monotonic()
+    check(quiet_from is not None, f"{action}: no summary on the stream:\n{seen[-500:]!r}")
+    events = {}
+    for name, data in re.findall(r"event: (\w+)\n((?:data: .*\n)*)\n", seen.decode("utf-8")):
+        events.setdefault(name, []).append(data)
+    return events
+
+
 def main():
     a = test_arguments()
     record = os.path.join(a.work, "http.scn")
@@ -61,6 +85,21 @@ def main():
         check(seen.startswith("event: reset"), "stream does not begin with reset")
         check("data-control=" in seen and "event: devices" in seen and "event: summary" in seen,
               "stream lacks the picture's controls, the devices or the summary")
+
+        # After the first state an open page gets only what changed: nothing of
+        # the picture or the devices for an action that changes neither, the
+        # changed control groups (not the picture) for a route.
+        port = int(serve.url().rsplit(":", 1)[1].strip("/"))
+        with socket.create_connection(("127.0.0.1", port), timeout=0.2) as stream:
+            stream.sendall(f"GET /api/events HTTP/1.1\r\nHost: 127.0.0.1:{port}\r\n\r\n".encode())
+            events_after(stream, serve, "route", "destination=5&source=park")
+            idle = events_after(stream, serve, "timer", "id=1")
+            check(not {"page", "controls", "devices"} & idle.keys(), f"a timer tick sent {sorted(idle)}")
+            routed = events_after(stream, serve, "route", "destination=5&source=3")
+            check("page" not in routed and "devices" in routed, f"a route sent {sorted(routed)}")
+            changed = [json.loads("".join(line[6:] for line in d.splitlines())) for d in routed.get("controls", [])]
+            check(len(changed) == 1 and any('data-control="Mon_5"' in group for _, group in changed[0]),
+                  f"a route to 5 changed {changed}")
 
         for what, method, path, body, ctype, want, text in BAD:
             status, answer = serve.request(path, body, method, ctype or "application/x-www-form-urlencoded")
@@ -88,9 +127,9 @@ def main():
         code = serve.interrupt()
     check(code == 0, f"serve exited {code} after SIGINT:\n{serve.output()[-2000:]}")
     serve.wait_for(r"^== summary", 5)
-    serve.wait_for(r"^recording: 5 steps written to ", 5)
+    serve.wait_for(r"^recording: 8 steps written to ", 5)
     replay_recording(a.host, a.library, record, devices)
-    print("serve over HTTP: page, event stream, %d refusals, 5 actions, SIGINT, replay: all passed" % len(BAD))
+    print("serve over HTTP: page, event stream and its changes, %d refusals, 8 actions, SIGINT, replay: all passed" % len(BAD))
 
 
 if __name__ == "__main__":
