@@ -173,7 +173,13 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
             }
             if (!logged.empty()) say(logged);
             logged.clear();
-            if (name == "state" && read_state(bytes, update) && take_state(update)) {
+            if (name == "state") {
+                if (!read_state(bytes, update) || !take_state(update)) {
+                    why = "a state message that is not frames of a state, or changes a control group the "
+                          "picture does not have";
+                    s = frame_status::garbage;
+                    break;
+                }
                 publish();
             } else if (name == "result" && read_result(bytes, r)) {
                 if (name != until) record(r);

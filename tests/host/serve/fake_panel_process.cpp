@@ -1,6 +1,7 @@
 // Stands in for serve's panel process to break the pipe's protocol, as --base
 // says: "garbage" answers an action with bytes that are no frame, "die" ends
-// halfway through a frame, "silent" never answers. A program of its own, so
+// halfway through a frame, "silent" never answers, "stray" changes a control
+// group the picture does not have. A program of its own, so
 // that the Windows build starts it under wine as it starts its own process.
 #include "serve_frames.h"
 
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
             if (name == "begin") send(frame("begun", ""));
             else if (name != "act") continue;
             else if (mode == "garbage") send("HTTP/1.1 200 OK\r\n\r\n");
+            else if (mode == "stray") send(frame("state", frame("control", "5\n<g/>")));
             else if (mode == "die") {
                 send("log 100\nhalf a line");
                 return 0;

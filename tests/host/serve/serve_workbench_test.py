@@ -121,7 +121,8 @@ def main():
 
     # A panel process that breaks the protocol: its process ends, the server answers.
     fake = a.fake
-    for mode, why in [("garbage", "not the protocol"), ("die", "ended"), ("silent", "did not answer in time")]:
+    for mode, why in [("garbage", "not the protocol"), ("die", "ended"), ("silent", "did not answer in time"),
+                      ("stray", "a control group the picture does not have")]:
         s = serve(mode, a.fixed, "--panel-process", fake, "--base", mode, "--timeout", "1")
         try:
             start = time.monotonic()
