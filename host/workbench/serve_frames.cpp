@@ -3,6 +3,7 @@
 #include "utf8_text.h"
 
 #include <charconv>
+#include <cstdint>
 
 namespace {
 
@@ -44,24 +45,25 @@ frame_status read_frame(std::string_view text, std::size_t& at, std::string_view
     const std::size_t end = rest.find('\n');
     const std::string_view header = rest.substr(0, end == std::string_view::npos ? longestHeader + 1 : end);
     const std::size_t space = header.find(' ');
-    std::size_t length = 0; // header_ok leaves only digits there, at most 8
-    if (!header_ok(header, end != std::string_view::npos) ||
-        (end != std::string_view::npos &&
-         (std::from_chars(header.data() + space + 1, header.data() + header.size(), length).ptr !=
-              header.data() + header.size() ||
-          length > maxFrameBytes))) {
+    std::uint64_t length = 0; // header_ok leaves only digits there
+    const auto read_length = [&] {
+        const char* last = header.data() + header.size();
+        const auto [stop, error] = std::from_chars(header.data() + space + 1, last, length);
+        return stop == last && error == std::errc() && length <= maxFrameBytes;
+    };
+    if (!header_ok(header, end != std::string_view::npos) || (end != std::string_view::npos && !read_length())) {
         why = "not a frame: \"" + printable(std::string(rest.substr(0, 40))) + "\"";
         return frame_status::garbage;
     }
     if (end == std::string_view::npos) return frame_status::more;
-    const std::size_t total = end + 1 + length + 1;
+    const std::size_t total = end + 1 + static_cast<std::size_t>(length) + 1;
     if (rest.size() < total) return frame_status::more;
     if (rest[total - 1] != '\n') {
         why = "frame \"" + std::string(header.substr(0, space)) + "\" does not end where its length says";
         return frame_status::garbage;
     }
     name = header.substr(0, space);
-    bytes = rest.substr(end + 1, length);
+    bytes = rest.substr(end + 1, static_cast<std::size_t>(length));
     at += total;
     return frame_status::frame;
 }
