@@ -1,6 +1,5 @@
 #include "utf8_text.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -65,17 +64,28 @@ std::string utf8_shorten(const std::string& valid, std::size_t most) {
     return valid.substr(0, end) + "~";
 }
 
+std::size_t printable_byte(unsigned char c, char* out) {
+    static const char hex[] = "0123456789abcdef";
+    if (c >= 0x20 && c != 0x7f) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    out[0] = '\\';
+    if (c == '\n' || c == '\t') {
+        out[1] = c == '\n' ? 'n' : 't';
+        return 2;
+    }
+    out[1] = 'x';
+    out[2] = hex[c >> 4];
+    out[3] = hex[c & 15];
+    return 4;
+}
+
 std::string printable(const std::string& text) {
     std::string out;
-    for (unsigned char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
-        else if (c < 0x20 || c == 0x7f) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02x", c);
-            out += buf;
-        } else out += static_cast<char>(c);
-    }
+    out.reserve(text.size());
+    char piece[4];
+    for (unsigned char c : text) out.append(piece, printable_byte(c, piece));
     return out;
 }
 

@@ -18,6 +18,9 @@ std::size_t utf8_length(const std::string& valid);
 std::string utf8_shorten(const std::string& valid, std::size_t most);
 // A text as it can stand on one line: control bytes as \n, \t or \xNN.
 std::string printable(const std::string& text);
+// One byte as printable() writes it, into `out` (room for 4); gives the
+// count. Allocates nothing: a crash handler uses it too.
+std::size_t printable_byte(unsigned char c, char* out);
 // Bytes a UTF-8 byte-order mark takes at the start of an input file's text
 // (3 or 0): editors add one, and no reader should take it for the first word.
 std::size_t byte_order_mark_size(const std::string& text);

@@ -1,6 +1,6 @@
 #include "serve_feed.h"
 
-#include "serve_live.h"
+#include "json_text.h"
 
 #include <algorithm>
 
@@ -47,13 +47,15 @@ constexpr int picturePart = 3;
 
 void live_feed::set_state(feed_state state) {
     std::lock_guard<std::mutex> guard(lock_);
+    bool changed = false;
     for (int i = 0; i < stateParts; ++i) {
         std::string feed_state::*const part = textParts[i];
         if (!part || (state.*part == state_.*part && version_[i])) continue;
         state_.*part = std::move(state.*part);
         ++version_[i];
+        changed = true;
     }
-    changed_.notify_all();
+    if (changed) changed_.notify_all(); // the pages' streams wake only for news
 }
 
 void live_feed::set_picture(page_picture picture) {
@@ -72,7 +74,7 @@ bool live_feed::change_controls(const std::vector<std::pair<std::size_t, std::st
     std::string json = "[";
     for (const auto& [place, group] : changes) {
         if (json.size() > 1) json += ",";
-        json.append("[").append(std::to_string(place)).append(",").append(json_string(group)).append("]");
+        append_json_string(json.append("[").append(std::to_string(place)).append(","), group).append("]");
         picture_.controls[place] = group;
     }
     pictureChange_ = json + "]";

@@ -9,7 +9,6 @@
 
 #include "scenario.h"
 #include "scenario_runner.h"
-#include "serve_feed.h"
 #include "serve_queue.h"
 #include "devices_file.h"
 
@@ -59,10 +58,5 @@ private:
 
     scenario_runner runner_;
 };
-
-// A text as a JSON string literal.
-std::string json_string(const std::string& text);
-// Appends json_string(text) to `out`.
-std::string& append_json_string(std::string& out, const std::string& text);
 
 #endif

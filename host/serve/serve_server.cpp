@@ -1,7 +1,7 @@
 #include "serve_server.h"
 
 #include "serve_connection.h"
-#include "serve_live.h"
+#include "json_text.h"
 #include "serve_page.h" // generated at build time from serve_page.html
 
 #include <atomic>

@@ -1,5 +1,7 @@
 #include "debug_capture.h"
 
+#include "utf8_text.h"
+
 #include <atomic>
 
 #ifdef _WIN32
@@ -128,9 +130,7 @@ std::vector<std::string> debug_capture::take() {
 void debug_capture::write_untaken(void (*write)(const char*, std::size_t)) {
     debug_capture* capture = begunCapture.load();
     if (!capture || !capture->lock_.try_lock()) return;
-    static const char hex[] = "0123456789abcdef";
     for (const std::string& text : capture->texts_) {
-        // As printable() writes it, by hand: nothing may be allocated here.
         char line[256] = "  debug text: ";
         std::size_t n = 14;
         for (unsigned char c : text) {
@@ -138,13 +138,7 @@ void debug_capture::write_untaken(void (*write)(const char*, std::size_t)) {
                 write(line, n);
                 n = 0;
             }
-            if (c == '\n' || c == '\t') {
-                line[n++] = '\\';
-                line[n++] = c == '\n' ? 'n' : 't';
-            } else if (c < 0x20 || c == 0x7f) {
-                const char escape[] = {'\\', 'x', hex[c >> 4], hex[c & 15]};
-                for (char e : escape) line[n++] = e;
-            } else line[n++] = static_cast<char>(c);
+            n += printable_byte(c, line + n);
         }
         line[n++] = '\n';
         write(line, n);

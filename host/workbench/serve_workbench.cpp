@@ -1,6 +1,6 @@
 #include "serve_workbench.h"
 
-#include "serve_live.h"
+#include "json_text.h"
 #include "serve_messages.h"
 #include "utf8_text.h"
 
@@ -164,6 +164,10 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
         std::size_t at = 0;
         bool answered = false;
         std::string logged; // the log frames that came together, shown at once
+        const auto show_logged = [&] {
+            if (!logged.empty()) say(logged);
+            logged.clear();
+        };
         while (!answered && (s = read_frame(buffer_, at, name, bytes, why)) == frame_status::frame) {
             live_result r;
             state_update update;
@@ -171,8 +175,7 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
                 logged += bytes;
                 continue;
             }
-            if (!logged.empty()) say(logged);
-            logged.clear();
+            show_logged();
             if (name == "state") {
                 if (!read_state(bytes, update) || !take_state(update)) {
                     why = "a state message that is not frames of a state, or changes a control group the "
@@ -195,7 +198,7 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
             }
             answered = name == until;
         }
-        if (!logged.empty()) say(logged);
+        show_logged();
         buffer_.erase(0, at);
         if (answered) return true;
         if (s == frame_status::garbage) {
