@@ -11,8 +11,8 @@
 // back once, right away; a property answer is null or the model's text, and
 // its hand-back frees it (the sanitizers see a wrong free, a double free or a
 // leak).
-#include "command_parser.h"
-#include "device_report_record.h"
+#include "session/command_parser.h"
+#include "base/device_report_record.h"
 #include "fuzz_check.h"
 #include "fuzz_host.h"
 #include "fuzz_input.h"
@@ -29,6 +29,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+using namespace quon::host;
 
 namespace {
 

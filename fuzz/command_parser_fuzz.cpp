@@ -3,12 +3,14 @@
 // a command it accepts must be exactly the text its code and fields write
 // back (numbers in plain decimal, texts between apostrophes, 'ADD'): nothing
 // is accepted that a script formatting its fields could not have sent.
-#include "command_parser.h"
+#include "session/command_parser.h"
 #include "fuzz_check.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+using namespace quon::host;
 
 namespace {
 

@@ -3,14 +3,16 @@
 // names "file:line". A file either accepts is written back in one canonical
 // form (one state or name per index, fields in one order), and that form must
 // read back to the same declarations.
-#include "devices_file.h"
+#include "devices/file.h"
 #include "fuzz_check.h"
-#include "page_layout.h"
+#include "picture/page_layout.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <tuple>
+
+using namespace quon::host;
 
 namespace {
 

@@ -4,12 +4,14 @@
 // and that form must read back to itself: no step loses or changes a field
 // on the way through the file format.
 #include "fuzz_check.h"
-#include "scenario.h"
+#include "scenario/format.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <type_traits>
+
+using namespace quon::host;
 
 namespace {
 

@@ -1,6 +1,6 @@
 // panel_host: runs a panel script library without a studio. Each subcommand
-// registers itself from its own file (subcommands.h); add new ones below.
-#include "subcommands.h"
+// registers itself from its own file (commands/subcommands.h); add new ones below.
+#include "commands/subcommands.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -31,15 +31,15 @@ int main(int argc, char** argv) {
     // before the subcommands, which take the setting from here.
     app.allow_windows_style_options(false);
     app.footer(exitStatuses);
-    int exitStatus = exitAllHeld;
-    add_run_command(app, exitStatus);
-    add_serve_command(app, exitStatus);
-    add_validate_command(app, exitStatus);
+    int exitStatus = quon::host::exitAllHeld;
+    quon::host::add_run_command(app, exitStatus);
+    quon::host::add_serve_command(app, exitStatus);
+    quon::host::add_validate_command(app, exitStatus);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         // --help is a "success" of the parser; every other parse error is the caller's.
-        return app.exit(e) == 0 ? exitAllHeld : exitUsage;
+        return app.exit(e) == 0 ? quon::host::exitAllHeld : quon::host::exitUsage;
     }
     return exitStatus;
 }

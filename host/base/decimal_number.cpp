@@ -1,8 +1,10 @@
-#include "decimal_number.h"
+#include "base/decimal_number.h"
 
-#include "utf8_text.h"
+#include "base/utf8_text.h"
 
 #include <charconv>
+
+namespace quon::host {
 
 namespace {
 
@@ -42,3 +44,5 @@ bool read_decimal(const std::string& text, std::uint64_t max, std::uint64_t& out
     // from_chars takes no "-" for unsigned types, so "-1" cannot wrap around.
     return read(text, std::uint64_t{0}, max, out, why);
 }
+
+} // namespace quon::host

@@ -3,13 +3,17 @@
 // decimal, an optional "-" and digits, nothing before or after (no "+",
 // spaces, NUL or other bytes), never "-0", and inside the range the field
 // allows. Messages quote the text printably.
-#ifndef HOST_DECIMAL_NUMBER_H
-#define HOST_DECIMAL_NUMBER_H
+#ifndef HOST_BASE_DECIMAL_NUMBER_H
+#define HOST_BASE_DECIMAL_NUMBER_H
 
 #include <cstdint>
 #include <string>
 
+namespace quon::host {
+
 bool read_decimal(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& out, std::string& why);
 bool read_decimal(const std::string& text, std::uint64_t max, std::uint64_t& out, std::string& why);
+
+} // namespace quon::host
 
 #endif

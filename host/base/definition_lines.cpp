@@ -1,10 +1,12 @@
-#include "definition_lines.h"
+#include "base/definition_lines.h"
 
-#include "decimal_number.h"
-#include "utf8_text.h"
+#include "base/decimal_number.h"
+#include "base/utf8_text.h"
 
 #include <algorithm>
 #include <sstream>
+
+namespace quon::host {
 
 namespace {
 const char* spaces = " \t\r";
@@ -117,3 +119,5 @@ std::string with_index(const std::string& text, std::int32_t n) {
         pos = at + mark.size();
     }
 }
+
+} // namespace quon::host

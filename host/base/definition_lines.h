@@ -2,14 +2,16 @@
 // layouts: one item a line, "#" starts a comment line, words apart by spaces,
 // numbers in decimal, ranges "FIRST..LAST", fields "key=value", and "{n}" in a
 // text standing for the index it is given for.
-#ifndef HOST_DEFINITION_LINES_H
-#define HOST_DEFINITION_LINES_H
+#ifndef HOST_BASE_DEFINITION_LINES_H
+#define HOST_BASE_DEFINITION_LINES_H
 
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
+
+namespace quon::host {
 
 // One line's words; `rest(i)` is the line from word i on, as written.
 struct definition_line {
@@ -56,5 +58,7 @@ bool parse_fields(const definition_line& line, std::size_t from, const std::vect
                   std::map<std::string, std::string>& out, std::string& why);
 // `text` with every "{n}" replaced by n.
 std::string with_index(const std::string& text, std::int32_t n);
+
+} // namespace quon::host
 
 #endif

@@ -1,8 +1,10 @@
-#include "device_report_record.h"
+#include "base/device_report_record.h"
 
 #include "quon_revertive_record.h"
 
 #include <cstring>
+
+namespace quon::host {
 
 std::vector<char> device_report_record(std::int32_t device, std::int32_t index, std::int32_t state,
                                        const std::string& text, std::int32_t reserved) {
@@ -13,3 +15,5 @@ std::vector<char> device_report_record(std::int32_t device, std::int32_t index, 
     std::memcpy(bytes.data() + sizeof header, text.c_str(), text.size() + 1);
     return bytes;
 }
+
+} // namespace quon::host

@@ -1,8 +1,10 @@
 // exit_status: what panel_host's exit status tells the caller. The emulator's
 // own failures have their own status, so they are never taken for the
 // panel's or the scenario's.
-#ifndef HOST_EXIT_STATUS_H
-#define HOST_EXIT_STATUS_H
+#ifndef HOST_BASE_EXIT_STATUS_H
+#define HOST_BASE_EXIT_STATUS_H
+
+namespace quon::host {
 
 constexpr int exitAllHeld = 0;
 constexpr int exitExpectationFailed = 1; // or, with --strict, the panel made a fault
@@ -10,5 +12,7 @@ constexpr int exitUsage = 2;             // bad arguments, library, scenario or 
 constexpr int exitPanelCrashed = 3;
 constexpr int exitPanelHung = 4;
 constexpr int exitEmulatorFault = 5; // could not read an input or write an output file
+
+} // namespace quon::host
 
 #endif

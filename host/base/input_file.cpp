@@ -1,10 +1,12 @@
-#include "input_file.h"
+#include "base/input_file.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+
+namespace quon::host {
 
 load_result check_input_file(const std::string& path, const char* what, std::string& error) {
     std::error_code ec;
@@ -48,3 +50,5 @@ load_result read_input_file(const std::string& path, const char* what, std::size
     text.resize(got);
     return load_result::ok;
 }
+
+} // namespace quon::host

@@ -2,11 +2,13 @@
 // file), telling apart what the system refused (the emulator cannot go on:
 // its own failure) from what is no such input (a directory, a file too large
 // to be one: the caller's fault). Only regular files are read.
-#ifndef HOST_INPUT_FILE_H
-#define HOST_INPUT_FILE_H
+#ifndef HOST_BASE_INPUT_FILE_H
+#define HOST_BASE_INPUT_FILE_H
 
 #include <cstddef>
 #include <string>
+
+namespace quon::host {
 
 enum class load_result {
     ok,
@@ -33,5 +35,7 @@ load_result read_input_file(const std::string& path, const char* what, std::size
     if (read != load_result::ok) return read;
     return parse(text) ? load_result::ok : load_result::invalid;
 }
+
+} // namespace quon::host
 
 #endif

@@ -1,9 +1,11 @@
-#include "json_text.h"
+#include "base/json_text.h"
 
-#include "utf8_text.h"
+#include "base/utf8_text.h"
 
 #include <algorithm>
 #include <cstdio>
+
+namespace quon::host {
 
 std::string& append_json_string(std::string& out, const std::string& text) {
     // A JSON text is UTF-8, whatever the panel or the form sent.
@@ -35,3 +37,5 @@ std::string json_string(const std::string& text) {
     out.reserve(text.size() + 2);
     return append_json_string(out, text);
 }
+
+} // namespace quon::host

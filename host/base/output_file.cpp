@@ -1,10 +1,12 @@
-#include "output_file.h"
+#include "base/output_file.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+
+namespace quon::host {
 
 namespace fs = std::filesystem;
 
@@ -50,3 +52,5 @@ bool inside_folder(const std::string& folder, const std::string& path) {
     const fs::path rel = real.lexically_relative(base);
     return !rel.empty() && *rel.begin() != "..";
 }
+
+} // namespace quon::host

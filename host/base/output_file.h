@@ -1,10 +1,12 @@
 // output_file: where this program writes the files a user asks for (pictures
 // of the page), and the rule that an output never replaces an input.
-#ifndef HOST_OUTPUT_FILE_H
-#define HOST_OUTPUT_FILE_H
+#ifndef HOST_BASE_OUTPUT_FILE_H
+#define HOST_BASE_OUTPUT_FILE_H
 
 #include <string>
 #include <vector>
+
+namespace quon::host {
 
 // Writes `content` to `path`, creating missing parent directories. On failure
 // returns false with the path and the system's reason in `error`.
@@ -18,5 +20,7 @@ bool same_file(const std::string& a, const std::string& b);
 // Whether `path`, links resolved, lies inside `folder` ("" is the current one):
 // a name without ".." can still leave it through a link to a folder elsewhere.
 bool inside_folder(const std::string& folder, const std::string& path);
+
+} // namespace quon::host
 
 #endif

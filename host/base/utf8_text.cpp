@@ -1,4 +1,6 @@
-#include "utf8_text.h"
+#include "base/utf8_text.h"
+
+namespace quon::host {
 
 
 namespace {
@@ -90,3 +92,5 @@ std::string printable(const std::string& text) {
 }
 
 std::size_t byte_order_mark_size(const std::string& text) { return text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; }
+
+} // namespace quon::host

@@ -1,11 +1,13 @@
 // utf8_text: texts from a panel made fit for a UTF-8 file. Panels send bytes:
 // UTF-8 mostly, but Latin-1 display texts are common in studios, so bytes
 // that are not part of a valid UTF-8 character are taken as Latin-1.
-#ifndef HOST_UTF8_TEXT_H
-#define HOST_UTF8_TEXT_H
+#ifndef HOST_BASE_UTF8_TEXT_H
+#define HOST_BASE_UTF8_TEXT_H
 
 #include <cstddef>
 #include <string>
+
+namespace quon::host {
 
 // `text` as valid UTF-8: well-formed characters kept, every other byte taken
 // as the Latin-1 character of that value. Noncharacters U+FFFE and U+FFFF,
@@ -24,5 +26,7 @@ std::size_t printable_byte(unsigned char c, char* out);
 // Bytes a UTF-8 byte-order mark takes at the start of an input file's text
 // (3 or 0): editors add one, and no reader should take it for the first word.
 std::size_t byte_order_mark_size(const std::string& text);
+
+} // namespace quon::host
 
 #endif

@@ -1,7 +1,9 @@
-#include "declared_commands.h"
+#include "devices/declared_commands.h"
 
-#include "decimal_number.h"
+#include "base/decimal_number.h"
 #include "quon_commands.h"
+
+namespace quon::host {
 
 namespace {
 
@@ -94,3 +96,5 @@ bool timer_line(const definition_line& line, const std::vector<declared_timer>& 
     }
     return timer_period(line.words[3], out.periodMs, why);
 }
+
+} // namespace quon::host

@@ -11,14 +11,16 @@
 //   timer 3 every 500       # a timer the host runs from the panel's start
 //
 // A code is two to four capital letters that the table does not hold.
-#ifndef HOST_DECLARED_COMMANDS_H
-#define HOST_DECLARED_COMMANDS_H
+#ifndef HOST_DEVICES_DECLARED_COMMANDS_H
+#define HOST_DEVICES_DECLARED_COMMANDS_H
 
-#include "definition_lines.h"
+#include "base/definition_lines.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+namespace quon::host {
 
 enum class command_effect { route, gpi, info, timer_start, timer_stop, accept };
 
@@ -51,5 +53,7 @@ bool timer_line(const definition_line& line, const std::vector<declared_timer>& 
                 std::string& why);
 // A period in milliseconds, as a field of a line or a command: 1 to one day.
 bool timer_period(const std::string& word, std::int32_t& out, std::string& why);
+
+} // namespace quon::host
 
 #endif

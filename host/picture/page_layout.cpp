@@ -1,7 +1,9 @@
-#include "page_layout.h"
+#include "picture/page_layout.h"
 
-#include "definition_lines.h"
-#include "input_file.h"
+#include "base/definition_lines.h"
+#include "base/input_file.h"
+
+namespace quon::host {
 
 namespace {
 
@@ -143,3 +145,5 @@ load_result read_layout_file(const std::string& path, page_layout& out, std::str
     return read_input_file(path, "layout", maxLayoutBytes, error,
                            [&](const std::string& text) { return parse_layout(text, path, out, error, budget); });
 }
+
+} // namespace quon::host

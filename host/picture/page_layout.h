@@ -14,15 +14,17 @@
 // the hatch text), display (its "text" on black, id above), lamp (its
 // "colour.background" with its "text" or id in "colour.text"), tally (its
 // "colour.background" only).
-#ifndef HOST_PAGE_LAYOUT_H
-#define HOST_PAGE_LAYOUT_H
+#ifndef HOST_PICTURE_PAGE_LAYOUT_H
+#define HOST_PICTURE_PAGE_LAYOUT_H
 
-#include "definition_lines.h"
-#include "input_file.h"
+#include "base/definition_lines.h"
+#include "base/input_file.h"
 
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace quon::host {
 
 enum class control_kind { box, picture, display, lamp, tally };
 
@@ -74,5 +76,7 @@ load_result read_layout_file(const std::string& path, page_layout& out, std::str
 // `file` names the text in "file:line: why" errors.
 bool parse_layout(const std::string& text, const std::string& file, page_layout& out, std::string& error,
                   declaration_budget* budget = nullptr);
+
+} // namespace quon::host
 
 #endif

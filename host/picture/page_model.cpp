@@ -1,4 +1,6 @@
-#include "page_model.h"
+#include "picture/page_model.h"
+
+namespace quon::host {
 
 bool page_model::put(const std::string& assignment, const std::string& panel, const std::string& control) {
     const std::size_t eq = assignment.find('=');
@@ -69,3 +71,5 @@ void page_model::show(const std::string& panel, const std::string& file) {
 }
 
 std::string page_model::main_panel() const { return shown_.empty() ? "1" : shown_.front().first; }
+
+} // namespace quon::host

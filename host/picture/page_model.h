@@ -1,14 +1,16 @@
 // page_model: what the host shows on its panels: for each panel, its controls
 // and for each control its properties and their values, as the script's "TP"
 // commands set them. Answers "TG" and "XI" from what it holds.
-#ifndef HOST_PAGE_MODEL_H
-#define HOST_PAGE_MODEL_H
+#ifndef HOST_PICTURE_PAGE_MODEL_H
+#define HOST_PICTURE_PAGE_MODEL_H
 
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace quon::host {
 
 class page_model {
 public:
@@ -62,5 +64,7 @@ private:
     std::vector<std::pair<std::string, std::string>> shown_;
     std::uint64_t revision_ = 0, structure_ = 0;
 };
+
+} // namespace quon::host
 
 #endif

@@ -1,6 +1,8 @@
-#include "page_painter.h"
+#include "picture/page_painter.h"
 
-#include "svg_shapes.h"
+#include "picture/svg_shapes.h"
+
+namespace quon::host {
 
 page_painter::change page_painter::redraw_all(const page_model& page) {
     page_picture before = std::move(picture_);
@@ -37,3 +39,5 @@ page_painter::change page_painter::draw(const page_model& page, const std::share
     }
     return c;
 }
+
+} // namespace quon::host

@@ -4,14 +4,16 @@
 // was. The arrangement is drawn again only when it may have moved (a
 // control or panel appeared, a panel was shown, a control of the default
 // grid changed its height, another layout).
-#ifndef HOST_PAGE_PAINTER_H
-#define HOST_PAGE_PAINTER_H
+#ifndef HOST_PICTURE_PAGE_PAINTER_H
+#define HOST_PICTURE_PAGE_PAINTER_H
 
-#include "svg_writer.h"
+#include "picture/svg_writer.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+namespace quon::host {
 
 class page_painter {
 public:
@@ -37,5 +39,7 @@ private:
     std::uint64_t revision_ = 0, structure_ = 0;
     bool painted_ = false;
 };
+
+} // namespace quon::host
 
 #endif

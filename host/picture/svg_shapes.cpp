@@ -1,9 +1,11 @@
-#include "svg_shapes.h"
+#include "picture/svg_shapes.h"
 
-#include "utf8_text.h"
+#include "base/utf8_text.h"
 
 #include <algorithm>
 #include <cctype>
+
+namespace quon::host {
 
 namespace {
 
@@ -221,3 +223,5 @@ void draw_control(svg_out& o, control_kind kind, const layout_box& b, const std:
     }
     o << "</g>\n";
 }
+
+} // namespace quon::host

@@ -1,10 +1,10 @@
 // svg_shapes: the pieces the page picture is drawn with: escaped texts fitted
 // to a width, and one control in a box in the way its kind shows it.
-#ifndef HOST_SVG_SHAPES_H
-#define HOST_SVG_SHAPES_H
+#ifndef HOST_PICTURE_SVG_SHAPES_H
+#define HOST_PICTURE_SVG_SHAPES_H
 
-#include "page_layout.h"
-#include "page_model.h"
+#include "picture/page_layout.h"
+#include "picture/page_model.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+
+namespace quon::host {
 
 // The text a picture is drawn into: appends to one buffer, numbers in
 // decimal as a stream would write them. A page is redrawn on every action:
@@ -70,5 +72,7 @@ int box_height(const page_model::properties& props);
 // Draws one control; `props` is null for a control the page does not hold.
 void draw_control(svg_out& o, control_kind kind, const layout_box& box, const std::string& id,
                   const page_model::properties* props, const std::string& hatch);
+
+} // namespace quon::host
 
 #endif

@@ -1,11 +1,13 @@
-#include "svg_writer.h"
+#include "picture/svg_writer.h"
 
-#include "svg_shapes.h"
-#include "utf8_text.h"
+#include "picture/svg_shapes.h"
+#include "base/utf8_text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <set>
+
+namespace quon::host {
 
 namespace {
 
@@ -180,3 +182,5 @@ std::string render_page_svg(const page_model& page, const page_layout* layout) {
     draw_page(page, layout, picture);
     return picture.whole();
 }
+
+} // namespace quon::host

@@ -6,14 +6,16 @@
 //
 // For pages that show the picture: each panel's group carries
 // data-panel="NAME" and each control's group data-control="ID".
-#ifndef HOST_SVG_WRITER_H
-#define HOST_SVG_WRITER_H
+#ifndef HOST_PICTURE_SVG_WRITER_H
+#define HOST_PICTURE_SVG_WRITER_H
 
-#include "page_layout.h"
-#include "page_model.h"
+#include "picture/page_layout.h"
+#include "picture/page_model.h"
 
 #include <string>
 #include <vector>
+
+namespace quon::host {
 
 // A drawn page cut at its control groups: the SVG text is around[0] +
 // controls[0] + around[1] + ... + controls[n-1] + around[n].
@@ -42,5 +44,7 @@ std::string draw_control_group(const drawn_control& c);
 
 // The whole picture as one text.
 std::string render_page_svg(const page_model& page, const page_layout* layout);
+
+} // namespace quon::host
 
 #endif

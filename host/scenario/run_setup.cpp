@@ -1,9 +1,11 @@
-#include "run_setup.h"
+#include "scenario/run_setup.h"
 
-#include "output_file.h"
-#include "step_guard.h"
+#include "base/output_file.h"
+#include "session/step_guard.h"
 
 #include <filesystem>
+
+namespace quon::host {
 
 namespace {
 
@@ -49,3 +51,5 @@ int prepare_run(const run_request& request, prepared_run& run, std::string& erro
     run.guarded = true;
     return exitAllHeld;
 }
+
+} // namespace quon::host

@@ -3,16 +3,18 @@
 // steps name), the base path, the outputs checked against the inputs, the
 // output folder, the library and the watchdog. A command adds nothing of its
 // own to a run, so a scenario plays the same under either.
-#ifndef HOST_RUN_SETUP_H
-#define HOST_RUN_SETUP_H
+#ifndef HOST_SCENARIO_RUN_SETUP_H
+#define HOST_SCENARIO_RUN_SETUP_H
 
-#include "panel_library.h"
-#include "scenario.h"
-#include "scenario_runner.h"
+#include "session/panel_library.h"
+#include "scenario/format.h"
+#include "scenario/runner.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+namespace quon::host {
 
 // What the command line names.
 struct run_request {
@@ -45,5 +47,7 @@ struct prepared_run {
 // exitEmulatorFault when the system refused a file) and `error` says why in
 // one line.
 int prepare_run(const run_request& request, prepared_run& run, std::string& error);
+
+} // namespace quon::host
 
 #endif

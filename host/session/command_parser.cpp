@@ -1,8 +1,10 @@
-#include "command_parser.h"
+#include "session/command_parser.h"
 
-#include "decimal_number.h"
+#include "base/decimal_number.h"
 
 #include <cstring>
+
+namespace quon::host {
 
 namespace {
 
@@ -188,3 +190,5 @@ parsed_command parse_command(const char* text, const std::vector<declared_comman
                                  : parse_numeric(body, layout, result.command, result.error);
     return result;
 }
+
+} // namespace quon::host

@@ -4,15 +4,17 @@
 // declares, its effect's. The host reads every text with this parser of its
 // own, never trusting the script's formatting. Malformed texts are not
 // executed; the error says why.
-#ifndef HOST_COMMAND_PARSER_H
-#define HOST_COMMAND_PARSER_H
+#ifndef HOST_SESSION_COMMAND_PARSER_H
+#define HOST_SESSION_COMMAND_PARSER_H
 
-#include "declared_commands.h"
+#include "devices/declared_commands.h"
 #include "quon_commands.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+namespace quon::host {
 
 struct host_command {
     std::string code;                 // upper-case letters, e.g. "TP"
@@ -31,5 +33,7 @@ struct parsed_command {
 // Parses one command text; null is reported as an error too. `declared`
 // adds the devices file's commands to the table's.
 parsed_command parse_command(const char* text, const std::vector<declared_command>& declared = {});
+
+} // namespace quon::host
 
 #endif

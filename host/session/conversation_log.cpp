@@ -1,8 +1,10 @@
-#include "conversation_log.h"
+#include "session/conversation_log.h"
 
-#include "utf8_text.h"
+#include "base/utf8_text.h"
 
 #include <cstdio>
+
+namespace quon::host {
 
 namespace {
 const char* kind_name(unsigned kind) {
@@ -109,3 +111,5 @@ std::string conversation_log::summary_text(int outstandingReplies) const {
     number(passed_).append(" passed, ");
     return number(failed_).append(" failed\n");
 }
+
+} // namespace quon::host

@@ -1,12 +1,14 @@
 // conversation_log: prints the conversation between this host and a script as
 // it happens (">" host to script, "<" script to host), counts what passed, and
 // prints the closing summary.
-#ifndef HOST_CONVERSATION_LOG_H
-#define HOST_CONVERSATION_LOG_H
+#ifndef HOST_SESSION_CONVERSATION_LOG_H
+#define HOST_SESSION_CONVERSATION_LOG_H
 
 #include <map>
 #include <ostream>
 #include <string>
+
+namespace quon::host {
 
 class conversation_log {
 public:
@@ -42,5 +44,7 @@ private:
     int answers_ = 0, nullAnswers_ = 0, handBacks_ = 0, nullHandBacks_ = 0;
     int malformed_ = 0, problems_ = 0, passed_ = 0, failed_ = 0;
 };
+
+} // namespace quon::host
 
 #endif

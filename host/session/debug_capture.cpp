@@ -1,6 +1,6 @@
-#include "debug_capture.h"
+#include "session/debug_capture.h"
 
-#include "utf8_text.h"
+#include "base/utf8_text.h"
 
 #include <atomic>
 
@@ -9,6 +9,8 @@
 #else
 #include <sys/types.h>
 #endif
+
+namespace quon::host {
 
 namespace {
 std::atomic<debug_capture*> begunCapture{nullptr}; // the one capture begun in this process
@@ -145,3 +147,5 @@ void debug_capture::write_untaken(void (*write)(const char*, std::size_t)) {
     }
     capture->lock_.unlock();
 }
+
+} // namespace quon::host

@@ -8,13 +8,15 @@
 // exception handler takes the text from it while a capture is begun, and the
 // exception then counts as seen by a debugger (no other output, no WINEDEBUG
 // setting needed). One capture is begun at a time in a process.
-#ifndef HOST_DEBUG_CAPTURE_H
-#define HOST_DEBUG_CAPTURE_H
+#ifndef HOST_SESSION_DEBUG_CAPTURE_H
+#define HOST_SESSION_DEBUG_CAPTURE_H
 
 #include <cstdio>
 #include <mutex>
 #include <string>
 #include <vector>
+
+namespace quon::host {
 
 class debug_capture {
 public:
@@ -50,5 +52,7 @@ private:
     std::FILE* stream_ = nullptr; // natively: the stream stderr points at
     std::FILE* saved_ = nullptr;
 };
+
+} // namespace quon::host
 
 #endif

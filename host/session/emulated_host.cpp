@@ -1,9 +1,11 @@
-#include "emulated_host.h"
+#include "session/emulated_host.h"
 
 #include "quon_hand_back.h"
-#include "step_guard.h"
+#include "session/step_guard.h"
 
 #include <cstring>
+
+namespace quon::host {
 
 void* emulated_host::deletingDestructor(unsigned) {
     log_.problem("script called the host's destructor; ignored");
@@ -215,3 +217,5 @@ void emulated_host::execute_declared(const host_command& c, const declared_comma
         return;
     }
 }
+
+} // namespace quon::host

@@ -4,15 +4,15 @@
 // script hands it back (quon_hand_back.h says which come back; the last of
 // the others lives until the next command), and queues the status reports
 // that polls ask for; they are delivered once the script has returned.
-#ifndef HOST_EMULATED_HOST_H
-#define HOST_EMULATED_HOST_H
+#ifndef HOST_SESSION_EMULATED_HOST_H
+#define HOST_SESSION_EMULATED_HOST_H
 
-#include "command_parser.h"
-#include "conversation_log.h"
-#include "device_model.h"
-#include "page_model.h"
+#include "session/command_parser.h"
+#include "session/conversation_log.h"
+#include "devices/model.h"
+#include "picture/page_model.h"
 #include "quon_client_callback.h"
-#include "timer_clock.h"
+#include "session/timer_clock.h"
 
 #include <functional>
 #include <memory>
@@ -20,6 +20,8 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+namespace quon::host {
 
 class emulated_host final : public quon_client_callback {
 public:
@@ -75,5 +77,7 @@ private:
     timer_clock timers_;
     bool shutDown_ = false;
 };
+
+} // namespace quon::host
 
 #endif

@@ -1,4 +1,6 @@
-#include "event_message.h"
+#include "session/event_message.h"
+
+namespace quon::host {
 
 namespace {
 // Every pointer the split does not set points here.
@@ -35,3 +37,5 @@ event_message::event_message(const std::string& text) : message_{} {
         }
     }
 }
+
+} // namespace quon::host

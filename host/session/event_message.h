@@ -4,13 +4,15 @@
 // "=", up to 32 sub-names after each ".", the value after the first "=". The
 // emulator shares no parsing code with scripts, so a fault in a script's own
 // splitter shows up against it.
-#ifndef HOST_EVENT_MESSAGE_H
-#define HOST_EVENT_MESSAGE_H
+#ifndef HOST_SESSION_EVENT_MESSAGE_H
+#define HOST_SESSION_EVENT_MESSAGE_H
 
 #include "quon_param_message.h"
 
 #include <string>
 #include <vector>
+
+namespace quon::host {
 
 class event_message {
 public:
@@ -25,5 +27,7 @@ private:
     std::vector<char> buffer_;
     paramMessage message_;
 };
+
+} // namespace quon::host
 
 #endif

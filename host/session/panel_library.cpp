@@ -1,12 +1,14 @@
-#include "panel_library.h"
+#include "session/panel_library.h"
 
-#include "input_file.h"
+#include "base/input_file.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <dlfcn.h>
 #endif
+
+namespace quon::host {
 
 namespace {
 const char factoryName[] = QUON_FACTORY_NAME;
@@ -81,3 +83,5 @@ void panel_library::close() {
     handle_ = nullptr;
     factory_ = nullptr;
 }
+
+} // namespace quon::host

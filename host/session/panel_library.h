@@ -2,12 +2,14 @@
 // natively, a DLL on Windows) and its factory `load_quon_client_script`.
 // The library stays loaded until this object goes; scripts it created must be
 // destroyed before.
-#ifndef HOST_PANEL_LIBRARY_H
-#define HOST_PANEL_LIBRARY_H
+#ifndef HOST_SESSION_PANEL_LIBRARY_H
+#define HOST_SESSION_PANEL_LIBRARY_H
 
 #include "quon_export.h"
 
 #include <string>
+
+namespace quon::host {
 
 class panel_library {
 public:
@@ -30,5 +32,7 @@ private:
     quon_load_script_fn factory_ = nullptr;
     std::string path_;
 };
+
+} // namespace quon::host
 
 #endif

@@ -1,12 +1,14 @@
-#include "panel_session.h"
+#include "session/panel_session.h"
 
-#include "device_report_record.h"
-#include "event_message.h"
+#include "base/device_report_record.h"
+#include "session/event_message.h"
 #include "quon_button_record.h"
 
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+namespace quon::host {
 
 namespace {
 // Pending reports a script may trigger by polling from its own handlers are
@@ -128,3 +130,5 @@ void panel_session::timer(std::int32_t id) {
     }
     deliver_pending();
 }
+
+} // namespace quon::host

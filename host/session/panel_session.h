@@ -2,19 +2,21 @@
 // library's factory, delivers events to it (status reports, control events,
 // property messages, timer ticks), hands its answers back, and destroys it
 // through the boundary's deleting destructor, as the studio host does.
-#ifndef HOST_PANEL_SESSION_H
-#define HOST_PANEL_SESSION_H
+#ifndef HOST_SESSION_PANEL_SESSION_H
+#define HOST_SESSION_PANEL_SESSION_H
 
-#include "conversation_log.h"
-#include "debug_capture.h"
-#include "device_model.h"
-#include "emulated_host.h"
-#include "page_model.h"
+#include "session/conversation_log.h"
+#include "session/debug_capture.h"
+#include "devices/model.h"
+#include "session/emulated_host.h"
+#include "picture/page_model.h"
 #include "quon_export.h"
 
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace quon::host {
 
 class panel_session {
 public:
@@ -68,5 +70,7 @@ private:
     emulated_host host_;
     quon_client_callback* script_ = nullptr;
 };
+
+} // namespace quon::host
 
 #endif

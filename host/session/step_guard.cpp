@@ -1,6 +1,6 @@
-#include "step_guard.h"
+#include "session/step_guard.h"
 
-#include "debug_capture.h"
+#include "session/debug_capture.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -16,6 +16,8 @@
 #else
 #include <unistd.h>
 #endif
+
+namespace quon::host {
 
 namespace {
 
@@ -147,3 +149,5 @@ void step_guard_leave() {
     inStep = false;
     changed.notify_all();
 }
+
+} // namespace quon::host

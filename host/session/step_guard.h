@@ -3,12 +3,14 @@
 // exception filter, prints the current step to standard error and ends the
 // process; a watchdog thread does the same when the panel overruns its time
 // in one step.
-#ifndef HOST_STEP_GUARD_H
-#define HOST_STEP_GUARD_H
+#ifndef HOST_SESSION_STEP_GUARD_H
+#define HOST_SESSION_STEP_GUARD_H
 
-#include "exit_status.h"
+#include "base/exit_status.h"
 
 #include <string>
+
+namespace quon::host {
 
 // Installs the handlers; timeoutSeconds 0 means no watchdog.
 void step_guard_install(int timeoutSeconds);
@@ -27,5 +29,7 @@ public:
     step_guard_emulator_time(const step_guard_emulator_time&) = delete;
     step_guard_emulator_time& operator=(const step_guard_emulator_time&) = delete;
 };
+
+} // namespace quon::host
 
 #endif

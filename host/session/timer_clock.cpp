@@ -1,6 +1,8 @@
-#include "timer_clock.h"
+#include "session/timer_clock.h"
 
 #include <algorithm>
+
+namespace quon::host {
 
 void timer_clock::start(std::int32_t id, std::int32_t periodMs) {
     stop(id);
@@ -25,3 +27,5 @@ std::optional<std::int32_t> timer_clock::next_tick(std::int64_t untilMs) {
     ++next->ticks;
     return next->id;
 }
+
+} // namespace quon::host

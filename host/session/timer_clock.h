@@ -3,12 +3,14 @@
 // the ticks that fall due, in time order (timers due together in the order
 // they were started), with no real sleeping. The script may stop ("ET") or
 // (re)start timers from the handler of a tick; later ticks follow that.
-#ifndef HOST_TIMER_CLOCK_H
-#define HOST_TIMER_CLOCK_H
+#ifndef HOST_SESSION_TIMER_CLOCK_H
+#define HOST_SESSION_TIMER_CLOCK_H
 
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+namespace quon::host {
 
 class timer_clock {
 public:
@@ -41,5 +43,7 @@ private:
     std::int64_t nowMs_ = 0;
     std::uint64_t started_ = 0;
 };
+
+} // namespace quon::host
 
 #endif

@@ -1,12 +1,14 @@
 #include "event_stream.h"
 
-#include "device_report_record.h"
+#include "base/device_report_record.h"
 #include "split_message.h"
 #include "quon_button_record.h"
 
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+using namespace quon::host;
 
 std::string event_stream::text(std::size_t longest) {
     // Mostly printable, now and then the characters commands and messages

@@ -47,7 +47,7 @@ ctest --preset native -R "^${name}_" --no-tests=error | tee native.log
 grep -q "${name}_validate .*Passed" native.log || fail "no passing ${name}_validate"
 grep -q "${name}_scenario_${name} .*Passed" native.log || fail "no passing ${name}_scenario_${name}"
 # serve --scenario plays the template's scenario as run does.
-/usr/bin/python3 tests/host/serve/serve_scenario_test.py --library build/native/panels/$name/$name.so \
+/usr/bin/python3 tests/host/server/serve_scenario_test.py --library build/native/panels/$name/$name.so \
   --scenario panels/$name/scenarios/$name.scn --work "$work/serve" -- build/native/host/panel_host \
   || fail "serve --scenario of the template's scenario"
 

@@ -1,6 +1,8 @@
-#include "decimal_number.h"
+#include "base/decimal_number.h"
 
 #include <gtest/gtest.h>
+
+using namespace quon::host;
 
 namespace {
 

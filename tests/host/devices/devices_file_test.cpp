@@ -1,9 +1,11 @@
-#include "device_model.h"
-#include "devices_file.h"
+#include "devices/model.h"
+#include "devices/file.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+
+using namespace quon::host;
 
 namespace {
 

@@ -1,8 +1,10 @@
-#include "device_model.h"
-#include "devices_file.h"
-#include "page_model.h"
+#include "devices/model.h"
+#include "devices/file.h"
+#include "picture/page_model.h"
 
 #include <gtest/gtest.h>
+
+using namespace quon::host;
 
 namespace {
 

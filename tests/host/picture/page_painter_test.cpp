@@ -1,9 +1,11 @@
-#include "page_painter.h"
+#include "picture/page_painter.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
+
+using namespace quon::host;
 
 namespace {
 

@@ -1,14 +1,16 @@
-#include "input_file.h"
-#include "page_layout.h"
-#include "page_model.h"
-#include "svg_shapes.h"
-#include "svg_writer.h"
-#include "utf8_text.h"
+#include "base/input_file.h"
+#include "picture/page_layout.h"
+#include "picture/page_model.h"
+#include "picture/svg_shapes.h"
+#include "picture/svg_writer.h"
+#include "base/utf8_text.h"
 #include "xml_check.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+
+using namespace quon::host;
 
 namespace {
 

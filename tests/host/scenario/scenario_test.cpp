@@ -1,5 +1,5 @@
-#include "scenario.h"
-#include "scenario_runner.h"
+#include "scenario/format.h"
+#include "scenario/runner.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+
+using namespace quon::host;
 
 namespace {
 

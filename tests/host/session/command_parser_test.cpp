@@ -1,8 +1,10 @@
-#include "command_parser.h"
+#include "session/command_parser.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+
+using namespace quon::host;
 
 namespace {
 

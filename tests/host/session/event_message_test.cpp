@@ -1,10 +1,12 @@
 // The emulator's own event splitter against the record layout, and against
 // the framework's splitter on the same texts: the two are written apart on
 // purpose, so they are compared here and nowhere else.
-#include "event_message.h"
+#include "session/event_message.h"
 #include "split_message.h"
 
 #include <gtest/gtest.h>
+
+using namespace quon::host;
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "fake_panel.h"
-#include "panel_library.h"
-#include "panel_session.h"
+#include "session/panel_library.h"
+#include "session/panel_session.h"
 #include "quon_debug.h"
-#include "scenario.h"
-#include "scenario_runner.h"
+#include "scenario/format.h"
+#include "scenario/runner.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,8 @@
 
 #include <chrono>
 #include <sstream>
+
+using namespace quon::host;
 
 namespace {
 

@@ -1,12 +1,14 @@
 // The watchdog counts only the panel's own time in a step. Each case runs in
 // a child process, since the watchdog ends the process it guards.
-#include "step_guard.h"
+#include "session/step_guard.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+
+using namespace quon::host;
 
 namespace {
 

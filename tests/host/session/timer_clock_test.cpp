@@ -1,9 +1,11 @@
-#include "timer_clock.h"
+#include "session/timer_clock.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+using namespace quon::host;
 
 namespace {
 

@@ -1,10 +1,12 @@
 // The validator's checks against scripts whose faults are known: each fault
 // must be found by the check meant for it, and a sound script must pass.
-#include "validate_checks.h"
+#include "validate/checks.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+
+using namespace quon::host;
 
 namespace {
 

@@ -1,0 +1,56 @@
+// "panel_host run PANEL_LIBRARY SCENARIO [options]": plays a scenario against
+// a panel library and prints the conversation and the summary.
+#include "scenario/run_setup.h"
+#include "commands/subcommands.h"
+
+#include <iostream>
+#include <memory>
+
+namespace quon::host {
+
+namespace {
+
+int run_scenario(const run_request& request) {
+    prepared_run run;
+    std::string error;
+    if (const int status = prepare_run(request, run, error); status != exitAllHeld) {
+        std::cerr << "panel_host: " << error << "\n";
+        return status;
+    }
+    std::cout << "panel_host: " << request.library << " with " << request.scenarioFile << " ("
+              << run.plan.steps.size() << " steps)" << std::endl;
+    scenario_runner player(run.library.factory(), run.options, std::cout);
+    return player.run(run.plan);
+}
+
+} // namespace
+
+void add_run_command(CLI::App& app, int& exitStatus) {
+    auto a = std::make_shared<run_request>();
+    CLI::App* run = app.add_subcommand("run", "play a scenario against a panel library and print the conversation");
+    add_library_argument(*run, a->library);
+    run->add_option("SCENARIO", a->scenarioFile, "the scenario file to play")->required();
+    run->add_option("--devices", a->devicesFile,
+                    "the devices the panel finds (routers, GPI and information devices, their states and names), "
+                    "as a devices file declares them; a scenario's \"devices\" step can name one too")
+        ->type_name("FILE");
+    run->add_option("--base", a->options.basePath,
+                    "base path given to the panel's factory (default: the library's file name without its "
+                    "extension)");
+    run->add_option("--svg", a->options.svgFile,
+                    "write a picture of the page to FILE after the last step (missing directories are created)")
+        ->type_name("FILE");
+    run->add_option("--out", a->options.outDir,
+                    "directory the scenario's snapshots go to, created when missing (default: the current one)")
+        ->type_name("DIR");
+    add_number_option(*run, "--timeout", a->timeout, 0, 86400,
+                      "give up when the panel has not returned from a step after SECONDS of its own time "
+                      "(0: never)")
+        ->type_name("SECONDS");
+    run->add_flag("--strict", a->options.strict,
+                  "malformed commands, other faults of the panel and replies it never handed back fail the run "
+                  "as failed expectations do");
+    run->callback([a, &exitStatus] { exitStatus = run_scenario(*a); });
+}
+
+} // namespace quon::host

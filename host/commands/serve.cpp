@@ -1,0 +1,166 @@
+// "panel_host serve PANEL_LIBRARY [options]": runs a panel live for a browser
+// on 127.0.0.1 until interrupted; see server/http_server.h for what it serves.
+#include "base/output_file.h"
+#include "server/http_server.h"
+#include "supervisor/panel_supervisor.h"
+#include "commands/subcommands.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace quon::host {
+
+namespace {
+
+struct serve_arguments {
+    run_request run;
+    std::string recordFile;
+    std::int64_t port = 8765;
+    bool watch = false;
+    std::string panelProcess; // tests: another program in the panel process's place
+};
+
+int fail(int status, const std::string& message) {
+    std::cerr << "panel_host: " << message << "\n";
+    return status;
+}
+
+std::atomic<bool> interrupted{false};
+
+#ifdef _WIN32
+BOOL WINAPI on_console_event(DWORD type) {
+    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT && type != CTRL_CLOSE_EVENT) return FALSE;
+    interrupted = true;
+    return TRUE;
+}
+#else
+extern "C" void on_interrupt(int) { interrupted = true; }
+#endif
+
+void catch_interrupts() {
+#ifdef _WIN32
+    SetConsoleCtrlHandler(on_console_event, TRUE);
+#else
+    struct sigaction sa {};
+    sa.sa_handler = on_interrupt;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN); // a page that goes away mid-write is not an error
+#endif
+}
+
+int serve(serve_arguments& a) {
+    const bool baseGiven = !a.run.options.basePath.empty();
+    std::string error;
+    scenario plan; // read here only to say how many steps were played
+    if (!a.run.scenarioFile.empty() && load_scenario(a.run.scenarioFile, plan, error) != load_result::ok) plan = {};
+    if (!a.recordFile.empty() && same_file(a.recordFile, a.run.library)) // --watch: the process loads a copy
+        return fail(exitUsage, a.recordFile + " would replace the run's input " + a.run.library);
+    live_feed feed;
+    action_queue queue;
+    live_server server(queue, feed);
+    if (!server.bind(static_cast<int>(a.port), error)) return fail(exitEmulatorFault, error);
+    catch_interrupts();
+    panel_workbench bench({a.panelProcess.empty() ? own_program() : a.panelProcess, a.run, a.recordFile, a.watch,
+                           &interrupted},
+                          feed, queue, std::cout);
+    if (const int status = bench.load(error); status != exitAllHeld) {
+        if (!a.watch || !bench.unloadable()) return fail(status, error);
+        std::cerr << "panel_host: " << error << "; waiting for the next build" << std::endl;
+    }
+    std::unique_ptr<scenario_recording> recording;
+    const std::string& devicesFile = a.run.devicesFile;
+    if (!a.recordFile.empty()) {
+        recording = std::make_unique<scenario_recording>(std::vector<std::string>{
+            "Recorded by panel_host serve from " + a.run.library + ".",
+            "Replay: panel_host run PANEL_LIBRARY THIS_FILE" + (baseGiven ? " --base " + a.run.options.basePath : "") +
+                (devicesFile.empty() ? "" : " --devices " + devicesFile) + " --strict"});
+        if (!recording->open(a.recordFile, error)) return fail(exitEmulatorFault, error);
+    }
+
+    std::cout << "panel_host: " << a.run.library << " live" << (a.watch ? ", reloaded when rebuilt" : "")
+              << "\nserving http://127.0.0.1:" << server.port() << "/" << std::endl;
+    server.start();
+    bench.begin(recording.get());
+    if (!a.run.scenarioFile.empty())
+        std::cout << "panel_host: " << a.run.scenarioFile << " played (" << plan.steps.size() << " steps); live"
+                  << std::endl;
+    while (!interrupted) {
+        // A page action waiting is served first, then at most one due tick.
+        using namespace std::chrono;
+        const auto tickAt = bench.next_tick(), now = steady_clock::now();
+        milliseconds wait(100);
+        if (tickAt <= now) wait = milliseconds(0);
+        else if (tickAt < now + wait) wait = ceil<milliseconds>(tickAt - now);
+        std::optional<live_action> action = queue.pop(wait);
+        if (action) {
+            const live_result result = bench.apply(*action);
+            if (action->done) action->done->set_value(result);
+        }
+        bench.tick();
+        if (a.watch) bench.watch();
+    }
+    std::cout << "\npanel_host: interrupted; stopping" << std::endl;
+    queue.close();
+    feed.close();
+    server.stop();
+    const int status = bench.finish();
+    if (status == exitPanelHung)
+        std::cerr << "panel_host: interrupted, and the panel has not returned; it is abandoned (the recording holds "
+                     "every action carried out)"
+                  << std::endl;
+    if (recording) {
+        if (!recording->failure().empty()) return fail(exitEmulatorFault, recording->failure());
+        std::cout << "recording: " << recording->steps() << " steps written to " << a.recordFile << std::endl;
+    }
+    return status;
+}
+
+} // namespace
+
+void add_serve_panel_command(CLI::App& app, int& exitStatus); // commands/serve_panel.cpp
+
+void add_serve_command(CLI::App& app, int& exitStatus) {
+    auto a = std::make_shared<serve_arguments>();
+    CLI::App* cmd = app.add_subcommand(
+        "serve", "run a panel live for a browser on 127.0.0.1 until interrupted (Ctrl-C): its page drawn live, "
+                 "clickable controls, the devices, the conversation; Ctrl-C destroys the panel, writes the "
+                 "recording and prints the summary");
+    add_library_argument(*cmd, a->run.library);
+    add_number_option(*cmd, "--port", a->port, 0, 65535,
+                      "port on 127.0.0.1 (0: any free one; the line \"serving URL\" tells which)")
+        ->type_name("N");
+    cmd->add_option("--base", a->run.options.basePath,
+                    "base path given to the panel's factory (default: the library's file name without its "
+                    "extension)");
+    cmd->add_option("--devices", a->run.devicesFile, "the devices to play, as a devices file declares them")
+        ->type_name("FILE");
+    cmd->add_option("--scenario", a->run.scenarioFile, "play this scenario first, then stay live")->type_name("FILE");
+    cmd->add_option("--record", a->recordFile,
+                    "write every action taken as a scenario step with the commands it caused; \"run --strict\" "
+                    "replays it")
+        ->type_name("FILE.scn");
+    add_number_option(*cmd, "--timeout", a->run.timeout, 0, 86400,
+                      "end the panel's process when the panel has not returned from a call after SECONDS (0: "
+                      "never, for a debugger attached to it)")
+        ->type_name("SECONDS");
+    cmd->add_flag("--watch", a->watch,
+                  "reload the panel when the library file is replaced (a build): the old panel is destroyed, the "
+                  "new library loaded in a new process and started with the devices as they were");
+    cmd->add_option("--panel-process", a->panelProcess)->group(""); // for tests of the protocol's faults
+    cmd->callback([a, &exitStatus] { exitStatus = serve(*a); });
+    add_serve_panel_command(app, exitStatus);
+}
+
+} // namespace quon::host

@@ -1,0 +1,160 @@
+#include "devices/model.h"
+
+#include "base/decimal_number.h"
+
+namespace quon::host {
+
+
+void device_model::declare(device_set declared) {
+    namesRevision_ = ++revision_;
+    declared_ = std::move(declared);
+    devices_.clear();
+    for (const declared_device& entry : declared_.devices) {
+        device d;
+        d.declared = &entry;
+        d.states.assign(static_cast<std::size_t>(entry.size) + 1, "0");
+        d.setAt.assign(d.states.size(), revision_);
+        for (const auto& [index, text] : entry.initial) d.states[static_cast<std::size_t>(index)] = text;
+        d.names = entry.names;
+        devices_.push_back(std::move(d));
+    }
+}
+
+device_model::device* device_model::find(std::int32_t number) {
+    // devices_ follows the declared devices' order.
+    const auto at = declared_.numbered.find(number);
+    return at == declared_.numbered.end() ? nullptr : &devices_[at->second];
+}
+
+const device_model::device* device_model::find(std::int32_t number) const {
+    return const_cast<device_model*>(this)->find(number);
+}
+
+std::optional<device_type> device_model::type_of(std::int32_t number) const {
+    const device* d = find(number);
+    if (!d) return std::nullopt;
+    return d->declared->type;
+}
+
+std::optional<std::string> device_model::source_name(std::int32_t number, std::int32_t selector,
+                                                     std::int32_t index) const {
+    const device* d = find(number);
+    if (!d || d->declared->type != device_type::router) return std::nullopt;
+    for (std::int32_t s : {selector, declared_device::anySelector}) {
+        auto names = d->names.find(s);
+        if (names == d->names.end()) continue;
+        auto name = names->second.find(index);
+        if (name != names->second.end()) return name->second;
+    }
+    return std::nullopt;
+}
+
+bool device_model::set_source_name(std::int32_t number, std::int32_t selector, std::int32_t source,
+                                   const std::string& name) {
+    device* d = find(number);
+    if (!d || d->declared->type != device_type::router || source < 1 || source > d->declared->sources) return false;
+    d->names[selector][source] = name;
+    namesRevision_ = ++revision_;
+    return true;
+}
+
+bool device_model::register_range(std::int32_t number, std::int32_t first, std::int32_t last, bool add) {
+    device* d = find(number);
+    if (!d) return false;
+    if (!add) d->registrations.clear();
+    d->registrations.push_back({first, last});
+    return true;
+}
+
+bool device_model::unregister(std::int32_t number) {
+    device* d = find(number);
+    if (!d) return false;
+    d->registrations.clear();
+    return true;
+}
+
+bool device_model::is_registered(std::int32_t number, std::int32_t index) const {
+    const device* d = find(number);
+    if (!d) return false;
+    for (const registration& r : d->registrations)
+        if (index >= r.first && index <= r.last) return true;
+    return false;
+}
+
+status_report device_model::report(const device& d, int index) const {
+    status_report r;
+    r.device = d.declared->number;
+    r.index = index;
+    r.text = d.states[static_cast<std::size_t>(index)];
+    // Routers and GPI devices keep numbers; a slot's state is its text read
+    // as a number, 0 when it is none.
+    std::int64_t v = 0;
+    std::string ignored;
+    r.state = read_decimal(r.text, INT32_MIN, INT32_MAX, v, ignored) ? static_cast<std::int32_t>(v) : 0;
+    return r;
+}
+
+std::vector<status_report> device_model::poll(std::int32_t number, std::int32_t first, std::int32_t last,
+                                              int& skipped) const {
+    std::vector<status_report> out;
+    skipped = 0;
+    const device* d = find(number);
+    if (!d || last < first) return out;
+    const int n = d->declared->size;
+    // Count in 64 bits: a range such as INT32_MIN..INT32_MAX must not overflow.
+    const long long lo = first, hi = last;
+    const long long inLo = lo < 1 ? 1 : lo, inHi = hi > n ? n : hi;
+    for (long long i = inLo; i <= inHi; ++i) out.push_back(report(*d, static_cast<int>(i)));
+    const long long inside = inHi >= inLo ? inHi - inLo + 1 : 0;
+    const long long outside = (hi - lo + 1) - inside;
+    skipped = outside > 1000000000 ? 1000000000 : static_cast<int>(outside);
+    return out;
+}
+
+bool device_model::change(const device_change& c, std::optional<status_report>& r, std::string& why) {
+    r.reset();
+    device* d = find(c.device);
+    if (!d) {
+        why = "no device " + std::to_string(c.device);
+        return false;
+    }
+    if (c.index < 1 || c.index > d->declared->size) {
+        why = std::string(device_type_name(d->declared->type)) + " device " + std::to_string(c.device) + " has no index " +
+              std::to_string(c.index) + " (1.." + std::to_string(d->declared->size) + ")";
+        return false;
+    }
+    std::string text = c.value;
+    if (d->declared->type == device_type::gpi) {
+        if (c.value != "on" && c.value != "off") {
+            why = "GPI state \"" + c.value + "\" is neither on nor off";
+            return false;
+        }
+        text = c.value == "on" ? "1" : "0";
+    } else if (d->declared->type == device_type::router) {
+        std::int64_t source = 0;
+        std::string ignored;
+        if (c.value != "park" && !read_decimal(c.value, 0, d->declared->sources, source, ignored)) {
+            why = "source \"" + c.value + "\" is not park or 0.." + std::to_string(d->declared->sources);
+            return false;
+        }
+        text = std::to_string(source);
+    }
+    d->states[static_cast<std::size_t>(c.index)] = text;
+    d->setAt[static_cast<std::size_t>(c.index)] = ++revision_;
+    if (is_registered(c.device, c.index)) r = report(*d, c.index);
+    return true;
+}
+
+std::string device_model::state(std::int32_t number, std::int32_t index) const {
+    const device* d = find(number);
+    if (!d || index < 1 || index > d->declared->size) return "";
+    return d->states[static_cast<std::size_t>(index)];
+}
+
+std::uint64_t device_model::state_revision(std::int32_t number, std::int32_t index) const {
+    const device* d = find(number);
+    if (!d || index < 1 || index > d->declared->size) return 0;
+    return d->setAt[static_cast<std::size_t>(index)];
+}
+
+} // namespace quon::host

@@ -1,0 +1,151 @@
+#include "panel_process/live_panel.h"
+
+#include "base/json_text.h"
+
+namespace quon::host {
+
+live_panel::live_panel(quon_load_script_fn factory, run_options options, std::ostream& out)
+    : runner_(factory, std::move(options), out) {}
+
+void live_panel::begin(const scenario& first, const std::function<void(const live_result&)>& played) {
+    runner_.begin(first.explicitStart);
+    // The panel starts by itself before the first step that is not "devices";
+    // the recording says where, so that a "start" recorded later (a restart)
+    // does not keep a replay from starting it there too.
+    bool startShown = first.explicitStart;
+    const auto show_start = [&] {
+        if (startShown) return;
+        startShown = true;
+        live_result start;
+        start.ok = start.recorded = start.unchecked = true;
+        start.step = "start";
+        played(start);
+    };
+    for (const scenario_step& step : first.steps) {
+        if (!std::holds_alternative<devices_step>(step.action)) show_start();
+        played(play(step));
+    }
+    show_start();
+    runner_.end_of_steps(first.steps.empty() ? "before the first action" : "after the last step");
+}
+
+live_result live_panel::play(const std::string& step) {
+    scenario parsed;
+    std::string error;
+    if (!parse_scenario(step, "page", parsed, error) || parsed.steps.size() != 1) {
+        live_result r;
+        r.error = error.empty() ? "not one step: " + step : error;
+        return r;
+    }
+    parsed.steps[0].where = "from the page";
+    return play(parsed.steps[0]);
+}
+
+live_result live_panel::apply(const live_action& action) {
+    live_result result;
+    auto refuse = [&](const std::string& why) {
+        runner_.log().step("refused " + action.origin, why);
+        result.error = why;
+        return result;
+    };
+    if (!action.request.ok) return refuse(action.request.error);
+    scenario parsed;
+    std::string error;
+    if (!parse_scenario(action.request.step, "page", parsed, error)) return refuse(error);
+    if (parsed.steps.size() != 1 || is_check(parsed.steps[0].action))
+        return refuse("not one action: " + action.request.step);
+    scenario_step& step = parsed.steps[0];
+    step.where = action.origin == "timer tick" ? "from the timers" : "from the page";
+    const std::string why = refusal(step.action);
+    if (!why.empty()) return refuse(why);
+    return play(step);
+}
+
+std::string live_panel::refusal(const step_action& action) const {
+    if (scenario_runner::needs_panel(action) && !runner_.running()) return "the panel is not running";
+    const device_set& declared = runner_.devices().declared();
+    if (const auto* b = std::get_if<button_step>(&action)) {
+        const page_layout* layout = declared.layout.get();
+        if (!runner_.page().control(b->panel, b->control) && !(layout && layout->find(b->panel, b->control)))
+            return "unknown control " + b->control + " on panel " + b->panel;
+        return "";
+    }
+    // A device step acts on the first device of its type; its index and
+    // value must exist there, or the runner would count a failed step.
+    auto outside = [&](device_type type, std::int32_t index) -> std::string {
+        const declared_device* d = declared.first(type);
+        if (!d) return std::string("no ") + device_type_name(type) + " device is declared";
+        if (index >= 1 && index <= d->size) return "";
+        return std::string(device_type_name(type)) + " device " + std::to_string(d->number) + " has no index " +
+               std::to_string(index) + " (1.." + std::to_string(d->size) + ")";
+    };
+    if (const auto* r = std::get_if<route_step>(&action)) {
+        const std::string why = outside(device_type::router, r->destination);
+        if (!why.empty()) return why;
+        const declared_device* d = declared.first(device_type::router);
+        if (r->source < 0 || r->source > d->sources)
+            return "router " + std::to_string(d->number) + " has no source " + std::to_string(r->source) + " (1.." +
+                   std::to_string(d->sources) + ")";
+    }
+    if (const auto* g = std::get_if<gpi_step>(&action)) return outside(device_type::gpi, g->input);
+    if (const auto* i = std::get_if<info_step>(&action)) return outside(device_type::info, i->slot);
+    return "";
+}
+
+live_result live_panel::play(const scenario_step& step) {
+    live_result result;
+    result.step = step.source;
+    result.ok = runner_.play(step);
+    if (!result.ok) result.error = step.source + " could not be carried out";
+    if (is_check(step.action)) return result;
+    result.property = std::holds_alternative<property_step>(step.action);
+    if (result.property) result.answer = runner_.last_answer();
+    result.recorded = true;
+    result.commands = runner_.commands();
+    return result;
+}
+
+void live_panel::finish() { runner_.finish(); }
+
+std::vector<device_change> live_panel::device_states(std::uint64_t since) const {
+    std::vector<device_change> states;
+    const device_model& model = runner_.devices();
+    for (const declared_device& d : model.declared().devices)
+        for (std::int32_t n = 1; n <= d.size; ++n)
+            if (!since || model.state_revision(d.number, n) > since) states.push_back({d.number, n, model.state(d.number, n)});
+    return states;
+}
+
+std::vector<device_change> live_panel::source_names() const {
+    std::vector<device_change> names;
+    const declared_device* d = runner_.devices().declared().first(device_type::router);
+    for (std::int32_t s = 1; d && d->pictureSelector && s <= d->sources; ++s)
+        if (auto name = runner_.devices().source_name(d->number, d->pictureSelector, s)) names.push_back({d->number, s, *name});
+    return names;
+}
+
+// The first device of each type, the one the page's steps act on:
+// {"router": {"number": 3, "size": 16, "sources": 20, "states": ["1", ...]}, "gpi": ..., "info": ...}
+std::string live_panel::devices_json() const {
+    const device_model& model = runner_.devices();
+    std::string o = "{";
+    const char* names[] = {"router", "gpi", "info"};
+    const device_type types[] = {device_type::router, device_type::gpi, device_type::info};
+    for (int t = 0; t < 3; ++t) {
+        o.append(t ? ",\"" : "\"").append(names[t]).append("\":");
+        const declared_device* d = model.declared().first(types[t]);
+        if (!d) {
+            o += "null";
+            continue;
+        }
+        o.append("{\"number\":").append(std::to_string(d->number)).append(",\"size\":").append(std::to_string(d->size));
+        o.append(",\"sources\":").append(std::to_string(d->sources)).append(",\"states\":[");
+        for (int n = 1; n <= d->size; ++n) append_json_string(o.append(n > 1 ? "," : ""), model.state(d->number, n));
+        o += "]}";
+    }
+    return o + "}";
+}
+
+std::string live_panel::summary() { return runner_.log().summary_text(runner_.outstanding()); }
+
+} // namespace quon::host

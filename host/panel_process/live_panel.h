@@ -1,0 +1,66 @@
+// serve_live: the panel as "serve" plays it, in the panel's own process
+// (commands/serve_panel.cpp). Every action from a page is a scenario step:
+// parsed by the scenario parser, checked against what the host holds (the
+// panel runs, the control is on the page, the index is on the device) and
+// played by the same runner as "run"; the result says what to record, and
+// the state what the pages show.
+#ifndef HOST_PANEL_PROCESS_LIVE_PANEL_H
+#define HOST_PANEL_PROCESS_LIVE_PANEL_H
+
+#include "scenario/format.h"
+#include "scenario/runner.h"
+#include "protocol/messages.h"
+#include "devices/file.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace quon::host {
+
+class live_panel {
+public:
+    // The conversation goes to `out`.
+    live_panel(quon_load_script_fn factory, run_options options, std::ostream& out);
+
+    // Starts the panel (unless the scenario starts it itself) and plays the
+    // scenario's steps, each result to `played`.
+    void begin(const scenario& first, const std::function<void(const live_result&)>& played);
+    live_result apply(const live_action& action);
+    // One step as written ("start", "stop"), played as a page's would be.
+    live_result play(const std::string& step);
+    // Destroys the panel through slot 0 and prints the summary.
+    void finish();
+    // What the pages show: the page and the layout it is drawn with, the
+    // counts as the summary prints them, the devices (devices_json), and
+    // whether the panel runs.
+    const page_model& page() const { return runner_.page(); }
+    const std::shared_ptr<const page_layout>& layout() const { return runner_.devices().declared().layout; }
+    std::string summary();
+    std::string devices_json() const;
+    bool running() const { return runner_.running(); }
+    // Moves on whenever device_states(), source_names() or devices_json() may have.
+    std::uint64_t devices_revision() const { return runner_.devices().revision(); }
+    std::uint64_t names_revision() const { return runner_.devices().names_revision(); }
+    // The host's timers on its virtual clock.
+    const timer_clock& timers() { return runner_.timers(); }
+    // Every index of every device declared whose state was set after
+    // devices revision `since` (all of them for 0), with its state text.
+    std::vector<device_change> device_states(std::uint64_t since = 0) const;
+    // The names the first router's picture selector gives its sources now
+    // ("source" steps change them): index is the source, value its name.
+    std::vector<device_change> source_names() const;
+
+private:
+    live_result play(const scenario_step& step);
+    // Why the host will not carry the step out now; empty when it will.
+    std::string refusal(const step_action& action) const;
+
+    scenario_runner runner_;
+};
+
+} // namespace quon::host
+
+#endif

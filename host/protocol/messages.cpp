@@ -1,0 +1,142 @@
+#include "protocol/messages.h"
+
+#include "base/decimal_number.h"
+#include "devices/declared_commands.h"
+
+#include <cstdint>
+
+namespace quon::host {
+
+std::string result_message(const live_result& r) {
+    std::string m = frame("ok", r.ok ? "1" : "0") + frame("step", r.step) + frame("error", r.error);
+    if (r.property) m += frame("property", "1");
+    if (r.answer) m += frame("answer", *r.answer);
+    if (r.recorded) m += frame("recorded", "1");
+    if (r.unchecked) m += frame("unchecked", "1");
+    for (const std::string& c : r.commands) m += frame("command", c);
+    return frame("result", m);
+}
+
+bool read_result(std::string_view bytes, live_result& r) {
+    frame_list fields;
+    if (!split_frames(bytes, fields)) return false;
+    r = live_result{};
+    for (const auto& [name, value] : fields) {
+        if (name == "ok") r.ok = value == "1";
+        else if (name == "step") r.step = value;
+        else if (name == "error") r.error = value;
+        else if (name == "property") r.property = true;
+        else if (name == "answer") r.answer = std::string(value);
+        else if (name == "recorded") r.recorded = true;
+        else if (name == "unchecked") r.unchecked = true;
+        else if (name == "command") r.commands.emplace_back(value);
+        else return false;
+    }
+    return true;
+}
+
+std::string device_frame(const device_change& c, const char* name) {
+    return frame(name, std::to_string(c.device) + " " + std::to_string(c.index) + " " + c.value);
+}
+
+bool read_device(std::string_view bytes, device_change& c) {
+    const std::size_t a = bytes.find(' '), b = a == std::string_view::npos ? a : bytes.find(' ', a + 1);
+    std::int64_t device = 0, index = 0;
+    std::string why;
+    if (b == std::string_view::npos || !read_decimal(std::string(bytes.substr(0, a)), INT32_MIN, INT32_MAX, device, why) ||
+        !read_decimal(std::string(bytes.substr(a + 1, b - a - 1)), 1, INT32_MAX, index, why))
+        return false;
+    c = {static_cast<std::int32_t>(device), static_cast<std::int32_t>(index), std::string(bytes.substr(b + 1))};
+    return true;
+}
+
+namespace {
+
+// "ID PERIOD DUE TICKS", as timer frames carry them.
+bool read_timer(std::string_view bytes, timer_clock::timer& t) {
+    std::int64_t fields[3];
+    const std::int64_t limits[3][2] = {{INT32_MIN, INT32_MAX}, {1, maxTimerPeriodMs}, {INT64_MIN + 1, INT64_MAX}};
+    std::size_t at = 0;
+    std::string why;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t end = bytes.find(' ', at);
+        if (end == std::string_view::npos ||
+            !read_decimal(std::string(bytes.substr(at, end - at)), limits[i][0], limits[i][1], fields[i], why))
+            return false;
+        at = end + 1;
+    }
+    t = {static_cast<std::int32_t>(fields[0]), static_cast<std::int32_t>(fields[1]), fields[2], 0, 0};
+    return read_decimal(std::string(bytes.substr(at)), UINT64_MAX, t.ticks, why);
+}
+
+// "PLACE\nGROUP", as control frames carry them.
+bool read_control(std::string_view bytes, std::pair<std::size_t, std::string>& c) {
+    const std::size_t cut = bytes.find('\n');
+    std::int64_t place = 0;
+    std::string why;
+    if (cut == std::string_view::npos || !read_decimal(std::string(bytes.substr(0, cut)), 0, INT32_MAX, place, why))
+        return false;
+    c = {static_cast<std::size_t>(place), std::string(bytes.substr(cut + 1))};
+    return true;
+}
+
+// The picture frame's bytes: around, control, around, ..., around.
+bool read_picture(std::string_view bytes, page_picture& p) {
+    frame_list parts;
+    if (!split_frames(bytes, parts) || parts.size() % 2 == 0) return false;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (parts[i].first != (i % 2 ? "control" : "around")) return false;
+        (i % 2 ? p.controls : p.around).emplace_back(parts[i].second);
+    }
+    return true;
+}
+
+} // namespace
+
+std::string state_message(const state_update& u) {
+    std::string m;
+    if (u.summary) append_frame(m, "summary", *u.summary);
+    if (u.devices) append_frame(m, "devices", *u.devices);
+    if (u.status) append_frame(m, "status", *u.status);
+    if (u.picture) {
+        std::string parts;
+        for (std::size_t i = 0; i < u.picture->around.size(); ++i) {
+            append_frame(parts, "around", u.picture->around[i]);
+            if (i < u.picture->controls.size()) append_frame(parts, "control", u.picture->controls[i]);
+        }
+        append_frame(m, "picture", parts);
+    }
+    for (const auto& [place, group] : u.controls) append_frame(m, "control", std::to_string(place) + "\n" + group);
+    for (const device_change& c : u.deviceStates) m += device_frame(c);
+    for (const device_change& c : u.names) m += device_frame(c, "name");
+    append_frame(m, "clock", std::to_string(u.timers.nowMs));
+    for (const timer_clock::timer& t : u.timers.running)
+        append_frame(m, "timer", std::to_string(t.id) + " " + std::to_string(t.periodMs) + " " + std::to_string(t.dueMs) +
+                                     " " + std::to_string(t.ticks));
+    return frame("state", m);
+}
+
+bool read_state(std::string_view bytes, state_update& u) {
+    frame_list fields;
+    if (!split_frames(bytes, fields)) return false;
+    u = state_update{};
+    std::string why;
+    for (const auto& [name, value] : fields) {
+        device_change c;
+        timer_clock::timer t;
+        std::pair<std::size_t, std::string> control;
+        if (name == "summary") u.summary = std::string(value);
+        else if (name == "devices") u.devices = std::string(value);
+        else if (name == "status") u.status = std::string(value);
+        else if (name == "picture" && read_picture(value, u.picture.emplace())) continue;
+        else if (name == "control" && read_control(value, control)) u.controls.push_back(std::move(control));
+        else if (name == "device" && read_device(value, c)) u.deviceStates.push_back(c);
+        else if (name == "name" && read_device(value, c)) u.names.push_back(c);
+        else if (name == "clock" && read_decimal(std::string(value), 0, INT64_MAX, u.timers.nowMs, why)) continue;
+        else if (name == "timer" && read_timer(value, t)) u.timers.running.push_back(t);
+        else return false;
+    }
+    return true;
+}
+
+} // namespace quon::host

@@ -1,0 +1,100 @@
+// serve_messages: the messages of the panel's process and the server, each
+// one frame (protocol/frames.h). To the panel's process:
+//   device "NUMBER INDEX TEXT"  a device's state to start from (before begin)
+//   name "NUMBER SOURCE TEXT"   a source's picture name to start from (before begin)
+//   begin  "scenario" | "start" play the scenario given, or the step "start"
+//   act    "ORIGIN\nSTEP"       a page's action, as one scenario step
+//   stop   ""                   the step "stop": destroyed through slot 0
+//   finish ""                   stop the panel, print the summary, end
+// From it:
+//   failed "WHY"   an input did not load; it ends
+//   unloadable "WHY" the library did not load; it ends (--watch waits for a build)
+//   ready  "PID"   loaded; the begin may come
+//   log    TEXT    conversation text as printed
+//   state  frames  what the pages show, as far as it changed since the last
+//                  state from the same process (its first holds everything):
+//                  summary, devices, status; picture (around, control, ...,
+//                  around: the whole picture cut at its control groups) or
+//                  control "PLACE\nGROUP"... (the groups that changed); device...,
+//                  name... (the indices and source names that changed);
+//                  always clock "NOW" and timer "ID PERIOD DUE TICKS"...: the
+//                  host's timers in virtual milliseconds, from which the server ticks them
+//   result frames  ok, step, error, property, answer, recorded, command...
+//   begun  ""      the begin is played
+//   bye    ""      finished; it ends
+// Every message to it but device is answered, at the latest, by the frame
+// after which it waits again (result, begun, bye).
+#ifndef HOST_PROTOCOL_MESSAGES_H
+#define HOST_PROTOCOL_MESSAGES_H
+
+#include "devices/file.h"
+#include "protocol/frames.h"
+#include "picture/svg_writer.h"
+#include "session/timer_clock.h"
+
+#include <future>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quon::host {
+
+// A page action as the server read it.
+struct request_outcome {
+    bool ok = false;
+    std::string step;  // when ok: one scenario step line, e.g. "route 5 3"
+    std::string error; // when not ok: why, for the page and the log
+};
+
+// What the panel's process answers to an action.
+struct live_result {
+    bool ok = false;
+    std::string step;  // the step carried out
+    std::string error; // why not
+    bool property = false;
+    std::optional<std::string> answer; // a property message's answer (null: none)
+    bool fault = false;                // the panel crashed or hung on it: its process ended
+    bool unchecked = false;            // recorded without the commands it caused
+    bool recorded = false;             // the step changed something: the recording gets it
+    std::vector<std::string> commands; // what the panel sent for it
+};
+
+// One action on its way to the panel's process.
+struct live_action {
+    std::string origin; // "POST /api/route", for the log
+    request_outcome request;
+    // Set for requests that wait for their result; a notice has none.
+    std::shared_ptr<std::promise<live_result>> done;
+};
+
+std::string result_message(const live_result& r);
+bool read_result(std::string_view bytes, live_result& r);
+
+// The host's timers as the panel's process reports them: its virtual clock
+// and the timers running on it.
+struct timer_report {
+    std::int64_t nowMs = 0;
+    std::vector<timer_clock::timer> running;
+};
+
+// A state message: what changed since the last one. Parts left empty did not change.
+struct state_update {
+    std::optional<std::string> summary, devices, status; // as feed_state holds them
+    std::optional<page_picture> picture;                  // the whole picture, arranged anew
+    std::vector<std::pair<std::size_t, std::string>> controls; // else the groups that changed, by place
+    std::vector<device_change> deviceStates, names;       // as device_states() and source_names() of panel_process/live_panel.h
+    timer_report timers;                                  // always whole
+};
+
+std::string state_message(const state_update& u);
+bool read_state(std::string_view bytes, state_update& u);
+
+// A "device" frame, or with `name` "name", and the NUMBER INDEX TEXT of either.
+std::string device_frame(const device_change& c, const char* name = "device");
+bool read_device(std::string_view bytes, device_change& c);
+
+} // namespace quon::host
+
+#endif

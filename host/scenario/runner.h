@@ -1,0 +1,144 @@
+// scenario_runner: plays a scenario against a panel: starts it through its
+// factory, applies each step to the devices or the panel, checks the
+// expectations, writes the snapshots, stops the panel and prints the summary.
+#ifndef HOST_SCENARIO_RUNNER_H
+#define HOST_SCENARIO_RUNNER_H
+
+#include "session/conversation_log.h"
+#include "devices/model.h"
+#include "picture/page_model.h"
+#include "session/panel_session.h"
+#include "quon_export.h"
+#include "scenario/format.h"
+
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace quon::host {
+
+struct run_options {
+    std::string basePath;     // the factory's second argument
+    std::string outDir = "."; // where snapshot files go
+    std::string svgFile;      // a picture of the page after the last step, if set
+    // The run's inputs (scenario, library, devices file): no output replaces them.
+    std::vector<std::string> inputs;
+    // Malformed commands, other faults of the script and replies it never
+    // handed back fail the run too, not only failed expectations.
+    bool strict = false;
+    // The devices the run plays (read_devices_file); none when empty.
+    device_set devices;
+    // The devices files the scenario's "devices" steps name, read before the run.
+    std::map<std::string, device_set> stepDevices;
+};
+
+class scenario_runner {
+public:
+    scenario_runner(quon_load_script_fn factory, run_options options, std::ostream& out);
+
+    // Plays every step. exitAllHeld when all expectations held (and, when
+    // strict, the script made no fault), exitExpectationFailed otherwise;
+    // exitEmulatorFault when this program failed itself (a file it could
+    // not write), whatever the script did.
+    int run(const scenario& s);
+
+    // The pieces of run, for a live host that takes steps one at a time.
+    // begin: the panel will start before the first step that is not
+    // "devices", unless the scenario starts it itself; play: one step as run
+    // plays it, numbered on; end_of_steps: start the panel now if no step
+    // started it (`when` says at which point, for the log); finish: stop the
+    // panel, print the summary and give the run's exit status.
+    void begin(bool explicitStart);
+    bool play(const scenario_step& step);
+    void end_of_steps(const char* when);
+    int finish();
+
+    // Whether a step acts on the panel, so that it fails while none runs.
+    static bool needs_panel(const step_action& action);
+
+    // Commands the panel sent since the last step that was not a check.
+    const std::vector<std::string>& commands() { return session_.host().commands(); }
+    // The answer to the last property message (null: none), if one was sent.
+    bool answered() const { return answered_; }
+    const std::optional<std::string>& last_answer() const { return lastAnswer_; }
+    bool running() const { return session_.running(); }
+    conversation_log& log() { return log_; }
+    // Replies the panel has not handed back yet.
+    int outstanding() { return session_.host().outstanding(); }
+
+    const page_model& page() const { return page_; }
+    // The host's timers in virtual time ("wait" moves them on).
+    const timer_clock& timers() { return session_.host().timers(); }
+    const device_model& devices() const { return devices_; }
+
+private:
+    bool start();
+    // Starts the panel as run does before the first step; its commands are not the next step's.
+    bool start_before_first_step(const char* when);
+    bool play(const scenario_step& step, int number);
+    // Applies one step; false when it failed (counted as a failed expectation).
+    bool apply(const scenario_step& step);
+    bool apply(const start_step&);
+    bool apply(const stop_step&);
+    bool apply(const route_step& s);
+    bool apply(const gpi_step& s);
+    bool apply(const umd_step& s);
+    bool apply(const tally_step& s);
+    bool apply(const info_step& s);
+    bool apply(const source_step& s);
+    bool apply(const property_step& s);
+    bool apply(const button_step& s);
+    bool apply(const timer_step& s);
+    bool apply(const say_step& s);
+    bool apply(const expect_commands_step& s);
+    bool apply(const expect_property_step& s);
+    bool apply(const expect_answer_step& s);
+    bool apply(const expect_debug_step& s);
+    bool apply(const snapshot_step& s);
+    bool apply(const devices_step& s);
+    bool apply(const wait_step& s);
+    bool change_first(device_type type, std::int32_t index, const std::string& value);
+    bool change(const device_change& c);
+    bool alias(const char* name, std::int32_t index, const std::string& value);
+    // A device change made: its report, if any, goes to the panel.
+    bool report(bool inRange, const std::optional<status_report>& report);
+    // Writes the page's picture; a failure is the emulator's own.
+    void write_picture(const std::string& path);
+
+    quon_load_script_fn factory_;
+    run_options options_;
+    conversation_log log_;
+    device_model devices_;
+    page_model page_;
+    panel_session session_;
+    bool startPending_ = false;
+    int stepNumber_ = 0;
+    bool answered_ = false;
+    int stepErrors_ = 0; // steps that could not be carried out
+    std::optional<std::string> lastAnswer_;
+    std::string where_; // the running step's "file:line"
+    int emulatorFaults_ = 0;
+};
+
+// Before the run: reads the devices file `devicesFile` (none when empty) into
+// options.devices and those the scenario's "devices" steps name into
+// options.stepDevices, and counts them among the run's inputs.
+load_result load_run_devices(const scenario& s, const std::string& devicesFile, run_options& options,
+                             std::string& error);
+// Before the run: false with the step's "file:line" and why when an output
+// of the run (a snapshot, the picture) would replace one of its inputs.
+bool check_run_outputs(const scenario& s, const run_options& options, std::string& error);
+// The input of the run that writing `path` would replace, or null.
+const std::string* replaced_input(const run_options& options, const std::string& path);
+// Where a snapshot named `file` in the scenario is written.
+std::string snapshot_path(const run_options& options, const std::string& file);
+
+// Whether `got` matches `expected`, where an expected line "..." stands for any
+// run of commands, the empty one included.
+bool commands_match(const std::vector<std::string>& expected, const std::vector<std::string>& got);
+
+} // namespace quon::host
+
+#endif

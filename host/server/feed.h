@@ -1,0 +1,79 @@
+// serve_feed: what the live pages are told, as Server-Sent Events. The host's
+// thread publishes conversation lines and the latest state (the page picture,
+// the summary counts, the devices); each open page has a cursor and is sent
+// what is new for it. A page that connects (again) first gets "reset", the
+// lines kept so far and the whole state, so reconnecting loses nothing; after
+// that only the parts of the state that changed, and of the picture only the
+// control groups that changed ("controls") when that is all.
+#ifndef HOST_SERVER_FEED_H
+#define HOST_SERVER_FEED_H
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "picture/svg_writer.h"
+
+namespace quon::host {
+
+struct feed_state {
+    std::string summary; // the counts, as the closing summary prints them
+    std::string devices; // JSON: what the emulated devices hold
+    std::string status;  // one line: running, stopped, the panel's name
+    std::string timers;  // JSON: the host's running timers
+};
+
+// Which version of each part of the state a page has: status, devices, summary, page, timers.
+constexpr int stateParts = 5;
+
+struct feed_cursor {
+    bool started = false;
+    std::uint64_t line = 0; // next conversation line to send
+    std::uint64_t state[stateParts] = {};
+};
+
+class live_feed {
+public:
+    // Lines kept for pages that connect later; older ones are dropped.
+    static constexpr std::size_t keptLines = 5000;
+
+    // Text as printed; split into lines at "\n" (a last partial line waits).
+    void append(const std::string& text);
+    void set_state(feed_state state);
+    // The picture is arranged anew (or is the first): every page gets it whole.
+    void set_picture(page_picture picture);
+    // The control groups at these places changed; pages one picture behind
+    // get only these. False (and nothing changes) when a place is not in
+    // the picture.
+    bool change_controls(const std::vector<std::pair<std::size_t, std::string>>& changes);
+    // Waits up to `wait` for news for this cursor and writes it into `out` as
+    // events (empty when there is none). False once the feed is closed.
+    bool next(feed_cursor& cursor, std::string& out, std::chrono::milliseconds wait);
+    void close();
+
+private:
+    void write_news(feed_cursor& cursor, std::string& out) const;
+
+    mutable std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<std::string> lines_;
+    std::uint64_t firstLine_ = 0; // number of lines_.front()
+    std::string partial_;
+    feed_state state_;
+    std::uint64_t version_[stateParts] = {};
+    page_picture picture_;
+    std::string pictureChange_; // JSON: the groups of the last picture version that changed from the one before
+    bool closed_ = false;
+};
+
+// One Server-Sent Event: the name, then each line of data as a "data:" line.
+std::string sse_event(const std::string& name, const std::string& data);
+
+} // namespace quon::host
+
+#endif

@@ -1,0 +1,41 @@
+// serve_request: turns one action request from the live page (an endpoint and
+// its form fields) into the scenario step text that carries it out, or into a
+// clear reason why not. Pure and stateless: what needs the panel's state (is
+// the control on the page, is the index on the device) is checked later, on
+// the host's thread.
+#ifndef HOST_SERVER_PAGE_ACTIONS_H
+#define HOST_SERVER_PAGE_ACTIONS_H
+
+#include "protocol/messages.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quon::host {
+
+// Form fields as the request gave them, duplicates kept so they can be refused.
+using request_fields = std::multimap<std::string, std::string>;
+
+
+// The action names this server takes, each POSTed to /api/ACTION.
+const std::vector<std::string>& serve_actions();
+
+// `action` is the last part of the path; unknown actions are refused too.
+request_outcome step_for_request(const std::string& action, const request_fields& fields);
+// The same from a raw application/x-www-form-urlencoded body, read strictly:
+// every pair is NAME=VALUE (the first "=" splits), escapes are two hex
+// digits, "+" is a space.
+request_outcome step_for_body(const std::string& action, const std::string& body);
+bool parse_form(const std::string& body, request_fields& out, std::string& error);
+
+// A text as a scenario step writes it: always between double quotes, with
+// \" \\ and \n escaped. Other control characters cannot be written.
+std::string quoted_step_text(const std::string& text);
+
+// Longest text a field may carry.
+constexpr std::size_t maxFieldText = 4096;
+
+} // namespace quon::host
+
+#endif

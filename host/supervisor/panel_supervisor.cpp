@@ -1,0 +1,377 @@
+#include "supervisor/panel_supervisor.h"
+
+#include "base/json_text.h"
+#include "protocol/messages.h"
+#include "base/utf8_text.h"
+
+#include <algorithm>
+#include <iostream>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace quon::host {
+
+namespace {
+
+using steady = std::chrono::steady_clock;
+constexpr auto loadTime = std::chrono::seconds(120); // a process to start and load its library (wine is slow)
+constexpr auto beyondTimeout = std::chrono::seconds(5); // the process's own watchdog ends a hang before this
+constexpr auto stopGrace = std::chrono::seconds(5);   // to stop, once interrupted or asked to restart
+constexpr auto restartPatience = std::chrono::seconds(1); // a running step a restart waits for
+constexpr auto settle = std::chrono::milliseconds(300); // a replaced library unchanged this long is complete
+
+} // namespace
+
+panel_workbench::panel_workbench(workbench_setup setup, live_feed& feed, action_queue& queue, std::ostream& out)
+    : setup_(std::move(setup)), feed_(feed), queue_(queue), out_(out) {
+    if (setup_.request.options.basePath.empty())
+        setup_.request.options.basePath = std::filesystem::path(setup_.request.library).stem().string();
+    loaded_ = seen_ = mark_of(setup_.request.library);
+    seenAt_ = steady::now();
+}
+
+panel_workbench::~panel_workbench() {
+    child_.reset();
+    std::error_code ignored;
+    if (!copy_.empty()) std::filesystem::remove_all(copy_.parent_path(), ignored);
+}
+
+// What the process wrote on its standard error is shown as it comes and kept
+// (its crash message names the fault).
+void panel_workbench::take_errors() {
+    const std::string text = child_->errors();
+    if (text.empty()) return;
+    say(text);
+    errors_ = (errors_ + text).substr(errors_.size() + text.size() > 4096 ? errors_.size() + text.size() - 4096 : 0);
+}
+
+void panel_workbench::say(const std::string& text) {
+    out_ << text << std::flush;
+    feed_.append(text);
+}
+
+std::string panel_workbench::status_json() const {
+    const std::string state = child_ ? (panelRunning_ ? "running" : "stopped") : fault_.empty() ? "stopped" : "down";
+    return "{\"state\":\"" + state + "\",\"pid\":" + (child_ ? std::to_string(child_->pid()) : "null") +
+           ",\"fault\":" + json_string(fault_) + ",\"step\":" + json_string(faultStep_) +
+           ",\"note\":" + json_string(note_) + ",\"library\":" + json_string(setup_.request.library) + "}";
+}
+
+void panel_workbench::publish() {
+    feed_state s = state_;
+    s.status = status_json();
+    s.timers = child_ ? timers_json(ticks_.timers()) : "[]";
+    feed_.set_state(std::move(s));
+}
+
+void panel_workbench::record(const live_result& r) {
+    if (!recording_ || !r.recorded) return;
+    if (r.unchecked) recording_->add_unchecked(r.step);
+    else if (r.property) recording_->add_property(r.step, r.commands, r.answer);
+    else recording_->add(r.step, r.commands);
+}
+
+panel_workbench::file_mark panel_workbench::mark_of(const std::string& path) {
+    file_mark m;
+    std::error_code e;
+    m.size = std::filesystem::file_size(path, e);
+    if (e) return m;
+#ifdef _WIN32
+    // mingw's last_write_time gives one value for every file under wine: a
+    // build of the same size would go unnoticed. The system's own time does not.
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!GetFileAttributesExW(std::filesystem::path(path).c_str(), GetFileExInfoStandard, &a)) return m;
+    m.time = (std::int64_t{a.ftLastWriteTime.dwHighDateTime} << 32) | a.ftLastWriteTime.dwLowDateTime;
+#else
+    m.time = std::filesystem::last_write_time(path, e).time_since_epoch().count();
+    if (e) return m;
+#endif
+    m.exists = true;
+    return m;
+}
+
+bool panel_workbench::start_process(bool first, std::string& error, int& status) {
+    std::string library = setup_.request.library;
+    std::error_code e;
+    if (!copy_.empty()) std::filesystem::remove_all(copy_.parent_path(), e);
+    copy_.clear();
+    if (setup_.watch) { // the process loads a copy: the build may replace the file while it runs
+        const auto folder = std::filesystem::temp_directory_path(e) /
+                            ("panel_host-" + std::to_string(own_process_id()) + "-" + std::to_string(++copies_));
+        const auto copy = folder / std::filesystem::path(library).filename();
+        if (std::filesystem::create_directories(folder, e), !e &&
+            std::filesystem::copy_file(library, copy, std::filesystem::copy_options::overwrite_existing, e))
+            library = (copy_ = copy).string();
+    }
+    const run_request& r = setup_.request;
+    std::vector<std::string> args = {setup_.program, "serve-panel", library, "--base", r.options.basePath,
+                                     "--timeout", std::to_string(r.timeout)};
+    if (!r.devicesFile.empty()) args.insert(args.end(), {"--devices", r.devicesFile});
+    if (first && !r.scenarioFile.empty()) args.insert(args.end(), {"--scenario", r.scenarioFile});
+    if (first && !setup_.recordFile.empty()) args.insert(args.end(), {"--record", setup_.recordFile});
+    child_ = std::make_unique<child_process>();
+    buffer_.clear();
+    errors_.clear();
+    unloadable_ = false;
+    status = exitEmulatorFault;
+    if (!child_->start(args, error)) {
+        child_.reset();
+        return false;
+    }
+    ticks_.reset(steady::now());
+    live_result ready;
+    if (!talk("", "ready", &ready)) {
+        error = fault_;
+        status = lastExit_;
+        return false;
+    }
+    say("\n[panel process " + std::to_string(child_->pid()) + "] " + setup_.request.library + " loaded\n");
+    return true;
+}
+
+int panel_workbench::load(std::string& error) {
+    int status = exitAllHeld;
+    if (start_process(true, error, status)) return exitAllHeld;
+    return status > 0 && status < 256 ? status : exitEmulatorFault;
+}
+
+void panel_workbench::begin(scenario_recording* recording) {
+    recording_ = recording;
+    begun_ = child_ != nullptr;
+    if (child_ && talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
+    publish();
+}
+
+// Reads frames until `until`: conversation text goes to the terminal and the
+// pages, states are kept and published, results before the last (a
+// scenario's steps) are recorded. False when the process was lost meanwhile.
+bool panel_workbench::talk(const std::string& message, const char* until, live_result* result) {
+    if (!message.empty() && !child_->send(message)) {
+        lost("the panel's process no longer reads");
+        return false;
+    }
+    const std::int64_t timeout = setup_.request.timeout;
+    const auto started = steady::now();
+    const auto deadline = std::string(until) == "ready" ? started + loadTime
+                          : timeout > 0                 ? started + std::chrono::seconds(timeout) + beyondTimeout
+                                                        : steady::time_point::max();
+    steady::time_point interruptedAt{};
+    std::string why;
+    std::string_view name, bytes; // views into buffer_, which is cut only after the frames are taken
+    for (;;) {
+        take_errors();
+        frame_status s;
+        std::size_t at = 0;
+        bool answered = false;
+        std::string logged; // the log frames that came together, shown at once
+        const auto show_logged = [&] {
+            if (!logged.empty()) say(logged);
+            logged.clear();
+        };
+        while (!answered && (s = read_frame(buffer_, at, name, bytes, why)) == frame_status::frame) {
+            live_result r;
+            state_update update;
+            if (name == "log") {
+                logged += bytes;
+                continue;
+            }
+            show_logged();
+            if (name == "state") {
+                if (!read_state(bytes, update) || !take_state(update)) {
+                    why = "a state message that is not frames of a state, or changes a control group the "
+                          "picture does not have";
+                    s = frame_status::garbage;
+                    break;
+                }
+                publish();
+            } else if (name == "result" && read_result(bytes, r)) {
+                if (name != until) record(r);
+                else if (result) *result = r;
+            } else if (name == "failed" || name == "unloadable") {
+                unloadable_ = name == "unloadable";
+                lost(std::string(bytes));
+                return false;
+            } else if (name != until && name != "ready" && name != "begun" && name != "bye") {
+                why = "frame \"" + printable(std::string(name)) + "\" out of place";
+                s = frame_status::garbage;
+                break;
+            }
+            answered = name == until;
+        }
+        show_logged();
+        buffer_.erase(0, at);
+        if (answered) return true;
+        if (s == frame_status::garbage) {
+            child_->kill();
+            lost("the panel's process wrote what is not the protocol (" + why + ")");
+            return false;
+        }
+        const auto now = steady::now();
+        if (setup_.interrupted && *setup_.interrupted && interruptedAt == steady::time_point{}) interruptedAt = now;
+        // A restart asked for, or a build landed (--watch), while a step runs on: the step is given up.
+        const bool replaced = setup_.watch && std::string(until) != "ready" && rebuilt();
+        const bool givenUp = (interruptedAt != steady::time_point{} && now - interruptedAt > stopGrace) ||
+                             ((queue_.restartWaiting || replaced) && now - started > restartPatience);
+        if (now >= deadline || givenUp) {
+            abandoned_ = abandoned_ || interruptedAt != steady::time_point{};
+            child_->kill();
+            lost(!givenUp   ? "the panel's process did not answer in time"
+                 : replaced ? "given up for the rebuilt library: the panel had not returned"
+                            : "given up: the panel had not returned");
+            return false;
+        }
+        const auto wait = std::min(deadline, now + std::chrono::milliseconds(100));
+        if (child_->receive(buffer_, wait) == child_process::wait_result::ended) { // complete frames are taken
+            lost(buffer_.empty() ? "the panel's process ended" : "the panel's process ended halfway through a frame");
+            return false;
+        }
+    }
+}
+
+// Keeps what a state message changed; false when it does not fit what the
+// process told before (a control group the picture does not have).
+bool panel_workbench::take_state(state_update& u) {
+    if (u.picture) feed_.set_picture(std::move(*u.picture));
+    if (!feed_.change_controls(u.controls)) return false;
+    if (u.summary) state_.summary = std::move(*u.summary);
+    if (u.devices) state_.devices = std::move(*u.devices);
+    if (u.status) state_.status = std::move(*u.status);
+    const auto keep = [](std::vector<device_change>& held, const std::vector<device_change>& news) {
+        for (const device_change& c : news) {
+            auto at = std::find_if(held.begin(), held.end(),
+                                   [&](const device_change& h) { return h.device == c.device && h.index == c.index; });
+            if (at == held.end()) held.push_back(c);
+            else at->value = c.value;
+        }
+    };
+    keep(devices_, u.deviceStates);
+    keep(names_, u.names);
+    ticks_.report(u.timers, steady::now());
+    panelRunning_ = state_.status == "running";
+    return true;
+}
+
+// The process is gone or is ended now: the pages are told why, in the words
+// of its step guard when it said them, and the recording marks the place.
+void panel_workbench::lost(const std::string& why) {
+    if (!child_->wait(steady::now() + std::chrono::seconds(2))) child_->kill();
+    take_errors();
+    const std::string& errors = errors_;
+    std::string guard;
+    for (std::size_t at = 0; (at = errors.find("panel_host: ", at)) != std::string::npos; at += 12)
+        guard = errors.substr(at + 12, errors.find_first_of("\r\n", at) - at - 12);
+    const long pid = child_->pid();
+    lastExit_ = child_->exit_status();
+    fault_ = !guard.empty() ? guard : why + " (" + child_->ending() + ")";
+    const std::size_t during = fault_.find(" during ");
+    faultStep_ = during == std::string::npos ? "" : fault_.substr(during + 8);
+    if (!guard.empty() && guard.rfind("the panel", 0) != 0) fault_ = why + ": " + guard; // a load failure
+    child_.reset();
+    panelRunning_ = false;
+    say("\n[panel process " + std::to_string(pid) + " ended] " + fault_ + "\n");
+    if (recording_) recording_->comment(fault_ + "; what follows replays without that step");
+    publish();
+}
+
+live_result panel_workbench::apply(const live_action& action) {
+    live_result r;
+    if (action.request.ok && action.request.step == "restart") {
+        restart("restarted from the page");
+        r.ok = child_ != nullptr;
+        r.step = "restart";
+        r.error = r.ok ? "" : fault_;
+        return r;
+    }
+    if (!action.request.ok || !child_) {
+        r.error = action.request.ok ? "the panel is not running (" + fault_ + "); restart it" : action.request.error;
+        say("\n[refused " + action.origin + "] " + printable(r.error) + "\n");
+        return r;
+    }
+    if (talk(frame("act", action.origin + "\n" + action.request.step), "result", &r)) {
+        record(r);
+        return r;
+    }
+    r = live_result{};
+    r.step = action.request.step;
+    r.error = fault_;
+    r.fault = true;
+    return r;
+}
+
+void panel_workbench::restart(const std::string& why) {
+    queue_.restartWaiting = false;
+    say("\n[" + why + "] a new panel process, the devices as they were\n");
+    if (child_) { // the panel is destroyed through slot 0, as a host does
+        live_result stopped;
+        if (talk(frame("stop", ""), "result", &stopped)) record(stopped);
+        if (child_ && talk(frame("finish", ""), "bye", nullptr) && !child_->wait(steady::now() + stopGrace))
+            child_->kill();
+    } else if (recording_ && !fault_.empty() && begun_) {
+        recording_->comment("the panel process ended; a replay destroys the panel it still has");
+        recording_->add_unchecked("stop");
+    }
+    child_.reset();
+    fault_.clear();
+    faultStep_.clear();
+    if (recording_) recording_->comment(why);
+    std::string error;
+    int status = 0;
+    if (!start_process(!begun_, error, status)) {
+        if (child_ == nullptr && fault_.empty()) fault_ = error;
+        publish();
+        return;
+    }
+    for (const device_change& c : devices_) child_->send(device_frame(c));
+    for (const device_change& c : names_) child_->send(device_frame(c, "name"));
+    live_result started;
+    note_ = why;
+    if (!begun_) { // the first library did not load: the panel begins as it would have then
+        begun_ = true;
+        if (talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
+        publish();
+        return;
+    }
+    if (talk(frame("begin", "start"), "result", &started)) record(started);
+    if (child_ && talk("", "begun", nullptr)) panelRunning_ = true;
+    publish();
+}
+
+bool panel_workbench::rebuilt() {
+    const file_mark now = mark_of(setup_.request.library);
+    if (now != seen_) {
+        seen_ = now;
+        seenAt_ = steady::now();
+        return false;
+    }
+    return now.exists && now != loaded_ && steady::now() - seenAt_ >= settle;
+}
+
+void panel_workbench::watch() {
+    if (!rebuilt()) return;
+    loaded_ = seen_;
+    restart("the library was rebuilt: reloaded");
+}
+
+steady::time_point panel_workbench::next_tick() const {
+    return child_ && panelRunning_ ? ticks_.next() : steady::time_point::max();
+}
+
+void panel_workbench::tick() {
+    if (!child_ || !panelRunning_) return;
+    const std::optional<std::string> step = ticks_.due(steady::now());
+    if (!step) return;
+    live_action action;
+    action.origin = "timer tick";
+    action.request = {true, *step, ""};
+    apply(action);
+}
+
+int panel_workbench::finish() {
+    if (child_ && talk(frame("finish", ""), "bye", nullptr) && !child_->wait(steady::now() + stopGrace)) child_->kill();
+    child_.reset();
+    return abandoned_ ? exitPanelHung : exitAllHeld;
+}
+
+} // namespace quon::host

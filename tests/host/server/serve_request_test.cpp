@@ -1,0 +1,111 @@
+// The live page's requests: every bad body is refused with a reason, every
+// good one becomes a step line that the scenario parser reads back to the
+// same fields.
+#include "scenario/format.h"
+#include "server/page_actions.h"
+
+#include <gtest/gtest.h>
+
+using namespace quon::host;
+
+namespace {
+
+struct body_case {
+    const char* action;
+    std::string body;
+    const char* step;  // expected step line, or nullptr when refused
+    const char* error; // part of the reason when refused
+};
+
+TEST(ServeRequest, BodiesBecomeStepsOrClearRefusals) {
+    const body_case cases[] = {
+        {"route", "destination=5&source=3", "route 5 3", ""},
+        {"route", "source=park&destination=16", "route 16 park", ""},
+        {"route", "destination=-1&source=0", "route -1 0", ""}, // ranges are the devices' business
+        {"gpi", "input=2&state=on", "gpi 2 on", ""},
+        {"info", "slot=3&text=", "info 3 \"\"", ""},
+        {"info", "slot=3&text=a+%22b%22+c%5C", "info 3 \"a \\\"b\\\" c\\\\\"", ""},
+        {"info", "slot=1&text=two%0Alines", "info 1 \"two\\nlines\"", ""},
+        {"property", "message=return=all", "property \"return=all\"", ""}, // the first "=" splits
+        {"button", "panel=1&control=Mon_3&event=press", "button 1 Mon_3 \"press\"", ""},
+        {"button", "panel=1&control=Mon_3&event=ActionAll%3D2", "button 1 Mon_3 \"ActionAll=2\"", ""},
+        {"timer", "id=-2147483648", "timer -2147483648", ""},
+        {"explode", "x=1", nullptr, "unknown action \"explode\""},
+        {"", "", nullptr, "unknown action"},
+        {"route", "destination=5", nullptr, "missing field source"},
+        {"route", "", nullptr, "missing field destination"},
+        {"route", "destination=five&source=3", nullptr, "destination \"five\" is not a whole number"},
+        {"route", "destination=5&source=none", nullptr, "neither a source number nor \"park\""},
+        {"route", "destination=+5&source=3", nullptr, "not a whole number"},
+        {"route", "destination=5.0&source=3", nullptr, "not a whole number"},
+        {"route", "destination=&source=3", nullptr, "not a whole number"},
+        {"timer", "id=2147483648", nullptr, "not a whole number"},
+        {"timer", "id=-", nullptr, "not a whole number"},
+        {"timer", "id=12345678901", nullptr, "not a whole number"},
+        {"gpi", "input=1&state=ON", nullptr, "neither \"on\" nor \"off\""},
+        {"gpi", "input=1&input=1&state=on", nullptr, "field input given more than once"},
+        {"gpi", "input=1&state=on&extra=1", nullptr, "unknown field \"extra\""},
+        {"timer", "id=1&", nullptr, "is not a name=value pair"},
+        {"timer", "&id=1", nullptr, "is not a name=value pair"},
+        {"timer", "id", nullptr, "is not a name=value pair"},
+        {"timer", "=1", nullptr, "is not a name=value pair"},
+        {"timer", "id=%2", nullptr, "bad %-escape"},
+        {"timer", "id=%G1", nullptr, "bad %-escape"},
+        {"timer", std::string("id=1\0", 5), nullptr, "control character"},
+        {"info", "slot=1&text=a%00b", nullptr, "contains a control character"},
+        {"info", "slot=1&text=a%0Db", nullptr, "contains a control character"},
+        {"info", "slot=1&text=" + std::string(maxFieldText + 1, 'x'), nullptr, "4097 bytes long; at most 4096"},
+        {"button", "panel=1&control=Mon+3&event=press", nullptr, "control \"Mon 3\" contains a space"},
+        {"button", "panel=&control=Mon_3&event=press", nullptr, "panel \"\" is empty"},
+        {"button", "panel=1&control=Mon_3&event=", nullptr, "has no event name"},
+        {"button", "panel=1&control=Mon_3&event=%3Dx", nullptr, "has no event name"},
+        {"button", "panel=1&control=Mon_3&event=a%0Ab", nullptr, "contains a control character"},
+        {"button", "panel=1&control=" + std::string(300, 'c') + "&event=press", nullptr, "300 bytes long"},
+    };
+    for (const body_case& c : cases) {
+        SCOPED_TRACE(std::string(c.action) + " " + c.body.substr(0, 80));
+        const request_outcome out = step_for_body(c.action, c.body);
+        if (c.step) {
+            EXPECT_TRUE(out.ok) << out.error;
+            EXPECT_EQ(out.step, c.step);
+        } else {
+            EXPECT_FALSE(out.ok) << out.step;
+            EXPECT_NE(out.error.find(c.error), std::string::npos) << out.error;
+        }
+    }
+}
+
+TEST(ServeRequest, StepsReadBackToTheFieldsGiven) {
+    const std::string text = "say \"x\" \\\\ \n\t#";
+    request_fields fields{{"slot", "7"}, {"text", text}};
+    const request_outcome info = step_for_request("info", fields);
+    ASSERT_FALSE(info.ok); // the tab is a control character
+    fields = {{"slot", "7"}, {"text", "say \"x\" \\\\ \n #"}};
+    const request_outcome ok = step_for_request("info", fields);
+    ASSERT_TRUE(ok.ok) << ok.error;
+    scenario s;
+    std::string error;
+    ASSERT_TRUE(parse_scenario(ok.step, "page", s, error)) << error;
+    const auto& step = std::get<info_step>(s.steps.at(0).action);
+    EXPECT_EQ(step.slot, 7);
+    EXPECT_EQ(step.text, "say \"x\" \\\\ \n #");
+
+    const request_outcome button = step_for_request("button", {{"panel", "2"}, {"control", "A\"b"}, {"event", " v=1 "}});
+    ASSERT_TRUE(button.ok) << button.error;
+    ASSERT_TRUE(parse_scenario(button.step, "page", s, error)) << error;
+    const auto& b = std::get<button_step>(s.steps.at(0).action);
+    EXPECT_EQ(b.panel, "2");
+    EXPECT_EQ(b.control, "A\"b");
+    EXPECT_EQ(b.event, " v=1 ");
+}
+
+TEST(ServeRequest, EveryActionIsAStepOfTheParser) {
+    for (const std::string& action : serve_actions()) {
+        scenario s;
+        std::string error;
+        parse_scenario(action, "page", s, error); // fields are missing, the step itself is known
+        EXPECT_EQ(error.find("unknown step"), std::string::npos) << action << ": " << error;
+    }
+}
+
+} // namespace

@@ -1,0 +1,129 @@
+// The workbench's pipe protocol (frames and messages) and its tick schedule.
+#include "protocol/messages.h"
+#include "supervisor/ticks.h"
+
+#include <gtest/gtest.h>
+
+using namespace quon::host;
+
+TEST(ServeFrames, TakesWholeFramesWaitsForPartOnesRefusesTheRest) {
+    struct row {
+        std::string bytes;
+        frame_status status;
+        std::string name, data; // of the frame taken
+    };
+    const std::vector<row> rows = {
+        {"log 3\na\nb\nstate 0\n\n", frame_status::frame, "log", "a\nb"},
+        {"begun 0\n\n", frame_status::frame, "begun", ""},
+        {"log 5\nabc", frame_status::more, "", ""},
+        {"resu", frame_status::more, "", ""},
+        {"result 12", frame_status::more, "", ""},
+        {"HTTP/1.1 200 OK\r\n", frame_status::garbage, "", ""},
+        {"log 2\nabc\n", frame_status::garbage, "", ""},          // longer than it says
+        {"log -1\n\n", frame_status::garbage, "", ""},
+        {"log 99999999999\n", frame_status::garbage, "", ""},       // over the limit
+        {"averyveryverylongname 1\nx\n", frame_status::garbage, "", ""},
+        {" 1\nx\n", frame_status::garbage, "", ""},
+        {std::string(30, 'a'), frame_status::garbage, "", ""}};      // a header that never ends
+    for (const row& r : rows) {
+        std::string buffer = r.bytes, name, data, why;
+        EXPECT_EQ(take_frame(buffer, name, data, why), r.status) << r.bytes;
+        EXPECT_EQ(name, r.name) << r.bytes;
+        EXPECT_EQ(data, r.data) << r.bytes;
+        if (r.status == frame_status::garbage) {
+            EXPECT_FALSE(why.empty()) << r.bytes;
+        }
+        if (r.status != frame_status::frame) {
+            EXPECT_EQ(buffer, r.bytes) << "taken from a buffer with no frame";
+        }
+    }
+}
+
+TEST(ServeFrames, ResultsAndStatesReadBackAsSent) {
+    live_result sent;
+    sent.ok = sent.property = sent.recorded = true;
+    sent.step = "property \"a\nb\"";
+    sent.answer = std::string("x\n\0y", 4);
+    sent.commands = {"TP 'text=1' '1' 'A'", "", "result 3"};
+    std::string bytes = result_message(sent), name, data, why;
+    ASSERT_EQ(take_frame(bytes, name, data, why), frame_status::frame);
+    live_result got;
+    ASSERT_TRUE(read_result(data, got));
+    EXPECT_EQ(got.step, sent.step);
+    EXPECT_EQ(got.answer, sent.answer);
+    EXPECT_EQ(got.commands, sent.commands);
+    EXPECT_TRUE(got.ok && got.property && got.recorded && !got.unchecked && !got.fault);
+
+    state_update state;
+    state.summary = "== summary";
+    state.status = "running";
+    state.picture = page_picture{{"<svg>\n", "\n", "</svg>"}, {"<g a>\n</g>", ""}};
+    state.controls = {{1, "<g b/>"}};
+    state.deviceStates = {{7, 1, "3"}, {9, 2, "two words\nand a line"}};
+    state.names = {{7, 3, "chanimg/news.jpg"}};
+    state.timers = {4500, {{3, 500, 5000, 0, 9}, {-2, maxTimerPeriodMs, 4501, 0, 0}}};
+    bytes = state_message(state);
+    ASSERT_EQ(take_frame(bytes, name, data, why), frame_status::frame);
+    state_update back;
+    ASSERT_TRUE(read_state(data, back));
+    EXPECT_EQ(back.summary, state.summary);
+    EXPECT_EQ(back.status, state.status);
+    EXPECT_FALSE(back.devices); // not sent: unchanged
+    ASSERT_TRUE(back.picture);
+    EXPECT_EQ(back.picture->around, state.picture->around);
+    EXPECT_EQ(back.picture->controls, state.picture->controls);
+    EXPECT_EQ(back.controls, state.controls);
+    ASSERT_EQ(back.deviceStates.size(), 2u);
+    EXPECT_EQ(back.deviceStates[1].value, state.deviceStates[1].value);
+    ASSERT_EQ(back.names.size(), 1u);
+    EXPECT_EQ(back.names[0].index, 3);
+    EXPECT_EQ(back.names[0].value, state.names[0].value);
+    EXPECT_EQ(back.timers.nowMs, 4500);
+    ASSERT_EQ(back.timers.running.size(), 2u);
+    EXPECT_EQ(back.timers.running[0].dueMs, 5000);
+    EXPECT_EQ(back.timers.running[0].ticks, 9u);
+    EXPECT_EQ(back.timers.running[1].id, -2);
+    const std::string pictureOf = frame("around", "a") + frame("control", "c");
+    for (const std::string& bad : {frame("picture", pictureOf), frame("picture", frame("control", "c")),
+                                   frame("control", "x\n<g/>"), frame("control", "<g/>")})
+        EXPECT_FALSE(read_state(bad, back)) << bad;
+    EXPECT_FALSE(read_state(frame("summary", "x") + "junk", back));
+    for (const char* bad : {"3 500 5000", "3 0 5000 1", "3 500 5000 -1", "3 500 x 1", "3  500 5000 1"})
+        EXPECT_FALSE(read_state(frame("timer", bad), back)) << bad;
+    device_change c;
+    EXPECT_FALSE(read_device("7 x 1", c));
+    EXPECT_FALSE(read_device("7 0 1", c));
+}
+
+TEST(ServeTicks, RealTimeFromTheReportedClockBoundedAndReanchoredWhenBehind) {
+    using steady = tick_schedule::steady;
+    const steady::time_point t0 = steady::now();
+    const auto at = [&](int ms) { return t0 + std::chrono::milliseconds(ms); };
+    tick_schedule s;
+    s.reset(t0);
+    EXPECT_EQ(s.next(), steady::time_point::max()) << "nothing reported yet";
+    s.report({0, {{3, 500, 500, 0, 0}}}, at(0));
+    EXPECT_EQ(s.next(), at(500));
+    EXPECT_FALSE(s.due(at(499)));
+    EXPECT_EQ(s.due(at(502)), "wait 500");
+    EXPECT_EQ(s.next(), steady::time_point::max()) << "one tick step pending at most";
+    s.report({500, {{3, 500, 1000, 0, 1}}}, at(520)); // a little late: the cadence holds
+    EXPECT_EQ(s.next(), at(1000));
+    EXPECT_EQ(s.due(at(1000)), "wait 500");
+    s.report({1000, {{3, 500, 1500, 0, 2}}}, at(1900)); // far behind: follows from now, no burst
+    EXPECT_EQ(s.next(), at(2400));
+    s.report({1200, {{3, 500, 1500, 0, 2}}}, at(2000)); // a page's "wait 200" moved the clock
+    EXPECT_EQ(s.next(), at(2300));
+    s.report({1200, {{3, 500, 1500, 0, 2}}}, at(2100)); // a press: the clock stayed
+    EXPECT_EQ(s.next(), at(2300));
+
+    // A timer every millisecond: tick steps at most maxPerSecond a second.
+    s.reset(t0);
+    s.report({0, {{1, 1, 1, 0, 0}, {2, 1, 1, 0, 0}}}, at(0));
+    EXPECT_EQ(s.due(at(1)), "wait 1");
+    s.report({1, {{1, 1, 2, 0, 1}, {2, 1, 2, 0, 1}}}, at(1));
+    EXPECT_EQ(s.next(), at(1) + std::chrono::milliseconds(1000 / tick_schedule::maxPerSecond));
+
+    EXPECT_EQ(timers_json(s.timers(), 1), "[{\"id\":1,\"period\":1,\"ticks\":1},{\"more\":1}]");
+    EXPECT_EQ(timers_json({}), "[]");
+}
