@@ -6,7 +6,7 @@
 #                               the mingw-w64 toolchain file and the wine runner
 #   bin/                        panel_host, panel_host.exe, quon-new-panel
 #   share/quon/                 the panel template quon-new-panel copies
-#   share/doc/quon/             the guide and the API reference
+#   share/doc/quon/             the README, docs/ (every page, its pictures), the API reference
 # Every path is relative to the prefix: the tree may be moved as a whole.
 include(CMakePackageConfigHelpers)
 include(GNUInstallDirs)
@@ -52,4 +52,22 @@ install(DIRECTORY cmake/panel DESTINATION ${quon_package_dir})
 install(PROGRAMS scripts/quon-new-panel DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES scripts/panel_name.sh DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
 install(DIRECTORY scripts/panel_template scripts/panel_standalone DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
-install(FILES README.md docs/writing-a-panel.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quon)
+# The README, and beside it every page of docs/ with the pictures the pages
+# show, so that the installed pages' links hold: the README links docs/PAGE,
+# the pages link each other and their pictures by plain file names.
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quon)
+file(GLOB quon_doc_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
+set(quon_doc_pictures "")
+foreach(page ${quon_doc_pages})
+  file(READ ${page} text)
+  string(REGEX MATCHALL "!\\[[^]]*\\]\\([^)]+\\)" shown "${text}")
+  foreach(image ${shown})
+    string(REGEX REPLACE "^.*\\(([^)]+)\\)$" "\\1" picture "${image}")
+    if(NOT EXISTS ${PROJECT_SOURCE_DIR}/docs/${picture})
+      message(FATAL_ERROR "${page} shows ${picture}, which is not in docs/")
+    endif()
+    list(APPEND quon_doc_pictures ${PROJECT_SOURCE_DIR}/docs/${picture})
+  endforeach()
+endforeach()
+list(REMOVE_DUPLICATES quon_doc_pictures)
+install(FILES ${quon_doc_pages} ${quon_doc_pictures} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quon/docs)
