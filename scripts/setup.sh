@@ -13,6 +13,7 @@ packages=(
   wine32:i386
   python3-pefile
   clang
+  clang-format
   lld
   llvm
   cmake
