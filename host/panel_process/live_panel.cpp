@@ -30,15 +30,10 @@ void live_panel::begin(const scenario& first, const std::function<void(const liv
 }
 
 live_result live_panel::play(const std::string& step) {
-    scenario parsed;
-    std::string error;
-    if (!parse_scenario(step, "page", parsed, error) || parsed.steps.size() != 1) {
-        live_result r;
-        r.error = error.empty() ? "not one step: " + step : error;
-        return r;
-    }
-    parsed.steps[0].where = "from the page";
-    return play(parsed.steps[0]);
+    scenario_step parsed;
+    live_result r;
+    if (!parse_step_line(step, "from the page", parsed, r.error)) return r;
+    return play(parsed);
 }
 
 live_result live_panel::apply(const live_action& action) {
@@ -49,13 +44,12 @@ live_result live_panel::apply(const live_action& action) {
         return result;
     };
     if (!action.request.ok) return refuse(action.request.error);
-    scenario parsed;
+    scenario_step step;
     std::string error;
-    if (!parse_scenario(action.request.step, "page", parsed, error)) return refuse(error);
-    if (parsed.steps.size() != 1 || is_check(parsed.steps[0].action))
-        return refuse("not one action: " + action.request.step);
-    scenario_step& step = parsed.steps[0];
-    step.where = action.origin == "timer tick" ? "from the timers" : "from the page";
+    if (!parse_step_line(action.request.step, action.origin == "timer tick" ? "from the timers" : "from the page",
+                         step, error))
+        return refuse(error);
+    if (is_check(step.action)) return refuse("not an action: " + action.request.step);
     const std::string why = refusal(step.action);
     if (!why.empty()) return refuse(why);
     return play(step);

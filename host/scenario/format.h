@@ -1,6 +1,6 @@
 // scenario: a script of steps for this host, read from a line-based text
 // file: device changes, events for the panel, expectations and snapshots.
-// One step per line, "#" starts a comment line; see the README for the format.
+// One step per line, "#" starts a comment line; docs/formats.md has the format.
 // Each kind of step is its own type with named fields.
 #ifndef HOST_SCENARIO_FORMAT_H
 #define HOST_SCENARIO_FORMAT_H
@@ -104,6 +104,16 @@ constexpr std::size_t maxScenarioLineBytes = 1u << 20;
 bool parse_scenario(const std::string& text, const std::string& file, scenario& out, std::string& error);
 
 load_result load_scenario(const std::string& path, scenario& out, std::string& error);
+
+// Reads one step line (no expect-commands block); `where` names it in `why`.
+bool parse_step_line(const std::string& line, const std::string& where, scenario_step& out, std::string& why);
+
+// A step as one line in the canonical form, which parse_step_line reads
+// back to the same step (an expect-commands block's lines aside).
+std::string write_step(const step_action& action);
+// A text as a step writes it: always between double quotes, with \" \\ and
+// \n escaped. Other control characters cannot be written.
+std::string quote_step_text(const std::string& text);
 
 const char* step_name(const step_action& action);
 // Steps that change nothing and only check or record.

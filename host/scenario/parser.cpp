@@ -29,6 +29,21 @@ bool parse_step(const std::string& line, scenario_step& step, bool& opensBlock, 
 
 } // namespace
 
+bool parse_step_line(const std::string& line, const std::string& where, scenario_step& out, std::string& why) {
+    bool opensBlock = false;
+    out = scenario_step{};
+    out.where = where;
+    out.source = trim_spaces(line);
+    if (out.source.find('\0') != std::string::npos) {
+        why = "NUL byte in the line";
+        return false;
+    }
+    if (!parse_step(out.source, out, opensBlock, why)) return false;
+    if (!opensBlock) return true;
+    why = "an expect-commands block takes lines of its own";
+    return false;
+}
+
 const char* step_name(const step_action& action) { return stepSyntax[action.index()].name; }
 
 bool is_check(const step_action& action) {

@@ -1,34 +1,40 @@
 #include "server/page_actions.h"
 
-#include "base/decimal_number.h"
+#include "scenario/fields.h"
+#include "scenario/format.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <cstdint>
 
 namespace quon::host {
 
 namespace {
 
-enum class field_type { number, source, state, word, event, text };
+// How a field is written into the step's line: a word (a number, a name, a
+// state) as it is, a text between quotes; an event is a text of one line
+// that starts with its name.
+enum class field_kind { word, text, event };
 
 struct field_rule {
     const char* name;
-    field_type type;
+    field_kind kind;
 };
 
 struct action_rule {
-    const char* action;
+    const char* action; // the step's keyword
     std::vector<field_rule> fields; // all required, in the order the step writes them
 };
 
 const std::vector<action_rule>& rules() {
     static const std::vector<action_rule> table = {
-        {"button", {{"panel", field_type::word}, {"control", field_type::word}, {"event", field_type::event}}},
-        {"route", {{"destination", field_type::number}, {"source", field_type::source}}},
-        {"gpi", {{"input", field_type::number}, {"state", field_type::state}}},
-        {"info", {{"slot", field_type::number}, {"text", field_type::text}}},
-        {"property", {{"message", field_type::text}}},
-        {"timer", {{"id", field_type::number}}},
+        {"button", {{"panel", field_kind::word}, {"control", field_kind::word}, {"event", field_kind::event}}},
+        {"route", {{"destination", field_kind::word}, {"source", field_kind::word}}},
+        {"gpi", {{"input", field_kind::word}, {"state", field_kind::word}}},
+        {"info", {{"slot", field_kind::word}, {"text", field_kind::text}}},
+        {"property", {{"message", field_kind::text}}},
+        {"timer", {{"id", field_kind::word}}},
     };
     return table;
 }
@@ -42,58 +48,52 @@ std::string shown(const std::string& value) {
     return out + "\"";
 }
 
-bool is_number(const std::string& v) {
-    std::int64_t n;
-    std::string why;
-    return read_decimal(v, INT32_MIN, INT32_MAX, n, why);
-}
-
-// Checks one value; on success `written` is how the step line writes it.
-bool check_field(const field_rule& rule, const std::string& v, std::string& written, std::string& why) {
+// What a field can carry from a page into one line of a step: a bounded
+// size, no control characters (a line end only in a text), a word without
+// spaces, an event with a name. Its syntax as a value is the parser's.
+bool check_field(const field_rule& rule, const std::string& v, std::string& why) {
     const std::string name = rule.name;
-    const std::size_t limit = rule.type == field_type::text ? maxFieldText : 256;
+    const std::size_t limit = rule.kind == field_kind::text ? maxFieldText : 256;
     if (v.size() > limit) {
         why = name + " is " + std::to_string(v.size()) + " bytes long; at most " + std::to_string(limit);
         return false;
     }
     for (unsigned char c : v) {
-        if (is_control_char(c) && !(c == '\n' && rule.type == field_type::text)) {
+        if (is_control_char(c) && !(c == '\n' && rule.kind == field_kind::text)) {
             why = name + " " + shown(v) + " contains a control character";
             return false;
         }
     }
-    written = v;
-    switch (rule.type) {
-    case field_type::number:
-        if (is_number(v)) return true;
-        why = name + " " + shown(v) + " is not a whole number";
+    if (rule.kind == field_kind::word && (v.empty() || v.find_first_of(scenarioSpaces) != std::string::npos)) {
+        why = name + " " + shown(v) + (v.empty() ? " is empty" : " contains a space");
         return false;
-    case field_type::source:
-        if (v == "park" || is_number(v)) return true;
-        why = name + " " + shown(v) + " is neither a source number nor \"park\"";
-        return false;
-    case field_type::state:
-        if (v == "on" || v == "off") return true;
-        why = name + " " + shown(v) + " is neither \"on\" nor \"off\"";
-        return false;
-    case field_type::word:
-        if (v.empty() || v.find(' ') != std::string::npos) {
-            why = name + " " + shown(v) + (v.empty() ? " is empty" : " contains a space");
-            return false;
-        }
-        return true;
-    case field_type::event:
-        if (v.empty() || v[0] == '=') {
-            why = name + " " + shown(v) + " has no event name";
-            return false;
-        }
-        written = quoted_step_text(v);
-        return true;
-    case field_type::text:
-        written = quoted_step_text(v);
-        return true;
     }
-    return false;
+    if (rule.kind == field_kind::event && (v.empty() || v[0] == '=')) {
+        why = name + " " + shown(v) + " has no event name";
+        return false;
+    }
+    return true;
+}
+
+// The parser names fields as its usage does (DESTINATION); the page as its
+// form does (destination). Quoted values are left as they are.
+std::string in_page_terms(const std::string& why, const action_rule& rule) {
+    std::string out;
+    bool quoted = false;
+    for (std::size_t at = 0; at < why.size();) {
+        if (why[at] == '"') quoted = !quoted;
+        const bool mark = std::strchr(" \"|()", why[at]) != nullptr;
+        const std::size_t end = quoted || mark ? at + 1 : std::min(why.find_first_of(" \"|()", at), why.size());
+        std::string token = why.substr(at, end - at);
+        for (const field_rule& f : rule.fields) {
+            std::string upper = f.name;
+            for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            if (!quoted && token == upper) token = f.name;
+        }
+        out += token;
+        at = end;
+    }
+    return out;
 }
 
 } // namespace
@@ -105,16 +105,6 @@ const std::vector<std::string>& serve_actions() {
         return out;
     }();
     return names;
-}
-
-std::string quoted_step_text(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (c == '\n') out += "\\n";
-        else out += c;
-    }
-    return out + "\"";
 }
 
 bool parse_form(const std::string& body, request_fields& out, std::string& error) {
@@ -190,15 +180,20 @@ request_outcome step_for_request(const std::string& action, const request_fields
             out.error = action + ": missing field " + f.name;
             return out;
         }
-        std::string written, why;
-        if (!check_field(f, it->second, written, why)) {
+        std::string why;
+        if (!check_field(f, it->second, why)) {
             out.error = action + ": " + why;
             return out;
         }
-        line += " " + written;
+        line += " " + (f.kind == field_kind::word ? it->second : quote_step_text(it->second));
+    }
+    scenario_step step;
+    if (!parse_step_line(line, "page", step, out.error)) {
+        out.error = action + ": " + in_page_terms(out.error, *rule);
+        return out;
     }
     out.ok = true;
-    out.step = line;
+    out.step = write_step(step.action);
     return out;
 }
 

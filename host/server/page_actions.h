@@ -1,8 +1,10 @@
-// serve_request: turns one action request from the live page (an endpoint and
-// its form fields) into the scenario step text that carries it out, or into a
-// clear reason why not. Pure and stateless: what needs the panel's state (is
-// the control on the page, is the index on the device) is checked later, on
-// the host's thread.
+// page_actions: turns one action request from the live page (an endpoint and
+// its form fields) into the scenario step that carries it out, in its
+// canonical text, or into a clear reason why not. The fields are the step's
+// own, in the order its line writes them; their syntax and ranges are the
+// scenario parser's, which reads the step. Pure and stateless: what needs the
+// panel's state (is the control on the page, is the index on the device) is
+// checked later, in the panel's process.
 #ifndef HOST_SERVER_PAGE_ACTIONS_H
 #define HOST_SERVER_PAGE_ACTIONS_H
 
@@ -28,10 +30,6 @@ request_outcome step_for_request(const std::string& action, const request_fields
 // digits, "+" is a space.
 request_outcome step_for_body(const std::string& action, const std::string& body);
 bool parse_form(const std::string& body, request_fields& out, std::string& error);
-
-// A text as a scenario step writes it: always between double quotes, with
-// \" \\ and \n escaped. Other control characters cannot be written.
-std::string quoted_step_text(const std::string& text);
 
 // Longest text a field may carry.
 constexpr std::size_t maxFieldText = 4096;

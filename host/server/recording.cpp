@@ -1,6 +1,6 @@
 #include "server/recording.h"
 
-#include "server/page_actions.h"
+#include "scenario/format.h"
 
 #include "base/output_file.h"
 
@@ -51,7 +51,7 @@ void scenario_recording::add_property(const std::string& step, const std::vector
                                       const std::optional<std::string>& answer) {
     std::string entry = "\n" + step + "\n" + expect_commands_block(commands);
     if (!answer) entry += "expect-answer null\n";
-    else if (writable_answer(*answer)) entry += "expect-answer " + quoted_step_text(*answer) + "\n";
+    else if (writable_answer(*answer)) entry += "expect-answer " + quote_step_text(*answer) + "\n";
     else entry += "# the answer has control characters this format cannot write\n";
     commit(entry);
 }

@@ -160,7 +160,7 @@ def main():
         slot = driver.find_element(By.ID, "info-slot")
         slot.clear()
         driver.find_element(By.ID, "info-set").click()
-        wait.until(lambda d: message() == 'refused: info: slot "" is not a whole number')
+        wait.until(lambda d: message() == 'refused: info: slot "" is empty')
 
         # After 50 mixed actions, sent as changes, the page equals a page loaded afresh, control by control.
         controls = "return [...document.querySelectorAll('#page [data-control]')].map(g => g.outerHTML)"

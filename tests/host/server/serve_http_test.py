@@ -20,9 +20,9 @@ BAD = [
     # (what, method, path, body, content type, status, error text)
     ("unknown action", "POST", "/api/explode", "x=1", None, 400, 'unknown action "explode"'),
     ("non-numeric destination", "POST", "/api/route", "destination=five&source=3", None, 400,
-     'destination "five" is not a whole number'),
-    ("number too large", "POST", "/api/timer", "id=99999999999", None, 400, "is not a whole number"),
-    ("bad GPI state", "POST", "/api/gpi", "input=2&state=maybe", None, 400, 'neither "on" nor "off"'),
+     'destination "five" is not a number'),
+    ("number too large", "POST", "/api/timer", "id=99999999999", None, 400, "is out of range"),
+    ("bad GPI state", "POST", "/api/gpi", "input=2&state=maybe", None, 400, 'GPI state "maybe" is neither on nor off'),
     ("missing field", "POST", "/api/route", "destination=5", None, 400, "missing field source"),
     ("field twice", "POST", "/api/gpi", "input=2&input=3&state=on", None, 400, "given more than once"),
     ("unknown field", "POST", "/api/timer", "id=1&colour=red", None, 400, 'unknown field "colour"'),
