@@ -24,17 +24,6 @@ namespace {
 using steady = std::chrono::steady_clock;
 constexpr std::size_t readChunk = 4096;
 
-// The library's own request loop, which it keeps private: each request is
-// read and answered by it, through the stream given. (Explicit instantiation
-// may name a private member; this is how the pointer is obtained.)
-using process_request_fn = bool (httplib::Server::*)(httplib::Stream&, bool, bool&,
-                                                      const std::function<void(httplib::Request&)>&);
-process_request_fn library_process_request();
-template <process_request_fn member> struct private_member {
-    friend process_request_fn library_process_request() { return member; }
-};
-template struct private_member<&httplib::Server::process_request>;
-
 thread_local connection_stream* serving = nullptr;
 
 // Waits until the socket can be read (or written); >0 ready, 0 not in time.
@@ -165,12 +154,13 @@ bool connection_server::process_and_close_socket(socket_t sock) {
     setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
     connection_stream stream(sock, limits);
     serving = &stream;
-    const auto process_request = library_process_request();
     bool ok = true;
     while (ok && stream.next_request(stopping)) {
         stream.start_request();
         bool closed = false;
-        ok = (this->*process_request)(stream, false, closed, nullptr) && !closed && !stream.closeAfter;
+        // The library's own reading and answering of one request (a protected
+        // member), through the stream that lives as long as the connection.
+        ok = process_request(stream, false, closed, nullptr) && !closed && !stream.closeAfter;
     }
     serving = nullptr;
     close_connection(sock);
