@@ -71,6 +71,7 @@ public:
     bool abandoned() const { return abandoned_; }
 
 private:
+    static constexpr std::chrono::seconds stopGrace{5}; // to stop, once interrupted, restarting or reloading
     bool start_process(bool first, std::string& error, int& status);
     // Starts a process on `library` and waits for it to load it.
     bool launch(const std::string& library, bool first);

@@ -137,12 +137,13 @@ def main():
     s = serve("watch", live, "--watch", "--timeout", "2", "--record", record, preexec=plant)
     try:
         pid = panel_pid(s)
+        check(open(victim, "rb").read() == b"not to be written\n", "watch: a planted link was written through")
         maps = open(f"/proc/{pid}/maps").read()
+        check(victim not in maps, "watch: the panel's process loaded a planted path")
         loaded = re.search(r"(/\S+/panel\.so)$", maps, re.M).group(1)
         folder = os.path.dirname(loaded)
         check(os.path.realpath(folder).startswith(os.path.realpath(tmp)), f"watch: the copy is at {loaded}")
         check(stat.S_IMODE(os.stat(folder).st_mode) == 0o700, "watch: the copy's folder is not private")
-        check(open(victim).read() == "not to be written\n", "watch: a planted link was written through")
         check(post(s, "route", "destination=1&source=2")[0] == 200, "watch: route")
         for what, source, cut in [("no library", __file__, None), ("cut short", good, 4096),
                                   ("crashing as it loads", a.crash_on_load, None)]:
