@@ -116,7 +116,7 @@ int serve(serve_arguments& a) {
     feed.close();
     server.stop();
     const int status = bench.finish();
-    if (status == exitPanelHung)
+    if (bench.abandoned())
         std::cerr << "panel_host: interrupted, and the panel has not returned; it is abandoned (the recording holds "
                      "every action carried out)"
                   << std::endl;

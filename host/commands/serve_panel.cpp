@@ -20,6 +20,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -41,8 +42,14 @@ public:
         _dup2(_fileno(stderr), _fileno(stdout));
         SetStdHandle(STD_OUTPUT_HANDLE, GetStdHandle(STD_ERROR_HANDLE));
 #else
-        std::signal(SIGINT, SIG_IGN); // Ctrl-C reaches the whole group; it is the server's to handle
-        out_ = dup(1);
+        std::signal(SIGINT, SIG_IGN); // it is the server's to handle
+        // The protocol's ends are this process's own: what the panel starts
+        // gets neither, its standard input reads nothing, its output is the errors'.
+        in_ = fcntl(0, F_DUPFD_CLOEXEC, 3);
+        out_ = fcntl(1, F_DUPFD_CLOEXEC, 3);
+        const int nothing = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (nothing >= 0) dup2(nothing, 0);
+        if (nothing > 0) close(nothing);
         dup2(2, 1);
 #endif
     }
@@ -75,7 +82,7 @@ public:
             DWORD n = 0;
             if (!ReadFile(in_, chunk, sizeof chunk, &n, nullptr) || n == 0) return false;
 #else
-            const ssize_t n = read(0, chunk, sizeof chunk);
+            const ssize_t n = read(in_, chunk, sizeof chunk);
             if (n <= 0) return false;
 #endif
             buffer_.append(chunk, static_cast<std::size_t>(n));
@@ -89,7 +96,7 @@ private:
 #ifdef _WIN32
     HANDLE in_ = nullptr, out_ = nullptr;
 #else
-    int out_ = -1;
+    int in_ = -1, out_ = -1;
 #endif
     std::string buffer_;
 };
@@ -153,10 +160,15 @@ int serve_panel(const run_request& request) {
         out.flush();
         return report.next(live);
     };
-    const auto answer = [&](const live_result& r) { pipe.send(state() + result_message(r)); };
+    bool failed = false; // a step of the scenario that could not be carried out
+    const auto answer = [&](const live_result& r) {
+        failed = failed || !r.ok;
+        pipe.send(state() + result_message(r));
+    };
     if (bytes == "start") answer(live.play("start"));
     else live.begin(run.plan, answer);
-    pipe.send(state() + frame("begun", ""));
+    // "1" when run would fail what was played so far: the server's exit status says it.
+    pipe.send(state() + frame("begun", failed || live.expectations_failed() ? "1" : ""));
     while (pipe.receive(name, bytes)) {
         if (name == "act") {
             const std::size_t cut = bytes.find('\n');
@@ -169,9 +181,9 @@ int serve_panel(const run_request& request) {
         } else if (name == "stop") answer(live.play("stop"));
         else if (name == "finish") break;
     }
-    live.finish();
+    const int status = live.finish();
     out.flush();
-    pipe.send(frame("bye", ""));
+    pipe.send(frame("bye", status == exitAllHeld ? "" : std::to_string(status)));
     return exitAllHeld;
 }
 

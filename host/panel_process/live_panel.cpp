@@ -99,7 +99,7 @@ live_result live_panel::play(const scenario_step& step) {
     return result;
 }
 
-void live_panel::finish() { runner_.finish(); }
+int live_panel::finish() { return runner_.finish(); }
 
 std::vector<device_change> live_panel::device_states(std::uint64_t since) const {
     std::vector<device_change> states;

@@ -31,8 +31,11 @@ public:
     live_result apply(const live_action& action);
     // One step as written ("start", "stop"), played as a page's would be.
     live_result play(const std::string& step);
-    // Destroys the panel through slot 0 and prints the summary.
-    void finish();
+    // Destroys the panel through slot 0, prints the summary and gives run's
+    // exit status for what was played.
+    int finish();
+    // An expectation of what was played failed.
+    bool expectations_failed() { return runner_.log().failed() > 0; }
     // What the pages show: the page and the layout it is drawn with, the
     // counts as the summary prints them, the devices (devices_json), and
     // whether the panel runs.

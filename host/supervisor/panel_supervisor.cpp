@@ -5,11 +5,8 @@
 #include "base/utf8_text.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace quon::host {
 
@@ -18,9 +15,9 @@ namespace {
 using steady = std::chrono::steady_clock;
 constexpr auto loadTime = std::chrono::seconds(120); // a process to start and load its library (wine is slow)
 constexpr auto beyondTimeout = std::chrono::seconds(5); // the process's own watchdog ends a hang before this
-constexpr auto stopGrace = std::chrono::seconds(5);   // to stop, once interrupted or asked to restart
 constexpr auto restartPatience = std::chrono::seconds(1); // a running step a restart waits for
-constexpr auto settle = std::chrono::milliseconds(300); // a replaced library unchanged this long is complete
+
+bool is_panel_fault(int status) { return status == exitPanelCrashed || status == exitPanelHung; }
 
 } // namespace
 
@@ -28,15 +25,10 @@ panel_workbench::panel_workbench(workbench_setup setup, live_feed& feed, action_
     : setup_(std::move(setup)), feed_(feed), queue_(queue), out_(out) {
     if (setup_.request.options.basePath.empty())
         setup_.request.options.basePath = std::filesystem::path(setup_.request.library).stem().string();
-    loaded_ = seen_ = mark_of(setup_.request.library);
-    seenAt_ = steady::now();
+    if (setup_.watch) watch_ = std::make_unique<library_watch>(setup_.request.library);
 }
 
-panel_workbench::~panel_workbench() {
-    child_.reset();
-    std::error_code ignored;
-    if (!copy_.empty()) std::filesystem::remove_all(copy_.parent_path(), ignored);
-}
+panel_workbench::~panel_workbench() { child_.reset(); }
 
 // What the process wrote on its standard error is shown as it comes and kept
 // (its crash message names the fault).
@@ -73,38 +65,13 @@ void panel_workbench::record(const live_result& r) {
     else recording_->add(r.step, r.commands);
 }
 
-panel_workbench::file_mark panel_workbench::mark_of(const std::string& path) {
-    file_mark m;
-    std::error_code e;
-    m.size = std::filesystem::file_size(path, e);
-    if (e) return m;
-#ifdef _WIN32
-    // mingw's last_write_time gives one value for every file under wine: a
-    // build of the same size would go unnoticed. The system's own time does not.
-    WIN32_FILE_ATTRIBUTE_DATA a;
-    if (!GetFileAttributesExW(std::filesystem::path(path).c_str(), GetFileExInfoStandard, &a)) return m;
-    m.time = (std::int64_t{a.ftLastWriteTime.dwHighDateTime} << 32) | a.ftLastWriteTime.dwLowDateTime;
-#else
-    m.time = std::filesystem::last_write_time(path, e).time_since_epoch().count();
-    if (e) return m;
-#endif
-    m.exists = true;
-    return m;
+// run gives one status: a crash or hang ends it, so the first of them stays.
+void panel_workbench::note_status(int status) {
+    if (status == exitAllHeld || is_panel_fault(runStatus_)) return;
+    runStatus_ = is_panel_fault(status) ? status : std::max(runStatus_, status);
 }
 
-bool panel_workbench::start_process(bool first, std::string& error, int& status) {
-    std::string library = setup_.request.library;
-    std::error_code e;
-    if (!copy_.empty()) std::filesystem::remove_all(copy_.parent_path(), e);
-    copy_.clear();
-    if (setup_.watch) { // the process loads a copy: the build may replace the file while it runs
-        const auto folder = std::filesystem::temp_directory_path(e) /
-                            ("panel_host-" + std::to_string(own_process_id()) + "-" + std::to_string(++copies_));
-        const auto copy = folder / std::filesystem::path(library).filename();
-        if (std::filesystem::create_directories(folder, e), !e &&
-            std::filesystem::copy_file(library, copy, std::filesystem::copy_options::overwrite_existing, e))
-            library = (copy_ = copy).string();
-    }
+bool panel_workbench::launch(const std::string& library, bool first) {
     const run_request& r = setup_.request;
     std::vector<std::string> args = {setup_.program, "serve-panel", library, "--base", r.options.basePath,
                                      "--timeout", std::to_string(r.timeout)};
@@ -115,14 +82,26 @@ bool panel_workbench::start_process(bool first, std::string& error, int& status)
     buffer_.clear();
     errors_.clear();
     unloadable_ = false;
-    status = exitEmulatorFault;
+    std::string error;
     if (!child_->start(args, error)) {
         child_.reset();
+        (trial_ ? trialFault_ : fault_) = error;
         return false;
     }
+    return talk("", "ready", nullptr);
+}
+
+bool panel_workbench::start_process(bool first, std::string& error, int& status) {
+    std::string library = setup_.request.library;
+    status = exitEmulatorFault;
+    if (setup_.watch) { // the process loads a copy: the build may replace the file while it runs
+        copy_ = std::make_unique<private_copy>();
+        if (copy_->make(library, error)) library = copy_->path();
+        else say("\n[" + error + "]\n");
+        watch_->taken(copy_->identity().exists ? copy_->identity() : identity_of(library));
+    }
     ticks_.reset(steady::now());
-    live_result ready;
-    if (!talk("", "ready", &ready)) {
+    if (!launch(library, first)) {
         error = fault_;
         status = lastExit_;
         return false;
@@ -140,7 +119,9 @@ int panel_workbench::load(std::string& error) {
 void panel_workbench::begin(scenario_recording* recording) {
     recording_ = recording;
     begun_ = child_ != nullptr;
+    counted_ = true; // what the scenario does counts as run counts it
     if (child_ && talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
+    counted_ = false;
     publish();
 }
 
@@ -152,82 +133,94 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
         lost("the panel's process no longer reads");
         return false;
     }
-    const std::int64_t timeout = setup_.request.timeout;
     const auto started = steady::now();
-    const auto deadline = std::string(until) == "ready" ? started + loadTime
-                          : timeout > 0                 ? started + std::chrono::seconds(timeout) + beyondTimeout
-                                                        : steady::time_point::max();
     steady::time_point interruptedAt{};
     std::string why;
-    std::string_view name, bytes; // views into buffer_, which is cut only after the frames are taken
     for (;;) {
         take_errors();
-        frame_status s;
-        std::size_t at = 0;
-        bool answered = false;
-        std::string logged; // the log frames that came together, shown at once
-        const auto show_logged = [&] {
-            if (!logged.empty()) say(logged);
-            logged.clear();
-        };
-        while (!answered && (s = read_frame(buffer_, at, name, bytes, why)) == frame_status::frame) {
-            live_result r;
-            state_update update;
-            if (name == "log") {
-                logged += bytes;
-                continue;
-            }
-            show_logged();
-            if (name == "state") {
-                if (!read_state(bytes, update) || !take_state(update)) {
-                    why = "a state message that is not frames of a state, or changes a control group the "
-                          "picture does not have";
-                    s = frame_status::garbage;
-                    break;
-                }
-                publish();
-            } else if (name == "result" && read_result(bytes, r)) {
-                if (name != until) record(r);
-                else if (result) *result = r;
-            } else if (name == "failed" || name == "unloadable") {
-                unloadable_ = name == "unloadable";
-                lost(std::string(bytes));
-                return false;
-            } else if (name != until && name != "ready" && name != "begun" && name != "bye") {
-                why = "frame \"" + printable(std::string(name)) + "\" out of place";
-                s = frame_status::garbage;
-                break;
-            }
-            answered = name == until;
-        }
-        show_logged();
-        buffer_.erase(0, at);
-        if (answered) return true;
-        if (s == frame_status::garbage) {
-            child_->kill();
-            lost("the panel's process wrote what is not the protocol (" + why + ")");
-            return false;
-        }
-        const auto now = steady::now();
-        if (setup_.interrupted && *setup_.interrupted && interruptedAt == steady::time_point{}) interruptedAt = now;
-        // A restart asked for, or a build landed (--watch), while a step runs on: the step is given up.
-        const bool replaced = setup_.watch && std::string(until) != "ready" && rebuilt();
-        const bool givenUp = (interruptedAt != steady::time_point{} && now - interruptedAt > stopGrace) ||
-                             ((queue_.restartWaiting || replaced) && now - started > restartPatience);
-        if (now >= deadline || givenUp) {
-            abandoned_ = abandoned_ || interruptedAt != steady::time_point{};
-            child_->kill();
-            lost(!givenUp   ? "the panel's process did not answer in time"
-                 : replaced ? "given up for the rebuilt library: the panel had not returned"
-                            : "given up: the panel had not returned");
-            return false;
-        }
-        const auto wait = std::min(deadline, now + std::chrono::milliseconds(100));
+        const int taken = take_frames(until, result, why);
+        if (taken != 0) return taken > 0;
+        if (given_up(until, started, interruptedAt)) return false;
+        const auto wait = steady::now() + std::chrono::milliseconds(100);
         if (child_->receive(buffer_, wait) == child_process::wait_result::ended) { // complete frames are taken
             lost(buffer_.empty() ? "the panel's process ended" : "the panel's process ended halfway through a frame");
             return false;
         }
     }
+}
+
+int panel_workbench::take_frames(const char* until, live_result* result, std::string& why) {
+    std::string_view name, bytes; // views into buffer_, which is cut only after the frames are taken
+    frame_status s;
+    std::size_t at = 0;
+    bool answered = false;
+    std::string logged; // the log frames that came together, shown at once
+    const auto show_logged = [&] {
+        if (!logged.empty()) say(logged);
+        logged.clear();
+    };
+    while (!answered && (s = read_frame(buffer_, at, name, bytes, why)) == frame_status::frame) {
+        live_result r;
+        state_update update;
+        if (name == "log") {
+            logged += bytes;
+            continue;
+        }
+        show_logged();
+        if (name == "state") {
+            if (!read_state(bytes, update) || !take_state(update)) {
+                why = "a state message that is not frames of a state, or changes a control group the "
+                      "picture does not have";
+                s = frame_status::garbage;
+                break;
+            }
+            publish();
+        } else if (name == "result" && read_result(bytes, r)) {
+            if (name != until) record(r);
+            else if (result) *result = r;
+        } else if (name == "failed" || name == "unloadable") {
+            unloadable_ = name == "unloadable";
+            lost(std::string(bytes));
+            return -1;
+        } else if (name != until && name != "ready" && name != "begun" && name != "bye") {
+            why = "frame \"" + printable(std::string(name)) + "\" out of place";
+            s = frame_status::garbage;
+            break;
+        } else if ((name == "begun" || name == "bye") && !bytes.empty()) { // run's status for what it played
+            note_status(std::atoi(std::string(bytes).c_str()));
+        }
+        answered = name == until;
+    }
+    show_logged();
+    buffer_.erase(0, at);
+    if (answered) return 1;
+    if (s != frame_status::garbage) return 0;
+    child_->kill();
+    lost("the panel's process wrote what is not the protocol (" + why + ")");
+    return -1;
+}
+
+// Whether the step is given up: no answer in time, an interrupt not answered
+// within the grace, or a restart asked for (or a build landed, --watch)
+// while a step runs on.
+bool panel_workbench::given_up(const char* until, steady::time_point started, steady::time_point& interruptedAt) {
+    const std::int64_t timeout = setup_.request.timeout;
+    const bool loading = std::string(until) == "ready";
+    const auto deadline = loading       ? started + loadTime
+                          : timeout > 0 ? started + std::chrono::seconds(timeout) + beyondTimeout
+                                        : steady::time_point::max();
+    const auto now = steady::now();
+    if (setup_.interrupted && *setup_.interrupted && interruptedAt == steady::time_point{}) interruptedAt = now;
+    const bool replaced = watch_ && !loading && watch_->ready(now);
+    const bool interrupted = interruptedAt != steady::time_point{} && now - interruptedAt > stopGrace;
+    const bool givenUp = interrupted || ((queue_.restartWaiting || replaced) && now - started > restartPatience);
+    if (now < deadline && !givenUp) return false;
+    abandoned_ = abandoned_ || interruptedAt != steady::time_point{};
+    child_->kill();
+    lost(!givenUp   ? "the panel's process did not answer in time"
+         : replaced ? "given up for the rebuilt library: the panel had not returned"
+                    : "given up: the panel had not returned");
+    return true;
 }
 
 // Keeps what a state message changed; false when it does not fit what the
@@ -249,26 +242,38 @@ bool panel_workbench::take_state(state_update& u) {
     keep(devices_, u.deviceStates);
     keep(names_, u.names);
     ticks_.report(u.timers, steady::now());
-    panelRunning_ = state_.status == "running";
+    panelRunning_ = replayPanel_ = state_.status == "running";
     return true;
 }
 
 // The process is gone or is ended now: the pages are told why, in the words
-// of its step guard when it said them, and the recording marks the place.
+// of its step guard when it said them, and the recording marks the place. A
+// rebuilt library on trial is only not ready.
 void panel_workbench::lost(const std::string& why) {
     if (!child_->wait(steady::now() + std::chrono::seconds(2))) child_->kill();
     take_errors();
     const std::string& errors = errors_;
-    std::string guard;
+    std::string guard, fault;
     for (std::size_t at = 0; (at = errors.find("panel_host: ", at)) != std::string::npos; at += 12)
         guard = errors.substr(at + 12, errors.find_first_of("\r\n", at) - at - 12);
     const long pid = child_->pid();
     lastExit_ = child_->exit_status();
-    fault_ = !guard.empty() ? guard : why + " (" + child_->ending() + ")";
-    const std::size_t during = fault_.find(" during ");
-    faultStep_ = during == std::string::npos ? "" : fault_.substr(during + 8);
-    if (!guard.empty() && guard.rfind("the panel", 0) != 0) fault_ = why + ": " + guard; // a load failure
+    fault = !guard.empty() ? guard : why + " (" + child_->ending() + ")";
+    const std::size_t during = fault.find(" during ");
+    const std::string step = during == std::string::npos ? "" : fault.substr(during + 8);
+    if (!guard.empty() && guard.rfind("the panel", 0) != 0) fault = why + ": " + guard; // a load failure
     child_.reset();
+    if (trial_) {
+        trialFault_ = fault;
+        return;
+    }
+    fault_ = fault;
+    faultStep_ = step;
+    if (counted_)
+        note_status(is_panel_fault(lastExit_) ? lastExit_
+                    : why.find("in time") != std::string::npos || why.find("given up") != std::string::npos
+                        ? exitPanelHung
+                        : exitPanelCrashed);
     panelRunning_ = false;
     say("\n[panel process " + std::to_string(pid) + " ended] " + fault_ + "\n");
     if (recording_) recording_->comment(fault_ + "; what follows replays without that step");
@@ -300,60 +305,6 @@ live_result panel_workbench::apply(const live_action& action) {
     return r;
 }
 
-void panel_workbench::restart(const std::string& why) {
-    queue_.restartWaiting = false;
-    say("\n[" + why + "] a new panel process, the devices as they were\n");
-    if (child_) { // the panel is destroyed through slot 0, as a host does
-        live_result stopped;
-        if (talk(frame("stop", ""), "result", &stopped)) record(stopped);
-        if (child_ && talk(frame("finish", ""), "bye", nullptr) && !child_->wait(steady::now() + stopGrace))
-            child_->kill();
-    } else if (recording_ && !fault_.empty() && begun_) {
-        recording_->comment("the panel process ended; a replay destroys the panel it still has");
-        recording_->add_unchecked("stop");
-    }
-    child_.reset();
-    fault_.clear();
-    faultStep_.clear();
-    if (recording_) recording_->comment(why);
-    std::string error;
-    int status = 0;
-    if (!start_process(!begun_, error, status)) {
-        if (child_ == nullptr && fault_.empty()) fault_ = error;
-        publish();
-        return;
-    }
-    for (const device_change& c : devices_) child_->send(device_frame(c));
-    for (const device_change& c : names_) child_->send(device_frame(c, "name"));
-    live_result started;
-    note_ = why;
-    if (!begun_) { // the first library did not load: the panel begins as it would have then
-        begun_ = true;
-        if (talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
-        publish();
-        return;
-    }
-    if (talk(frame("begin", "start"), "result", &started)) record(started);
-    if (child_ && talk("", "begun", nullptr)) panelRunning_ = true;
-    publish();
-}
-
-bool panel_workbench::rebuilt() {
-    const file_mark now = mark_of(setup_.request.library);
-    if (now != seen_) {
-        seen_ = now;
-        seenAt_ = steady::now();
-        return false;
-    }
-    return now.exists && now != loaded_ && steady::now() - seenAt_ >= settle;
-}
-
-void panel_workbench::watch() {
-    if (!rebuilt()) return;
-    loaded_ = seen_;
-    restart("the library was rebuilt: reloaded");
-}
-
 steady::time_point panel_workbench::next_tick() const {
     return child_ && panelRunning_ ? ticks_.next() : steady::time_point::max();
 }
@@ -368,10 +319,14 @@ void panel_workbench::tick() {
     apply(action);
 }
 
+// The panel's end counts as run's end does: a crash or hang there is its status.
 int panel_workbench::finish() {
+    counted_ = true;
     if (child_ && talk(frame("finish", ""), "bye", nullptr) && !child_->wait(steady::now() + stopGrace)) child_->kill();
+    counted_ = false;
     child_.reset();
-    return abandoned_ ? exitPanelHung : exitAllHeld;
+    if (abandoned_) note_status(exitPanelHung);
+    return runStatus_;
 }
 
 } // namespace quon::host

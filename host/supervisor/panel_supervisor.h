@@ -5,11 +5,17 @@
 // only its process ends: the pages are told what happened (the fault, the
 // step, the conversation up to it) and actions are refused until a restart,
 // which starts a new process with the devices as they were. With --watch a
-// rebuilt library is loaded the same way, the old panel destroyed first.
+// rebuilt library is loaded in a new process first, and only once it has
+// loaded is the old panel destroyed and the new one started; a build that
+// does not load (written halfway, no library, crashing as it loads) is not
+// ready, and the old panel runs on. The recording holds only steps a replay
+// carries out, and serve's exit status follows run's rule for what it
+// played: the scenario, and the panel's end at the interrupt.
 #ifndef HOST_SUPERVISOR_PANEL_SUPERVISOR_H
 #define HOST_SUPERVISOR_PANEL_SUPERVISOR_H
 
 #include "base/exit_status.h"
+#include "supervisor/library_watch.h"
 #include "scenario/run_setup.h"
 #include "process/subprocess.h"
 #include "server/feed.h"
@@ -58,18 +64,34 @@ public:
     // plays it then, recorded as the step that replays it.
     std::chrono::steady_clock::time_point next_tick() const;
     void tick();
-    // Stops the panel, prints the summary and ends its process: exitAllHeld,
-    // or exitPanelHung when it had to be abandoned.
+    // Stops the panel, prints the summary and ends its process: the status
+    // run gives for what was played (the scenario's failed expectations, a
+    // crash or hang in it or in the panel's end), exitPanelHung when the
+    // panel had to be abandoned.
     int finish();
+    // The panel was given up after an interrupt: it never returned.
+    bool abandoned() const { return abandoned_; }
 
 private:
+    static constexpr std::chrono::seconds stopGrace{5}; // to stop, once interrupted, restarting or reloading
     bool start_process(bool first, std::string& error, int& status);
+    // Starts a process on `library` and waits for it to load it.
+    bool launch(const std::string& library, bool first);
     // Sends `message`, then takes what comes until a frame named `until`.
     bool talk(const std::string& message, const char* until, live_result* result);
+    // The whole frames in buffer_ up to `until`: 1 when it came, 0 for more, -1 lost.
+    int take_frames(const char* until, live_result* result, std::string& why);
+    bool given_up(const char* until, std::chrono::steady_clock::time_point started,
+                  std::chrono::steady_clock::time_point& interruptedAt);
     bool take_state(state_update& u);
     void lost(const std::string& why);
-    // The library file was replaced by another that has settled (--watch).
-    bool rebuilt();
+    // Destroys the panel through slot 0 as a host does (or, its process gone,
+    // has the replay destroy the one it still has); creates it in the new one.
+    void stop_panel();
+    void begin_panel(const std::string& why);
+    // The rebuilt library (--watch), loaded in a process of its own before the old panel goes.
+    void reload();
+    void note_status(int status);
     void record(const live_result& r);
     void say(const std::string& text);
     void take_errors();
@@ -84,29 +106,24 @@ private:
     std::unique_ptr<child_process> child_;
     std::string buffer_;       // what the process wrote and is not taken yet
     std::string errors_;       // the end of what it wrote on its standard error
-    std::filesystem::path copy_; // the library copy the process loaded (--watch)
-    int copies_ = 0;
+    std::unique_ptr<library_watch> watch_;  // --watch
+    std::unique_ptr<private_copy> copy_;    // the library copy the process loaded (--watch)
     std::string fault_;        // why no panel runs; empty while one does
     std::string faultStep_;    // the step it ended in
     std::string note_;         // the last restart or reload, for the page
     bool panelRunning_ = false;
+    bool replayPanel_ = false; // a replay of the recording has a panel here
     bool begun_ = false;       // a panel was begun: its scenario is played
     bool unloadable_ = false;
+    bool trial_ = false;       // loading a rebuilt library: a loss says it is not ready
+    std::string trialFault_;   // why it was not
+    bool counted_ = false;     // a loss now counts in the exit status (the scenario, the end)
     bool abandoned_ = false; // given up after an interrupt: it never returned
     int lastExit_ = exitEmulatorFault; // of the last process that ended
+    int runStatus_ = exitAllHeld;      // run's status for what was played
     feed_state state_;         // as last reported
     tick_schedule ticks_;      // the host's timers, as last reported
     std::vector<device_change> devices_, names_;
-    struct file_mark {
-        bool exists = false;
-        std::uintmax_t size = 0;
-        std::int64_t time = 0; // last written, in the system's own units
-        bool operator==(const file_mark& o) const { return exists == o.exists && size == o.size && time == o.time; }
-        bool operator!=(const file_mark& o) const { return !(*this == o); }
-    };
-    static file_mark mark_of(const std::string& path);
-    file_mark loaded_, seen_;
-    std::chrono::steady_clock::time_point seenAt_;
 };
 
 } // namespace quon::host

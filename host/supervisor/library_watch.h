@@ -1,0 +1,70 @@
+// library_watch: the library file that "serve --watch" follows, and the
+// private copies its panel processes load. A build is noticed by the file's
+// identity (device and file number with links resolved, size, time written),
+// so a link turned to another file is a new build even when size and time
+// match; it is offered once it has stayed the same for the settle time, and
+// a build taken (loaded, or found not ready) is not offered again until the
+// file changes. Each copy goes into a folder made fresh for it (mode 0700),
+// written without following links, and is removed with it.
+#ifndef HOST_SUPERVISOR_LIBRARY_WATCH_H
+#define HOST_SUPERVISOR_LIBRARY_WATCH_H
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace quon::host {
+
+struct file_identity {
+    bool exists = false;
+    std::uint64_t device = 0, file = 0, size = 0;
+    std::int64_t time = 0; // last written, in the system's own units
+    bool operator==(const file_identity& o) const {
+        return exists == o.exists && device == o.device && file == o.file && size == o.size && time == o.time;
+    }
+    bool operator!=(const file_identity& o) const { return !(*this == o); }
+};
+
+// The file at `path` as it is now, links resolved; exists false when none.
+file_identity identity_of(const std::string& path);
+
+class private_copy {
+public:
+    private_copy() = default;
+    ~private_copy() { remove(); }
+    private_copy(const private_copy&) = delete;
+    private_copy& operator=(const private_copy&) = delete;
+
+    // Copies `source` into a fresh private folder (the previous copy is
+    // removed first); false with why. identity() is the file copied.
+    bool make(const std::string& source, std::string& error);
+    const std::string& path() const { return path_; }
+    const file_identity& identity() const { return identity_; }
+    void remove();
+
+private:
+    std::string folder_, path_;
+    file_identity identity_;
+};
+
+class library_watch {
+public:
+    using clock = std::chrono::steady_clock;
+    static constexpr auto settle = std::chrono::milliseconds(300); // unchanged this long: written completely
+
+    // The file as it is now counts as taken.
+    explicit library_watch(std::string path);
+    // A build not taken yet that has settled.
+    bool ready(clock::time_point now = clock::now());
+    // This build was taken: loaded, or tried and found not ready.
+    void taken(const file_identity& build) { taken_ = build; }
+
+private:
+    std::string path_;
+    file_identity taken_, seen_;
+    clock::time_point seenAt_;
+};
+
+} // namespace quon::host
+
+#endif

@@ -1,0 +1,101 @@
+// panel_workbench's changes of panel: a restart, and a rebuilt library
+// (--watch) tried in a process of its own before the old panel goes. The
+// recording is kept to what a replay carries out: a "stop" only while the
+// replay has a panel, a "start" with the commands it causes.
+#include "supervisor/panel_supervisor.h"
+
+namespace quon::host {
+
+using steady = std::chrono::steady_clock;
+
+void panel_workbench::stop_panel() {
+    if (child_ && panelRunning_) { // the panel is destroyed through slot 0, as a host does
+        live_result stopped;
+        if (talk(frame("stop", ""), "result", &stopped)) record(stopped);
+    }
+    if (!child_ && replayPanel_) { // it crashed or hung (its destructor too), live only: the replay still has it
+        if (recording_) recording_->comment("the panel process ended; a replay destroys the panel it still has");
+        if (recording_) recording_->add_unchecked("stop");
+        replayPanel_ = false;
+    }
+    if (child_ && talk(frame("finish", ""), "bye", nullptr) && !child_->wait(steady::now() + stopGrace))
+        child_->kill();
+    child_.reset();
+    fault_.clear();
+    faultStep_.clear();
+}
+
+void panel_workbench::begin_panel(const std::string& why) {
+    for (const device_change& c : devices_) child_->send(device_frame(c));
+    for (const device_change& c : names_) child_->send(device_frame(c, "name"));
+    note_ = why;
+    if (!begun_) { // the first library did not load: the panel begins as it would have then
+        begun_ = counted_ = true;
+        if (talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
+        counted_ = false;
+        publish();
+        return;
+    }
+    live_result started;
+    if (talk(frame("begin", "start"), "result", &started)) record(started);
+    if (child_ && talk("", "begun", nullptr)) panelRunning_ = true;
+    publish();
+}
+
+void panel_workbench::restart(const std::string& why) {
+    queue_.restartWaiting = false;
+    say("\n[" + why + "] a new panel process, the devices as they were\n");
+    stop_panel();
+    if (recording_) recording_->comment(why);
+    std::string error;
+    int status = 0;
+    if (!start_process(!begun_, error, status)) {
+        if (child_ == nullptr && fault_.empty()) fault_ = error;
+        publish();
+        return;
+    }
+    begin_panel(why);
+}
+
+// The new build is loaded in a process of its own first: one that does not
+// load (written halfway, no library, crashing as it loads) is not ready, and
+// the panel that runs runs on.
+void panel_workbench::reload() {
+    auto copy = std::make_unique<private_copy>();
+    std::string error;
+    const bool copied = copy->make(setup_.request.library, error);
+    watch_->taken(copied ? copy->identity() : identity_of(setup_.request.library));
+    std::unique_ptr<child_process> running = std::move(child_);
+    const std::string runningBuffer = std::move(buffer_), runningErrors = std::move(errors_);
+    trial_ = true;
+    trialFault_ = error;
+    const bool loaded = copied && launch(copy->path(), !begun_);
+    trial_ = false;
+    std::unique_ptr<child_process> candidate = std::move(child_);
+    const std::string candidateBuffer = std::move(buffer_), candidateErrors = std::move(errors_);
+    child_ = std::move(running);
+    buffer_ = runningBuffer;
+    errors_ = runningErrors;
+    if (!loaded) {
+        say("\n[the rebuilt library is not ready (" + trialFault_ + "); waiting for the next build]\n");
+        return;
+    }
+    const std::string why = "the library was rebuilt: reloaded";
+    say("\n[" + why + "] a new panel process, the devices as they were\n");
+    stop_panel();
+    if (recording_) recording_->comment(why);
+    child_ = std::move(candidate);
+    buffer_ = candidateBuffer;
+    errors_ = candidateErrors;
+    copy_ = std::move(copy);
+    unloadable_ = false;
+    ticks_.reset(steady::now());
+    say("\n[panel process " + std::to_string(child_->pid()) + "] " + setup_.request.library + " loaded\n");
+    begin_panel(why);
+}
+
+void panel_workbench::watch() {
+    if (watch_ && watch_->ready()) reload();
+}
+
+} // namespace quon::host
