@@ -72,7 +72,7 @@ int serve(serve_arguments& a) {
     live_server server(queue, feed);
     if (!server.bind(static_cast<int>(a.port), error)) return fail(exitEmulatorFault, error);
     catch_interrupts();
-    panel_workbench bench({a.panelProcess.empty() ? own_program() : a.panelProcess, a.run, a.recordFile, a.watch,
+    panel_supervisor bench({a.panelProcess.empty() ? own_program() : a.panelProcess, a.run, a.recordFile, a.watch,
                            &interrupted},
                           feed, queue, std::cout);
     if (const int status = bench.load(error); status != exitAllHeld) {

@@ -1,4 +1,4 @@
-// devices_file: the devices a run plays, as a devices file declares them: each
+// devices file (file.h): the devices a run plays, as a devices file declares them: each
 // device's type, number and size, its state when the run begins, the names a
 // router gives its sources ("RN"), step aliases for scenarios, and the
 // panel's preview layout for the picture. The emulator itself knows no panel;

@@ -1,4 +1,4 @@
-// device_model: the devices this host plays for a panel, as a devices file
+// device_model (model.h): the devices this host plays for a panel, as a devices file
 // declares them (devices/file.h): routers (crosspoints and source names),
 // GPI devices and information devices with text slots. It keeps each
 // device's registrations and turns changes and polls into status reports for

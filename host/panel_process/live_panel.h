@@ -1,4 +1,4 @@
-// serve_live: the panel as "serve" plays it, in the panel's own process
+// live_panel: the panel as "serve" plays it, in the panel's own process
 // (commands/serve_panel.cpp). Every action from a page is a scenario step:
 // parsed by the scenario parser, checked against what the host holds (the
 // panel runs, the control is on the page, the index is on the device) and

@@ -1,4 +1,4 @@
-// serve_state_report: the state messages of the panel's process. It keeps
+// state_report: the state messages of the panel's process. It keeps
 // what it last told the server, so that each message carries only what
 // changed since: the groups of the controls that changed rather than the
 // whole picture, the device indices that changed, the counts and the devices

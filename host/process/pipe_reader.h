@@ -1,4 +1,4 @@
-// serve_child_reader: one pipe of the panel's process as its reader thread
+// pipe_reader: one pipe of the panel's process as its reader thread
 // holds it, and what each system's file gives for it (process/subprocess-posix.cpp,
 // process/subprocess-win32.cpp). Internal to serve_child.
 #ifndef HOST_PROCESS_PIPE_READER_H

@@ -1,4 +1,4 @@
-// serve_child: the panel's own process, as "serve" starts and holds it: the
+// subprocess: the panel's own process, as "serve" starts and holds it: the
 // same program (or another one given for tests) with the pipes of the frame
 // protocol on its standard input and output, and its standard error read
 // too (the crash and hang messages of its step guard arrive there). Two

@@ -1,4 +1,4 @@
-// serve_frames: what "serve" and the panel's process say to each other over
+// frames: what "serve" and the panel's process say to each other over
 // their pipes. Every message is one frame: "NAME LENGTH\n", then LENGTH
 // bytes, then "\n". NAME is 1..16 lowercase letters or "-", LENGTH plain
 // decimal up to maxFrameBytes. A frame's bytes may be frames themselves (a

@@ -1,4 +1,4 @@
-// serve_messages: the messages of the panel's process and the server, each
+// messages: the messages of the panel's process and the server, each
 // one frame (protocol/frames.h). To the panel's process:
 //   device "NUMBER INDEX TEXT"  a device's state to start from (before begin)
 //   name "NUMBER SOURCE TEXT"   a source's picture name to start from (before begin)

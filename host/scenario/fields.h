@@ -1,4 +1,4 @@
-// scenario_fields: the fields of one scenario line after its keyword, taken
+// fields: the fields of one scenario line after its keyword, taken
 // one at a time by the step's parsing function. Each taker names the field
 // in its message when the line does not have it or it is malformed.
 #ifndef HOST_SCENARIO_FIELDS_H

@@ -1,4 +1,4 @@
-// scenario: a script of steps for this host, read from a line-based text
+// scenario (format.h): a script of steps for this host, read from a line-based text
 // file: device changes, events for the panel, expectations and snapshots.
 // One step per line, "#" starts a comment line; docs/formats.md has the format.
 // Each kind of step is its own type with named fields.

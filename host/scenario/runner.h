@@ -1,4 +1,4 @@
-// scenario_runner: plays a scenario against a panel: starts it through its
+// runner: plays a scenario against a panel: starts it through its
 // factory, applies each step to the devices or the panel, checks the
 // expectations, writes the snapshots, stops the panel and prints the summary.
 #ifndef HOST_SCENARIO_RUNNER_H

@@ -1,4 +1,4 @@
-// serve_connection: how "serve" holds one accepted connection. cpp-httplib
+// connection: how "serve" holds one accepted connection. cpp-httplib
 // reads every request through a stream it makes anew, so what it read ahead
 // (a pipelined request) was lost, and it gives a whole request no deadline,
 // so a client sending a header line now and then held a server thread for

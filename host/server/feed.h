@@ -1,4 +1,4 @@
-// serve_feed: what the live pages are told, as Server-Sent Events. The host's
+// feed: what the live pages are told, as Server-Sent Events. The host's
 // thread publishes conversation lines and the latest state (the page picture,
 // the summary counts, the devices); each open page has a cursor and is sent
 // what is new for it. A page that connects (again) first gets "reset", the

@@ -1,4 +1,4 @@
-// serve_server: the HTTP side of "serve", on 127.0.0.1 only:
+// http_server: the HTTP side of "serve", on 127.0.0.1 only:
 //   GET  /             the page
 //   GET  /api/events   Server-Sent Events: conversation lines and state
 //   POST /api/ACTION   an action (form fields), answered with JSON once the

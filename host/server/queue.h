@@ -1,4 +1,4 @@
-// serve_queue: the actions from the pages, in the order they came, for the
+// queue: the actions from the pages, in the order they came, for the
 // host's one thread. Server threads push and may wait for the result; the
 // host's thread pops and answers, so the panel never gets two calls at once.
 #ifndef HOST_SERVER_QUEUE_H

@@ -1,4 +1,4 @@
-// serve_recording: what a live session did, kept as a scenario that "run"
+// recording: what a live session did, kept as a scenario that "run"
 // replays: every step that changed something, followed by an expect-commands
 // block of exactly what the panel sent for it (and, for a property message,
 // expect-answer with the answer it gave). Once opened onto a file, each step

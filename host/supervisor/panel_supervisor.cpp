@@ -21,44 +21,44 @@ bool is_panel_fault(int status) { return status == exitPanelCrashed || status ==
 
 } // namespace
 
-panel_workbench::panel_workbench(workbench_setup setup, live_feed& feed, action_queue& queue, std::ostream& out)
+panel_supervisor::panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out)
     : setup_(std::move(setup)), feed_(feed), queue_(queue), out_(out) {
     if (setup_.request.options.basePath.empty())
         setup_.request.options.basePath = std::filesystem::path(setup_.request.library).stem().string();
     if (setup_.watch) watch_ = std::make_unique<library_watch>(setup_.request.library);
 }
 
-panel_workbench::~panel_workbench() { child_.reset(); }
+panel_supervisor::~panel_supervisor() { child_.reset(); }
 
 // What the process wrote on its standard error is shown as it comes and kept
 // (its crash message names the fault).
-void panel_workbench::take_errors() {
+void panel_supervisor::take_errors() {
     const std::string text = child_->errors();
     if (text.empty()) return;
     say(text);
     errors_ = (errors_ + text).substr(errors_.size() + text.size() > 4096 ? errors_.size() + text.size() - 4096 : 0);
 }
 
-void panel_workbench::say(const std::string& text) {
+void panel_supervisor::say(const std::string& text) {
     out_ << text << std::flush;
     feed_.append(text);
 }
 
-std::string panel_workbench::status_json() const {
+std::string panel_supervisor::status_json() const {
     const std::string state = child_ ? (panelRunning_ ? "running" : "stopped") : fault_.empty() ? "stopped" : "down";
     return "{\"state\":\"" + state + "\",\"pid\":" + (child_ ? std::to_string(child_->pid()) : "null") +
            ",\"fault\":" + json_string(fault_) + ",\"step\":" + json_string(faultStep_) +
            ",\"note\":" + json_string(note_) + ",\"library\":" + json_string(setup_.request.library) + "}";
 }
 
-void panel_workbench::publish() {
+void panel_supervisor::publish() {
     feed_state s = state_;
     s.status = status_json();
     s.timers = child_ ? timers_json(ticks_.timers()) : "[]";
     feed_.set_state(std::move(s));
 }
 
-void panel_workbench::record(const live_result& r) {
+void panel_supervisor::record(const live_result& r) {
     if (!recording_ || !r.recorded) return;
     if (r.unchecked) recording_->add_unchecked(r.step);
     else if (r.property) recording_->add_property(r.step, r.commands, r.answer);
@@ -66,12 +66,12 @@ void panel_workbench::record(const live_result& r) {
 }
 
 // run gives one status: a crash or hang ends it, so the first of them stays.
-void panel_workbench::note_status(int status) {
+void panel_supervisor::note_status(int status) {
     if (status == exitAllHeld || is_panel_fault(runStatus_)) return;
     runStatus_ = is_panel_fault(status) ? status : std::max(runStatus_, status);
 }
 
-bool panel_workbench::launch(const std::string& library, bool first) {
+bool panel_supervisor::launch(const std::string& library, bool first) {
     const run_request& r = setup_.request;
     std::vector<std::string> args = {setup_.program, "serve-panel", library, "--base", r.options.basePath,
                                      "--timeout", std::to_string(r.timeout)};
@@ -91,7 +91,7 @@ bool panel_workbench::launch(const std::string& library, bool first) {
     return talk("", "ready", nullptr);
 }
 
-bool panel_workbench::start_process(bool first, std::string& error, int& status) {
+bool panel_supervisor::start_process(bool first, std::string& error, int& status) {
     std::string library = setup_.request.library;
     status = exitEmulatorFault;
     if (setup_.watch) { // the process loads a copy: the build may replace the file while it runs
@@ -110,13 +110,13 @@ bool panel_workbench::start_process(bool first, std::string& error, int& status)
     return true;
 }
 
-int panel_workbench::load(std::string& error) {
+int panel_supervisor::load(std::string& error) {
     int status = exitAllHeld;
     if (start_process(true, error, status)) return exitAllHeld;
     return status > 0 && status < 256 ? status : exitEmulatorFault;
 }
 
-void panel_workbench::begin(scenario_recording* recording) {
+void panel_supervisor::begin(scenario_recording* recording) {
     recording_ = recording;
     begun_ = child_ != nullptr;
     counted_ = true; // what the scenario does counts as run counts it
@@ -128,7 +128,7 @@ void panel_workbench::begin(scenario_recording* recording) {
 // Reads frames until `until`: conversation text goes to the terminal and the
 // pages, states are kept and published, results before the last (a
 // scenario's steps) are recorded. False when the process was lost meanwhile.
-bool panel_workbench::talk(const std::string& message, const char* until, live_result* result) {
+bool panel_supervisor::talk(const std::string& message, const char* until, live_result* result) {
     if (!message.empty() && !child_->send(message)) {
         lost("the panel's process no longer reads");
         return false;
@@ -149,7 +149,7 @@ bool panel_workbench::talk(const std::string& message, const char* until, live_r
     }
 }
 
-int panel_workbench::take_frames(const char* until, live_result* result, std::string& why) {
+int panel_supervisor::take_frames(const char* until, live_result* result, std::string& why) {
     std::string_view name, bytes; // views into buffer_, which is cut only after the frames are taken
     frame_status s;
     std::size_t at = 0;
@@ -203,7 +203,7 @@ int panel_workbench::take_frames(const char* until, live_result* result, std::st
 // Whether the step is given up: no answer in time, an interrupt not answered
 // within the grace, or a restart asked for (or a build landed, --watch)
 // while a step runs on.
-bool panel_workbench::given_up(const char* until, steady::time_point started, steady::time_point& interruptedAt) {
+bool panel_supervisor::given_up(const char* until, steady::time_point started, steady::time_point& interruptedAt) {
     const std::int64_t timeout = setup_.request.timeout;
     const bool loading = std::string(until) == "ready";
     const auto deadline = loading       ? started + loadTime
@@ -225,7 +225,7 @@ bool panel_workbench::given_up(const char* until, steady::time_point started, st
 
 // Keeps what a state message changed; false when it does not fit what the
 // process told before (a control group the picture does not have).
-bool panel_workbench::take_state(state_update& u) {
+bool panel_supervisor::take_state(state_update& u) {
     if (u.picture) feed_.set_picture(std::move(*u.picture));
     if (!feed_.change_controls(u.controls)) return false;
     if (u.summary) state_.summary = std::move(*u.summary);
@@ -249,7 +249,7 @@ bool panel_workbench::take_state(state_update& u) {
 // The process is gone or is ended now: the pages are told why, in the words
 // of its step guard when it said them, and the recording marks the place. A
 // rebuilt library on trial is only not ready.
-void panel_workbench::lost(const std::string& why) {
+void panel_supervisor::lost(const std::string& why) {
     if (!child_->wait(steady::now() + std::chrono::seconds(2))) child_->kill();
     take_errors();
     const std::string& errors = errors_;
@@ -280,7 +280,7 @@ void panel_workbench::lost(const std::string& why) {
     publish();
 }
 
-live_result panel_workbench::apply(const live_action& action) {
+live_result panel_supervisor::apply(const live_action& action) {
     live_result r;
     if (action.request.ok && action.request.step == "restart") {
         restart("restarted from the page");
@@ -305,11 +305,11 @@ live_result panel_workbench::apply(const live_action& action) {
     return r;
 }
 
-steady::time_point panel_workbench::next_tick() const {
+steady::time_point panel_supervisor::next_tick() const {
     return child_ && panelRunning_ ? ticks_.next() : steady::time_point::max();
 }
 
-void panel_workbench::tick() {
+void panel_supervisor::tick() {
     if (!child_ || !panelRunning_) return;
     const std::optional<std::string> step = ticks_.due(steady::now());
     if (!step) return;
@@ -320,7 +320,7 @@ void panel_workbench::tick() {
 }
 
 // The panel's end counts as run's end does: a crash or hang there is its status.
-int panel_workbench::finish() {
+int panel_supervisor::finish() {
     counted_ = true;
     if (child_ && talk(frame("finish", ""), "bye", nullptr) && !child_->wait(steady::now() + stopGrace)) child_->kill();
     counted_ = false;

@@ -1,4 +1,4 @@
-// serve_workbench: the server's side of the panel, which runs in a process
+// panel_supervisor: the server's side of the panel, which runs in a process
 // of its own (commands/serve_panel.cpp, protocol/messages.h). The server keeps
 // what outlives that process: the pages' feed, the recording, the devices'
 // state and the picture as last reported. When the panel crashes or hangs,
@@ -35,7 +35,7 @@
 
 namespace quon::host {
 
-struct workbench_setup {
+struct supervisor_setup {
     std::string program;         // what runs the panel: this program, or one given for tests
     run_request request;         // as serve's command line gives it
     std::string recordFile;      // checked by the first process against the inputs
@@ -43,10 +43,10 @@ struct workbench_setup {
     const std::atomic<bool>* interrupted = nullptr;
 };
 
-class panel_workbench {
+class panel_supervisor {
 public:
-    panel_workbench(workbench_setup setup, live_feed& feed, action_queue& queue, std::ostream& out);
-    ~panel_workbench();
+    panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out);
+    ~panel_supervisor();
 
     // Starts the first process: exitAllHeld once the library is loaded,
     // otherwise the status it failed with and `error` says why.
@@ -98,7 +98,7 @@ private:
     void publish();
     std::string status_json() const;
 
-    workbench_setup setup_;
+    supervisor_setup setup_;
     live_feed& feed_;
     action_queue& queue_;
     std::ostream& out_;

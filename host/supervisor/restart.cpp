@@ -1,4 +1,4 @@
-// panel_workbench's changes of panel: a restart, and a rebuilt library
+// panel_supervisor's changes of panel: a restart, and a rebuilt library
 // (--watch) tried in a process of its own before the old panel goes. The
 // recording is kept to what a replay carries out: a "stop" only while the
 // replay has a panel, a "start" with the commands it causes.
@@ -8,7 +8,7 @@ namespace quon::host {
 
 using steady = std::chrono::steady_clock;
 
-void panel_workbench::stop_panel() {
+void panel_supervisor::stop_panel() {
     if (child_ && panelRunning_) { // the panel is destroyed through slot 0, as a host does
         live_result stopped;
         if (talk(frame("stop", ""), "result", &stopped)) record(stopped);
@@ -25,7 +25,7 @@ void panel_workbench::stop_panel() {
     faultStep_.clear();
 }
 
-void panel_workbench::begin_panel(const std::string& why) {
+void panel_supervisor::begin_panel(const std::string& why) {
     for (const device_change& c : devices_) child_->send(device_frame(c));
     for (const device_change& c : names_) child_->send(device_frame(c, "name"));
     note_ = why;
@@ -42,7 +42,7 @@ void panel_workbench::begin_panel(const std::string& why) {
     publish();
 }
 
-void panel_workbench::restart(const std::string& why) {
+void panel_supervisor::restart(const std::string& why) {
     queue_.restartWaiting = false;
     say("\n[" + why + "] a new panel process, the devices as they were\n");
     stop_panel();
@@ -60,7 +60,7 @@ void panel_workbench::restart(const std::string& why) {
 // The new build is loaded in a process of its own first: one that does not
 // load (written halfway, no library, crashing as it loads) is not ready, and
 // the panel that runs runs on.
-void panel_workbench::reload() {
+void panel_supervisor::reload() {
     auto copy = std::make_unique<private_copy>();
     std::string error;
     const bool copied = copy->make(setup_.request.library, error);
@@ -94,7 +94,7 @@ void panel_workbench::reload() {
     begin_panel(why);
 }
 
-void panel_workbench::watch() {
+void panel_supervisor::watch() {
     if (watch_ && watch_->ready()) reload();
 }
 

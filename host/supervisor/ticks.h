@@ -1,4 +1,4 @@
-// serve_ticks: when "serve" plays the host's timers, in real time. The panel's
+// ticks: when "serve" plays the host's timers, in real time. The panel's
 // process keeps the timers on its virtual clock (timer_clock) and reports
 // them after every action; this schedule maps that clock onto real time and
 // says when the next tick is due and as which step: "wait D", D the virtual

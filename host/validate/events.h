@@ -1,4 +1,4 @@
-// validate_event: one host event and the record it carries, built as a host
+// validate_event (events.h): one host event and the record it carries, built as a host
 // builds them (a revertive record with its text inline and exactly as long as
 // it needs; a button record over a split event message; a property text; a
 // timer id in place of a pointer) and kept alive while the script handles it.

@@ -1,4 +1,4 @@
-// validate_host: the validator's host double. It answers commands (always
+// host_double: the validator's host double. It answers commands (always
 // null, with plausible texts, or with random texts from a seed, null, empty,
 // without "=", huge or with many commas) and checks, call by call, what every
 // panel script owes the host: each command parses as a known code with its

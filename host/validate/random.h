@@ -1,4 +1,4 @@
-// validate_random: the validator's source of random events and replies. A
+// random: the validator's source of random events and replies. A
 // small generator of its own (splitmix64), so that one seed gives the same run
 // in every build, natively and under wine.
 #ifndef HOST_VALIDATE_RANDOM_H
