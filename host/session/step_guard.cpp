@@ -19,7 +19,8 @@
 
 namespace {
 
-char current[512] = "(before the first step)";
+step_guard_record localRecord{"(before the first step)", 0, 0, 0};
+step_guard_record* volatile record = &localRecord;
 // Never destroyed: the watchdog still waits on them while the process exits,
 // and destroying a condition variable with a waiter blocks.
 std::mutex& lock = *new std::mutex;
@@ -55,6 +56,7 @@ void say(const char* a, const char* b) {
 // Ends the process at once, without exit handlers or library detach code,
 // which would run over whatever state a crash or a hung panel left.
 [[noreturn]] void end_now(int status) {
+    step_guard_ending(status);
 #ifdef _WIN32
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
 #endif
@@ -67,7 +69,7 @@ LONG WINAPI on_exception(EXCEPTION_POINTERS* info) {
     std::snprintf(what, sizeof what, "the panel crashed (exception 0x%08lx)",
                   static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
     std::fflush(stdout);
-    say(what, current);
+    say(what, record->step);
     end_now(exitPanelCrashed);
 }
 #endif
@@ -78,7 +80,7 @@ extern "C" void on_signal(int number) {
                        : number == SIGFPE  ? "the panel crashed (SIGFPE)"
                        : number == SIGILL  ? "the panel crashed (SIGILL)"
                                            : "the panel crashed (signal)";
-    say(name, current);
+    say(name, record->step);
     end_now(exitPanelCrashed);
 }
 
@@ -91,7 +93,7 @@ void watch() {
         char what[64];
         std::snprintf(what, sizeof what, "the panel did not return within %d s", timeout);
         std::fflush(stdout);
-        say(what, current);
+        say(what, record->step);
         end_now(exitPanelHung);
     }
 }
@@ -117,9 +119,21 @@ void step_guard_install(int timeoutSeconds) {
     if (timeout > 0) std::thread(watch).detach();
 }
 
+void step_guard_share(step_guard_record* shared) {
+    std::lock_guard<std::mutex> guard(lock);
+    *shared = *record;
+    record = shared;
+}
+
+void step_guard_ending(int status) {
+    record->status = status;
+    record->ending = 1;
+}
+
 void step_guard_enter(const std::string& description) {
     std::lock_guard<std::mutex> guard(lock);
-    std::snprintf(current, sizeof current, "%s", description.c_str());
+    std::snprintf(record->step, sizeof record->step, "%s", description.c_str());
+    record->state = 1;
     ++generation;
     inStep = true;
     budget = std::chrono::seconds(timeout);
@@ -143,6 +157,7 @@ step_guard_emulator_time::~step_guard_emulator_time() {
 
 void step_guard_leave() {
     std::lock_guard<std::mutex> guard(lock);
+    if (record->state == 1) record->state = 2;
     ++generation;
     inStep = false;
     changed.notify_all();
