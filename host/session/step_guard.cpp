@@ -2,6 +2,7 @@
 
 #include "debug_capture.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -53,6 +54,22 @@ void say(const char* a, const char* b) {
 #endif
 }
 
+// One report and one end: a second crash on another thread, or the watchdog
+// firing meanwhile, waits for the first to end the process rather than run
+// over the state it is ending with.
+std::atomic_flag ending = ATOMIC_FLAG_INIT;
+
+void claim_the_end() {
+    if (!ending.test_and_set()) return;
+    for (;;) {
+#ifdef _WIN32
+        Sleep(INFINITE);
+#else
+        pause();
+#endif
+    }
+}
+
 // Ends the process at once, without exit handlers or library detach code,
 // which would run over whatever state a crash or a hung panel left.
 [[noreturn]] void end_now(int status) {
@@ -65,6 +82,7 @@ void say(const char* a, const char* b) {
 
 #ifdef _WIN32
 LONG WINAPI on_exception(EXCEPTION_POINTERS* info) {
+    claim_the_end();
     char what[96];
     std::snprintf(what, sizeof what, "the panel crashed (exception 0x%08lx)",
                   static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
@@ -75,6 +93,7 @@ LONG WINAPI on_exception(EXCEPTION_POINTERS* info) {
 #endif
 
 extern "C" void on_signal(int number) {
+    claim_the_end();
     const char* name = number == SIGSEGV ? "the panel crashed (SIGSEGV)"
                        : number == SIGABRT ? "the panel aborted (SIGABRT)"
                        : number == SIGFPE  ? "the panel crashed (SIGFPE)"
@@ -90,6 +109,7 @@ void watch() {
         changed.wait(guard, [] { return inStep && emulatorDepth == 0; });
         const unsigned long long mine = generation;
         if (changed.wait_until(guard, resumed + budget, [mine] { return generation != mine; })) continue;
+        claim_the_end();
         char what[64];
         std::snprintf(what, sizeof what, "the panel did not return within %d s", timeout);
         std::fflush(stdout);
