@@ -1,5 +1,7 @@
 // "panel_host run PANEL_LIBRARY SCENARIO [options]": plays a scenario against
-// a panel library and prints the conversation and the summary.
+// a panel library and prints the conversation and the summary. The run is
+// the work of a guarded process: a panel that ends it is reported as such.
+#include "session/guarded_process.h"
 #include "scenario/run_setup.h"
 #include "commands/subcommands.h"
 
@@ -50,7 +52,7 @@ void add_run_command(CLI::App& app, int& exitStatus) {
     run->add_flag("--strict", a->options.strict,
                   "malformed commands, other faults of the panel and replies it never handed back fail the run "
                   "as failed expectations do");
-    run->callback([a, &exitStatus] { exitStatus = run_scenario(*a); });
+    run->callback([a, &exitStatus] { exitStatus = run_guarded([a] { return run_scenario(*a); }); });
 }
 
 } // namespace quon::host

@@ -4,11 +4,13 @@
 // debugger texts the scripts wrote during the check. The random
 // parts come from one seed, printed first; --seed replays a run exactly.
 // Exit status 0 when every check passed, 1 when one failed, 3 or 4 when the
-// script crashed or hung (the check that was running is named), 2 for bad
+// script crashed, hung or ended the process (the check that was running is
+// named; the checks run in a guarded process), 2 for bad
 // arguments (a devices file that is none, or a library that does not load,
 // included), 5 when one could not be read.
 #include "session/debug_capture.h"
 #include "base/exit_status.h"
+#include "session/guarded_process.h"
 #include "session/panel_library.h"
 #include "session/step_guard.h"
 #include "commands/subcommands.h"
@@ -171,7 +173,7 @@ void add_validate_command(CLI::App& app, int& exitStatus) {
     add_number_option(*cmd, "--timeout", a->timeout, 0, 86400,
                       "give up on a check after SECONDS (0: never)")
         ->type_name("SECONDS");
-    cmd->callback([a, &exitStatus] { exitStatus = validate(*a); });
+    cmd->callback([a, &exitStatus] { exitStatus = run_guarded([a] { return validate(*a); }); });
 }
 
 } // namespace quon::host

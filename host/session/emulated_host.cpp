@@ -31,6 +31,10 @@ char* emulated_host::callback(void* arg, unsigned kind) {
     log_.command(text, parsed.command.known || own ? code : std::string());
     commands_.push_back(text ? text : "(null)");
     ignored_.reset(); // a reply the script only tests for null is not read after its next command
+    if (shutDown_) {
+        log_.problem("command after the panel signed off: " + commands_.back() + " (not executed)");
+        return nullptr;
+    }
     if (!parsed.ok) {
         log_.malformed(parsed.error);
         return nullptr;

@@ -48,7 +48,12 @@ public:
     int outstanding() const { return static_cast<int>(owed_.size()); }
     // Replies this host keeps alive now, owed or not.
     std::size_t held() const { return owed_.size() + (ignored_ ? 1 : 0); }
+    // Whether the script signed off ("AS"). A command after that comes from
+    // a panel that is gone: it is counted and shown, named as a problem and
+    // not executed.
     bool shut_down() const { return shutDown_; }
+    // A new script starts on this host: it has not signed off.
+    void new_script() { shutDown_ = false; }
     // The timers this host runs: "ET" stops one, a declared timer-start
     // (re)starts one.
     timer_clock& timers() { return timers_; }

@@ -33,6 +33,7 @@ bool panel_session::start(quon_load_script_fn factory, const std::string& basePa
     stop();
     log_.lifecycle("factory: load_quon_client_script(host, \"" + basePath + "\")");
     host_.start_declared_timers();
+    host_.new_script();
     {
         script_call call(*this);
         script_ = factory(&host_, basePath.c_str());

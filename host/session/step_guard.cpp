@@ -2,6 +2,7 @@
 
 #include "session/debug_capture.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -21,7 +22,8 @@ namespace quon::host {
 
 namespace {
 
-char current[512] = "(before the first step)";
+step_guard_record localRecord{"(before the first step)", 0, 0, 0};
+step_guard_record* volatile record = &localRecord;
 // Never destroyed: the watchdog still waits on them while the process exits,
 // and destroying a condition variable with a waiter blocks.
 std::mutex& lock = *new std::mutex;
@@ -54,9 +56,26 @@ void say(const char* a, const char* b) {
 #endif
 }
 
+// One report and one end: a second crash on another thread, or the watchdog
+// firing meanwhile, waits for the first to end the process rather than run
+// over the state it is ending with.
+std::atomic_flag ending = ATOMIC_FLAG_INIT;
+
+void claim_the_end() {
+    if (!ending.test_and_set()) return;
+    for (;;) {
+#ifdef _WIN32
+        Sleep(INFINITE);
+#else
+        pause();
+#endif
+    }
+}
+
 // Ends the process at once, without exit handlers or library detach code,
 // which would run over whatever state a crash or a hung panel left.
 [[noreturn]] void end_now(int status) {
+    step_guard_ending(status);
 #ifdef _WIN32
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
 #endif
@@ -65,22 +84,24 @@ void say(const char* a, const char* b) {
 
 #ifdef _WIN32
 LONG WINAPI on_exception(EXCEPTION_POINTERS* info) {
+    claim_the_end();
     char what[96];
     std::snprintf(what, sizeof what, "the panel crashed (exception 0x%08lx)",
                   static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
     std::fflush(stdout);
-    say(what, current);
+    say(what, record->step);
     end_now(exitPanelCrashed);
 }
 #endif
 
 extern "C" void on_signal(int number) {
+    claim_the_end();
     const char* name = number == SIGSEGV ? "the panel crashed (SIGSEGV)"
                        : number == SIGABRT ? "the panel aborted (SIGABRT)"
                        : number == SIGFPE  ? "the panel crashed (SIGFPE)"
                        : number == SIGILL  ? "the panel crashed (SIGILL)"
                                            : "the panel crashed (signal)";
-    say(name, current);
+    say(name, record->step);
     end_now(exitPanelCrashed);
 }
 
@@ -90,10 +111,11 @@ void watch() {
         changed.wait(guard, [] { return inStep && emulatorDepth == 0; });
         const unsigned long long mine = generation;
         if (changed.wait_until(guard, resumed + budget, [mine] { return generation != mine; })) continue;
+        claim_the_end();
         char what[64];
         std::snprintf(what, sizeof what, "the panel did not return within %d s", timeout);
         std::fflush(stdout);
-        say(what, current);
+        say(what, record->step);
         end_now(exitPanelHung);
     }
 }
@@ -119,9 +141,21 @@ void step_guard_install(int timeoutSeconds) {
     if (timeout > 0) std::thread(watch).detach();
 }
 
+void step_guard_share(step_guard_record* shared) {
+    std::lock_guard<std::mutex> guard(lock);
+    *shared = *record;
+    record = shared;
+}
+
+void step_guard_ending(int status) {
+    record->status = status;
+    record->ending = 1;
+}
+
 void step_guard_enter(const std::string& description) {
     std::lock_guard<std::mutex> guard(lock);
-    std::snprintf(current, sizeof current, "%s", description.c_str());
+    std::snprintf(record->step, sizeof record->step, "%s", description.c_str());
+    record->state = 1;
     ++generation;
     inStep = true;
     budget = std::chrono::seconds(timeout);
@@ -145,6 +179,7 @@ step_guard_emulator_time::~step_guard_emulator_time() {
 
 void step_guard_leave() {
     std::lock_guard<std::mutex> guard(lock);
+    if (record->state == 1) record->state = 2;
     ++generation;
     inStep = false;
     changed.notify_all();

@@ -2,7 +2,9 @@
 // step was running. Natively a signal handler, on Windows an unhandled
 // exception filter, prints the current step to standard error and ends the
 // process; a watchdog thread does the same when the panel overruns its time
-// in one step.
+// in one step. The step guard's record can live in memory another process
+// reads (guarded_process.h), so that a process the panel ends without any of
+// our code running still has its step named.
 #ifndef HOST_SESSION_STEP_GUARD_H
 #define HOST_SESSION_STEP_GUARD_H
 
@@ -11,6 +13,22 @@
 #include <string>
 
 namespace quon::host {
+
+// What the guard knows, in a form another process can read once this one
+// has ended.
+struct step_guard_record {
+    char step[512];  // the step running, or the last one that ran
+    int state;       // 0 no step ran yet, 1 a step is running, 2 between steps
+    int ending;      // 1: this program is ending the process itself ...
+    int status;      // ... with this exit status
+};
+// From now on the guard keeps its record at `shared` (what it knew so far is
+// copied there).
+void step_guard_share(step_guard_record* shared);
+// This program ends the process with `status`, of its own accord: recorded
+// before it does, so that the end is not taken for the panel's. Safe in a
+// signal handler.
+void step_guard_ending(int status);
 
 // Installs the handlers; timeoutSeconds 0 means no watchdog.
 void step_guard_install(int timeoutSeconds);

@@ -38,6 +38,7 @@ char* validate_host::callback(void* arg, unsigned kind) {
     }
     ++commands_;
     const std::string text(static_cast<const char*>(arg));
+    if (signedOff_ && afterSignOff_.size() < 5) afterSignOff_.push_back(shown(text));
     if (owed_) fault("sent \"" + shown(text) + "\" before handing back the reply to \"" + shown(last_) + "\"");
     last_ = text;
     owed_ = nullptr;
@@ -53,6 +54,7 @@ char* validate_host::callback(void* arg, unsigned kind) {
         lastFault_ = "malformed command " + what;
     } else {
         learn(parsed.command);
+        signedOff_ = signedOff_ || (parsed.command.known && parsed.command.known->id == quon_command_sign_off);
     }
     if (mode_ == replies::none) return nullptr;
     const std::optional<std::string> a = answer(text, parsed.command.known);

@@ -39,6 +39,10 @@ public:
     // Replies owed back and not back yet.
     bool outstanding() const { return owed_ != nullptr; }
     const std::string& last_command() const { return last_; }
+    // Whether the script signed off ("AS"), and the commands it sent after
+    // that (the first few): a script that signed off is gone for its host.
+    bool signed_off() const { return signedOff_; }
+    const std::vector<std::string>& after_sign_off() const { return afterSignOff_; }
     // Protocol faults, first of each sort, with the command concerned.
     const std::vector<std::string>& faults() const { return faults_; }
     const std::vector<std::string>& malformed_commands() const { return malformedFirst_; }
@@ -73,7 +77,8 @@ private:
     const device_set* declared_;
     unsigned long commands_ = 0, malformed_ = 0, owedGiven_ = 0, owedBack_ = 0;
     std::string last_;
-    std::vector<std::string> faults_, malformedFirst_;
+    std::vector<std::string> faults_, malformedFirst_, afterSignOff_;
+    bool signedOff_ = false;
     std::string context_, lastFault_;
     std::size_t faultCount_ = 0;
     std::vector<std::pair<std::string, std::string>> controls_;
