@@ -50,6 +50,6 @@ install(FILES cmake/quonConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/quonConfigVersi
         DESTINATION ${quon_package_dir})
 install(DIRECTORY cmake/panel DESTINATION ${quon_package_dir})
 install(PROGRAMS scripts/quon-new-panel DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES scripts/panel_name.sh DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
+install(FILES scripts/panel_name.sh scripts/panel_reserved_names.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
 install(DIRECTORY scripts/panel_template scripts/panel_standalone DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
 install(FILES README.md docs/writing-a-panel.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quon)
