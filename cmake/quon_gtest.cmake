@@ -27,6 +27,9 @@ endif()
 # TEST_PREFIX when given. Under wine each process
 # costs seconds to start, so there a binary is one CTest test, which passes
 # only on GoogleTest's closing summary.
+# Either way a test program that ends before GoogleTest has finished (code
+# under test calling exit(0)) fails: under wine its summary is missing,
+# natively gtest_run.sh finds GoogleTest's premature-exit file left behind.
 function(quon_add_test name)
   cmake_parse_arguments(ARG "" "TEST_PREFIX" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES} ${ARG_UNPARSED_ARGUMENTS})
@@ -35,6 +38,15 @@ function(quon_add_test name)
   if(CMAKE_CROSSCOMPILING)
     quon_add_wine_test(NAME ${name} CLOSING_LINE ${QUON_GTEST_CLOSING_LINE} COMMAND ${name})
   else()
+    # gtest_discover_tests runs the program (listing and each case) through
+    # the target's launcher: TEST_LAUNCHER from CMake 3.29, before that the
+    # emulator property, which those versions use natively too.
+    set(launcher /bin/bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/gtest_run.sh)
+    if(CMAKE_VERSION VERSION_GREATER_EQUAL 3.29)
+      set_target_properties(${name} PROPERTIES TEST_LAUNCHER "${launcher}")
+    else()
+      set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${launcher}")
+    endif()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_PREFIX "${ARG_TEST_PREFIX}")
   endif()
 endfunction()

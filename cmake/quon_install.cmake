@@ -46,11 +46,12 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/quonConfigVersion.c
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 install(FILES cmake/quonConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/quonConfigVersion.cmake
               cmake/quon_panel.cmake cmake/quon_gtest.cmake cmake/project_warnings.cmake
-              cmake/wine_tests.cmake cmake/wine_run.sh cmake/mingw-i686.cmake scripts/check_dll.py
+              cmake/wine_tests.cmake cmake/wine_run.sh cmake/closing_line.sh cmake/gtest_run.sh
+              cmake/mingw-i686.cmake scripts/check_dll.py
         DESTINATION ${quon_package_dir})
 install(DIRECTORY cmake/panel DESTINATION ${quon_package_dir})
 install(PROGRAMS scripts/quon-new-panel DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES scripts/panel_name.sh DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
+install(FILES scripts/panel_name.sh scripts/panel_reserved_names.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
 install(DIRECTORY scripts/panel_template scripts/panel_standalone DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
 # The README, and beside it every page of docs/ with the pictures the pages
 # show, so that the installed pages' links hold: the README links docs/PAGE,

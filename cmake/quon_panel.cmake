@@ -124,7 +124,8 @@ function(_quon_panel_resources name)
                ${QUON_PANEL_MANIFEST})
 endfunction()
 
-# The panel's tests. Under wine each passes only on the program's closing line.
+# The panel's tests. Each passes only on the program's closing line (natively
+# too), the unit tests only when GoogleTest finished (see quon_gtest.cmake).
 function(_quon_panel_tests name)
   if(WIN32 AND QUON_SYSTEM_PYTHON)
     set(check ${QUON_SYSTEM_PYTHON} ${QUON_CHECK_DLL} $<TARGET_FILE:${name}>
@@ -146,7 +147,9 @@ function(_quon_panel_tests name)
     get_filename_component(devices ${ARG_DEVICES} ABSOLUTE)
     set(devices --devices ${devices})
   endif()
-  quon_add_wine_test(NAME ${name}_validate CLOSING_LINE "^all checks passed$"
+  # A panel may end the process (exit(0) in a handler): in both builds its
+  # runs pass only on panel_host's closing line.
+  quon_add_wine_test(NAME ${name}_validate CLOSING_LINE "^all checks passed$" NATIVE_TOO
                        COMMAND quon::panel_host validate $<TARGET_FILE:${name}> ${devices})
   foreach(scenario ${ARG_SCENARIOS})
     get_filename_component(stem ${scenario} NAME_WE)
@@ -154,7 +157,7 @@ function(_quon_panel_tests name)
     set(out ${CMAKE_CURRENT_BINARY_DIR}/scenario_out/${stem})
     file(MAKE_DIRECTORY ${out})
     # A strict run that found faults ends on its note, not on the clean count.
-    quon_add_wine_test(NAME ${name}_scenario_${stem} CLOSING_LINE "^expectations: [0-9]+ passed, 0 failed$"
+    quon_add_wine_test(NAME ${name}_scenario_${stem} CLOSING_LINE "^expectations: [0-9]+ passed, 0 failed$" NATIVE_TOO
                          COMMAND quon::panel_host run $<TARGET_FILE:${name}> ${path} --base ${name} --strict --out ${out})
   endforeach()
 endfunction()

@@ -8,7 +8,8 @@
 #
 # With --closing-line the program passes only if it exits 0 AND the last
 # non-empty line of its standard output matches REGEX (extended regex): a
-# program killed from outside (wineserver -k) can exit 0 with its output cut.
+# program killed from outside (wineserver -k) can exit 0 with its output cut
+# (closing_line.sh judges it).
 set -uo pipefail
 
 prefix=${1:?usage: wine_run.sh PREFIX [--closing-line REGEX] PROGRAM [ARGS...]}
@@ -39,17 +40,4 @@ if [ -z "$closing" ]; then
   exec wine "$@"
 fi
 
-out=$(mktemp)
-trap 'rm -f "$out"' EXIT
-wine "$@" | tee "$out"
-status=${PIPESTATUS[0]}
-# Console programs under wine end their lines with CR LF.
-last=$(tr -d '\r' <"$out" | grep -v '^[[:space:]]*$' | tail -n 1)
-if [ "$status" -ne 0 ]; then
-  echo "wine_run: $1 exited with status $status" >&2
-  exit "$status"
-fi
-if ! printf '%s\n' "$last" | grep -Eq -- "$closing"; then
-  echo "wine_run: $1 exited 0, but its closing line \"$last\" does not say it passed (/$closing/): killed or cut short" >&2
-  exit 1
-fi
+exec /bin/bash "$(dirname "$0")/closing_line.sh" --label "wine_run: $1" "$closing" wine "$@"

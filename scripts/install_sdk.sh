@@ -19,6 +19,20 @@ prefix=${prefix%/}
 version=$(sed -n 's/^project([A-Za-z_]* VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
 [ -n "$version" ] || refuse "no project version in $source_dir/CMakeLists.txt"
 
+# The nearest folder that exists must take the new tree (made beside PREFIX).
+parent=$(dirname "$prefix")
+existing=$parent
+while [ ! -d "$existing" ]; do existing=$(dirname "$existing"); done
+[ -w "$existing" ] || refuse "$existing is not writable: choose a PREFIX you may write to"
+
+# One install at a time into a folder: the lock is on the folder PREFIX is
+# made in (flock on the folder itself, so nothing is left behind), taken
+# before anything is built and held to the end. Build steps get descriptor 9
+# closed, so that nothing they leave running holds it.
+mkdir -p "$parent"
+exec 9<"$parent"
+flock -n 9 || refuse "another install into $parent is running: try again when it has finished"
+
 # What is in PREFIX now: nothing, or an SDK of some version.
 config_version=$prefix/lib/cmake/quon/quonConfigVersion.cmake
 if [ -e "$prefix" ]; then
@@ -31,35 +45,68 @@ if [ -e "$prefix" ]; then
     echo "install_sdk: replacing SDK $old in $prefix with $version"
   fi
 fi
-# The nearest folder that exists must take the new tree (made beside PREFIX).
-parent=$(dirname "$prefix")
-existing=$parent
-while [ ! -d "$existing" ]; do existing=$(dirname "$existing"); done
-[ -w "$existing" ] || refuse "$existing is not writable: choose a PREFIX you may write to"
 
-echo "install_sdk: building SDK $version (Linux and Windows, release, no tests)"
+# Each step runs in a process group of its own: a stopped install (SIGTERM,
+# SIGINT, SIGHUP) ends the step and all it started, waits for them, removes
+# what it made and leaves PREFIX as it was.
+step=
+run_step() {
+  setsid "$@" 9<&- &
+  step=$!
+  local status=0
+  wait "$step" || status=$?
+  step=
+  return $status
+}
+stop() { # SIGNAL NUMBER
+  trap '' TERM INT HUP
+  if [ -n "$step" ]; then
+    kill -TERM -- -"$step" 2>/dev/null || true
+    for _ in $(seq 100); do # ten seconds for ninja to stop its compilers, then no more
+      kill -0 -- -"$step" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -KILL -- -"$step" 2>/dev/null || true
+    wait "$step" 2>/dev/null || true
+  fi
+  echo "install_sdk: stopped by SIG$1; $prefix is as it was" >&2
+  exit $((128 + $2))
+}
+trap 'stop TERM 15' TERM
+trap 'stop INT 2' INT
+trap 'stop HUP 1' HUP
+
+# Build folders of this PREFIX's own: installs into other prefixes from this
+# tree at the same time use others.
+build=$source_dir/build/sdk-$(printf '%s' "$prefix" | md5sum | cut -c1-12)
+echo "install_sdk: building SDK $version (Linux and Windows, release, no tests) in $build"
 configure() { # NAME [cmake args...]
   local name=$1; shift
-  cmake -S "$source_dir" -B "$source_dir/build/sdk-$name" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  run_step cmake -S "$source_dir" -B "$build/$name" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DQUON_BUILD_TESTS=OFF -DQUON_BUILD_PANELS=OFF "$@" >/dev/null
-  cmake --build "$source_dir/build/sdk-$name"
+  run_step cmake --build "$build/$name"
 }
 configure linux
-cmake --build "$source_dir/build/sdk-linux" --target docs
+run_step cmake --build "$build/linux" --target docs
 configure windows -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-i686.cmake"
 
-mkdir -p "$parent"
 staging=$(mktemp -d "$parent/.quon-sdk.XXXXXX")
 trap 'rm -rf "$staging"' EXIT
 for name in linux windows; do
-  cmake --install "$source_dir/build/sdk-$name" --prefix "$staging" >/dev/null
+  run_step cmake --install "$build/$name" --prefix "$staging" >/dev/null
 done
 chmod 755 "$staging"
-# Only now is PREFIX touched: the old tree is moved aside, the new one in.
+# Only now is PREFIX touched: the old tree is moved aside, the new one in. A
+# signal meanwhile waits for the two moves, so PREFIX is never missing.
+late=
+trap 'late=TERM' TERM
+trap 'late=INT' INT
+trap 'late=HUP' HUP
 if [ -e "$prefix" ]; then
   mv "$prefix" "$staging.old"
 fi
 mv "$staging" "$prefix"
-rm -rf "$staging.old"
 trap - EXIT
+rm -rf "$staging.old"
 echo "install_sdk: SDK $version installed in $prefix; start a panel with $prefix/bin/quon-new-panel NAME DIR"
+[ -z "$late" ] || echo "install_sdk: SIG$late came while $prefix was being replaced: the install was completed first" >&2

@@ -20,6 +20,22 @@ for existing in panels/*/; do
   existing=$(basename "$existing")
   [ "${existing,,}" = "${name,,}" ] && refuse "panels/$existing already exists"
 done
+# The panel's targets must be free: neither another panel's nor one of this
+# project's own (read from its CMake files; \${...} in a name stands for anything).
+taken=$(find . \( -path ./build -o -path ./panels -o -path ./third_party -o -path ./.git \) -prune -o \
+          \( -name CMakeLists.txt -o -name '*.cmake' \) -type f -print0 |
+        xargs -0 grep -hoE '(add_executable|add_library|add_custom_target|quon_add_test)\( *[A-Za-z0-9_${}]+' |
+        sed -E 's/.*\( *//; s/\$\{[^}]*\}/*/g' | grep -v '^\*' | sort -u)
+for existing in panels/*/; do
+  existing=$(basename "$existing")
+  taken+=$'\n'"$existing"$'\n'"${existing}_objects"$'\n'"${existing}_panel"$'\n'"${existing}_test"
+done
+while read -r pattern; do
+  for target in "$name" "${name}_objects" "${name}_panel" "${name}_test"; do
+    # shellcheck disable=SC2053 # the pattern is a glob on purpose
+    [[ -n $pattern && $target == $pattern ]] && refuse "\"$name\": its target $target clashes with this project's target $pattern"
+  done
+done <<<"$taken"
 
 target=panels/$name
 staging=$(mktemp -d "panels/.${name}.XXXXXX")

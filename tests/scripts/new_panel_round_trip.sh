@@ -30,7 +30,7 @@ refused "not a C identifier" "two words"
 refused "not a C identifier" "a-b"
 refused "keyword" class
 refused "already exists" kivren
-refused "already exists" KIVREN
+refused "already exists" Kivren
 refused "usage" a b
 [ "$(ls -A panels)" = "$panels_before" ] || fail "a refused name left something in panels/: $(ls -A panels)"
 

@@ -2,8 +2,9 @@
 # The SDK as a panel author uses it (as fmt's find-package-test): this build
 # installed into a temporary prefix, the prefix moved elsewhere, a standalone
 # panel made there with quon-new-panel, then built and tested with the
-# project's PRESET (native or windows). Also the refusals of quon-new-panel
-# and install_sdk.sh, each one line that leaves nothing behind.
+# project's PRESET (native or windows), then again with the panel ending the
+# process in its constructor, which fails every test. Also the refusals of
+# quon-new-panel and install_sdk.sh, each one line that leaves nothing behind.
 #   sdk_package_test.sh SOURCE_DIR BUILD_DIR PRESET
 set -euo pipefail
 source_dir=$1 build=$2 preset=$3
@@ -45,4 +46,17 @@ ctest --preset "$preset" --no-tests=error | tee ctest.log || fail "ctest"
 for test in zed_validate zed_scenario_zed zed_test; do
   grep -Eq "Test +#[0-9]+: $test[. ].*Passed" ctest.log || fail "no passing $test"
 done
+
+# The same panel ending the process in its constructor with exit(0): none of
+# its tests may pass, and the unit tests say the program ended early.
+sed -i -e '1i #include <cstdlib>' -e 's/^zed::zed(.*{$/&\n    std::exit(0);/' zed.cpp
+grep -q 'std::exit(0);' zed.cpp || fail "the constructor of zed.cpp was not found"
+cmake --build --preset "$preset" >/dev/null || fail "build of the panel that exits"
+if ctest --preset "$preset" --output-on-failure >exit.log 2>&1; then fail "a panel that exits passed its tests"; fi
+passed=$(grep -E "Test +#[0-9]+: zed_.*Passed" exit.log || true)
+[ -z "$passed" ] || fail "tests of a panel that exits passed: $passed"
+for test in zed_validate zed_scenario_zed zed_test; do
+  grep -Eq "Test +#[0-9]+: $test[. ].*Failed" exit.log || fail "$test did not fail for a panel that exits"
+done
+grep -q "ended early" exit.log || fail "no unit test said the program ended early: $(tail -n 20 exit.log)"
 echo "package test passed"
