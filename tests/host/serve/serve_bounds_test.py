@@ -87,7 +87,8 @@ def main():
 
         # restart with no body at all; the ninth page is told the limit.
         answer = post_raw(s.port, "/api/restart")
-        check(answer.startswith("HTTP/1.1 200"), f"restart without a body: {answer}")
+        check(answer.startswith(("HTTP/1.1 200", "HTTP/1.1 202")) and '"step":"restart"' in answer,
+              f"restart without a body: {answer}")
         pages = [open_stream(s.port) for _ in range(8)]
         for p in pages:
             read_until(p, b"event: timers\n", 64 * MIB)
