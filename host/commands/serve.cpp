@@ -29,6 +29,7 @@ struct serve_arguments {
     std::int64_t port = 8765;
     bool watch = false;
     std::string panelProcess; // tests: another program in the panel process's place
+    std::int64_t answerWait = live_server::defaultAnswerWait.count(); // tests: ms a request waits for its result
 };
 
 int fail(int status, const std::string& message) {
@@ -70,6 +71,7 @@ int serve(serve_arguments& a) {
     live_feed feed;
     action_queue queue;
     live_server server(queue, feed);
+    server.set_answer_wait(std::chrono::milliseconds(a.answerWait));
     if (!server.bind(static_cast<int>(a.port), error)) return fail(exitEmulatorFault, error);
     catch_interrupts();
     panel_supervisor bench({a.panelProcess.empty() ? own_program() : a.panelProcess, a.run, a.recordFile, a.watch,
@@ -159,6 +161,7 @@ void add_serve_command(CLI::App& app, int& exitStatus) {
                   "reload the panel when the library file is replaced (a build): the old panel is destroyed, the "
                   "new library loaded in a new process and started with the devices as they were");
     cmd->add_option("--panel-process", a->panelProcess)->group(""); // for tests of the protocol's faults
+    add_number_option(*cmd, "--answer-wait-ms", a->answerWait, 0, 3600000, "")->group(""); // for tests of slow steps
     cmd->callback([a, &exitStatus] { exitStatus = serve(*a); });
     add_serve_panel_command(app, exitStatus);
 }

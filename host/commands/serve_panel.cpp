@@ -9,8 +9,10 @@
 #include "protocol/messages.h"
 #include "panel_process/state_report.h"
 #include "commands/subcommands.h"
+#include "session/text_bounds.h"
 
 #include <csignal>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <streambuf>
@@ -101,32 +103,72 @@ private:
     std::string buffer_;
 };
 
-// The conversation as the runner prints it, sent a line at a time.
+// The conversation as the runner prints it, sent a line at a time: each line
+// cut to logLineBytes and at most stepLogBytes of them a step (text_bounds.h),
+// so that a panel that floods it costs neither process nor server more.
 class log_frames : public std::streambuf {
 public:
     explicit log_frames(protocol_pipe& pipe) : pipe_(pipe) {}
 
+    // The step's lines are sent: what did not fit is named, and the next step
+    // has the whole budget again.
+    void end_step() {
+        sync();
+        if (dropped_ > 0)
+            pipe_.send(frame("log", "  (" + std::to_string(dropped_) + " more bytes of this step's conversation "
+                                    "not shown: over " + std::to_string(stepLogBytes) + " bytes in one step)\n"));
+        sent_ = dropped_ = 0;
+    }
+
 protected:
     int overflow(int c) override {
         if (c == traits_type::eof()) return 0;
-        kept_ += static_cast<char>(c);
-        if (c == '\n') sync();
+        const char ch = static_cast<char>(c);
+        put(&ch, 1);
         return c;
     }
     std::streamsize xsputn(const char* s, std::streamsize n) override {
-        kept_.append(s, static_cast<std::size_t>(n));
-        if (kept_.find('\n') != std::string::npos) sync();
+        put(s, static_cast<std::size_t>(n));
         return n;
     }
     int sync() override {
-        if (!kept_.empty()) pipe_.send(frame("log", kept_));
-        kept_.clear();
+        end_line(false);
+        send();
         return 0;
     }
 
 private:
+    void put(const char* s, std::size_t n) {
+        while (n > 0) {
+            const char* end = static_cast<const char*>(std::memchr(s, '\n', n));
+            const std::size_t part = end ? static_cast<std::size_t>(end - s) : n;
+            line_.add(s, part);
+            if (!end) break;
+            end_line(true);
+            s += part + 1;
+            n -= part + 1;
+        }
+        if (!ready_.empty()) send();
+    }
+    void end_line(bool ended) {
+        if (line_.bytes() == 0 && !ended) return;
+        const std::size_t bytes = line_.bytes() + ended;
+        const std::string line = line_.take() + (ended ? "\n" : "");
+        if (sent_ + line.size() > stepLogBytes) dropped_ += bytes;
+        else {
+            sent_ += line.size();
+            ready_ += line;
+        }
+    }
+    void send() {
+        if (!ready_.empty()) pipe_.send(frame("log", ready_));
+        ready_.clear();
+    }
+
     protocol_pipe& pipe_;
-    std::string kept_;
+    bounded_line line_{logLineBytes}; // the line so far
+    std::string ready_;               // the lines to send
+    std::size_t sent_ = 0, dropped_ = 0; // bytes of this step's conversation
 };
 
 int serve_panel(const run_request& request) {
@@ -158,6 +200,7 @@ int serve_panel(const run_request& request) {
     state_report report;
     const auto state = [&] {
         out.flush();
+        logged.end_step();
         return report.next(live);
     };
     bool failed = false; // a step of the scenario that could not be carried out
@@ -171,17 +214,14 @@ int serve_panel(const run_request& request) {
     pipe.send(state() + frame("begun", failed || live.expectations_failed() ? "1" : ""));
     while (pipe.receive(name, bytes)) {
         if (name == "act") {
-            const std::size_t cut = bytes.find('\n');
-            live_action action;
-            action.origin = bytes.substr(0, cut);
-            action.request.ok = cut != std::string::npos;
-            if (action.request.ok) action.request.step = bytes.substr(cut + 1);
-            else action.request.error = "no step";
-            answer(live.apply(action));
+            std::string origin, step;
+            if (!read_act(bytes, origin, step)) return exitEmulatorFault; // not the protocol
+            answer(live.apply(origin, step));
         } else if (name == "stop") answer(live.play("stop"));
         else if (name == "finish") break;
     }
     const int status = live.finish();
+    logged.end_step();
     out.flush();
     pipe.send(frame("bye", status == exitAllHeld ? "" : std::to_string(status)));
     return exitAllHeld;

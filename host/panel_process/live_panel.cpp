@@ -36,20 +36,18 @@ live_result live_panel::play(const std::string& step) {
     return play(parsed);
 }
 
-live_result live_panel::apply(const live_action& action) {
+live_result live_panel::apply(const std::string& origin, const std::string& text) {
     live_result result;
     auto refuse = [&](const std::string& why) {
-        runner_.log().step("refused " + action.origin, why);
+        runner_.log().step("refused " + origin, why);
         result.error = why;
         return result;
     };
-    if (!action.request.ok) return refuse(action.request.error);
     scenario_step step;
     std::string error;
-    if (!parse_step_line(action.request.step, action.origin == "timer tick" ? "from the timers" : "from the page",
-                         step, error))
+    if (!parse_step_line(text, origin == "timer tick" ? "from the timers" : "from the page", step, error))
         return refuse(error);
-    if (is_check(step.action)) return refuse("not an action: " + action.request.step);
+    if (is_check(step.action)) return refuse("not an action: " + text);
     const std::string why = refusal(step.action);
     if (!why.empty()) return refuse(why);
     return play(step);

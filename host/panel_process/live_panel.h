@@ -28,7 +28,9 @@ public:
     // Starts the panel (unless the scenario starts it itself) and plays the
     // scenario's steps, each result to `played`.
     void begin(const scenario& first, const std::function<void(const live_result&)>& played);
-    live_result apply(const live_action& action);
+    // A page's action or a timer tick (`origin`), one step in its canonical
+    // text: refused when the host would not carry it out now.
+    live_result apply(const std::string& origin, const std::string& step);
     // One step as written ("start", "stop"), played as a page's would be.
     live_result play(const std::string& step);
     // Destroys the panel through slot 0, prints the summary and gives run's

@@ -139,4 +139,16 @@ bool read_state(std::string_view bytes, state_update& u) {
     return true;
 }
 
+std::string act_message(const std::string& origin, const std::string& step) {
+    return frame("act", origin + "\n" + step);
+}
+
+bool read_act(std::string_view bytes, std::string& origin, std::string& step) {
+    const std::size_t cut = bytes.find('\n');
+    if (cut == std::string_view::npos) return false;
+    origin = std::string(bytes.substr(0, cut));
+    step = std::string(bytes.substr(cut + 1));
+    return true;
+}
+
 } // namespace quon::host

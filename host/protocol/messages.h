@@ -32,8 +32,6 @@
 #include "picture/svg_writer.h"
 #include "session/timer_clock.h"
 
-#include <future>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,12 +39,6 @@
 
 namespace quon::host {
 
-// A page action as the server read it.
-struct request_outcome {
-    bool ok = false;
-    std::string step;  // when ok: one scenario step line, e.g. "route 5 3"
-    std::string error; // when not ok: why, for the page and the log
-};
 
 // What the panel's process answers to an action.
 struct live_result {
@@ -61,13 +53,11 @@ struct live_result {
     std::vector<std::string> commands; // what the panel sent for it
 };
 
-// One action on its way to the panel's process.
-struct live_action {
-    std::string origin; // "POST /api/route", for the log
-    request_outcome request;
-    // Set for requests that wait for their result; a notice has none.
-    std::shared_ptr<std::promise<live_result>> done;
-};
+
+// An "act" frame: a page's action (or a timer tick), as one scenario step
+// in its canonical text, and where it comes from, for the log.
+std::string act_message(const std::string& origin, const std::string& step);
+bool read_act(std::string_view bytes, std::string& origin, std::string& step);
 
 std::string result_message(const live_result& r);
 bool read_result(std::string_view bytes, live_result& r);

@@ -23,16 +23,32 @@ std::string sse_event(const std::string& name, const std::string& data) {
 
 void live_feed::append(const std::string& text) {
     std::lock_guard<std::mutex> guard(lock_);
-    partial_ += text;
-    std::size_t begin = 0, end;
-    while ((end = partial_.find('\n', begin)) != std::string::npos) {
-        lines_.push_back(partial_.substr(begin, end - begin));
+    for (std::size_t begin = 0;;) {
+        const std::size_t end = text.find('\n', begin);
+        partial_.add(text.data() + begin, (end == std::string::npos ? text.size() : end) - begin);
+        if (end == std::string::npos) break;
+        keep(partial_.take());
         begin = end + 1;
     }
-    partial_.erase(0, begin);
-    while (lines_.size() > keptLines) {
+    changed_.notify_all();
+}
+
+void live_feed::keep(std::string line) {
+    keptBytes_ += line.size();
+    lines_.push_back(std::move(line));
+    while (lines_.size() > keptLines || keptBytes_ > feedKeptBytes) {
+        keptBytes_ -= lines_.front().size();
         lines_.pop_front();
         ++firstLine_;
+    }
+}
+
+void live_feed::late_result(const std::string& json) {
+    std::lock_guard<std::mutex> guard(lock_);
+    results_.push_back(json);
+    if (results_.size() > keptResults) {
+        results_.pop_front();
+        ++firstResult_;
     }
     changed_.notify_all();
 }
@@ -95,6 +111,7 @@ bool live_feed::next(feed_cursor& cursor, std::string& out, std::chrono::millise
     std::unique_lock<std::mutex> guard(lock_);
     const auto news = [&] {
         return closed_ || !cursor.started || cursor.line < firstLine_ + lines_.size() ||
+               cursor.result < firstResult_ + results_.size() ||
                !std::equal(version_, version_ + stateParts, cursor.state);
     };
     changed_.wait_for(guard, wait, news);
@@ -109,6 +126,7 @@ void live_feed::write_news(feed_cursor& cursor, std::string& out) const {
         out += sse_event("reset", "");
         cursor.started = true;
         cursor.line = firstLine_;
+        cursor.result = firstResult_;
     }
     if (cursor.line < firstLine_) {
         out += sse_event("log", "(" + std::to_string(firstLine_ - cursor.line) + " older lines not shown)");
@@ -132,6 +150,10 @@ void live_feed::write_news(feed_cursor& cursor, std::string& out) const {
         else out += sse_event(partNames[i], i == picturePart ? picture_.whole() : state_.*textParts[i]);
         cursor.state[i] = version_[i];
     }
+    // After the state: a page shows a late result with the picture it made.
+    for (cursor.result = std::max(cursor.result, firstResult_); cursor.result < firstResult_ + results_.size();
+         ++cursor.result)
+        out += sse_event("result", results_[static_cast<std::size_t>(cursor.result - firstResult_)]);
 }
 
 } // namespace quon::host

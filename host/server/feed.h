@@ -4,7 +4,8 @@
 // what is new for it. A page that connects (again) first gets "reset", the
 // lines kept so far and the whole state, so reconnecting loses nothing; after
 // that only the parts of the state that changed, and of the picture only the
-// control groups that changed ("controls") when that is all.
+// control groups that changed ("controls") when that is all. What it keeps
+// is bounded in bytes (text_bounds.h): each line, and the lines in all.
 #ifndef HOST_SERVER_FEED_H
 #define HOST_SERVER_FEED_H
 
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "picture/svg_writer.h"
+#include "session/text_bounds.h"
 
 namespace quon::host {
 
@@ -34,16 +36,24 @@ constexpr int stateParts = 5;
 struct feed_cursor {
     bool started = false;
     std::uint64_t line = 0; // next conversation line to send
+    std::uint64_t result = 0; // next late result to send
     std::uint64_t state[stateParts] = {};
 };
 
 class live_feed {
 public:
-    // Lines kept for pages that connect later; older ones are dropped.
+    // Lines kept for pages that connect later, at most feedKeptBytes of
+    // them; older ones are dropped.
     static constexpr std::size_t keptLines = 5000;
+    // Results of actions that outlived their request, kept for pages.
+    static constexpr std::size_t keptResults = 16;
 
-    // Text as printed; split into lines at "\n" (a last partial line waits).
+    // Text as printed; split into lines at "\n" (a last partial line waits),
+    // each cut to logLineBytes.
     void append(const std::string& text);
+    // The result of an action its request stopped waiting for (JSON, with
+    // the id its request was answered with), as a "result" event.
+    void late_result(const std::string& json);
     void set_state(feed_state state);
     // The picture is arranged anew (or is the first): every page gets it whole.
     void set_picture(page_picture picture);
@@ -58,12 +68,16 @@ public:
 
 private:
     void write_news(feed_cursor& cursor, std::string& out) const;
+    void keep(std::string line);
 
     mutable std::mutex lock_;
     std::condition_variable changed_;
     std::deque<std::string> lines_;
     std::uint64_t firstLine_ = 0; // number of lines_.front()
-    std::string partial_;
+    std::size_t keptBytes_ = 0;   // of lines_
+    bounded_line partial_{logLineBytes};
+    std::deque<std::string> results_;
+    std::uint64_t firstResult_ = 0; // number of results_.front()
     feed_state state_;
     std::uint64_t version_[stateParts] = {};
     page_picture picture_;

@@ -16,7 +16,8 @@ namespace {
 constexpr std::size_t maxBody = 64 * 1024;
 constexpr int maxStreams = 8; // open event streams; each holds a server thread
 constexpr std::size_t serverThreads = 64;
-constexpr auto actionWait = std::chrono::seconds(30);
+const std::string tooManyPages = "too many live pages open: at most " + std::to_string(maxStreams) +
+                                 " live pages at once; close one";
 constexpr auto keepAliveEvery = std::chrono::seconds(10);
 constexpr auto goneCheckEvery = std::chrono::milliseconds(250); // how soon a closed page frees its slot
 
@@ -37,12 +38,27 @@ void answer_json(httplib::Response& res, int status, const std::string& json) {
 
 std::string error_json(const std::string& error) { return "{\"ok\":false,\"error\":" + json_string(error) + "}"; }
 
-std::string result_json(const live_result& r) {
-    if (r.fault) return "{\"ok\":false,\"fault\":true,\"step\":" + json_string(r.step) + ",\"error\":" + json_string(r.error) + "}";
-    if (!r.ok) return error_json(r.error);
-    std::string out = "{\"ok\":true,\"step\":" + json_string(r.step);
+// The result of an action as its request is answered, or (with the id its
+// request was answered with) as a late "result" event.
+std::string result_json(const live_result& r, std::uint64_t id = 0) {
+    const std::string head = id ? "{\"id\":" + std::to_string(id) + "," : "{";
+    if (r.fault) return head + "\"ok\":false,\"fault\":true,\"step\":" + json_string(r.step) + ",\"error\":" + json_string(r.error) + "}";
+    if (!r.ok) return head + "\"ok\":false,\"error\":" + json_string(r.error) + "}";
+    std::string out = head + "\"ok\":true,\"step\":" + json_string(r.step);
     if (r.property) out += ",\"answer\":" + (r.answer ? json_string(*r.answer) : std::string("null"));
     return out + "}";
+}
+
+// The answer to a request whose action has not finished within the wait: it
+// is carried out all the same, and its result comes as a "result" event.
+std::string pending_json(std::uint64_t id, const std::string& step, bool taken, std::chrono::milliseconds wait) {
+    const std::string what = taken ? "still running" : "waiting for the actions before it";
+    return "{\"ok\":null,\"pending\":true,\"id\":" + std::to_string(id) + ",\"step\":" + json_string(step) +
+           ",\"state\":\"" + (taken ? "running" : "queued") + "\",\"note\":" +
+           json_string("not finished after " + std::to_string(wait.count()) + " ms: " + what +
+                       "; its result will be reported on the event stream (event \"result\", id " +
+                       std::to_string(id) + ")") +
+           "}";
 }
 
 std::string lower(std::string text) {
@@ -82,6 +98,8 @@ struct live_server::impl {
     connection_server server;
     std::thread thread;
     std::atomic<int> streams{0};
+    std::atomic<std::uint64_t> actions{0}; // numbers the actions, for their late results
+    std::chrono::milliseconds answerWait{live_server::defaultAnswerWait};
     int port = 0;
 
     void routes();
@@ -137,14 +155,16 @@ void live_server::impl::routes() {
 void live_server::impl::action(const httplib::Request& req, const httplib::ContentReader& reader,
                                httplib::Response& res) {
     // Read here, piece by piece, so that no body (chunked ones included)
-    // grows past the limit in memory.
+    // grows past the limit in memory. A request with neither a length nor
+    // chunks has no body (HTTP/1.1): nothing to wait for.
     std::string body;
-    bool tooLarge = false;
-    const bool read = reader([&](const char* data, std::size_t size) {
-        tooLarge = body.size() + size > maxBody;
-        if (!tooLarge) body.append(data, size);
-        return !tooLarge;
-    });
+    bool tooLarge = false, read = true;
+    if (req.has_header("Content-Length") || req.has_header("Transfer-Encoding"))
+        read = reader([&](const char* data, std::size_t size) {
+            tooLarge = body.size() + size > maxBody;
+            if (!tooLarge) body.append(data, size);
+            return !tooLarge;
+        });
     if (tooLarge || res.status == 413)
         return refuse(req, res, 413, "request body too large (at most " + std::to_string(maxBody) + " bytes)");
     if (!read) return refuse(req, res, 400, "malformed request: the body could not be read");
@@ -154,23 +174,26 @@ void live_server::impl::action(const httplib::Request& req, const httplib::Conte
         request = {true, "restart", ""};
         queue.restartWaiting = true;
     }
-    std::optional<std::future<live_result>> result = queue.push(origin, request);
-    if (!result) {
+    const std::shared_ptr<action_answer> answer = queue.push(origin, request);
+    if (!answer) {
         answer_json(res, 503, error_json("the host is busy or stopping; try again"));
         return;
     }
-    if (result->wait_for(actionWait) != std::future_status::ready) {
-        answer_json(res, 503, error_json("the host did not carry the action out in time"));
-        return;
-    }
-    const live_result r = result->get();
-    answer_json(res, r.ok ? 200 : r.fault ? 500 : 400, result_json(r));
+    // A step that outlives the wait is still carried out: the request is
+    // answered that it runs, and the pages get its result when it comes.
+    const std::uint64_t id = ++actions;
+    live_feed& pages = feed;
+    bool taken = false;
+    const std::optional<live_result> r = answer->wait_for(
+        answerWait, [&pages, id](const live_result& late) { pages.late_result(result_json(late, id)); }, taken);
+    if (!r) return answer_json(res, 202, pending_json(id, request.step, taken, answerWait));
+    answer_json(res, r->ok ? 200 : r->fault ? 500 : 400, result_json(*r));
 }
 
 void live_server::impl::events(httplib::Response& res) {
     if (++streams > maxStreams) {
         --streams;
-        answer_json(res, 503, error_json("too many live pages open"));
+        answer_json(res, 503, error_json(tooManyPages));
         return;
     }
     res.set_header("Cache-Control", "no-store");
@@ -204,6 +227,8 @@ live_server::live_server(action_queue& queue, live_feed& feed) : impl_(std::make
 }
 
 live_server::~live_server() { stop(); }
+
+void live_server::set_answer_wait(std::chrono::milliseconds wait) { impl_->answerWait = wait; }
 
 bool live_server::bind(int port, std::string& error) {
     // The loopback address only: the page drives a panel and must not be

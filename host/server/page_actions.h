@@ -8,13 +8,17 @@
 #ifndef HOST_SERVER_PAGE_ACTIONS_H
 #define HOST_SERVER_PAGE_ACTIONS_H
 
-#include "protocol/messages.h"
-
 #include <map>
 #include <string>
 #include <vector>
 
 namespace quon::host {
+
+struct request_outcome {
+    bool ok = false;
+    std::string step;  // when ok: one scenario step line, e.g. "route 5 3"
+    std::string error; // when not ok: why, for the page and the log
+};
 
 // Form fields as the request gave them, duplicates kept so they can be refused.
 using request_fields = std::multimap<std::string, std::string>;

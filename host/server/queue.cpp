@@ -2,14 +2,40 @@
 
 namespace quon::host {
 
-std::optional<std::future<live_result>> action_queue::push(const std::string& origin, request_outcome request) {
+void action_answer::taken() {
     std::lock_guard<std::mutex> guard(lock_);
-    if (closed_ || actions_.size() >= limit) return std::nullopt;
-    auto done = std::make_shared<std::promise<live_result>>();
-    std::future<live_result> result = done->get_future();
-    actions_.push_back({origin, std::move(request), std::move(done)});
+    taken_ = true;
+}
+
+void action_answer::set_value(live_result result) {
+    std::function<void(const live_result&)> late;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (result_) return; // given once
+        result_ = std::move(result);
+        if (gone_) late.swap(late_);
+        given_.notify_all();
+    }
+    if (late) late(*result_); // result_ no longer changes
+}
+
+std::optional<live_result> action_answer::wait_for(std::chrono::milliseconds wait,
+                                                   std::function<void(const live_result&)> late, bool& taken) {
+    std::unique_lock<std::mutex> guard(lock_);
+    if (given_.wait_for(guard, wait, [this] { return result_.has_value(); })) return result_;
+    gone_ = true;
+    late_ = std::move(late);
+    taken = taken_;
+    return std::nullopt;
+}
+
+std::shared_ptr<action_answer> action_queue::push(const std::string& origin, request_outcome request) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (closed_ || actions_.size() >= limit) return nullptr;
+    auto done = std::make_shared<action_answer>();
+    actions_.push_back({origin, std::move(request), done});
     changed_.notify_one();
-    return result;
+    return done;
 }
 
 void action_queue::notice(const std::string& origin, const std::string& error) {
@@ -26,6 +52,7 @@ std::optional<live_action> action_queue::pop(std::chrono::milliseconds wait) {
     if (!changed_.wait_for(guard, wait, [this] { return !actions_.empty(); })) return std::nullopt;
     live_action a = std::move(actions_.front());
     actions_.pop_front();
+    if (a.done) a.done->taken();
     return a;
 }
 

@@ -5,12 +5,13 @@
 #define HOST_SERVER_QUEUE_H
 
 #include "protocol/messages.h"
+#include "server/page_actions.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <future>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -20,6 +21,34 @@
 namespace quon::host {
 
 
+// The result of one action, given once by the host's thread. Its request
+// waits for it a while; once the request has stopped waiting (a step that
+// takes longer), the result goes to the request's `late` instead.
+class action_answer {
+public:
+    // The host's thread took the action up.
+    void taken();
+    void set_value(live_result result);
+    // The result if it comes within `wait`. Otherwise nothing, `taken` says
+    // whether the host's thread has the action (or it still waits its turn),
+    // and `late` is given the result when it comes.
+    std::optional<live_result> wait_for(std::chrono::milliseconds wait,
+                                        std::function<void(const live_result&)> late, bool& taken);
+
+private:
+    std::mutex lock_;
+    std::condition_variable given_;
+    std::optional<live_result> result_;
+    std::function<void(const live_result&)> late_;
+    bool taken_ = false, gone_ = false; // gone_: the request no longer waits
+};
+
+struct live_action {
+    std::string origin; // "POST /api/route", for the log
+    request_outcome request;
+    // Set for requests that wait for their result; a notice has none.
+    std::shared_ptr<action_answer> done;
+};
 
 class action_queue {
 public:
@@ -27,7 +56,7 @@ public:
 
     // An action whose result the caller waits for; nothing when the queue is
     // full or closed.
-    std::optional<std::future<live_result>> push(const std::string& origin, request_outcome request);
+    std::shared_ptr<action_answer> push(const std::string& origin, request_outcome request);
     // Something refused before it became an action, only for the log.
     void notice(const std::string& origin, const std::string& error);
     std::optional<live_action> pop(std::chrono::milliseconds wait);

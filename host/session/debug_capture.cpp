@@ -1,5 +1,6 @@
 #include "session/debug_capture.h"
 
+#include "session/text_bounds.h"
 #include "base/utf8_text.h"
 
 #include <atomic>
@@ -16,8 +17,7 @@ namespace {
 std::atomic<debug_capture*> begunCapture{nullptr}; // the one capture begun in this process
 
 // What a capture holds between takes: a panel that writes in a loop costs
-// memory up to here, then only a count.
-constexpr std::size_t maxHeldBytes = 4u << 20;
+// memory up to here (text_bounds.h), then only a count.
 constexpr std::size_t maxHeldTexts = 100000;
 
 #ifdef _WIN32
@@ -78,13 +78,14 @@ void debug_capture::add(const char* text, std::size_t length) {
     if (length > 0 && text[length - 1] == '\n') --length; // the line end is not the text's
     if (length > 0 && text[length - 1] == '\r') --length;
     if (length == 0) return; // natively an empty text is no write at all: the same on Windows
+    std::string kept = cut_text(std::string_view(text, length), length, debugTextBytes);
     std::lock_guard<std::mutex> guard(lock_);
-    if (bytes_ + length > maxHeldBytes || texts_.size() >= maxHeldTexts) {
+    if (bytes_ + kept.size() > debugHeldBytes || texts_.size() >= maxHeldTexts) {
         ++dropped_;
         return;
     }
-    bytes_ += length;
-    texts_.emplace_back(text, length);
+    bytes_ += kept.size();
+    texts_.push_back(std::move(kept));
 }
 
 void debug_capture::begin() {

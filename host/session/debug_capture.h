@@ -30,8 +30,8 @@ public:
     void begin();
     void end();
     // The texts written since the last take, in order, each without its line
-    // end; empty texts are left out. Past a bound the rest are counted and
-    // named in one last text.
+    // end and cut to its bound (text_bounds.h); empty texts are left out.
+    // Past a bound in all the rest are counted and named in one last text.
     std::vector<std::string> take();
 
     // Adds one text as the panel wrote it (the platforms' hooks call this).

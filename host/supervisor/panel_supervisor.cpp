@@ -294,7 +294,7 @@ live_result panel_supervisor::apply(const live_action& action) {
         say("\n[refused " + action.origin + "] " + printable(r.error) + "\n");
         return r;
     }
-    if (talk(frame("act", action.origin + "\n" + action.request.step), "result", &r)) {
+    if (talk(act_message(action.origin, action.request.step), "result", &r)) {
         record(r);
         return r;
     }

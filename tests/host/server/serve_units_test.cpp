@@ -89,6 +89,57 @@ TEST(ServeFeed, NewPagesGetEverythingThenOnlyWhatIsNew) {
     EXPECT_FALSE(feed.next(page, out, 1000ms));
 }
 
+// A panel may write lines of any length and any number of them: the feed
+// keeps each line and all of them bounded in bytes, and a page that connects
+// is sent no more than that; a cut line says how long it was.
+TEST(ServeFeed, KeepsAndSendsBoundedBytesWhateverIsWritten) {
+    struct flood {
+        const char* what;
+        std::size_t lines, bytes; // lines of `bytes` bytes each
+        bool ended;               // the last one ended by "\n"
+    };
+    const flood floods[] = {{"300 lines of 3 MiB", 300, 3u << 20, true},
+                            {"one line of 40 MiB, never ended", 1, 40u << 20, false},
+                            {"20000 lines of 1 KiB", 20000, 1024, true}};
+    for (const flood& f : floods) {
+        SCOPED_TRACE(f.what);
+        live_feed feed;
+        const std::string piece(std::min<std::size_t>(f.bytes, 1u << 20), 'x');
+        for (std::size_t line = 0; line < f.lines; ++line) {
+            for (std::size_t left = f.bytes; left > 0; left -= std::min(left, piece.size()))
+                feed.append(piece.substr(0, std::min(left, piece.size())));
+            if (f.ended || line + 1 < f.lines) feed.append("\n");
+        }
+        feed.append("end\n"); // a partial line that was cut ends here
+        feed_cursor page;
+        std::string out;
+        ASSERT_TRUE(feed.next(page, out, 0ms));
+        EXPECT_LE(out.size(), feedKeptBytes + 64 * 1024) << "sent to one page";
+        if (f.bytes > logLineBytes) {
+            const std::string notice = cut_notice(f.bytes + (f.ended ? 0 : 3));
+            EXPECT_NE(out.find(notice), std::string::npos) << notice;
+        }
+        if (f.ended) EXPECT_NE(out.find("data: end\n"), std::string::npos); // the lines after still come
+    }
+}
+
+TEST(ServeFeed, LateResultsGoToEveryPageAfterTheState) {
+    live_feed feed;
+    feed_cursor early;
+    std::string out;
+    ASSERT_TRUE(feed.next(early, out, 0ms));
+    for (int i = 1; i <= 20; ++i) feed.late_result("{\"id\":" + std::to_string(i) + "}");
+    ASSERT_TRUE(feed.next(early, out, 0ms));
+    EXPECT_EQ(out.find("{\"id\":4}"), std::string::npos); // only the last keptResults are kept
+    EXPECT_NE(out.find("event: result\ndata: {\"id\":5}\n\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("{\"id\":20}"), std::string::npos);
+    ASSERT_TRUE(feed.next(early, out, 0ms));
+    EXPECT_EQ(out, "");
+    feed_cursor later;
+    ASSERT_TRUE(feed.next(later, out, 0ms));
+    EXPECT_NE(out.find("{\"id\":20}"), std::string::npos); // a page that reconnects gets the kept ones
+}
+
 TEST(ServeFeed, EventsKeepEveryLineOfTheirData) {
     EXPECT_EQ(sse_event("log", ""), "event: log\ndata: \n\n");
     EXPECT_EQ(sse_event("page", "a\r\n\nb\r"), "event: page\ndata: a\ndata: \ndata: b\n\n");
@@ -112,15 +163,48 @@ TEST(ServeQueue, InOrderBoundedAndAnsweredWhenClosed) {
     EXPECT_EQ(b->request.error, "no such page");
     EXPECT_FALSE(queue.pop(1ms));
 
-    std::vector<std::future<live_result>> pending;
-    for (std::size_t i = 0; i < action_queue::limit; ++i) pending.push_back(*queue.push("POST", first));
+    std::vector<std::shared_ptr<action_answer>> pending;
+    for (std::size_t i = 0; i < action_queue::limit; ++i) pending.push_back(queue.push("POST", first));
     EXPECT_FALSE(queue.push("POST", first)); // full
     queue.close();
     for (auto& f : pending) {
-        ASSERT_EQ(f.wait_for(0ms), std::future_status::ready);
-        EXPECT_EQ(f.get().error, "the server is stopping");
+        bool taken = false;
+        const auto r = f->wait_for(0ms, nullptr, taken);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->error, "the server is stopping");
     }
     EXPECT_FALSE(queue.push("POST", first));
+}
+
+// A request that stops waiting is told whether its action runs, and its
+// result goes to `late` once, whichever thread is first.
+TEST(ServeQueue, AResultAfterTheRequestStoppedWaitingGoesToLate) {
+    action_queue queue;
+    request_outcome step;
+    step.ok = true;
+    step.step = "button 1 Sleep \"3000\"";
+    auto queued = queue.push("POST /api/button", step), running = queue.push("POST /api/button", step);
+    ASSERT_TRUE(queue.pop(0ms)); // the first is taken up; the second waits its turn
+    std::vector<std::string> late;
+    const auto to_late = [&](const live_result& r) { late.push_back(r.step); };
+    bool taken = true;
+    EXPECT_FALSE(running->wait_for(1ms, to_late, taken));
+    EXPECT_FALSE(taken);
+    EXPECT_FALSE(queued->wait_for(1ms, to_late, taken));
+    EXPECT_TRUE(taken);
+    live_result done;
+    done.ok = true;
+    done.step = "first";
+    queued->set_value(done);
+    queued->set_value(done); // given once
+    EXPECT_EQ(late, std::vector<std::string>{"first"});
+
+    auto prompt = queue.push("POST /api/button", step); // answered within the wait: no late result
+    prompt->set_value(done);
+    const auto r = prompt->wait_for(0ms, to_late, taken);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->step, "first");
+    EXPECT_EQ(late.size(), 1u);
 }
 
 } // namespace
