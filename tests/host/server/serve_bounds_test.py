@@ -34,11 +34,14 @@ def read_until(s, marker, most, timeout=60):
     return got
 
 
-def post_raw(port, path, extra=""):
+def post_raw(port, path):
     """A POST with neither body nor length, as curl -X POST sends it."""
     with socket.create_connection(("127.0.0.1", port), timeout=30) as s:
-        s.sendall(f"POST {path} HTTP/1.1\r\nHost: 127.0.0.1:{port}\r\n{extra}\r\n".encode())
-        return s.recv(65536).decode("utf-8", "replace")
+        s.sendall(f"POST {path} HTTP/1.1\r\nHost: 127.0.0.1:{port}\r\nConnection: close\r\n\r\n".encode())
+        answer = b""
+        while chunk := s.recv(65536):
+            answer += chunk
+        return answer.decode("utf-8", "replace")
 
 
 def main():
@@ -66,6 +69,15 @@ def main():
         check(sent.count(b"\xe2\x80\xa6 [cut: 3145728 bytes in all]") == 40, "a cut text does not say it was cut")
         printed = sum(len(line) + 1 for line in s.lines)
         check(printed <= 2 * MIB, f"the terminal got {printed} bytes")
+
+        # 3000 texts of 8 KiB in one step: at most 4 MiB of that step's
+        # conversation reach the server and the terminal, and a line says so.
+        since = len(s.lines)
+        status, body = s.request("/api/button", "panel=1&control=Flood_Debug&event=3000+8192", timeout=120)
+        s.wait_for(r"^  \(\d+ more bytes of this step's conversation not shown: over 4194304 bytes in one step\)$",
+                   120, since)
+        printed = sum(len(line) + 1 for line in s.lines[since:])
+        check(printed <= 4 * MIB + 64 * 1024, f"the terminal got {printed} bytes of one step")
 
         # A step that outlives the wait: 202 "running", a second one behind it
         # 202 "queued"; both results come as events, each step is done once.
