@@ -68,6 +68,50 @@ void debug_lines(debug_capture& debug) {
     if (others > 0) std::printf("      debug text: and %zu other texts\n", others);
 }
 
+// Runs every check in turn, each named to the step guard, with the panel's
+// debugger texts after it.
+void run_checks(const validate_options& options, validate_totals& totals) {
+    struct check {
+        const char* name;
+        check_result (*run)(const validate_options&, validate_totals&);
+    };
+    const check checks[] = {
+        {"create", check_create},     {"null host", check_null_host}, {"repeat", check_repeat},
+        {"together", check_together}, {"threads", check_threads},     {"kinds", check_kinds},
+        {"null records", check_null_records}, {"random", check_random},
+        {"controls", check_controls},
+    };
+    debug_capture debug; // begun before any check starts a thread, ended after they end
+    debug.begin();
+    for (const check& c : checks) {
+        step_guard_enter(std::string("check ") + c.name);
+        const check_result r = c.run(options, totals);
+        line(r.ok, c.name, r.detail);
+        debug_lines(debug);
+    }
+    debug.end();
+    step_guard_leave();
+
+}
+
+// The findings gathered over all checks.
+void report_totals(const validate_totals& totals) {
+    findings("results", totals.resultFaults, "every event but a property message was answered with null");
+    findings("answers", totals.answerFaults,
+             std::to_string(totals.answers) + " property answers, each a block of the script's own, all taken back");
+    std::vector<std::string> grammar = totals.malformedFirst;
+    findings("commands", grammar,
+             std::to_string(totals.commands) + " commands, every one a known code with its fields");
+    std::vector<std::string> replies = totals.protocolFaults;
+    if (replies.empty() && totals.owedGiven != totals.owedBack)
+        replies.push_back(std::to_string(totals.owedGiven - totals.owedBack) + " replies never came back");
+    findings("replies", replies,
+             std::to_string(totals.owedGiven) + " replies to TG, RN and XI, each handed back once, in time");
+    findings("shut-down", totals.shutdownFaults,
+             std::to_string(totals.destroyed) + " scripts destroyed with a host, each sending \"AS\" last");
+
+}
+
 struct validate_arguments {
     std::string library, devicesFile;
     std::uint64_t seed = 0;
@@ -114,42 +158,9 @@ int validate(validate_arguments& a) {
     line(true, "load", std::string("loaded and found load_quon_client_script in ") + took);
     options.factory = library.factory();
 
-    struct check {
-        const char* name;
-        check_result (*run)(const validate_options&, validate_totals&);
-    };
-    const check checks[] = {
-        {"create", check_create},     {"null host", check_null_host}, {"repeat", check_repeat},
-        {"together", check_together}, {"threads", check_threads},     {"kinds", check_kinds},
-        {"null records", check_null_records}, {"random", check_random},
-        {"controls", check_controls},
-    };
     validate_totals totals;
-    debug_capture debug; // begun before any check starts a thread, ended after they end
-    debug.begin();
-    for (const check& c : checks) {
-        step_guard_enter(std::string("check ") + c.name);
-        const check_result r = c.run(options, totals);
-        line(r.ok, c.name, r.detail);
-        debug_lines(debug);
-    }
-    debug.end();
-    step_guard_leave();
-
-    findings("results", totals.resultFaults, "every event but a property message was answered with null");
-    findings("answers", totals.answerFaults,
-             std::to_string(totals.answers) + " property answers, each a block of the script's own, all taken back");
-    std::vector<std::string> grammar = totals.malformedFirst;
-    findings("commands", grammar,
-             std::to_string(totals.commands) + " commands, every one a known code with its fields");
-    std::vector<std::string> replies = totals.protocolFaults;
-    if (replies.empty() && totals.owedGiven != totals.owedBack)
-        replies.push_back(std::to_string(totals.owedGiven - totals.owedBack) + " replies never came back");
-    findings("replies", replies,
-             std::to_string(totals.owedGiven) + " replies to TG, RN and XI, each handed back once, in time");
-    findings("shut-down", totals.shutdownFaults,
-             std::to_string(totals.destroyed) + " scripts destroyed with a host, each sending \"AS\" last");
-
+    run_checks(options, totals);
+    report_totals(totals);
     if (failures == 0) std::printf("all checks passed\n");
     else std::printf("%d check%s failed\n", failures, failures == 1 ? "" : "s");
     return failures == 0 ? 0 : 1;
