@@ -1,5 +1,7 @@
 #include "session/panel_session.h"
 
+#include "session/text_bounds.h"
+
 #include "base/device_report_record.h"
 #include "session/event_message.h"
 #include "quon_button_record.h"
@@ -25,7 +27,11 @@ panel_session::panel_session(device_model& devices, page_model& page, conversati
 void panel_session::show_debug() {
     for (std::string& text : debug_.take()) {
         log_.debug_text(text);
-        if (debugTexts_.size() < maxKeptDebugTexts) debugTexts_.push_back(std::move(text));
+        // Kept for expect-debug, bounded in count and in bytes (each text is
+        // cut already): a flood costs the step nothing beyond these.
+        if (debugTexts_.size() >= maxKeptDebugTexts || debugTextsBytes_ + text.size() > debugHeldBytes) continue;
+        debugTextsBytes_ += text.size();
+        debugTexts_.push_back(std::move(text));
     }
 }
 

@@ -46,7 +46,10 @@ public:
     // The debugger texts written since the last clear (the first few
     // thousand), for checks; each is also in the conversation.
     const std::vector<std::string>& debug_texts() const { return debugTexts_; }
-    void clear_debug_texts() { debugTexts_.clear(); }
+    void clear_debug_texts() {
+        debugTexts_.clear();
+        debugTextsBytes_ = 0;
+    }
 
 private:
     // Brackets every call into the script: its debugger texts are captured
@@ -67,6 +70,7 @@ private:
     conversation_log& log_;
     debug_capture debug_;
     std::vector<std::string> debugTexts_;
+    std::size_t debugTextsBytes_ = 0; // their bytes, at most debugHeldBytes
     emulated_host host_;
     quon_client_callback* script_ = nullptr;
 };
