@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, then configures, builds and
-# tests every build of the project. Exits non-zero on the first failure.
+# tests every build of the project. Exits non-zero if any step fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,26 +9,52 @@ bash scripts/setup.sh
 # wine server of its own (cmake/wine_run.sh), so another run or a demo on the
 # same machine is never touched.
 
-for preset in native windows; do
-  echo "== $preset: configure, build, test"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
-  ctest --preset "$preset"
-done
+# A step run beside the others writes to a log of its own, shown when it ends.
+logs=build/test-logs
+mkdir -p "$logs"
+started=()
+beside() { # beside NAME COMMAND...: starts it; `joined NAME` waits for it
+  setsid "${@:2}" >"$logs/$1.log" 2>&1 &
+  eval "pid_$1=$!"
+  started+=("$!")
+}
+joined() {
+  local pid_var="pid_$1" status=0
+  wait "${!pid_var}" || status=$?
+  started=("${started[@]/${!pid_var}}")
+  echo "== $1 (run beside the others):"
+  cat "$logs/$1.log"
+  if [ "$status" -ne 0 ]; then
+    echo "== $1 failed (status $status)"
+    exit "$status"
+  fi
+}
+# Whatever ends this script ends the steps it started beside the others
+# (each in a process group of its own).
+trap 'for pid in "${started[@]}"; do kill -- "-$pid" 2>/dev/null || true; done' EXIT
+build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1"; }
+
+echo "== native: configure, build, test"
+build native
+ctest --preset native
+
+echo "== windows: configure, build, test"
+build windows
+# The Windows tests spend much of their time waiting on wine: the small
+# ThreadSanitizer and fuzz builds are made meanwhile.
+beside sanitizer-builds sh -c 'cmake --preset tsan >/dev/null && cmake --build --preset tsan &&
+                               cmake --preset fuzz >/dev/null && cmake --build --preset fuzz'
+ctest --preset windows
 
 # Reliability: the native suite again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the many-threads test under ThreadSanitizer,
 # and each fuzz target for a bounded time from its committed corpus.
+joined sanitizer-builds
 echo "== asan: the native suite under AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake --preset asan >/dev/null
-cmake --build --preset asan
+build asan
 ctest --preset asan
 echo "== tsan: many panels on many threads under ThreadSanitizer"
-cmake --preset tsan >/dev/null
-cmake --build --preset tsan
 ctest --preset tsan
 echo "== fuzz: each libFuzzer target for a bounded time"
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
 ctest --preset fuzz
 echo "== all builds passed"

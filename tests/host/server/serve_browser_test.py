@@ -120,15 +120,21 @@ def main():
         select().select_by_value("park")
         expect_log(route_log, "route")
         expect_picture(route_control, route_picture, "route")
+        # The new picture comes pushed with the action's answer, not after it (a poll, a late
+        # feed): judged against the answer's own time, which a busy machine slows alike.
         latencies = []
         for source in ["1", "park", "1", "park"]:
             latencies.append(driver.execute_async_script("""
                 const done = arguments[0], before = window.pageUpdates, t0 = performance.now();
-                post("route", {destination: %d, source: "%s"});
-                const poll = () => window.pageUpdates > before ? done(window.pageUpdatedAt - t0) : setTimeout(poll, 1);
+                let answered = null;
+                post("route", {destination: %d, source: "%s"}).then(() => { answered = performance.now() - t0; });
+                const poll = () => window.pageUpdates > before && answered !== null
+                    ? done([window.pageUpdatedAt - t0, answered]) : setTimeout(poll, 1);
                 poll();""" % (dest, source)))
-        print("page updated %s ms after each route action was sent" % ", ".join(f"{t:.1f}" for t in latencies))
-        check(max(latencies) < 100, f"the page took {max(latencies):.0f} ms to follow an action")
+        print("page updated %s ms after each route action was sent (answered after %s ms)" % (
+            ", ".join(f"{t:.1f}" for t, _ in latencies), ", ".join(f"{a:.1f}" for _, a in latencies)))
+        late = [(t, a) for t, a in latencies if t > 2 * a + 50]
+        check(not late, "the page followed an action well after its answer (ms updated, ms answered): %s" % late)
         expect_picture(route_control, route_picture, "route")
 
         # Switch a GPI input on.
