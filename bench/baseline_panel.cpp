@@ -11,7 +11,9 @@ class baseline_line {
 public:
     baseline_line() : end_(text_) {}
     template <std::size_t N>
-    baseline_line& add(const char (&literal)[N]) { return add(literal, N - 1); }
+    baseline_line& add(const char (&literal)[N]) {
+        return add(literal, N - 1);
+    }
     baseline_line& add(const char* text, std::size_t length) {
         std::memcpy(end_, text, length);
         end_ += length;
@@ -108,9 +110,7 @@ void* baseline_panel::deletingDestructor(unsigned flags) {
     return self;
 }
 
-void baseline_panel::send(baseline_line& text) {
-    host_->callback(text.finish(), quon_kind_command);
-}
+void baseline_panel::send(baseline_line& text) { host_->callback(text.finish(), quon_kind_command); }
 
 // CODE a, or CODE a b c when b is given.
 void baseline_panel::numeric(const char* code, int a, int b, int c) {
@@ -175,9 +175,17 @@ void baseline_panel::tally(int display, const char* stateText) {
     if (stateText[0] < '0' || stateText[0] > '3' || stateText[1] != '\0') return;
     const int state = stateText[0] - '0';
     baseline_line left;
-    send(left.add("TP 'colour.background=").add((state & 1) ? tallyOn : tallyOff).add("' '1' 'UMDL_").add(display).add("'"));
+    send(left.add("TP 'colour.background=")
+             .add((state & 1) ? tallyOn : tallyOff)
+             .add("' '1' 'UMDL_")
+             .add(display)
+             .add("'"));
     baseline_line right;
-    send(right.add("TP 'colour.background=").add((state & 2) ? tallyOn : tallyOff).add("' '1' 'UMDR_").add(display).add("'"));
+    send(right.add("TP 'colour.background=")
+             .add((state & 2) ? tallyOn : tallyOff)
+             .add("' '1' 'UMDR_")
+             .add(display)
+             .add("'"));
 }
 
 char* baseline_panel::property(const char* message) {

@@ -62,8 +62,8 @@ void playLives(bench_path path) {
 // odd property message among them.
 void playMixed(bench_path path) {
     static const char* const stream[] = {
-        "router", "router",   "gpi_on", "gpi_off",   "umd_short",    "tally",     "router",  "gpi_on",
-        "umd_200", "timer", "query_all", "property_set", "tally", "umd_short", "router", "query_myParam",
+        "router",  "router", "gpi_on",    "gpi_off",      "umd_short", "tally",     "router", "gpi_on",
+        "umd_200", "timer",  "query_all", "property_set", "tally",     "umd_short", "router", "query_myParam",
     };
     const int count = static_cast<int>(sizeof stream / sizeof stream[0]);
     int order[count];

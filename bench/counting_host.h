@@ -43,10 +43,22 @@ public:
     // The name the host gives router source n.
     static const char* picture(int source) {
         static const char* const names[] = {
-            "",                        "pictures/source1.png",  "pictures/source2.png",  "pictures/source3.png",
-            "pictures/source4.png",    "pictures/source5.png",  "pictures/source6.png",  "pictures/source7.png",
-            "pictures/source8.png",    "pictures/source9.png",  "pictures/source10.png", "pictures/source11.png",
-            "pictures/source12.png",   "pictures/source13.png", "pictures/source14.png", "pictures/source15.png",
+            "",
+            "pictures/source1.png",
+            "pictures/source2.png",
+            "pictures/source3.png",
+            "pictures/source4.png",
+            "pictures/source5.png",
+            "pictures/source6.png",
+            "pictures/source7.png",
+            "pictures/source8.png",
+            "pictures/source9.png",
+            "pictures/source10.png",
+            "pictures/source11.png",
+            "pictures/source12.png",
+            "pictures/source13.png",
+            "pictures/source14.png",
+            "pictures/source15.png",
             "pictures/source16.png",
         };
         return source >= 1 && source <= 16 ? names[source] : nullptr;

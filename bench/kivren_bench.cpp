@@ -119,8 +119,8 @@ public:
             auto fw = byName.find(name + "/framework");
             auto base = byName.find(name + "/baseline");
             if (fw == byName.end() || base == byName.end()) continue;
-            std::printf("%-14s %9.1f ns %9.1f ns %6.2fx %10.2f %10.2f\n", name.c_str(), fw->second.ns,
-                        base->second.ns, fw->second.ns / base->second.ns, fw->second.allocs, base->second.allocs);
+            std::printf("%-14s %9.1f ns %9.1f ns %6.2fx %10.2f %10.2f\n", name.c_str(), fw->second.ns, base->second.ns,
+                        fw->second.ns / base->second.ns, fw->second.allocs, base->second.allocs);
         }
     }
 };

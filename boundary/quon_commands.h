@@ -39,10 +39,10 @@ enum quon_command_id : unsigned {
 
 // Whether the host replies, and what the script does with the reply.
 enum quon_reply : unsigned {
-    quon_reply_none = 0,      // no reply comes (the host may give one; it is ignored)
-    quon_reply_tested = 1,    // tested for null only; not handed back
-    quon_reply_read = 2,      // copied; a non-null reply is handed back with kind 5
-    quon_reply_read_null = 3  // copied; handed back with kind 5, a null one too
+    quon_reply_none = 0,     // no reply comes (the host may give one; it is ignored)
+    quon_reply_tested = 1,   // tested for null only; not handed back
+    quon_reply_read = 2,     // copied; a non-null reply is handed back with kind 5
+    quon_reply_read_null = 3 // copied; handed back with kind 5, a null one too
 };
 
 // One command. `fields` spells its fields in order, one letter each:
@@ -98,8 +98,7 @@ constexpr bool quon_command_table_valid() {
     unsigned row = 0;
     for (const quon_command& c : quon_commands) {
         if (c.id != row++) return false;
-        if (c.code[0] < 'A' || c.code[0] > 'Z' || c.code[1] < 'A' || c.code[1] > 'Z' || c.code[2] != '\0')
-            return false;
+        if (c.code[0] < 'A' || c.code[0] > 'Z' || c.code[1] < 'A' || c.code[1] > 'Z' || c.code[2] != '\0') return false;
         // Compared letter by letter: GCC's sanitizers take a member array's
         // address out of constant expressions, so quon_find_command is not used here.
         for (unsigned earlier = 0; earlier + 1 < row; ++earlier)

@@ -25,7 +25,7 @@ enum quon_hand_back : unsigned {
 
 // The rule for a reply the table describes.
 constexpr quon_hand_back quon_reply_hand_back(quon_reply reply) {
-    return reply == quon_reply_read ? quon_hand_back_reply
+    return reply == quon_reply_read        ? quon_hand_back_reply
            : reply == quon_reply_read_null ? quon_hand_back_always
                                            : quon_hand_back_never;
 }

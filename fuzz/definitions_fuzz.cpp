@@ -29,7 +29,8 @@ std::string canonical(const device_set& set) {
                    " picture-selector=" + number(d.pictureSelector) + "\n";
         else if (d.type == device_type::gpi) out += "gpi " + number(d.number) + " inputs=" + number(d.size) + "\n";
         else out += "info " + number(d.number) + " slots=" + number(d.size) + "\n";
-        for (const auto& [index, text] : d.initial) out += "state " + number(d.number) + " " + number(index) + " " + text + "\n";
+        for (const auto& [index, text] : d.initial)
+            out += "state " + number(d.number) + " " + number(index) + " " + text + "\n";
         for (const auto& [selector, names] : d.names)
             for (const auto& [index, text] : names)
                 out += "name " + number(d.number) + " " +
@@ -112,13 +113,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A layout line reads a file, which a fuzz run must not: such inputs go
     // to the layout reader only.
     if (text.find("layout") == std::string::npos)
-        round_trip<device_set>(text, "f.devices", [](const std::string& t, device_set& out, std::string& error,
-                                                     declaration_budget& budget) {
-            return parse_devices(t, "f.devices", "", out, error, &budget);
-        });
-    round_trip<page_layout>(text, "f.layout", [](const std::string& t, page_layout& out, std::string& error,
-                                                 declaration_budget& budget) {
-        return parse_layout(t, "f.layout", out, error, &budget);
-    });
+        round_trip<device_set>(
+            text, "f.devices",
+            [](const std::string& t, device_set& out, std::string& error, declaration_budget& budget) {
+                return parse_devices(t, "f.devices", "", out, error, &budget);
+            });
+    round_trip<page_layout>(text, "f.layout",
+                            [](const std::string& t, page_layout& out, std::string& error, declaration_budget& budget) {
+                                return parse_layout(t, "f.layout", out, error, &budget);
+                            });
     return 0;
 }

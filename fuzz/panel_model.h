@@ -76,12 +76,12 @@ private:
         return "TP '" + name + "=" + value + "' '1' '" + control + "'";
     }
     static commands lamp(int entry, const std::string& i) {
-        static const char* const background[17] = {
-            "#000000", "#ff0000", "#00ff00", "#2020ff", "#c0c000", "#cb54c9", "#ffc783", "#d1d810", "#1fa69d",
-            "#ffffdc", "#ffaaff", "#aaffbc", "#3a30ff", "#ffff7f", "#ffffdc", "#ffffdc", "#e6e9ff"};
-        static const char* const text[17] = {
-            "#ffffff", "#ffffff", "#000000", "#ffffff", "#ffffff", "#ffffff", "#000000", "#000000", "#ffffff",
-            "#000000", "#000000", "#000000", "#ffffff", "#000000", "#000000", "#000000", "#000000"};
+        static const char* const background[17] = {"#000000", "#ff0000", "#00ff00", "#2020ff", "#c0c000", "#cb54c9",
+                                                   "#ffc783", "#d1d810", "#1fa69d", "#ffffdc", "#ffaaff", "#aaffbc",
+                                                   "#3a30ff", "#ffff7f", "#ffffdc", "#ffffdc", "#e6e9ff"};
+        static const char* const text[17] = {"#ffffff", "#ffffff", "#000000", "#ffffff", "#ffffff", "#ffffff",
+                                             "#000000", "#000000", "#ffffff", "#000000", "#000000", "#000000",
+                                             "#ffffff", "#000000", "#000000", "#000000", "#000000"};
         return {put("colour.background", background[entry], "GPI_" + i), put("colour.text", text[entry], "GPI_" + i)};
     }
     static commands tally(int state, const std::string& n) {

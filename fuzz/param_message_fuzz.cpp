@@ -80,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const expected_split want = model(text);
     FUZZ_CHECK(m.name == std::string_view(want.name), "name");
     FUZZ_CHECK(static_cast<std::size_t>(m.subCount) == want.subs.size(), "sub-name count");
-    for (std::size_t i = 0; i < want.subs.size(); ++i) FUZZ_CHECK(m.sub[i] == std::string_view(want.subs[i]), "sub-name");
+    for (std::size_t i = 0; i < want.subs.size(); ++i)
+        FUZZ_CHECK(m.sub[i] == std::string_view(want.subs[i]), "sub-name");
     FUZZ_CHECK(m.hasValue == want.hasValue, "hasValue");
     FUZZ_CHECK(m.value == std::string_view(want.value), "value");
 

@@ -26,7 +26,8 @@ void quon_script_helper::debug(const quon_string& format, const quon_string& a1,
     std::size_t order[argCount];
     for (std::size_t k = 0; k < found; ++k) order[k] = k;
     for (std::size_t k = 1; k < found; ++k) // at most nine: an insertion sort keeps the library small
-        for (std::size_t j = k; j > 0 && markers[order[j]] < markers[order[j - 1]]; --j) std::swap(order[j], order[j - 1]);
+        for (std::size_t j = k; j > 0 && markers[order[j]] < markers[order[j - 1]]; --j)
+            std::swap(order[j], order[j - 1]);
 
     quon_string out;
     std::size_t from = 0;

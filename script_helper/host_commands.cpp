@@ -134,12 +134,24 @@ void quon_script_helper::infoRegister(int device, int first, int last, bool add)
 void quon_script_helper::gpiRegister(int device, int first, int last, bool add) {
     numericCommand(code_of(quon_command_gpi_register), 3, device, first, last, add);
 }
-void quon_script_helper::routerPoll(int device, int first, int last) { numericCommand(code_of(quon_command_router_poll), 3, device, first, last, false); }
-void quon_script_helper::infoPoll(int device, int first, int last) { numericCommand(code_of(quon_command_info_poll), 3, device, first, last, false); }
-void quon_script_helper::gpiPoll(int device, int first, int last) { numericCommand(code_of(quon_command_gpi_poll), 3, device, first, last, false); }
-void quon_script_helper::routerUnregister(int device) { numericCommand(code_of(quon_command_router_unregister), 1, device, 0, 0, false); }
-void quon_script_helper::infoUnregister(int device) { numericCommand(code_of(quon_command_info_unregister), 1, device, 0, 0, false); }
-void quon_script_helper::gpiUnregister(int device) { numericCommand(code_of(quon_command_gpi_unregister), 1, device, 0, 0, false); }
+void quon_script_helper::routerPoll(int device, int first, int last) {
+    numericCommand(code_of(quon_command_router_poll), 3, device, first, last, false);
+}
+void quon_script_helper::infoPoll(int device, int first, int last) {
+    numericCommand(code_of(quon_command_info_poll), 3, device, first, last, false);
+}
+void quon_script_helper::gpiPoll(int device, int first, int last) {
+    numericCommand(code_of(quon_command_gpi_poll), 3, device, first, last, false);
+}
+void quon_script_helper::routerUnregister(int device) {
+    numericCommand(code_of(quon_command_router_unregister), 1, device, 0, 0, false);
+}
+void quon_script_helper::infoUnregister(int device) {
+    numericCommand(code_of(quon_command_info_unregister), 1, device, 0, 0, false);
+}
+void quon_script_helper::gpiUnregister(int device) {
+    numericCommand(code_of(quon_command_gpi_unregister), 1, device, 0, 0, false);
+}
 void quon_script_helper::timerStop(int id) { numericCommand(code_of(quon_command_timer_stop), 1, id, 0, 0, false); }
 
 void quon_script_helper::debug(const quon_string& text) { quon_debug_output(text.c_str()); }

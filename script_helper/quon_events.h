@@ -19,9 +19,9 @@
 class revertiveEvent {
 public:
     explicit revertiveEvent(const quon_revertive_record* record) : record_(record) {} // wraps the record
-    int device() const { return record_->device; }                                   // the reporting device
-    int index() const { return record_->index; }      // destination, GPI or slot number
-    int state() const { return record_->state; }      // router: the source routed; GPI: 0 off, other on
+    int device() const { return record_->device; }                                    // the reporting device
+    int index() const { return record_->index; }                                      // destination, GPI or slot number
+    int state() const { return record_->state; }                    // router: the source routed; GPI: 0 off, other on
     quon_string text() const { return quon_string(record_->text); } // the state as text
     // The inline text itself, for callers that only pass it on.
     const char* textData() const { return record_->text; }
@@ -34,8 +34,8 @@ private:
 class buttonEvent {
 public:
     explicit buttonEvent(const quon_button_record* record) : record_(record) {} // wraps the record
-    quon_string panel() const { return quon_string(record_->panel); }          // the panel's name ("1")
-    quon_string id() const { return quon_string(record_->id); }                // the control's id ("Take")
+    quon_string panel() const { return quon_string(record_->panel); }           // the panel's name ("1")
+    quon_string id() const { return quon_string(record_->id); }                 // the control's id ("Take")
     // The event's name: "press" of "press", "alarm" of "alarm=2".
     quon_string event() const { return quon_string(record_->event ? record_->event->name : nullptr); }
     // The event's value: empty for "press", "2" for "alarm=2".
@@ -49,8 +49,7 @@ private:
 class propertyEvent {
 public:
     // A message already split; `textLength` is the length of its text.
-    propertyEvent(const paramMessage* message, std::size_t textLength)
-        : message_(message), textLength_(textLength) {}
+    propertyEvent(const paramMessage* message, std::size_t textLength) : message_(message), textLength_(textLength) {}
     // A text not split yet (its length known): the name and the value are
     // found in place, and `split(context)` splits it only when a handler
     // first asks for the parsed message. Most handlers only compare the name.
@@ -83,7 +82,8 @@ public:
     }
     // The value in place (see commandText()).
     quon_text valueText() const {
-        if (plain_) return hasValue_ ? quon_text(text_ + nameLength_ + 1, textLength_ - nameLength_ - 1) : quon_text("", 0);
+        if (plain_)
+            return hasValue_ ? quon_text(text_ + nameLength_ + 1, textLength_ - nameLength_ - 1) : quon_text("", 0);
         const paramMessage& m = message();
         if (!m.hasValue) return quon_text(m.value, 0);
         return quon_text(m.value, static_cast<std::size_t>(m.buffer + textLength_ - m.value));

@@ -22,10 +22,10 @@
 // The runtime's start-up has run when DllMain is called; no script code runs
 // at load, and scripts start no threads, so per-thread notifications are
 // switched off.
-#define QUON_SCRIPT_DLL_MAIN                                                      \
-    extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {     \
-        if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);    \
-        return TRUE;                                                              \
+#define QUON_SCRIPT_DLL_MAIN                                                                                           \
+    extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {                                         \
+        if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);                                         \
+        return TRUE;                                                                                                   \
     }
 #else
 // DllMain, on Windows only: it switches per-thread notifications off.
@@ -33,11 +33,10 @@
 #endif
 
 // Defines the factory and, on Windows, DllMain (see the top of this file).
-#define QUON_SCRIPT_FACTORY(panel_class)                                                            \
-    QUON_EXPORT quon_client_callback* load_quon_client_script(quon_client_callback* host,           \
-                                                              const char* path) {                   \
-        return new (std::nothrow) panel_class(host, path);                                          \
-    }                                                                                               \
+#define QUON_SCRIPT_FACTORY(panel_class)                                                                               \
+    QUON_EXPORT quon_client_callback* load_quon_client_script(quon_client_callback* host, const char* path) {          \
+        return new (std::nothrow) panel_class(host, path);                                                             \
+    }                                                                                                                  \
     QUON_SCRIPT_DLL_MAIN
 
 #endif

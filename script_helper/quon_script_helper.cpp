@@ -88,7 +88,8 @@ public:
 
     static const paramMessage* run(void* context) {
         deferred_split& self = *static_cast<deferred_split*>(context);
-        if (!self.made_) self.made_ = new (self.space_) splitMessage(self.text_, self.length_, self.storage_, sizeof self.storage_);
+        if (!self.made_)
+            self.made_ = new (self.space_) splitMessage(self.text_, self.length_, self.storage_, sizeof self.storage_);
         return self.made_;
     }
 

@@ -67,20 +67,20 @@ protected:
     [[gnu::always_inline]] inline void textPut(quon_text name, quon_text value, quon_text panel,
                                                quon_text controlPrefix, int controlNumber);
     // TG: reads property `name` of a control into `result` (empty on a null reply).
-    void textGet(const quon_string& name, const quon_string& panel, const quon_string& control,
-                 quon_string& result);
+    void textGet(const quon_string& name, const quon_string& panel, const quon_string& control, quon_string& result);
     // RN: reads the name the host gives a router's source or destination into `result`.
     void routerName(int device, int selector, int index, quon_string& result);
-    void routerRegister(int device, int first, int last, bool add); // RR: asks for reports of destinations first..last ('ADD' when add)
-    void infoRegister(int device, int first, int last, bool add);   // IR: the same for info slots
-    void gpiRegister(int device, int first, int last, bool add);    // GR: the same for GPIs
-    void routerPoll(int device, int first, int last);               // RP: a report of each destination now
-    void infoPoll(int device, int first, int last);                 // IP: a report of each info slot now
-    void gpiPoll(int device, int first, int last);                  // GP: a report of each GPI now
-    void routerUnregister(int device);                              // RU: no more router reports
-    void infoUnregister(int device);                                // IU: no more info reports
-    void gpiUnregister(int device);                                 // GU: no more GPI reports
-    void timerStop(int id);                                         // ET: stops timer `id`
+    void routerRegister(int device, int first, int last,
+                        bool add); // RR: asks for reports of destinations first..last ('ADD' when add)
+    void infoRegister(int device, int first, int last, bool add); // IR: the same for info slots
+    void gpiRegister(int device, int first, int last, bool add);  // GR: the same for GPIs
+    void routerPoll(int device, int first, int last);             // RP: a report of each destination now
+    void infoPoll(int device, int first, int last);               // IP: a report of each info slot now
+    void gpiPoll(int device, int first, int last);                // GP: a report of each GPI now
+    void routerUnregister(int device);                            // RU: no more router reports
+    void infoUnregister(int device);                              // IU: no more info reports
+    void gpiUnregister(int device);                               // GU: no more GPI reports
+    void timerStop(int id);                                       // ET: stops timer `id`
     // XI: the ids of panel's controls whose id begins with `filter`.
     quon_stringlist getIdList(const quon_string& panel, const quon_string& filter);
 
@@ -90,10 +90,9 @@ protected:
     // numbered marker takes a1, the next a2, and so on (equal markers in text
     // order); markers left over stay, arguments left over are dropped. Only
     // the format is searched, so texts filled in appear as they are.
-    void debug(const quon_string& format, const quon_string& a1, const quon_string& a2,
-               const quon_string& a3, const quon_string& a4, const quon_string& a5,
-               const quon_string& a6, const quon_string& a7, const quon_string& a8,
-               const quon_string& a9);
+    void debug(const quon_string& format, const quon_string& a1, const quon_string& a2, const quon_string& a3,
+               const quon_string& a4, const quon_string& a5, const quon_string& a6, const quon_string& a7,
+               const quon_string& a8, const quon_string& a9);
 
     // Writes `argument` into the "alarm" property of every alarm control of
     // panel "1", then acknowledges or sets their "value"s. Used by the

@@ -13,8 +13,9 @@
 struct quon_text {
     // Inline, so that the length of a literal is known when compiling.
     quon_text(const char* text) : data(text ? text : ""), length(text ? std::strlen(text) : 0) {}
-    quon_text(const char* text, std::size_t textLength) : data(text), length(textLength) {} // `textLength` bytes at text
-    quon_text(const quon_string& text) : data(text.c_str()), length(text.length()) {}      // the string's bytes
+    quon_text(const char* text, std::size_t textLength)
+        : data(text), length(textLength) {}                                           // `textLength` bytes at text
+    quon_text(const quon_string& text) : data(text.c_str()), length(text.length()) {} // the string's bytes
 
     const char* data;   // the first byte; not NUL-terminated in general
     std::size_t length; // the number of bytes

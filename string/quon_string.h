@@ -48,14 +48,14 @@ public:
     quon_string& operator+=(const quon_string& other); // appends other
     quon_string& operator+=(const char* text);         // appends text
 
-    bool operator==(const char* text) const; // equal to the NUL-terminated text
-    bool operator==(int value) const; // equal to the decimal rendering of value
-    bool operator==(const quon_string& other) const;                               // the same bytes
+    bool operator==(const char* text) const;         // equal to the NUL-terminated text
+    bool operator==(int value) const;                // equal to the decimal rendering of value
+    bool operator==(const quon_string& other) const; // the same bytes
     bool operator!=(const quon_string& other) const { return !(*this == other); } // not the same bytes
 
-    std::size_t length() const { return length_; }  // bytes before the NUL
-    bool isEmpty() const { return length_ == 0; }   // whether length() is 0
-    const char* c_str() const { return data_; }     // the text, NUL-terminated, valid until the next change
+    std::size_t length() const { return length_; } // bytes before the NUL
+    bool isEmpty() const { return length_ == 0; }  // whether length() is 0
+    const char* c_str() const { return data_; }    // the text, NUL-terminated, valid until the next change
     operator const char*() const { return data_; } // as c_str()
 
     // The text as a decimal number (see the rules above); *ok, when given,

@@ -13,9 +13,12 @@
 // Walks a quon_stringlist's items in order (range for).
 class quon_stringlistIterator {
 public:
-    explicit quon_stringlistIterator(const quon_string* at) : at_(at) {}                  // at the item `at`
-    quon_stringlistIterator& operator++() { ++at_; return *this; }                        // to the next item
-    const quon_string& operator*() const { return *at_; }                                 // the item
+    explicit quon_stringlistIterator(const quon_string* at) : at_(at) {} // at the item `at`
+    quon_stringlistIterator& operator++() {
+        ++at_;
+        return *this;
+    }                                                                                        // to the next item
+    const quon_string& operator*() const { return *at_; }                                    // the item
     bool operator!=(const quon_stringlistIterator& other) const { return at_ != other.at_; } // at another item
 private:
     const quon_string* at_;
@@ -35,8 +38,8 @@ public:
     quon_stringlist& operator<<(const quon_string& item); // appends item
     quon_string toString(char separator) const;           // the items joined with separator between them
 
-    std::size_t count() const { return items_.size(); }                      // the number of items
-    const quon_string& operator[](std::size_t i) const { return items_[i]; } // item i, 0 to count() - 1
+    std::size_t count() const { return items_.size(); }                                      // the number of items
+    const quon_string& operator[](std::size_t i) const { return items_[i]; }                 // item i, 0 to count() - 1
     quon_stringlistIterator begin() const { return quon_stringlistIterator(items_.data()); } // the first item
     // Past the last item.
     quon_stringlistIterator end() const { return quon_stringlistIterator(items_.data() + items_.size()); }

@@ -63,9 +63,9 @@ public:
     // Answers a command; std::nullopt answers null.
     using reply_fn = std::function<std::optional<std::string>(const std::string& command)>;
 
-    reply_fn reply;                   // unset: every command is answered with null
+    reply_fn reply;                    // unset: every command is answered with null
     std::vector<quon_host_call> calls; // every call, in order
-    int unknownHandBacks = 0;         // hand-backs of pointers this host never gave
+    int unknownHandBacks = 0;          // hand-backs of pointers this host never gave
 
     quon_test_host() = default;
     quon_test_host(const quon_test_host&) = delete;

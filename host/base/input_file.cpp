@@ -19,7 +19,9 @@ load_result check_input_file(const std::string& path, const char* what, std::str
         // A FIFO would block the reader until someone writes to it; a device
         // such as /dev/zero never ends.
         error = std::string(what) + " " + path + " is not a regular file (a " +
-                (std::filesystem::is_fifo(status) ? "FIFO" : std::filesystem::is_socket(status) ? "socket" : "device") +
+                (std::filesystem::is_fifo(status)     ? "FIFO"
+                 : std::filesystem::is_socket(status) ? "socket"
+                                                      : "device") +
                 ")";
     return load_result::invalid;
 }

@@ -9,7 +9,8 @@ namespace quon::host {
 
 std::string& append_json_string(std::string& out, const std::string& text) {
     // A JSON text is UTF-8, whatever the panel or the form sent.
-    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     const std::string converted = ascii ? std::string() : valid_utf8(text);
     const std::string& valid = ascii ? text : converted;
     out += '"';

@@ -2,7 +2,6 @@
 
 namespace quon::host {
 
-
 namespace {
 
 // Length of the well-formed character at text[i], or 0 when there is none.

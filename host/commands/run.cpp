@@ -19,8 +19,8 @@ int run_scenario(const run_request& request) {
         std::cerr << "panel_host: " << error << "\n";
         return status;
     }
-    std::cout << "panel_host: " << request.library << " with " << request.scenarioFile << " ("
-              << run.plan.steps.size() << " steps)" << std::endl;
+    std::cout << "panel_host: " << request.library << " with " << request.scenarioFile << " (" << run.plan.steps.size()
+              << " steps)" << std::endl;
     scenario_runner player(run.library.factory(), run.options, std::cout);
     return player.run(run.plan);
 }

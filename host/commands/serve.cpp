@@ -93,9 +93,9 @@ int serve(serve_arguments& a) {
     server.set_answer_wait(std::chrono::milliseconds(a.answerWait));
     if (!server.bind(static_cast<int>(a.port), error)) return fail(exitEmulatorFault, error);
     catch_interrupts();
-    panel_supervisor bench({a.panelProcess.empty() ? own_program() : a.panelProcess, a.run, a.recordFile, a.watch,
-                           &interrupted},
-                          feed, queue, std::cout);
+    panel_supervisor bench(
+        {a.panelProcess.empty() ? own_program() : a.panelProcess, a.run, a.recordFile, a.watch, &interrupted}, feed,
+        queue, std::cout);
     if (const int status = bench.load(error); status != exitAllHeld) {
         if (!a.watch || !bench.unloadable()) return fail(status, error);
         std::cerr << "panel_host: " << error << "; waiting for the next build" << std::endl;

@@ -75,9 +75,13 @@ public:
         std::string why;
         for (;;) {
             switch (take_frame(buffer_, name, bytes, why)) {
-            case frame_status::frame: return true;
-            case frame_status::garbage: std::cerr << "panel_host: from the server: " << why << "\n"; return false;
-            case frame_status::more: break;
+            case frame_status::frame:
+                return true;
+            case frame_status::garbage:
+                std::cerr << "panel_host: from the server: " << why << "\n";
+                return false;
+            case frame_status::more:
+                break;
             }
             char chunk[4096];
 #ifdef _WIN32
@@ -115,8 +119,10 @@ public:
     void end_step() {
         sync();
         if (dropped_ > 0)
-            pipe_.send(frame("log", "  (" + std::to_string(dropped_) + " more bytes of this step's conversation "
-                                    "not shown: over " + std::to_string(stepLogBytes) + " bytes in one step)\n"));
+            pipe_.send(frame("log", "  (" + std::to_string(dropped_) +
+                                        " more bytes of this step's conversation "
+                                        "not shown: over " +
+                                        std::to_string(stepLogBytes) + " bytes in one step)\n"));
         sent_ = dropped_ = 0;
     }
 
@@ -166,8 +172,8 @@ private:
     }
 
     protocol_pipe& pipe_;
-    bounded_line line_{logLineBytes}; // the line so far
-    std::string ready_;               // the lines to send
+    bounded_line line_{logLineBytes};    // the line so far
+    std::string ready_;                  // the lines to send
     std::size_t sent_ = 0, dropped_ = 0; // bytes of this step's conversation
 };
 
@@ -191,7 +197,8 @@ int serve_panel(const run_request& request) {
         for (declared_device& d : run.options.devices.devices)
             if (d.number != c.device) continue;
             else if (name == "device" && c.index <= d.size) d.initial[c.index] = c.value;
-            else if (name == "name" && d.pictureSelector && c.index <= d.sources) d.names[d.pictureSelector][c.index] = c.value;
+            else if (name == "name" && d.pictureSelector && c.index <= d.sources)
+                d.names[d.pictureSelector][c.index] = c.value;
     }
     if (name != "begin") return exitEmulatorFault;
     log_frames logged(pipe);

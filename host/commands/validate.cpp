@@ -76,9 +76,14 @@ void run_checks(const validate_options& options, validate_totals& totals) {
         check_result (*run)(const validate_options&, validate_totals&);
     };
     const check checks[] = {
-        {"create", check_create},     {"null host", check_null_host}, {"repeat", check_repeat},
-        {"together", check_together}, {"threads", check_threads},     {"kinds", check_kinds},
-        {"null records", check_null_records}, {"random", check_random},
+        {"create", check_create},
+        {"null host", check_null_host},
+        {"repeat", check_repeat},
+        {"together", check_together},
+        {"threads", check_threads},
+        {"kinds", check_kinds},
+        {"null records", check_null_records},
+        {"random", check_random},
         {"controls", check_controls},
     };
     debug_capture debug; // begun before any check starts a thread, ended after they end
@@ -91,7 +96,6 @@ void run_checks(const validate_options& options, validate_totals& totals) {
     }
     debug.end();
     step_guard_leave();
-
 }
 
 // The findings gathered over all checks.
@@ -109,7 +113,6 @@ void report_totals(const validate_totals& totals) {
              std::to_string(totals.owedGiven) + " replies to TG, RN and XI, each handed back once, in time");
     findings("shut-down", totals.shutdownFaults,
              std::to_string(totals.destroyed) + " scripts destroyed with a host, each sending \"AS\" last");
-
 }
 
 struct validate_arguments {
@@ -181,8 +184,7 @@ void add_validate_command(CLI::App& app, int& exitStatus) {
                     "a devices file whose commands the panel may send and whose timers tick while its controls "
                     "are pressed")
         ->type_name("FILE");
-    add_number_option(*cmd, "--timeout", a->timeout, 0, 86400,
-                      "give up on a check after SECONDS (0: never)")
+    add_number_option(*cmd, "--timeout", a->timeout, 0, 86400, "give up on a check after SECONDS (0: never)")
         ->type_name("SECONDS");
     cmd->callback([a, &exitStatus] { exitStatus = run_guarded([a] { return validate(*a); }); });
 }

@@ -14,8 +14,8 @@ struct effect_row {
 };
 
 const effect_row effects[] = {
-    {command_effect::route, "route", "NNN"},           {command_effect::gpi, "gpi", "NNN"},
-    {command_effect::info, "info", "NNT"},             {command_effect::timer_start, "timer-start", "NN"},
+    {command_effect::route, "route", "NNN"},         {command_effect::gpi, "gpi", "NNN"},
+    {command_effect::info, "info", "NNT"},           {command_effect::timer_start, "timer-start", "NN"},
     {command_effect::timer_stop, "timer-stop", "N"}, {command_effect::accept, "accept", "*"},
 };
 

@@ -46,8 +46,8 @@ const char* effect_name(command_effect effect);
 
 // Reads a "command CODE EFFECT" line into `out`, refusing a code of the
 // table or one already in `known`; false with why.
-bool command_line(const definition_line& line, const std::vector<declared_command>& known,
-                  declared_command& out, std::string& why);
+bool command_line(const definition_line& line, const std::vector<declared_command>& known, declared_command& out,
+                  std::string& why);
 // Reads a "timer ID every MS" line, refusing an id already in `known`.
 bool timer_line(const definition_line& line, const std::vector<declared_timer>& known, declared_timer& out,
                 std::string& why);

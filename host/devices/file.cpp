@@ -16,8 +16,7 @@ const char* usage_line =
     "state DEVICE RANGE VALUE | name DEVICE SELECTOR|* RANGE NAME | alias NAME DEVICE RANGE [+OFFSET] | layout FILE | "
     "command CODE EFFECT | timer ID every MS";
 
-bool size_field(const std::map<std::string, std::string>& fields, const std::string& key, int& out,
-                std::string& why) {
+bool size_field(const std::map<std::string, std::string>& fields, const std::string& key, int& out, std::string& why) {
     auto f = fields.find(key);
     std::int32_t v = 0;
     if (f == fields.end() || !parse_number(f->second, v) || v < 0 || v > maxSize) {
@@ -197,9 +196,12 @@ bool alias_line(const definition_line& line, device_set& out, declaration_budget
 
 const char* device_type_name(device_type type) {
     switch (type) {
-    case device_type::router: return "router";
-    case device_type::gpi: return "GPI";
-    case device_type::info: return "information";
+    case device_type::router:
+        return "router";
+    case device_type::gpi:
+        return "GPI";
+    case device_type::info:
+        return "information";
     }
     return "?";
 }

@@ -65,8 +65,8 @@ struct step_alias {
 struct device_set {
     std::vector<declared_device> devices; // in the order declared
     std::vector<step_alias> aliases;
-    std::vector<declared_command> commands; // besides the command table's
-    std::vector<declared_timer> timers;     // running from the panel's start
+    std::vector<declared_command> commands;    // besides the command table's
+    std::vector<declared_timer> timers;        // running from the panel's start
     std::shared_ptr<const page_layout> layout; // null: the default grid
     std::string file;                          // the file read, for messages
     // Positions in `devices` by number and in `aliases` by name, kept by the

@@ -4,7 +4,6 @@
 
 namespace quon::host {
 
-
 void device_model::declare(device_set declared) {
     namesRevision_ = ++revision_;
     declared_ = std::move(declared);
@@ -119,8 +118,8 @@ bool device_model::change(const device_change& c, std::optional<status_report>& 
         return false;
     }
     if (c.index < 1 || c.index > d->declared->size) {
-        why = std::string(device_type_name(d->declared->type)) + " device " + std::to_string(c.device) + " has no index " +
-              std::to_string(c.index) + " (1.." + std::to_string(d->declared->size) + ")";
+        why = std::string(device_type_name(d->declared->type)) + " device " + std::to_string(c.device) +
+              " has no index " + std::to_string(c.index) + " (1.." + std::to_string(d->declared->size) + ")";
         return false;
     }
     std::string text = c.value;

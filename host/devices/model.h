@@ -78,7 +78,7 @@ private:
     };
     struct device {
         const declared_device* declared = nullptr;
-        std::vector<std::string> states; // index -> state text
+        std::vector<std::string> states;  // index -> state text
         std::vector<std::uint64_t> setAt; // index -> the revision its state was set at
         std::map<std::int32_t, std::map<int, std::string>> names;
         std::vector<registration> registrations;

@@ -104,7 +104,8 @@ std::vector<device_change> live_panel::device_states(std::uint64_t since) const 
     const device_model& model = runner_.devices();
     for (const declared_device& d : model.declared().devices)
         for (std::int32_t n = 1; n <= d.size; ++n)
-            if (!since || model.state_revision(d.number, n) > since) states.push_back({d.number, n, model.state(d.number, n)});
+            if (!since || model.state_revision(d.number, n) > since)
+                states.push_back({d.number, n, model.state(d.number, n)});
     return states;
 }
 
@@ -112,7 +113,8 @@ std::vector<device_change> live_panel::source_names() const {
     std::vector<device_change> names;
     const declared_device* d = runner_.devices().declared().first(device_type::router);
     for (std::int32_t s = 1; d && d->pictureSelector && s <= d->sources; ++s)
-        if (auto name = runner_.devices().source_name(d->number, d->pictureSelector, s)) names.push_back({d->number, s, *name});
+        if (auto name = runner_.devices().source_name(d->number, d->pictureSelector, s))
+            names.push_back({d->number, s, *name});
     return names;
 }
 

@@ -12,8 +12,8 @@ constexpr std::size_t maxIds = 10000;
 
 bool kind_of(const std::string& word, control_kind& out) {
     static const std::pair<const char*, control_kind> kinds[] = {
-        {"box", control_kind::box},     {"picture", control_kind::picture}, {"display", control_kind::display},
-        {"lamp", control_kind::lamp},   {"tally", control_kind::tally},
+        {"box", control_kind::box},   {"picture", control_kind::picture}, {"display", control_kind::display},
+        {"lamp", control_kind::lamp}, {"tally", control_kind::tally},
     };
     for (const auto& [name, kind] : kinds)
         if (word == name) {
@@ -37,8 +37,8 @@ bool expand_pattern(const std::string& pattern, std::vector<std::string>& ids, d
         pattern.find_first_of("{}", close + 1) != std::string::npos ||
         !parse_range(pattern.substr(open + 1, close - open - 1), first, last) ||
         static_cast<long long>(last) - first >= static_cast<long long>(maxIds)) {
-        why = "pattern \"" + pattern + "\" is not ID or PREFIX{FIRST..LAST}SUFFIX (at most " +
-              std::to_string(maxIds) + " ids)";
+        why = "pattern \"" + pattern + "\" is not ID or PREFIX{FIRST..LAST}SUFFIX (at most " + std::to_string(maxIds) +
+              " ids)";
         return false;
     }
     for (std::int32_t n = first; n <= last; ++n) {
@@ -54,8 +54,8 @@ bool coordinate(const std::map<std::string, std::string>& fields, const std::str
     if (f == fields.end() && !required) return true;
     std::int32_t v = 0;
     if (f == fields.end() || !parse_number(f->second, v) || v < -maxCoordinate || v > maxCoordinate) {
-        why = key + "= must be a number from " + std::to_string(-maxCoordinate) + " to " +
-              std::to_string(maxCoordinate);
+        why =
+            key + "= must be a number from " + std::to_string(-maxCoordinate) + " to " + std::to_string(maxCoordinate);
         return false;
     }
     out = v;

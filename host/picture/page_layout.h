@@ -36,10 +36,10 @@ struct layout_place {
     std::string pattern;          // as written: "Mon_{1..16}"
     std::vector<std::string> ids; // the pattern's ids, in order
     control_kind kind = control_kind::box;
-    layout_box first;             // where the first id goes
+    layout_box first; // where the first id goes
     int columns = 1, dx = 0, dy = 0;
-    std::string hatch;            // picture: hatched when the picture name holds this
-    std::string panel;            // empty: every panel
+    std::string hatch; // picture: hatched when the picture name holds this
+    std::string panel; // empty: every panel
 
     // Where the n-th id goes.
     layout_box box_at(std::size_t n) const {

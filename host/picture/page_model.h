@@ -31,8 +31,7 @@ public:
     // "TG": "name=value"; for "all" every property of the control as
     // "name=value" items joined by ",". Nothing for an unknown control; an
     // unknown property of a known control answers "name=".
-    std::optional<std::string> get(const std::string& panel, const std::string& control,
-                                   const std::string& name) const;
+    std::optional<std::string> get(const std::string& panel, const std::string& control, const std::string& name) const;
     // "XI": the ids on the panel that begin with filter, in order, joined by ",".
     std::string ids(const std::string& panel, const std::string& filter) const;
 

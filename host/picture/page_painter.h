@@ -34,7 +34,7 @@ private:
 
     page_picture picture_;
     std::vector<drawn_control> drawn_;
-    std::vector<std::uint64_t> drawnAt_; // the control's revision each group shows
+    std::vector<std::uint64_t> drawnAt_;        // the control's revision each group shows
     std::shared_ptr<const page_layout> layout_; // kept: a new layout is never taken for the old one
     std::uint64_t revision_ = 0, structure_ = 0;
     bool painted_ = false;

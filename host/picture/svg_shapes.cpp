@@ -16,11 +16,21 @@ void append_escaped(svg_out& out, const std::string& valid) {
         const unsigned char c = static_cast<unsigned char>(valid[i]);
         const char* with;
         switch (c) {
-        case '&': with = "&amp;"; break;
-        case '<': with = "&lt;"; break;
-        case '>': with = "&gt;"; break;
-        case '"': with = "&quot;"; break;
-        case '\'': with = "&apos;"; break;
+        case '&':
+            with = "&amp;";
+            break;
+        case '<':
+            with = "&lt;";
+            break;
+        case '>':
+            with = "&gt;";
+            break;
+        case '"':
+            with = "&quot;";
+            break;
+        case '\'':
+            with = "&apos;";
+            break;
         default:
             // XML 1.0 allows no control characters but tab, line feed and return.
             if (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') continue;
@@ -129,11 +139,11 @@ void picture(svg_out& o, const layout_box& b, const std::string& id, const page_
     } else {
         const int hue = hue_of(*pixmap);
         rect(o, b, 6, "hsl(" + std::to_string(hue) + ",45%,26%)", "hsl(" + std::to_string(hue) + ",55%,55%)",
-                  " stroke-width=\"2\"");
+             " stroke-width=\"2\"");
         std::string stem = base_name(*pixmap);
         stem = stem.substr(0, stem.find_last_of('.'));
         svg_text(o, cx, b.y + b.h / 2 + 4, 26, "#ffffff", pixmap->empty() ? "(empty name)" : svg_fit(stem, b.w, 26),
-                      "middle", "bold");
+                 "middle", "bold");
         svg_text(o, cx, b.y + b.h - 12, 12, "#d7dde5", svg_fit(*pixmap, b.w, 12));
     }
     o << "<rect x=\"" << b.x + 4 << "\" y=\"" << b.y + 4 << "\" width=\"" << 10 + 7 * utf8_length(valid_utf8(id))
@@ -153,14 +163,14 @@ void display(svg_out& o, const layout_box& b, const std::string& id, const page_
         --size;
     const std::string* fg = colour(props, "colour.text");
     svg_text(o, b.x + b.w / 2, b.y + b.h / 2 + 6, size, text ? (fg ? *fg : "#f0f0f0") : "#6b7684",
-                  text ? svg_fit(*text, room, size) : "(no text)");
+             text ? svg_fit(*text, room, size) : "(no text)");
 }
 
 void tally(svg_out& o, const layout_box& b, const page_model::properties* props) {
     const std::string* c = colour(props, "colour.background");
     const bool lit = c && lower(*c) != "#000000" && lower(*c) != "#000";
     rect(o, b, 3, c ? *c : "none", lit ? "#ffd0d0" : "#4a5563",
-              std::string(" stroke-width=\"") + (lit ? "2" : "1") + "\"" + (c ? "" : " stroke-dasharray=\"3 2\""));
+         std::string(" stroke-width=\"") + (lit ? "2" : "1") + "\"" + (c ? "" : " stroke-dasharray=\"3 2\""));
 }
 
 void lamp(svg_out& o, const layout_box& b, const std::string& id, const page_model::properties* props) {
@@ -170,8 +180,8 @@ void lamp(svg_out& o, const layout_box& b, const std::string& id, const page_mod
     if (!text)
         for (char& c : label) c = c == '_' ? ' ' : c;
     rect(o, b, 10, bg ? *bg : "none", "#4a5563", bg ? "" : " stroke-dasharray=\"5 3\"");
-    svg_text(o, b.x + b.w / 2, b.y + b.h / 2 + 5, 15, fg ? *fg : muted,
-                  svg_fit(bg ? label : label + " ?", b.w, 15), "middle", "bold");
+    svg_text(o, b.x + b.w / 2, b.y + b.h / 2 + 5, 15, fg ? *fg : muted, svg_fit(bg ? label : label + " ?", b.w, 15),
+             "middle", "bold");
 }
 
 // The default: the id, then each property as the page would show it.
@@ -215,11 +225,21 @@ void draw_control(svg_out& o, control_kind kind, const layout_box& b, const std:
                   const page_model::properties* props, const std::string& hatch) {
     o << "<g data-control=\"" << escaped{id} << "\">\n";
     switch (kind) {
-    case control_kind::picture: picture(o, b, id, props, hatch); break;
-    case control_kind::display: display(o, b, id, props); break;
-    case control_kind::tally: tally(o, b, props); break;
-    case control_kind::lamp: lamp(o, b, id, props); break;
-    case control_kind::box: box(o, b, id, props); break;
+    case control_kind::picture:
+        picture(o, b, id, props, hatch);
+        break;
+    case control_kind::display:
+        display(o, b, id, props);
+        break;
+    case control_kind::tally:
+        tally(o, b, props);
+        break;
+    case control_kind::lamp:
+        lamp(o, b, id, props);
+        break;
+    case control_kind::box:
+        box(o, b, id, props);
+        break;
     }
     o << "</g>\n";
 }

@@ -25,8 +25,8 @@ public:
         append(text.data(), text.size());
         return *this;
     }
-    template <typename N, std::enable_if_t<std::is_integral_v<N> && !std::is_same_v<N, char> &&
-                                               !std::is_same_v<N, bool>, int> = 0>
+    template <typename N,
+              std::enable_if_t<std::is_integral_v<N> && !std::is_same_v<N, char> && !std::is_same_v<N, bool>, int> = 0>
     svg_out& operator<<(N number) {
         char digits[24];
         append(digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits));
@@ -63,7 +63,7 @@ bool is_colour(const std::string& text);
 
 // A <text> element; `body` is escaped here.
 void svg_text(svg_out& o, int x, int y, int size, const std::string& fill, const std::string& body,
-                     const char* anchor = "middle", const char* weight = "normal");
+              const char* anchor = "middle", const char* weight = "normal");
 // A text shortened (on character boundaries) to fit a width at a font size.
 std::string svg_fit(const std::string& text, int width, int size);
 

@@ -18,7 +18,8 @@ const char* font = "font-family=\"DejaVu Sans, Arial, Helvetica, sans-serif\"";
 bool natural_less(const std::string& a, const std::string& b) {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        const bool da = std::isdigit(static_cast<unsigned char>(a[i])), db = std::isdigit(static_cast<unsigned char>(b[j]));
+        const bool da = std::isdigit(static_cast<unsigned char>(a[i])),
+                   db = std::isdigit(static_cast<unsigned char>(b[j]));
         if (da && db) {
             std::size_t ei = i, ej = j;
             while (ei < a.size() && std::isdigit(static_cast<unsigned char>(a[ei]))) ++ei;
@@ -151,7 +152,8 @@ std::string draw_control_group(const drawn_control& c) {
     return o.take();
 }
 
-void draw_page(const page_model& page, const page_layout* layout, page_picture& out, std::vector<drawn_control>* drawn) {
+void draw_page(const page_model& page, const page_layout* layout, page_picture& out,
+               std::vector<drawn_control>* drawn) {
     out = page_picture{};
     if (drawn) drawn->clear();
     page_drawing d{svg_out{}, out, drawn};

@@ -19,9 +19,9 @@ struct child_process::pipe_reader {
     int wake[2] = {-1, -1}; // written once to stop a reader that waits
     std::size_t drained = 0;
 #endif
-    bool bounded = false;  // standard error: head and tail kept, the middle counted
-    std::string data;      // all there is, or the head
-    std::string tail;      // bounded: what came after the head
+    bool bounded = false; // standard error: head and tail kept, the middle counted
+    std::string data;     // all there is, or the head
+    std::string tail;     // bounded: what came after the head
     std::uint64_t dropped = 0;
     bool ended = false;
     std::atomic<bool> stopping{false}; // the process and its group are gone

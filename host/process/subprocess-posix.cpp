@@ -82,8 +82,7 @@ long read_some(child_process::pipe_reader& r, char* buffer, std::size_t size) {
 
 void wake_reader(child_process::pipe_reader& r) {
     const char one = 1;
-    while (::write(r.wake[1], &one, 1) < 0 && errno == EINTR) {
-    }
+    while (::write(r.wake[1], &one, 1) < 0 && errno == EINTR) {}
 }
 
 void close_reader(child_process::pipe_reader& r) {
@@ -139,13 +138,11 @@ bool child_process::reap(bool block) {
     // Seen ended but not reaped yet, so its group's id is still its own.
     siginfo_t info{};
     while (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT | (block ? 0 : WNOHANG)) < 0 &&
-           errno == EINTR) {
-    }
+           errno == EINTR) {}
     if (info.si_pid == 0) return false;
     ::kill(-static_cast<pid_t>(pid_), SIGKILL); // whatever the panel started
     int status = 0;
-    while (waitpid(static_cast<pid_t>(pid_), &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(static_cast<pid_t>(pid_), &status, 0) < 0 && errno == EINTR) {}
     exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     ending_ = WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
                                 : "signal " + std::to_string(WTERMSIG(status));

@@ -45,9 +45,9 @@ bool create_suspended(std::string line, HANDLE (&std)[3], PROCESS_INFORMATION& p
     InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
     std::string storage(size, '\0');
     auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(&storage[0]);
-    const bool listed = InitializeProcThreadAttributeList(list, 1, 0, &size) &&
-                        UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, std, sizeof std,
-                                                  nullptr, nullptr);
+    const bool listed =
+        InitializeProcThreadAttributeList(list, 1, 0, &size) &&
+        UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, std, sizeof std, nullptr, nullptr);
     STARTUPINFOEXA si{};
     si.StartupInfo.cb = sizeof si;
     si.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
@@ -56,8 +56,8 @@ bool create_suspended(std::string line, HANDLE (&std)[3], PROCESS_INFORMATION& p
     si.StartupInfo.hStdError = std[2];
     si.lpAttributeList = listed ? list : nullptr;
     const DWORD flags = CREATE_SUSPENDED | (listed ? EXTENDED_STARTUPINFO_PRESENT : 0);
-    BOOL made = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr,
-                               &si.StartupInfo, &pi);
+    BOOL made =
+        CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr, &si.StartupInfo, &pi);
     if (!made && listed) { // a system without handle lists: every inheritable handle goes, as before
         si.StartupInfo.cb = sizeof si.StartupInfo;
         made = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,

@@ -29,7 +29,8 @@ void child_process::keep(pipe_reader& r, const char* bytes, std::size_t n) {
         r.data.append(bytes, n);
         return;
     }
-    const std::size_t toHead = r.tail.empty() ? std::min(n, errorsHeadBytes - std::min(errorsHeadBytes, r.data.size())) : 0;
+    const std::size_t toHead =
+        r.tail.empty() ? std::min(n, errorsHeadBytes - std::min(errorsHeadBytes, r.data.size())) : 0;
     r.data.append(bytes, toHead);
     r.tail.append(bytes + toHead, n - toHead);
     if (r.tail.size() > 2 * errorsTailBytes) { // cut in steps, so that each byte is moved a bounded number of times
@@ -85,7 +86,8 @@ std::string child_process::errors() {
     std::string text;
     text.swap(err_->data);
     if (err_->dropped)
-        text += "\n[... " + std::to_string(err_->dropped) + " bytes of the panel process's standard error left out ...]\n";
+        text +=
+            "\n[... " + std::to_string(err_->dropped) + " bytes of the panel process's standard error left out ...]\n";
     text += err_->tail;
     err_->tail.clear();
     err_->dropped = 0;

@@ -30,7 +30,8 @@ bool header_ok(std::string_view h, bool whole) {
 
 void append_frame(std::string& out, std::string_view name, std::string_view bytes) {
     char digits[24];
-    const std::size_t n = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, bytes.size()).ptr - digits);
+    const std::size_t n =
+        static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, bytes.size()).ptr - digits);
     out.reserve(out.size() + name.size() + n + bytes.size() + 3);
     out.append(name).append(1, ' ').append(digits, n).append(1, '\n').append(bytes).append(1, '\n');
 }

@@ -43,7 +43,8 @@ bool read_device(std::string_view bytes, device_change& c) {
     const std::size_t a = bytes.find(' '), b = a == std::string_view::npos ? a : bytes.find(' ', a + 1);
     std::int64_t device = 0, index = 0;
     std::string why;
-    if (b == std::string_view::npos || !read_decimal(std::string(bytes.substr(0, a)), INT32_MIN, INT32_MAX, device, why) ||
+    if (b == std::string_view::npos ||
+        !read_decimal(std::string(bytes.substr(0, a)), INT32_MIN, INT32_MAX, device, why) ||
         !read_decimal(std::string(bytes.substr(a + 1, b - a - 1)), 1, INT32_MAX, index, why))
         return false;
     c = {static_cast<std::int32_t>(device), static_cast<std::int32_t>(index), std::string(bytes.substr(b + 1))};
@@ -111,8 +112,9 @@ std::string state_message(const state_update& u) {
     for (const device_change& c : u.names) m += device_frame(c, "name");
     append_frame(m, "clock", std::to_string(u.timers.nowMs));
     for (const timer_clock::timer& t : u.timers.running)
-        append_frame(m, "timer", std::to_string(t.id) + " " + std::to_string(t.periodMs) + " " + std::to_string(t.dueMs) +
-                                     " " + std::to_string(t.ticks));
+        append_frame(m, "timer",
+                     std::to_string(t.id) + " " + std::to_string(t.periodMs) + " " + std::to_string(t.dueMs) + " " +
+                         std::to_string(t.ticks));
     return frame("state", m);
 }
 

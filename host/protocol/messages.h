@@ -39,7 +39,6 @@
 
 namespace quon::host {
 
-
 // What the panel's process answers to an action.
 struct live_result {
     bool ok = false;
@@ -52,7 +51,6 @@ struct live_result {
     bool recorded = false;             // the step changed something: the recording gets it
     std::vector<std::string> commands; // what the panel sent for it
 };
-
 
 // An "act" frame: a page's action (or a timer tick), as one scenario step
 // in its canonical text, and where it comes from, for the log.
@@ -71,11 +69,12 @@ struct timer_report {
 
 // A state message: what changed since the last one. Parts left empty did not change.
 struct state_update {
-    std::optional<std::string> summary, devices, status; // as feed_state holds them
-    std::optional<page_picture> picture;                  // the whole picture, arranged anew
+    std::optional<std::string> summary, devices, status;       // as feed_state holds them
+    std::optional<page_picture> picture;                       // the whole picture, arranged anew
     std::vector<std::pair<std::size_t, std::string>> controls; // else the groups that changed, by place
-    std::vector<device_change> deviceStates, names;       // as device_states() and source_names() of panel_process/live_panel.h
-    timer_report timers;                                  // always whole
+    std::vector<device_change> deviceStates,
+        names;           // as device_states() and source_names() of panel_process/live_panel.h
+    timer_report timers; // always whole
 };
 
 std::string state_message(const state_update& u);

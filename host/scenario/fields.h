@@ -29,7 +29,7 @@ public:
     // True when no field is left; otherwise says so.
     bool end();
 
-    std::string why;        // the reason of the last failure
+    std::string why;         // the reason of the last failure
     bool opensBlock = false; // set by a step whose lines follow until "end"
 
 private:

@@ -77,10 +77,10 @@ struct devices_step {
     std::string file; // as written, then made relative to the scenario's folder when not absolute
 };
 
-using step_action = std::variant<start_step, stop_step, route_step, gpi_step, umd_step, tally_step, info_step,
-                                 source_step, property_step, button_step, timer_step, say_step,
-                                 expect_commands_step, expect_property_step, expect_answer_step, expect_debug_step,
-                                 snapshot_step, devices_step, wait_step>;
+using step_action =
+    std::variant<start_step, stop_step, route_step, gpi_step, umd_step, tally_step, info_step, source_step,
+                 property_step, button_step, timer_step, say_step, expect_commands_step, expect_property_step,
+                 expect_answer_step, expect_debug_step, snapshot_step, devices_step, wait_step>;
 
 struct scenario_step {
     std::string where;  // "file:line"

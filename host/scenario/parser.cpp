@@ -48,8 +48,7 @@ const char* step_name(const step_action& action) { return stepSyntax[action.inde
 
 bool is_check(const step_action& action) {
     return std::holds_alternative<expect_commands_step>(action) ||
-           std::holds_alternative<expect_property_step>(action) ||
-           std::holds_alternative<expect_answer_step>(action) ||
+           std::holds_alternative<expect_property_step>(action) || std::holds_alternative<expect_answer_step>(action) ||
            std::holds_alternative<expect_debug_step>(action) || std::holds_alternative<snapshot_step>(action) ||
            std::holds_alternative<say_step>(action);
 }

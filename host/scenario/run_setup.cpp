@@ -11,9 +11,12 @@ namespace {
 
 int status_of(load_result r) {
     switch (r) {
-    case load_result::ok: return exitAllHeld;
-    case load_result::unreadable: return exitEmulatorFault;
-    case load_result::invalid: break;
+    case load_result::ok:
+        return exitAllHeld;
+    case load_result::unreadable:
+        return exitEmulatorFault;
+    case load_result::invalid:
+        break;
     }
     return exitUsage;
 }

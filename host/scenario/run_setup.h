@@ -18,11 +18,11 @@ namespace quon::host {
 
 // What the command line names.
 struct run_request {
-    std::string library;      // the panel library, a path
-    std::string scenarioFile; // empty: none (serve without --scenario)
-    std::string devicesFile;  // --devices; empty: only those the scenario names
+    std::string library;       // the panel library, a path
+    std::string scenarioFile;  // empty: none (serve without --scenario)
+    std::string devicesFile;   // --devices; empty: only those the scenario names
     std::int64_t timeout = 60; // seconds of the panel's own time per step; 0: none
-    run_options options;      // base path (empty: from the library's name), outputs, strictness
+    run_options options;       // base path (empty: from the library's name), outputs, strictness
     // Further files the command writes (serve's recording): refused when one
     // would replace an input of the run.
     std::vector<std::string> outputs;

@@ -258,9 +258,9 @@ bool scenario_runner::apply(const tally_step& s) { return alias("tally", s.displ
 bool scenario_runner::apply(const source_step& s) {
     const declared_device* d = devices_.declared().first(device_type::router);
     if (!d || !d->pictureSelector || !devices_.set_source_name(d->number, d->pictureSelector, s.source, s.picture)) {
-        log_.problem(d ? (d->pictureSelector ? "router " + std::to_string(d->number) + " has no source " +
-                                                    std::to_string(s.source)
-                                              : "router " + std::to_string(d->number) + " declares no picture-selector")
+        log_.problem(d ? (d->pictureSelector
+                              ? "router " + std::to_string(d->number) + " has no source " + std::to_string(s.source)
+                              : "router " + std::to_string(d->number) + " declares no picture-selector")
                        : std::string("no router device is declared"));
         return false;
     }
@@ -301,8 +301,9 @@ bool scenario_runner::apply(const expect_property_step& step) {
     const bool ok = got && *got == step.value;
     const std::string what = panel + "/" + step.control + " " + step.property;
     log_.expectation(ok, what + " = \"" + step.value + "\"",
-                     ok ? "" : "    expected \"" + printable(step.value) + "\"\n    got " +
-                                   (got ? "\"" + printable(*got) + "\"" : std::string("(not set)")));
+                     ok ? ""
+                        : "    expected \"" + printable(step.value) + "\"\n    got " +
+                              (got ? "\"" + printable(*got) + "\"" : std::string("(not set)")));
     return true;
 }
 

@@ -70,13 +70,9 @@ std::chrono::milliseconds connection_stream::left() const {
     return std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - steady::now());
 }
 
-bool connection_stream::is_readable() const {
-    return taken_ < buffer_.size() || wait_socket(sock_, false, left()) > 0;
-}
+bool connection_stream::is_readable() const { return taken_ < buffer_.size() || wait_socket(sock_, false, left()) > 0; }
 
-bool connection_stream::is_writable() const {
-    return !peer_gone() && wait_socket(sock_, true, limits_.write) > 0;
-}
+bool connection_stream::is_writable() const { return !peer_gone() && wait_socket(sock_, true, limits_.write) > 0; }
 
 ssize_t connection_stream::read(char* ptr, size_t size) {
     if (taken_ == buffer_.size()) {

@@ -18,9 +18,9 @@
 namespace quon::host {
 
 struct connection_limits {
-    std::chrono::milliseconds request{3000};   // to read one request: line, headers, body
-    std::chrono::milliseconds idle{15000};     // between two requests on one connection
-    std::chrono::milliseconds write{5000};     // for one write to make progress
+    std::chrono::milliseconds request{3000}; // to read one request: line, headers, body
+    std::chrono::milliseconds idle{15000};   // between two requests on one connection
+    std::chrono::milliseconds write{5000};   // for one write to make progress
 };
 
 class connection_stream : public httplib::Stream {

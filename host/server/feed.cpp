@@ -56,8 +56,8 @@ void live_feed::late_result(const std::string& json) {
 namespace {
 
 // The parts of the state in the order pages get them; the picture is kept apart.
-std::string feed_state::*const textParts[stateParts] = {&feed_state::status, &feed_state::devices,
-                                                        &feed_state::summary, nullptr, &feed_state::timers};
+std::string feed_state::*const textParts[stateParts] = {&feed_state::status, &feed_state::devices, &feed_state::summary,
+                                                        nullptr, &feed_state::timers};
 const char* const partNames[stateParts] = {"status", "devices", "summary", "page", "timers"};
 constexpr int picturePart = 3;
 

@@ -35,7 +35,7 @@ constexpr int stateParts = 5;
 
 struct feed_cursor {
     bool started = false;
-    std::uint64_t line = 0; // next conversation line to send
+    std::uint64_t line = 0;   // next conversation line to send
     std::uint64_t result = 0; // next late result to send
     std::uint64_t state[stateParts] = {};
 };

@@ -16,8 +16,8 @@ namespace {
 constexpr std::size_t maxBody = 64 * 1024;
 constexpr int maxStreams = 8; // open event streams; each holds a server thread
 constexpr std::size_t serverThreads = 64;
-const std::string tooManyPages = "too many live pages open: at most " + std::to_string(maxStreams) +
-                                 " live pages at once; close one";
+const std::string tooManyPages =
+    "too many live pages open: at most " + std::to_string(maxStreams) + " live pages at once; close one";
 constexpr auto keepAliveEvery = std::chrono::seconds(10);
 constexpr auto goneCheckEvery = std::chrono::milliseconds(250); // how soon a closed page frees its slot
 
@@ -42,7 +42,9 @@ std::string error_json(const std::string& error) { return "{\"ok\":false,\"error
 // request was answered with) as a late "result" event.
 std::string result_json(const live_result& r, std::uint64_t id = 0) {
     const std::string head = id ? "{\"id\":" + std::to_string(id) + "," : "{";
-    if (r.fault) return head + "\"ok\":false,\"fault\":true,\"step\":" + json_string(r.step) + ",\"error\":" + json_string(r.error) + "}";
+    if (r.fault)
+        return head + "\"ok\":false,\"fault\":true,\"step\":" + json_string(r.step) +
+               ",\"error\":" + json_string(r.error) + "}";
     if (!r.ok) return head + "\"ok\":false,\"error\":" + json_string(r.error) + "}";
     std::string out = head + "\"ok\":true,\"step\":" + json_string(r.step);
     if (r.property) out += ",\"answer\":" + (r.answer ? json_string(*r.answer) : std::string("null"));
@@ -56,8 +58,8 @@ std::string pending_json(std::uint64_t id, const std::string& step, bool taken, 
     return "{\"ok\":null,\"pending\":true,\"id\":" + std::to_string(id) + ",\"step\":" + json_string(step) +
            ",\"state\":\"" + (taken ? "running" : "queued") + "\",\"note\":" +
            json_string("not finished after " + std::to_string(wait.count()) + " ms: " + what +
-                       "; its result will be reported on the event stream (event \"result\", id " +
-                       std::to_string(id) + ")") +
+                       "; its result will be reported on the event stream (event \"result\", id " + std::to_string(id) +
+                       ")") +
            "}";
 }
 
@@ -132,10 +134,8 @@ void live_server::impl::routes() {
         res.set_content(serve_page_html, "text/html; charset=utf-8");
     });
     server.Get("/api/events", [this](const httplib::Request&, httplib::Response& res) { events(res); });
-    server.Post(R"(/api/([^/]*))",
-                [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
-                    action(req, reader, res);
-                });
+    server.Post(R"(/api/([^/]*))", [this](const httplib::Request& req, httplib::Response& res,
+                                          const httplib::ContentReader& reader) { action(req, reader, res); });
     // Every refusal the routes above did not answer themselves: no such path,
     // a body too large, a request the library could not read.
     server.set_error_handler(httplib::Server::HandlerWithResponse([this](const httplib::Request& req,

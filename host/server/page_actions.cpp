@@ -23,7 +23,7 @@ struct field_rule {
 };
 
 struct action_rule {
-    const char* action; // the step's keyword
+    const char* action;             // the step's keyword
     std::vector<field_rule> fields; // all required, in the order the step writes them
 };
 
@@ -111,7 +111,10 @@ bool parse_form(const std::string& body, request_fields& out, std::string& error
     out.clear();
     if (body.empty()) return true;
     auto hex = [](char c) {
-        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        return c >= '0' && c <= '9'   ? c - '0'
+               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                      : -1;
     };
     auto decode = [&](const std::string& raw, std::string& text) {
         text.clear();

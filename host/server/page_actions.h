@@ -23,7 +23,6 @@ struct request_outcome {
 // Form fields as the request gave them, duplicates kept so they can be refused.
 using request_fields = std::multimap<std::string, std::string>;
 
-
 // The action names this server takes, each POSTed to /api/ACTION.
 const std::vector<std::string>& serve_actions();
 

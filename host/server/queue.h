@@ -20,7 +20,6 @@
 
 namespace quon::host {
 
-
 // The result of one action, given once by the host's thread. Its request
 // waits for it a while; once the request has stopped waiting (a step that
 // takes longer), the result goes to the request's `late` instead.
@@ -32,8 +31,8 @@ public:
     // The result if it comes within `wait`. Otherwise nothing, `taken` says
     // whether the host's thread has the action (or it still waits its turn),
     // and `late` is given the result when it comes.
-    std::optional<live_result> wait_for(std::chrono::milliseconds wait,
-                                        std::function<void(const live_result&)> late, bool& taken);
+    std::optional<live_result> wait_for(std::chrono::milliseconds wait, std::function<void(const live_result&)> late,
+                                        bool& taken);
 
 private:
     std::mutex lock_;

@@ -17,11 +17,11 @@
 namespace quon::host {
 
 struct host_command {
-    std::string code;                 // upper-case letters, e.g. "TP"
+    std::string code;                    // upper-case letters, e.g. "TP"
     const quon_command* known = nullptr; // the table's row; null for a declared command
-    std::vector<std::string> texts;   // the text fields, apostrophes removed, in order
-    std::vector<std::int32_t> numbers; // the number fields, in order
-    bool add = false;                 // register commands: the 'ADD' field was given
+    std::vector<std::string> texts;      // the text fields, apostrophes removed, in order
+    std::vector<std::int32_t> numbers;   // the number fields, in order
+    bool add = false;                    // register commands: the 'ADD' field was given
 };
 
 struct parsed_command {

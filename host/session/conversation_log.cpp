@@ -9,14 +9,22 @@ namespace quon::host {
 namespace {
 const char* kind_name(unsigned kind) {
     switch (kind) {
-    case 0: return "command";
-    case 1: return "revertive";
-    case 2: return "button";
-    case 3: return "property";
-    case 4: return "timer";
-    case 5: return "hand-back";
-    case 6: return "hook 6";
-    case 7: return "hook 7";
+    case 0:
+        return "command";
+    case 1:
+        return "revertive";
+    case 2:
+        return "button";
+    case 3:
+        return "property";
+    case 4:
+        return "timer";
+    case 5:
+        return "hand-back";
+    case 6:
+        return "hook 6";
+    case 7:
+        return "hook 7";
     }
     return "unknown";
 }

@@ -16,18 +16,18 @@ public:
 
     void step(const std::string& where, const std::string& what);
     void event(unsigned kind, const std::string& what); // host to script
-    void lifecycle(const std::string& what);              // factory call or destruction
-    void answer(const std::string* text);                // the script's kind 3 answer, null if none
+    void lifecycle(const std::string& what);            // factory call or destruction
+    void answer(const std::string* text);               // the script's kind 3 answer, null if none
     // Script to host, kind 0, counted under `code` (a code this host knows;
     // empty: counted as "??").
     void command(const char* text, const std::string& code);
-    void reply(const std::string* text);                 // this host's reply, null if none
-    void malformed(const std::string& why);              // the command just logged is skipped
-    void hand_back(const std::string* text);             // script hands a reply back (kind 5)
-    void unexpected(unsigned kind);                      // script called with a kind a host never takes
+    void reply(const std::string* text);     // this host's reply, null if none
+    void malformed(const std::string& why);  // the command just logged is skipped
+    void hand_back(const std::string* text); // script hands a reply back (kind 5)
+    void unexpected(unsigned kind);          // script called with a kind a host never takes
     void note(const std::string& text);
     void debug_text(const std::string& text); // what the script wrote to its debugger
-    void problem(const std::string& text); // a fault of the script that the run goes on from
+    void problem(const std::string& text);    // a fault of the script that the run goes on from
     void expectation(bool passed, const std::string& what, const std::string& detail);
 
     int failed() const { return failed_; }

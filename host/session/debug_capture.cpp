@@ -39,10 +39,9 @@ std::string utf8_of(const wchar_t* text, std::size_t length) {
 LONG CALLBACK on_debug_print(EXCEPTION_POINTERS* info) {
     const EXCEPTION_RECORD* r = info->ExceptionRecord;
     const bool narrow = r->ExceptionCode == printException, wide = r->ExceptionCode == printWideException;
-    if ((!narrow && !wide) || r->NumberParameters < 2 || !r->ExceptionInformation[1])
-        return EXCEPTION_CONTINUE_SEARCH;
+    if ((!narrow && !wide) || r->NumberParameters < 2 || !r->ExceptionInformation[1]) return EXCEPTION_CONTINUE_SEARCH;
     std::lock_guard<std::mutex> guard(activeLock);
-    if (!active) return EXCEPTION_CONTINUE_SEARCH; // not ours: the debugger channel as usual
+    if (!active) return EXCEPTION_CONTINUE_SEARCH;         // not ours: the debugger channel as usual
     const std::size_t length = r->ExceptionInformation[0]; // with the terminating NUL
     if (narrow) {
         const char* text = reinterpret_cast<const char*>(r->ExceptionInformation[1]);
@@ -98,7 +97,7 @@ void debug_capture::begin() {
 #else
     if (!stream_) {
         stream_ = fopencookie(this, "w", {nullptr, write_text, nullptr, nullptr});
-        if (!stream_) return; // no memory: the texts stay on stderr
+        if (!stream_) return;                      // no memory: the texts stay on stderr
         std::setvbuf(stream_, nullptr, _IONBF, 0); // one write per text
     }
     saved_ = stderr;

@@ -84,8 +84,8 @@ std::vector<status_report> emulated_host::take_pending() {
 bool emulated_host::check_device(const host_command& c, device_type expected) {
     std::optional<device_type> t = devices_.type_of(c.numbers[0]);
     if (t == expected) return true;
-    log_.problem("no " + std::string(device_type_name(expected)) + " device numbered " +
-                 std::to_string(c.numbers[0]) + "; " + c.code + " ignored");
+    log_.problem("no " + std::string(device_type_name(expected)) + " device numbered " + std::to_string(c.numbers[0]) +
+                 "; " + c.code + " ignored");
     return false;
 }
 
@@ -95,11 +95,14 @@ device_type family(quon_command_id id) {
     switch (id) {
     case quon_command_router_register:
     case quon_command_router_poll:
-    case quon_command_router_unregister: return device_type::router;
+    case quon_command_router_unregister:
+        return device_type::router;
     case quon_command_gpi_register:
     case quon_command_gpi_poll:
-    case quon_command_gpi_unregister: return device_type::gpi;
-    default: return device_type::info;
+    case quon_command_gpi_unregister:
+        return device_type::gpi;
+    default:
+        return device_type::info;
     }
 }
 } // namespace
@@ -197,8 +200,8 @@ void emulated_host::execute_declared(const host_command& c, const declared_comma
         const std::string value = d.effect == command_effect::route ? std::to_string(n[2])
                                   : d.effect == command_effect::gpi ? (n[2] != 0 ? "on" : "off")
                                                                     : c.texts[0];
-        log_.note(what + ": device " + std::to_string(n[0]) + " index " + std::to_string(n[1]) + " set to \"" +
-                  value + "\"");
+        log_.note(what + ": device " + std::to_string(n[0]) + " index " + std::to_string(n[1]) + " set to \"" + value +
+                  "\"");
         change({n[0], n[1], value});
         return;
     }

@@ -78,8 +78,7 @@ bool start_worker(HANDLE mapping, PROCESS_INFORMATION& worker) {
     start.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     for (HANDLE h : {start.hStdInput, start.hStdOutput, start.hStdError})
         if (h && h != INVALID_HANDLE_VALUE) SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-    SetEnvironmentVariableW(workerVariable,
-                            std::to_wstring(reinterpret_cast<std::uintptr_t>(mapping)).c_str());
+    SetEnvironmentVariableW(workerVariable, std::to_wstring(reinterpret_cast<std::uintptr_t>(mapping)).c_str());
     flush_all();
     const BOOL made = CreateProcessW(program, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &worker);
     SetEnvironmentVariableW(workerVariable, nullptr);
@@ -100,7 +99,9 @@ int worker_end_status(const step_guard_record& record, bool exited, unsigned lon
     else std::snprintf(how, sizeof how, "exit status %lu", code);
     const std::string step(record.step, strnlen(record.step, sizeof record.step));
     report = std::string("the panel ended the process (") + how + ") " +
-             (record.state == 1 ? "during " + step : record.state == 2 ? "after " + step : "before the first step");
+             (record.state == 1   ? "during " + step
+              : record.state == 2 ? "after " + step
+                                  : "before the first step");
     return exitPanelCrashed;
 }
 
@@ -109,7 +110,7 @@ int worker_end_status(const step_guard_record& record, bool exited, unsigned lon
 int run_guarded(const std::function<int()>& work) {
     wchar_t value[32];
     const DWORD n = GetEnvironmentVariableW(workerVariable, value, 32);
-    if (n > 0 && n < 32) { // this is the worker
+    if (n > 0 && n < 32) {                                // this is the worker
         SetEnvironmentVariableW(workerVariable, nullptr); // not for programs the panel starts
         const auto mapping = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::wcstoull(value, nullptr, 10)));
         void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(step_guard_record));
@@ -117,8 +118,8 @@ int run_guarded(const std::function<int()>& work) {
         return in_worker(static_cast<step_guard_record*>(view), work);
     }
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0,
-                                        sizeof(step_guard_record), nullptr);
+    HANDLE mapping =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0, sizeof(step_guard_record), nullptr);
     void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(step_guard_record)) : nullptr;
     if (!view) return cannot("make memory to share with the panel's process");
     const auto* record = new (view) step_guard_record(freshRecord);
@@ -162,8 +163,7 @@ int run_guarded(const std::function<int()>& work) {
         status = cannot("start the panel's process");
     } else {
         pid_t waited;
-        while ((waited = waitpid(pid, &raw, 0)) < 0 && errno == EINTR) {
-        }
+        while ((waited = waitpid(pid, &raw, 0)) < 0 && errno == EINTR) {}
         if (waited != pid) status = cannot("wait for the panel's process");
         else status = watched_end(*record, WIFEXITED(raw), WIFEXITED(raw) ? WEXITSTATUS(raw) : WTERMSIG(raw));
     }

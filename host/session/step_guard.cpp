@@ -96,7 +96,7 @@ LONG WINAPI on_exception(EXCEPTION_POINTERS* info) {
 
 extern "C" void on_signal(int number) {
     claim_the_end();
-    const char* name = number == SIGSEGV ? "the panel crashed (SIGSEGV)"
+    const char* name = number == SIGSEGV   ? "the panel crashed (SIGSEGV)"
                        : number == SIGABRT ? "the panel aborted (SIGABRT)"
                        : number == SIGFPE  ? "the panel crashed (SIGFPE)"
                        : number == SIGILL  ? "the panel crashed (SIGILL)"

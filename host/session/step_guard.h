@@ -17,10 +17,10 @@ namespace quon::host {
 // What the guard knows, in a form another process can read once this one
 // has ended.
 struct step_guard_record {
-    char step[512];  // the step running, or the last one that ran
-    int state;       // 0 no step ran yet, 1 a step is running, 2 between steps
-    int ending;      // 1: this program is ending the process itself ...
-    int status;      // ... with this exit status
+    char step[512]; // the step running, or the last one that ran
+    int state;      // 0 no step ran yet, 1 a step is running, 2 between steps
+    int ending;     // 1: this program is ending the process itself ...
+    int status;     // ... with this exit status
 };
 // From now on the guard keeps its record at `shared` (what it knew so far is
 // copied there).

@@ -37,8 +37,8 @@ inline std::string cut_notice(std::size_t total) {
 inline std::string cut_text(std::string_view kept, std::size_t total, std::size_t most) {
     if (total <= most && kept.size() <= most) return std::string(kept);
     std::size_t n = kept.size() < most ? kept.size() : most;
-    for (std::size_t back = 0; back < 3 && n > 0 && n < kept.size() &&
-                               (static_cast<unsigned char>(kept[n]) & 0xc0) == 0x80; ++back)
+    for (std::size_t back = 0;
+         back < 3 && n > 0 && n < kept.size() && (static_cast<unsigned char>(kept[n]) & 0xc0) == 0x80; ++back)
         --n;
     return std::string(kept.substr(0, n)) + cut_notice(total);
 }

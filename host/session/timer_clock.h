@@ -17,7 +17,7 @@ public:
     struct timer {
         std::int32_t id = 0;
         std::int32_t periodMs = 0;
-        std::int64_t dueMs = 0;   // the next tick
+        std::int64_t dueMs = 0;  // the next tick
         std::uint64_t order = 0; // when it was (re)started, for ties
         std::uint64_t ticks = 0; // delivered since it was (re)started
     };

@@ -34,8 +34,9 @@ file_identity identity_of_open(native_file f) {
 }
 
 native_file open_to_read(const std::string& path) {
-    return CreateFileW(std::filesystem::path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(std::filesystem::path(path).c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 void close_file(native_file f) { CloseHandle(f); }
@@ -108,8 +109,7 @@ native_file create_new(const std::string& path) {
 
 long read_file(native_file f, char* buffer, std::size_t size) {
     ssize_t n;
-    while ((n = read(f, buffer, size)) < 0 && errno == EINTR) {
-    }
+    while ((n = read(f, buffer, size)) < 0 && errno == EINTR) {}
     return static_cast<long>(n);
 }
 

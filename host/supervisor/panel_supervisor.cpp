@@ -13,8 +13,8 @@ namespace quon::host {
 namespace {
 
 using steady = std::chrono::steady_clock;
-constexpr auto loadTime = std::chrono::seconds(120); // a process to start and load its library (wine is slow)
-constexpr auto beyondTimeout = std::chrono::seconds(5); // the process's own watchdog ends a hang before this
+constexpr auto loadTime = std::chrono::seconds(120);      // a process to start and load its library (wine is slow)
+constexpr auto beyondTimeout = std::chrono::seconds(5);   // the process's own watchdog ends a hang before this
 constexpr auto restartPatience = std::chrono::seconds(1); // a running step a restart waits for
 
 bool is_panel_fault(int status) { return status == exitPanelCrashed || status == exitPanelHung; }
@@ -73,8 +73,8 @@ void panel_supervisor::note_status(int status) {
 
 bool panel_supervisor::launch(const std::string& library, bool first) {
     const run_request& r = setup_.request;
-    std::vector<std::string> args = {setup_.program, "serve-panel", library, "--base", r.options.basePath,
-                                     "--timeout", std::to_string(r.timeout)};
+    std::vector<std::string> args = {
+        setup_.program, "serve-panel", library, "--base", r.options.basePath, "--timeout", std::to_string(r.timeout)};
     if (!r.devicesFile.empty()) args.insert(args.end(), {"--devices", r.devicesFile});
     if (first && !r.scenarioFile.empty()) args.insert(args.end(), {"--scenario", r.scenarioFile});
     if (first && !setup_.recordFile.empty()) args.insert(args.end(), {"--record", setup_.recordFile});

@@ -36,10 +36,10 @@
 namespace quon::host {
 
 struct supervisor_setup {
-    std::string program;         // what runs the panel: this program, or one given for tests
-    run_request request;         // as serve's command line gives it
-    std::string recordFile;      // checked by the first process against the inputs
-    bool watch = false;          // reload when the library file is replaced
+    std::string program;    // what runs the panel: this program, or one given for tests
+    run_request request;    // as serve's command line gives it
+    std::string recordFile; // checked by the first process against the inputs
+    bool watch = false;     // reload when the library file is replaced
     const std::atomic<bool>* interrupted = nullptr;
 };
 
@@ -104,25 +104,25 @@ private:
     std::ostream& out_;
     scenario_recording* recording_ = nullptr;
     std::unique_ptr<child_process> child_;
-    std::string buffer_;       // what the process wrote and is not taken yet
-    std::string errors_;       // the end of what it wrote on its standard error
-    std::unique_ptr<library_watch> watch_;  // --watch
-    std::unique_ptr<private_copy> copy_;    // the library copy the process loaded (--watch)
-    std::string fault_;        // why no panel runs; empty while one does
-    std::string faultStep_;    // the step it ended in
-    std::string note_;         // the last restart or reload, for the page
+    std::string buffer_;                   // what the process wrote and is not taken yet
+    std::string errors_;                   // the end of what it wrote on its standard error
+    std::unique_ptr<library_watch> watch_; // --watch
+    std::unique_ptr<private_copy> copy_;   // the library copy the process loaded (--watch)
+    std::string fault_;                    // why no panel runs; empty while one does
+    std::string faultStep_;                // the step it ended in
+    std::string note_;                     // the last restart or reload, for the page
     bool panelRunning_ = false;
     bool replayPanel_ = false; // a replay of the recording has a panel here
     bool begun_ = false;       // a panel was begun: its scenario is played
     bool unloadable_ = false;
-    bool trial_ = false;       // loading a rebuilt library: a loss says it is not ready
-    std::string trialFault_;   // why it was not
-    bool counted_ = false;     // a loss now counts in the exit status (the scenario, the end)
-    bool abandoned_ = false; // given up after an interrupt: it never returned
+    bool trial_ = false;               // loading a rebuilt library: a loss says it is not ready
+    std::string trialFault_;           // why it was not
+    bool counted_ = false;             // a loss now counts in the exit status (the scenario, the end)
+    bool abandoned_ = false;           // given up after an interrupt: it never returned
     int lastExit_ = exitEmulatorFault; // of the last process that ended
     int runStatus_ = exitAllHeld;      // run's status for what was played
-    feed_state state_;         // as last reported
-    tick_schedule ticks_;      // the host's timers, as last reported
+    feed_state state_;                 // as last reported
+    tick_schedule ticks_;              // the host's timers, as last reported
     std::vector<device_change> devices_, names_;
 };
 

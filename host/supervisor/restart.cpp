@@ -18,8 +18,7 @@ void panel_supervisor::stop_panel() {
         if (recording_) recording_->add_unchecked("stop");
         replayPanel_ = false;
     }
-    if (child_ && talk(frame("finish", ""), "bye", nullptr) && !child_->wait(steady::now() + stopGrace))
-        child_->kill();
+    if (child_ && talk(frame("finish", ""), "bye", nullptr) && !child_->wait(steady::now() + stopGrace)) child_->kill();
     child_.reset();
     fault_.clear();
     faultStep_.clear();

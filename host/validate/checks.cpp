@@ -71,8 +71,8 @@ void validate_totals::merge(const validate_totals& o) {
     learn_controls(controls, o.controls);
 }
 
-script_under_test::script_under_test(const validate_options& o, validate_host::replies mode,
-                                     validate_random* random, validate_totals& totals)
+script_under_test::script_under_test(const validate_options& o, validate_host::replies mode, validate_random* random,
+                                     validate_totals& totals)
     : host_(mode, random, o.declared), totals_(totals), script_(o.factory(&host_, "validate")) {}
 
 void script_under_test::deliver(validate_event& event, bool keep) {
@@ -111,8 +111,8 @@ void script_under_test::destroy() {
     script_ = nullptr;
     ++totals_.destroyed;
     if (!host_.signed_off() && host_.last_command() != quon_command_code(quon_command_sign_off))
-        note(totals_.shutdownFaults, "the last command before destruction ended was \"" + host_.last_command() +
-                                         "\", not \"AS\"");
+        note(totals_.shutdownFaults,
+             "the last command before destruction ended was \"" + host_.last_command() + "\", not \"AS\"");
     if (host_.outstanding()) note(totals_.protocolFaults, "a reply was still out after destruction");
     totals_.add(host_);
 }
@@ -175,8 +175,9 @@ check_result check_together(const validate_options& o, validate_totals& t) {
             s->deliver(*e, true);
         }
     // Destroyed in an order unlike that of creation.
-    while (!scripts.empty()) scripts.erase(scripts.begin() + static_cast<std::ptrdiff_t>(r.below(
-                                               static_cast<std::uint32_t>(scripts.size()))));
+    while (!scripts.empty())
+        scripts.erase(scripts.begin() +
+                      static_cast<std::ptrdiff_t>(r.below(static_cast<std::uint32_t>(scripts.size()))));
     return {true, std::to_string(count) + " alive at once, " + std::to_string(count * rounds) +
                       " events among them, destroyed in random order"};
 }
@@ -190,8 +191,8 @@ check_result check_threads(const validate_options& o, validate_totals& t) {
             validate_random r(o.seed ^ (0x100u + static_cast<unsigned>(i)));
             std::vector<std::unique_ptr<script_under_test>> scripts;
             for (int k = 0; k < perThread; ++k)
-                scripts.emplace_back(new script_under_test(o, validate_host::replies::random, &r,
-                                                           mine[static_cast<std::size_t>(i)]));
+                scripts.emplace_back(
+                    new script_under_test(o, validate_host::replies::random, &r, mine[static_cast<std::size_t>(i)]));
             for (int e = 0; e < events; ++e)
                 for (auto& s : scripts) {
                     std::unique_ptr<validate_event> ev = validate_event::random(r);

@@ -13,8 +13,8 @@ namespace quon::host {
 namespace {
 
 // The events a control sends from a real page: bare ones and name=value ones.
-const char* const pageEvents[] = {"press", "release", "press=1", "release=0", "value=0", "value=1", "value=-1",
-                                  "text=validate", "alarm=1", "state=on", "clicked", ""};
+const char* const pageEvents[] = {"press",    "release",       "press=1", "release=0", "value=0", "value=1",
+                                  "value=-1", "text=validate", "alarm=1", "state=on",  "clicked", ""};
 
 // Reports for the indices the script polled (at most 64 per poll), twice,
 // with different states, so that whatever it draws from reports is drawn.
@@ -78,8 +78,7 @@ check_result check_controls(const validate_options& o, validate_totals& t) {
             s.deliver(*e);
             ++events;
             s.host().settle();
-            if (result.ok && s.host().fault_count() != before)
-                result = {false, what + ": " + s.host().last_fault()};
+            if (result.ok && s.host().fault_count() != before) result = {false, what + ": " + s.host().last_fault()};
         }
     }
     s.host().set_context("");

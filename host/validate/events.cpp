@@ -37,7 +37,8 @@ std::unique_ptr<validate_event> validate_event::of_kind(unsigned kind, validate_
         const std::int32_t device = r.one_in(5) ? r.any() : r.range(-1, 8), reserved = r.any();
         const std::int32_t index = r.one_in(5) ? r.any() : r.range(-2, 64);
         const std::int32_t state = r.one_in(5) ? r.any() : r.range(-2, 20);
-        e->bytes_ = device_report_record(device, index, state, r.one_in(3) ? small_or_any(r, -1, 4) : r.text(), reserved);
+        e->bytes_ =
+            device_report_record(device, index, state, r.one_in(3) ? small_or_any(r, -1, 4) : r.text(), reserved);
         break;
     }
     case 2: {

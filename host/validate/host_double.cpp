@@ -10,9 +10,7 @@ namespace quon::host {
 namespace {
 
 // Long texts are cut in messages.
-std::string shown(const std::string& text) {
-    return text.size() <= 80 ? text : text.substr(0, 77) + "...";
-}
+std::string shown(const std::string& text) { return text.size() <= 80 ? text : text.substr(0, 77) + "..."; }
 } // namespace
 
 char* validate_host::callback(void* arg, unsigned kind) {
@@ -71,11 +69,16 @@ char* validate_host::callback(void* arg, unsigned kind) {
 std::optional<std::string> validate_host::answer(const std::string& command, const quon_command* known) {
     if (mode_ == replies::plausible || !random_) {
         switch (known ? known->id : quon_command_count) {
-        case quon_command_router_name: return "pictures/source_" + command.substr(command.rfind(' ') + 1) + ".png";
-        case quon_command_text_get: return "value=1";
-        case quon_command_id_list: return "alm_1,alm_2";
-        case quon_command_panel_show: return "ok";
-        default: return std::nullopt;
+        case quon_command_router_name:
+            return "pictures/source_" + command.substr(command.rfind(' ') + 1) + ".png";
+        case quon_command_text_get:
+            return "value=1";
+        case quon_command_id_list:
+            return "alm_1,alm_2";
+        case quon_command_panel_show:
+            return "ok";
+        default:
+            return std::nullopt;
         }
     }
     validate_random& r = *random_;

@@ -84,7 +84,7 @@ private:
     std::vector<std::pair<std::string, std::string>> controls_;
     std::vector<poll_request> polls_;
     std::unique_ptr<char[]> reply_; // the reply now out, a block of its own
-    const char* owed_ = nullptr;     // reply_ while it is owed back
+    const char* owed_ = nullptr;    // reply_ while it is owed back
 };
 
 } // namespace quon::host

@@ -22,9 +22,9 @@ public:
     // A number from 0 to n - 1 (n > 0).
     std::uint32_t below(std::uint32_t n) { return static_cast<std::uint32_t>(next() % n); }
     std::int32_t range(std::int32_t low, std::int32_t high) {
-        return static_cast<std::int32_t>(static_cast<std::int64_t>(low) +
-                                         static_cast<std::int64_t>(next() % static_cast<std::uint64_t>(
-                                                                       static_cast<std::int64_t>(high) - low + 1)));
+        return static_cast<std::int32_t>(
+            static_cast<std::int64_t>(low) +
+            static_cast<std::int64_t>(next() % static_cast<std::uint64_t>(static_cast<std::int64_t>(high) - low + 1)));
     }
     std::int32_t any() { return static_cast<std::int32_t>(static_cast<std::uint32_t>(next())); }
     bool one_in(std::uint32_t n) { return below(n) == 0; }

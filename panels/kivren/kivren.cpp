@@ -38,11 +38,7 @@ const int lastInfoSlot = 40;
 } // namespace
 
 kivren::kivren(quon_client_callback* hostLink, const char* path)
-    : quon_script_helper(hostLink, path),
-      routerDevice(3),
-      gpiDevice(1),
-      infoDevice(2),
-      tallyOffColour("#000000"),
+    : quon_script_helper(hostLink, path), routerDevice(3), gpiDevice(1), infoDevice(2), tallyOffColour("#000000"),
       tallyOnColour("#E00000") {
     // One name per source, each reply handed back before the next request;
     // a null reply leaves that entry empty.

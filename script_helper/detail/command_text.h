@@ -36,7 +36,9 @@ public:
         return *this;
     }
     template <std::size_t N>
-    command_text& add(const char (&literal)[N]) { return add(literal, N - 1); }
+    command_text& add(const char (&literal)[N]) {
+        return add(literal, N - 1);
+    }
     command_text& add(const quon_string& text) { return add(text.c_str(), text.length()); }
     // A text field: the text between apostrophes, unchanged.
     command_text& quoted(const quon_string& text) { return add("'").add(text).add("'"); }

@@ -10,12 +10,12 @@
 // compiler may judge the eleven copies too many): the lengths of literal
 // fields are then known when compiling and their copies need no call.
 // The text is sized first and written in one pass, without a check per field.
-inline void quon_script_helper::textPutCommand(quon_text name, quon_text value, quon_text panel,
-                                               quon_text control, int number, std::size_t numberLength) {
+inline void quon_script_helper::textPutCommand(quon_text name, quon_text value, quon_text panel, quon_text control,
+                                               int number, std::size_t numberLength) {
     if (!host) return;
     command_text text;
-    char* at = text.extend(4 + name.length + 1 + value.length + 3 + panel.length + 3 + control.length +
-                           numberLength + 1);
+    char* at =
+        text.extend(4 + name.length + 1 + value.length + 3 + panel.length + 3 + control.length + numberLength + 1);
     static constexpr command_opening textPutOpening = opening_of(quon_command_text_put);
     at = command_text::put(command_text::put(at, textPutOpening.bytes, 4), name.data, name.length);
     at = command_text::put(command_text::put(at, "=", 1), value.data, value.length);

@@ -21,21 +21,26 @@ struct Step {
 TEST(HandBackLedger, NamesEveryFault) {
     const std::vector<std::vector<Step>> conversations = {
         // Clean: owed replies come back, null for RN too; ignored ones stay.
-        {{true, "TG '1' 'a' 'value'", reply1, ""}, {false, nullptr, reply1, ""},
-         {true, "RN 3 6 1", nullptr, ""}, {false, nullptr, nullptr, ""},
-         {true, "PS '1' 'f'", reply2, ""}, {true, "XI '1' 'alm_'", nullptr, ""}},
+        {{true, "TG '1' 'a' 'value'", reply1, ""},
+         {false, nullptr, reply1, ""},
+         {true, "RN 3 6 1", nullptr, ""},
+         {false, nullptr, nullptr, ""},
+         {true, "PS '1' 'f'", reply2, ""},
+         {true, "XI '1' 'alm_'", nullptr, ""}},
         {{true, "TG '1' 'a' 'value'", reply1, ""}, {true, "AS", nullptr, "before the reply to \"TG"}},
         {{true, "RN 3 6 1", nullptr, ""}, {true, "AS", nullptr, "before the reply to \"RN"}},
         {{true, "PS '1' 'f'", reply2, ""}, {false, nullptr, reply2, "which is ignored"}},
         {{true, "TG '1' 'a' 'value'", nullptr, ""}, {false, nullptr, nullptr, "null reply nothing owes"}},
-        {{true, "XI '1' 'alm_'", reply1, ""}, {false, nullptr, reply1, ""},
+        {{true, "XI '1' 'alm_'", reply1, ""},
+         {false, nullptr, reply1, ""},
          {false, nullptr, reply1, "gave back already"}},
     };
     for (const std::vector<Step>& conversation : conversations) {
         quon_hand_back_ledger ledger;
         for (const Step& step : conversation) {
             SCOPED_TRACE(std::string(step.command ? step.text : "hand-back"));
-            const std::string fault = step.command ? ledger.command(step.text, step.reply) : ledger.handBack(step.reply);
+            const std::string fault =
+                step.command ? ledger.command(step.text, step.reply) : ledger.handBack(step.reply);
             if (*step.fault == '\0') EXPECT_EQ(fault, "");
             else EXPECT_NE(fault.find(step.fault), std::string::npos) << fault;
         }

@@ -18,14 +18,15 @@ TEST(HandBack, RuleByCommandCode) {
         {"TP 'pixmap=x' '1' 'Mon_5'", quon_hand_back_never},
         {"RR 3 1 16 'ADD'", quon_hand_back_never},
         {"AS", quon_hand_back_never},
-        {"TG", quon_hand_back_reply},     // a code alone is still the command
+        {"TG", quon_hand_back_reply},      // a code alone is still the command
         {"TGX '1'", quon_hand_back_never}, // not the code TG
         {"tg '1'", quon_hand_back_never},  // codes are upper case
         {"R", quon_hand_back_never},
         {"", quon_hand_back_never},
         {nullptr, quon_hand_back_never},
     };
-    for (const Case& c : cases) EXPECT_EQ(quon_reply_hand_back(c.command), c.rule) << (c.command ? c.command : "(null)");
+    for (const Case& c : cases)
+        EXPECT_EQ(quon_reply_hand_back(c.command), c.rule) << (c.command ? c.command : "(null)");
 }
 
 TEST(HandBack, NullRepliesComeBackOnlyForRouterNames) {

@@ -26,8 +26,8 @@ int drive_echo(load_script_fn load) {
     expect(script->callback(record, 7) == nullptr, "kind 7 is answered with null");
     expect(script->callback(record, 8) == nullptr, "kind 8 is answered with null");
     expect(script->callback(record, 0) == nullptr, "kind 0 is answered with null");
-    const char* const events[] = {"0:TP 'rev=5,6,7,a b' 'echo' 'r'", "0:TP 'btn=p1|b2|press|1' 'echo' 'b'",
-                                  "0:ET 3", "0:TP 'hook=6' 'echo' 'h'", "0:TP 'hook=7' 'echo' 'h'"};
+    const char* const events[] = {"0:TP 'rev=5,6,7,a b' 'echo' 'r'", "0:TP 'btn=p1|b2|press|1' 'echo' 'b'", "0:ET 3",
+                                  "0:TP 'hook=6' 'echo' 'h'", "0:TP 'hook=7' 'echo' 'h'"};
     expectLog(host, events, COUNT(events), "echo events");
 
     char out[64];

@@ -11,8 +11,8 @@ namespace {
 char names[16][32];
 char rnCommands[16][16];
 
-void expectReport(host_double& host, quon_client_callback* script, int device, int index, int state,
-                  const char* text, const char* const* want, int count, const char* step) {
+void expectReport(host_double& host, quon_client_callback* script, int device, int index, int state, const char* text,
+                  const char* const* want, int count, const char* step) {
     host_revertive_record record = {device, 0, index, state, {0}};
     memcpy(record.text, text, strlen(text) + 1);
     host.clearLog();
@@ -55,8 +55,12 @@ int drive_kivren(load_script_fn load) {
         ++count;
     }
     const char* const rest[] = {"0:PS '1' 'C:/panels/kivren/panel1024.quon_ui'",
-                                "0:RR 3 1 16", "0:GR 1 1 16", "0:IR 2 1 40",
-                                "0:RP 3 1 16", "0:GP 1 1 16", "0:IP 2 1 40"};
+                                "0:RR 3 1 16",
+                                "0:GR 1 1 16",
+                                "0:IR 2 1 40",
+                                "0:RP 3 1 16",
+                                "0:GP 1 1 16",
+                                "0:IP 2 1 40"};
     for (const char* r : rest) want[count++] = r;
     expectLog(host, want, count, "start-up");
     expect(host.outstandingReplies() == 0, "every name reply was handed back");

@@ -71,7 +71,8 @@ public:
         ++commands;
         check(live == nullptr, "a command came before the last reply was handed back", commands);
         check(text[0] >= 'A' && text[0] <= 'Z' && text[1] >= 'A' && text[1] <= 'Z' &&
-                  (text[2] == ' ' || text[2] == '\0'), "a command begins with its two-letter code", commands);
+                  (text[2] == ' ' || text[2] == '\0'),
+              "a command begins with its two-letter code", commands);
         if (strncmp(text, "TP ", 3) == 0) ++tp;
         if (strncmp(text, "ET ", 3) == 0) {
             ++et;
@@ -174,8 +175,7 @@ void one_event(quon_client_callback* script, stress_host& host, int at) {
         const unsigned kind = kinds[between(0, 7)];
         int hook[8] = {1, 2, 3, 4, 5, 6, 7, 8};
         const int before = host.commands;
-        check(script->callback(kind == 5 ? nullptr : hook, kind) == nullptr, "other kinds are answered with null",
-              at);
+        check(script->callback(kind == 5 ? nullptr : hook, kind) == nullptr, "other kinds are answered with null", at);
         check(host.commands == before, "other kinds send nothing", at);
     }
 }

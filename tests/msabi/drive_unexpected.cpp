@@ -8,7 +8,7 @@
 #include "host_runtime.h"
 
 extern "C" __declspec(dllimport) void* __stdcall VirtualAlloc(void* at, host_size_t size, unsigned long type,
-                                                             unsigned long protect);
+                                                              unsigned long protect);
 
 int drive_unexpected(load_script_fn load);
 

@@ -26,8 +26,7 @@ protected:
         return 0;
     }
     void buttonCallback(buttonEvent* event) override {
-        textPut("btn", event->panel() + "|" + event->id() + "|" + event->event() + "|" + event->value(), "echo",
-                "b");
+        textPut("btn", event->panel() + "|" + event->id() + "|" + event->event() + "|" + event->value(), "echo", "b");
     }
     quon_string propertyCallback(propertyEvent* event) override {
         const quon_string command = event->command();

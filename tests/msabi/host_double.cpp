@@ -16,9 +16,9 @@ struct host_state {
     const char* answerCommand[maxAnswers];
     const char* answerReply[maxAnswers];
     int answers;
-    char* live[maxLive];   // replies owed back
-    char* ignored;         // the last reply the script must not hand back
-    int nullsOwed;         // null replies owed back
+    char* live[maxLive]; // replies owed back
+    char* ignored;       // the last reply the script must not hand back
+    int nullsOwed;       // null replies owed back
     int unknown;
     int checks;
     int failures;

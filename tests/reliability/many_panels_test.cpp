@@ -67,7 +67,8 @@ std::string first_difference(const std::vector<std::string>& a, const std::vecto
 }
 
 // Starts `body(t)` on threadCount threads at the same moment and joins them.
-template <typename F> void on_threads_at_once(F body) {
+template <typename F>
+void on_threads_at_once(F body) {
     std::atomic<bool> go{false};
     std::vector<std::thread> threads;
     for (int t = 0; t < threadCount; ++t)
@@ -90,7 +91,8 @@ TEST(ManyPanels, ConcurrentStreamsMatchTheSameStreamsPlayedAlone) {
     // then destroys them: every panel lives through the others' traffic.
     on_threads_at_once([&runs, events](int t) {
         std::vector<panel_run*> mine;
-        for (int k = 0; k < panelsPerThread; ++k) mine.push_back(runs[static_cast<std::size_t>(t * panelsPerThread + k)].get());
+        for (int k = 0; k < panelsPerThread; ++k)
+            mine.push_back(runs[static_cast<std::size_t>(t * panelsPerThread + k)].get());
         for (panel_run* r : mine) r->script = load_quon_client_script(&r->host, "kivren");
         for (int e = 0; e < events; ++e)
             for (panel_run* r : mine) r->stream.deliver(r->script, r->host);

@@ -137,12 +137,20 @@ TEST_F(AlarmAck, AcknowledgementRuleForEachCurrentValue) {
         bool setToFour;
     };
     const std::vector<Case> cases = {
-        {reply_t("value=1"), true},   {reply_t("value=-1"), true},  {reply_t("value=6"), true},
-        {reply_t("value=100"), true}, {reply_t("value=-2147483648"), true},
-        {reply_t("value=0"), false},  {reply_t("value=2"), false},  {reply_t("value=3"), false},
-        {reply_t("value=4"), false},  {reply_t("value=5"), false},
+        {reply_t("value=1"), true},
+        {reply_t("value=-1"), true},
+        {reply_t("value=6"), true},
+        {reply_t("value=100"), true},
+        {reply_t("value=-2147483648"), true},
+        {reply_t("value=0"), false},
+        {reply_t("value=2"), false},
+        {reply_t("value=3"), false},
+        {reply_t("value=4"), false},
+        {reply_t("value=5"), false},
         // Unreadable values read as 0 and are left alone.
-        {reply_t("value="), false},   {reply_t("value=abc"), false}, {reply_t(), false},
+        {reply_t("value="), false},
+        {reply_t("value=abc"), false},
+        {reply_t(), false},
         {reply_t("colour=1"), false},
     };
     for (const Case& c : cases) {

@@ -246,9 +246,7 @@ TEST(ScriptLife, DeletingDestructorWithoutFreeOnlyDestroys) {
 TEST(ScriptLife, ShutDownNoticeIsIgnoredAndNotHandedBack) {
     quon_test_host host;
     host.reply = [](const std::string&) { return std::optional<std::string>("ok"); };
-    {
-        test_panel panel(&host, "");
-    }
+    { test_panel panel(&host, ""); }
     ASSERT_EQ(host.calls.size(), 1u);
     EXPECT_EQ(host.calls[0].kind, 0u);
     EXPECT_EQ(host.calls[0].text, "AS");

@@ -24,20 +24,25 @@ std::string sentBy(void (*put)(test_panel&, const std::string&, int), const std:
 TEST(StackPaths, TextPutToANumberedControlSendsWhatTheBuiltIdSends) {
     const std::string longValue(1000, 'v'); // past the stack buffer
     const std::pair<std::string, int> cases[] = {
-        {"chanimg/parked.jpg", 5}, {"#000000", 0},      {"", 16},          {"a 'b'=c", 40},
-        {"x", -1},                 {"y", INT_MIN},      {"z", INT_MAX},    {longValue, 12},
+        {"chanimg/parked.jpg", 5},
+        {"#000000", 0},
+        {"", 16},
+        {"a 'b'=c", 40},
+        {"x", -1},
+        {"y", INT_MIN},
+        {"z", INT_MAX},
+        {longValue, 12},
         {std::string(230, 'w'), -2147483647},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.second);
-        const std::string fast = sentBy(
-            [](test_panel& p, const std::string& v, int n) { p.textPut("pixmap", v.c_str(), "1", "Mon_", n); },
-            c.first, c.second);
-        const std::string plain = sentBy(
-            [](test_panel& p, const std::string& v, int n) {
-                p.textPut("pixmap", v.c_str(), "1", quon_string("Mon_") + quon_string(n));
-            },
-            c.first, c.second);
+        const std::string fast =
+            sentBy([](test_panel& p, const std::string& v, int n) { p.textPut("pixmap", v.c_str(), "1", "Mon_", n); },
+                   c.first, c.second);
+        const std::string plain =
+            sentBy([](test_panel& p, const std::string& v,
+                      int n) { p.textPut("pixmap", v.c_str(), "1", quon_string("Mon_") + quon_string(n)); },
+                   c.first, c.second);
         EXPECT_EQ(fast, plain);
         EXPECT_EQ(fast, "TP 'pixmap=" + c.first + "' '1' 'Mon_" + std::to_string(c.second) + "'");
     }
@@ -45,8 +50,8 @@ TEST(StackPaths, TextPutToANumberedControlSendsWhatTheBuiltIdSends) {
 
 // Storage of n bytes holds a message of at most n - 1 characters and its NUL.
 TEST(StackPaths, MessageInStorageSplitsAsOnTheHeap) {
-    const std::string texts[] = {"", "name", "a.b.c=v", "return=all", "x=" + std::string(40, 'y'),
-                                 "m." + std::string(300, 's') + "=1"};
+    const std::string texts[] = {
+        "", "name", "a.b.c=v", "return=all", "x=" + std::string(40, 'y'), "m." + std::string(300, 's') + "=1"};
     for (const std::string& text : texts) {
         for (std::size_t size : {std::size_t{0}, text.size(), text.size() + 1, std::size_t{256}}) {
             SCOPED_TRACE(text.substr(0, 20) + " in " + std::to_string(size));
@@ -84,8 +89,8 @@ TEST(StackPaths, ToIntOverATextReadsOnlyItsLength) {
         int value;
         bool ok;
     } cases[] = {
-        {"123abc", 3, 123, true}, {"-7", 2, -7, true},  {"21", 1, 2, true},           {"", 0, 0, false},
-        {"+", 1, 0, false},       {"3x", 2, 0, false},  {"2147483648", 10, 0, false}, {"-2147483648", 11, INT_MIN, true},
+        {"123abc", 3, 123, true}, {"-7", 2, -7, true}, {"21", 1, 2, true},           {"", 0, 0, false},
+        {"+", 1, 0, false},       {"3x", 2, 0, false}, {"2147483648", 10, 0, false}, {"-2147483648", 11, INT_MIN, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

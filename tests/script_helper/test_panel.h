@@ -15,7 +15,7 @@
 #include <vector>
 
 struct handler_call {
-    std::string handler;        // "button", "revertive", "property", "timer", "kind6", "kind7"
+    std::string handler; // "button", "revertive", "property", "timer", "kind6", "kind7"
     std::vector<std::string> texts;
     std::vector<long long> numbers;
     const void* record = nullptr;
@@ -30,9 +30,9 @@ public:
         if (unregisterOnDestroy) routerUnregister(3);
     }
 
+    using quon_script_helper::ackAlarms;
     using quon_script_helper::alarmHandling;
     using quon_script_helper::basePath;
-    using quon_script_helper::ackAlarms;
     using quon_script_helper::debug;
     using quon_script_helper::getIdList;
     using quon_script_helper::gpiPoll;

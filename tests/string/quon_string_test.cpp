@@ -115,8 +115,8 @@ TEST(QuonString, MovesTakeTheTextAndLeaveAnEmptyUsableSource) {
         quon_string source(text.c_str());
         quon_string moved(std::move(source));
         EXPECT_EQ(str(moved), text);
-        EXPECT_EQ(source.length(), 0u);      // NOLINT(bugprone-use-after-move)
-        EXPECT_STREQ(source.c_str(), "");    // NOLINT(bugprone-use-after-move)
+        EXPECT_EQ(source.length(), 0u);   // NOLINT(bugprone-use-after-move)
+        EXPECT_STREQ(source.c_str(), ""); // NOLINT(bugprone-use-after-move)
         source = "reused";
         EXPECT_EQ(str(source), "reused");
 
@@ -288,8 +288,7 @@ TEST(QuonString, ArgFillsTheLowestMarkerFirst) {
 
 TEST(QuonString, ArgWithIntegers) {
     EXPECT_EQ(str(quon_string("RN %1 %2 %3").arg(3).arg(6).arg(1)), "RN 3 6 1");
-    EXPECT_EQ(str(quon_string("RN %1 %2 %3").arg(INT_MIN).arg(-1).arg(INT_MAX)),
-              "RN -2147483648 -1 2147483647");
+    EXPECT_EQ(str(quon_string("RN %1 %2 %3").arg(INT_MIN).arg(-1).arg(INT_MAX)), "RN -2147483648 -1 2147483647");
     EXPECT_EQ(str(quon_string("UMDL_%1").arg(12)), "UMDL_12");
     EXPECT_EQ(str(quon_string("%1").arg(255, 0, 0, 16)), "ff");
     EXPECT_EQ(str(quon_string("no marker").arg(5)), "no marker");

@@ -27,8 +27,8 @@ public:
         std::string note = std::to_string(kind) + ":";
         if (kind == quon_kind_revertive) {
             auto* r = static_cast<quon_revertive_record*>(arg);
-            note += std::to_string(r->device) + "," + std::to_string(r->index) + "," + std::to_string(r->state) +
-                    "," + r->text;
+            note += std::to_string(r->device) + "," + std::to_string(r->index) + "," + std::to_string(r->state) + "," +
+                    r->text;
         } else if (kind == quon_kind_button) {
             auto* b = static_cast<quon_button_record*>(arg);
             note += std::string(b->panel) + "," + b->id + "," + b->event->name + "," + b->event->value;
@@ -67,7 +67,10 @@ TEST(QuonTestHost, FailsTheTestOnEachProtocolFault) {
     } cases[] = {
         {[](quon_test_host& h) { send(h, "TG '1' 'a' 'value'"), send(h, "AS"); }, "before the reply to \"TG"},
         {[](quon_test_host& h) { send(h, "RN 3 6 1"), send(h, "AS"); }, "before the reply to \"RN"},
-        {[](quon_test_host& h) { char* r = send(h, "TG '1' 'a' 'value'"); hand_back(h, r), hand_back(h, r); },
+        {[](quon_test_host& h) {
+             char* r = send(h, "TG '1' 'a' 'value'");
+             hand_back(h, r), hand_back(h, r);
+         },
          "or gave back already"},
         {[](quon_test_host& h) { hand_back(h, send(h, "PS '1' 'f'")); }, "which is ignored"},
         {[](quon_test_host& h) { hand_back(h, nullptr); }, "null reply nothing owes"},
@@ -89,7 +92,7 @@ TEST(QuonTestHost, TakesACleanConversation) {
     host.reply = answers;
     hand_back(host, send(host, "TG '1' 'a' 'value'"));
     hand_back(host, send(host, "RN 3 6 1")); // null, owed back all the same
-    send(host, "PS '1' 'f'");                 // ignored
+    send(host, "PS '1' 'f'");                // ignored
     send(host, "AS");
     EXPECT_EQ(host.commands(), (std::vector<std::string>{"TG '1' 'a' 'value'", "RN 3 6 1", "PS '1' 'f'", "AS"}));
     EXPECT_EQ(host.outstandingReplies(), 1u); // the ignored reply to PS, never handed back
@@ -105,8 +108,8 @@ TEST(QuonTestHost, DeliversEveryKindAsTheHostBuildsIt) {
     EXPECT_EQ(host.property("return=all"), "a=1");
     host.timer(-5);
     host.hook(quon_kind_hook6, &record);
-    EXPECT_EQ(panel.seen, (std::vector<std::string>{"1:3,2,7,seven", "2:1,Take,alarm,2=x", "3:return=all",
-                                                    "5:answer", "4:-5", "6:record"}));
+    EXPECT_EQ(panel.seen, (std::vector<std::string>{"1:3,2,7,seven", "2:1,Take,alarm,2=x", "3:return=all", "5:answer",
+                                                    "4:-5", "6:record"}));
     EXPECT_TRUE(host.commands().empty());
 }
 

@@ -15,9 +15,7 @@ struct AlarmwallPanel : ::testing::Test {
     alarmwall& panel = host.start<alarmwall>("alarmwall");
 
     std::vector<std::string> report(int device, int index, int state) { return host.report(device, index, state); }
-    std::vector<std::string> press(const char* id, const char* event = "press") {
-        return host.button("1", id, event);
-    }
+    std::vector<std::string> press(const char* id, const char* event = "press") { return host.button("1", id, event); }
     std::vector<std::string> tick(int id = alarmwall::clockTimer) { return host.timer(id); }
     static bool has(const std::vector<std::string>& commands, const std::string& c) {
         return std::find(commands.begin(), commands.end(), c) != commands.end();

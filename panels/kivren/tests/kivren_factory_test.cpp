@@ -100,8 +100,8 @@ TEST(KivrenLibrary, FactoryMakesAPanelThatTheHostDrivesAndDeletes) {
     script->callback(reinterpret_cast<void*>(std::intptr_t{4}), quon_kind_timer);
     script->deletingDestructor(1);
 
-    EXPECT_EQ(host.commands(), (std::vector<std::string>{"TP 'pixmap=pictures/two.png' '1' 'Mon_9'", "ET 4",
-                                                         "RU 3", "GU 1", "IU 2", "AS"}));
+    EXPECT_EQ(host.commands(), (std::vector<std::string>{"TP 'pixmap=pictures/two.png' '1' 'Mon_9'", "ET 4", "RU 3",
+                                                         "GU 1", "IU 2", "AS"}));
 }
 
 TEST(KivrenLibrary, FactoryWithoutHostMakesAWorkingPanel) {

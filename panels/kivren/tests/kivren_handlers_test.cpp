@@ -21,9 +21,7 @@ void runExchanges(const std::vector<exchange>& steps) {
     EXPECT_TRUE(t.host.calls.empty()) << "property messages send no commands";
 }
 
-TEST(KivrenProperties, ReturnAllOnANewPanelIsNotEmpty) {
-    runExchanges({{"return=all", "myParam="}});
-}
+TEST(KivrenProperties, ReturnAllOnANewPanelIsNotEmpty) { runExchanges({{"return=all", "myParam="}}); }
 
 TEST(KivrenProperties, MyParamIsStoredAndReported) {
     runExchanges({
@@ -94,8 +92,8 @@ TEST(KivrenButtons, ControlEventsSendNothing) {
         const char* id;
         const char* event;
     };
-    for (press p : {press{"AckAll", "click"}, press{"ActionAll", "alarm=2"}, press{"Mon_3", "press=1"},
-                    press{"", ""}}) {
+    for (press p :
+         {press{"AckAll", "click"}, press{"ActionAll", "alarm=2"}, press{"Mon_3", "press=1"}, press{"", ""}}) {
         splitMessage message(p.event);
         quon_button_record record{{0, 0}, "1", p.id, &message};
         EXPECT_EQ(t.panel->callback(&record, quon_kind_button), nullptr);
@@ -108,8 +106,7 @@ TEST(KivrenTimers, EveryTickStopsItsOwnTimer) {
     panel_under_test t;
     for (int id : {1, 7, 0, -5, 2147483647}) {
         t.host.calls.clear();
-        EXPECT_EQ(t.panel->callback(reinterpret_cast<void*>(static_cast<std::intptr_t>(id)), quon_kind_timer),
-                  nullptr);
+        EXPECT_EQ(t.panel->callback(reinterpret_cast<void*>(static_cast<std::intptr_t>(id)), quon_kind_timer), nullptr);
         EXPECT_EQ(t.host.commands(), std::vector<std::string>{"ET " + std::to_string(id)});
     }
 }

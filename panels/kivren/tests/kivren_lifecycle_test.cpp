@@ -13,8 +13,8 @@ std::vector<quon_host_call> startupCalls(const std::vector<std::string>& names) 
         calls.push_back({quon_kind_command, "RN 3 6 " + std::to_string(n)});
         calls.push_back({quon_kind_release, names[n - 1]});
     }
-    for (const char* text : {"PS '1' 'kivren/panel1024.quon_ui'", "RR 3 1 16", "GR 1 1 16", "IR 2 1 40",
-                             "RP 3 1 16", "GP 1 1 16", "IP 2 1 40"})
+    for (const char* text : {"PS '1' 'kivren/panel1024.quon_ui'", "RR 3 1 16", "GR 1 1 16", "IR 2 1 40", "RP 3 1 16",
+                             "GP 1 1 16", "IP 2 1 40"})
         calls.push_back({quon_kind_command, text});
     return calls;
 }
@@ -50,8 +50,8 @@ TEST(KivrenStartup, NullNameRepliesAreStillHandedBackAndLeaveEmptyPictures) {
     panel.callback(named.data(), quon_kind_revertive);
     quon_test_report parked(3, 5, 0, "");
     panel.callback(parked.data(), quon_kind_revertive);
-    EXPECT_EQ(host.commands(), (std::vector<std::string>{"TP 'pixmap=' '1' 'Mon_4'",
-                                                         "TP 'pixmap=chanimg/parked.jpg' '1' 'Mon_5'"}));
+    EXPECT_EQ(host.commands(),
+              (std::vector<std::string>{"TP 'pixmap=' '1' 'Mon_4'", "TP 'pixmap=chanimg/parked.jpg' '1' 'Mon_5'"}));
 }
 
 TEST(KivrenStartup, EachSourceKeepsTheNameTheHostGaveForIt) {

@@ -31,8 +31,7 @@ commands tallies(int display, const char* left, const char* right) {
 
 void runCases(const std::vector<report_case>& cases) {
     panel_under_test t;
-    for (const report_case& c : cases)
-        EXPECT_EQ(t.report(c.device, c.index, c.state, c.text), c.want) << c.what;
+    for (const report_case& c : cases) EXPECT_EQ(t.report(c.device, c.index, c.state, c.text), c.want) << c.what;
 }
 
 TEST(KivrenRenderRouter, ShowsThePictureOfTheRoutedSource) {

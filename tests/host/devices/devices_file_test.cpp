@@ -39,8 +39,8 @@ TEST(DevicesFile, KivrensStudioIsDeclaredInItsFolder) {
 TEST(DevicesFile, AliasesStandForDeviceChanges) {
     device_set set;
     std::string error;
-    ASSERT_TRUE(parse_devices("info 2 slots=40\nalias umd 2 1..12\nalias tally 2 1..12 +20\n", "t.devices", "", set,
-                              error))
+    ASSERT_TRUE(
+        parse_devices("info 2 slots=40\nalias umd 2 1..12\nalias tally 2 1..12 +20\n", "t.devices", "", set, error))
         << error;
     struct alias_case {
         const char* step;
@@ -144,9 +144,8 @@ TEST(DevicesFile, DeclarationsAreBoundedWhateverTheRangeTimesTheText) {
     for (const auto& [text, where] : cases) {
         device_set set;
         std::string error;
-        const allocation_tally used = allocations_of([&] {
-            EXPECT_FALSE(parse_devices(text, "t.devices", "", set, error));
-        });
+        const allocation_tally used =
+            allocations_of([&] { EXPECT_FALSE(parse_devices(text, "t.devices", "", set, error)); });
         EXPECT_EQ(error, where + "the declarations pass the run's bound of 64 MiB (a range times its text, every "
                                  "devices file and layout together)");
         EXPECT_LT(used.bytes, refusedAllocationBound) << where;

@@ -9,14 +9,13 @@ using namespace quon::host;
 namespace {
 
 // A studio like kivren's: router 3, GPI 1, information device 2.
-const char* const studio =
-    "router 3 destinations=16 sources=20 picture-selector=6\n"
-    "state 3 1..16 {n}\n"
-    "name 3 6 1..20 chanimg/src{n}.jpg\n"
-    "name 3 * 1..20 SRC {n}\n"
-    "gpi 1 inputs=16\n"
-    "info 2 slots=40\n"
-    "state 2 1..12 CAM {n}\n";
+const char* const studio = "router 3 destinations=16 sources=20 picture-selector=6\n"
+                           "state 3 1..16 {n}\n"
+                           "name 3 6 1..20 chanimg/src{n}.jpg\n"
+                           "name 3 * 1..20 SRC {n}\n"
+                           "gpi 1 inputs=16\n"
+                           "info 2 slots=40\n"
+                           "state 2 1..12 CAM {n}\n";
 
 device_set declared(const char* text = studio) {
     device_set set;
@@ -49,7 +48,7 @@ TEST(DeviceModel, RevisionsSayWhatWasSetSince) {
     ASSERT_TRUE(d.change({3, 7, "2"}, r, why));
     EXPECT_GT(d.state_revision(3, 7), declaredAt);
     EXPECT_EQ(d.state_revision(3, 8), declaredAt);
-    EXPECT_EQ(d.state_revision(3, 17), 0u); // not on the device
+    EXPECT_EQ(d.state_revision(3, 17), 0u);       // not on the device
     EXPECT_FALSE(d.change({3, 8, "99"}, r, why)); // refused: nothing set
     EXPECT_EQ(d.state_revision(3, 8), declaredAt);
     EXPECT_EQ(d.names_revision(), declaredAt);
@@ -123,9 +122,9 @@ TEST(DeviceModel, ChangesReportOnlyRegisteredIndices) {
 
     const std::pair<device_change, const char*> refused[] = {
         {{3, 17, "1"}, "has no index 17 (1..16)"}, {{3, 1, "21"}, "not park or 0..20"},
-        {{3, 0, "1"}, "has no index 0"},            {{3, 1, "x"}, "not park or 0..20"},
-        {{1, 17, "on"}, "has no index 17"},         {{1, 1, "maybe"}, "neither on nor off"},
-        {{2, 41, "a"}, "has no index 41"},          {{4, 1, "1"}, "no device 4"},
+        {{3, 0, "1"}, "has no index 0"},           {{3, 1, "x"}, "not park or 0..20"},
+        {{1, 17, "on"}, "has no index 17"},        {{1, 1, "maybe"}, "neither on nor off"},
+        {{2, 41, "a"}, "has no index 41"},         {{4, 1, "1"}, "no device 4"},
     };
     for (const auto& [c, message] : refused) {
         EXPECT_FALSE(d.change(c, r, why)) << message;

@@ -27,12 +27,12 @@ TEST(Picture, TextsBecomeValidUtf8WithOtherBytesAsLatin1) {
     const std::pair<std::string, std::string> cases[] = {
         {"plain", "plain"},
         {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xa5", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xa5"}, // kept
-        {"Caf\xe9", "Caf\xc3\xa9"},                             // Latin-1 e acute
-        {"\xc3", "\xc3\x83"},                                   // a sequence cut short
+        {"Caf\xe9", "Caf\xc3\xa9"},                                                                 // Latin-1 e acute
+        {"\xc3", "\xc3\x83"}, // a sequence cut short
         {"\xc3(", "\xc3\x83("},
-        {"\xc0\xaf", "\xc3\x80\xc2\xaf"},                       // overlong "/"
-        {"\xed\xa0\x80", "\xc3\xad\xc2\xa0\xc2\x80"},           // a surrogate
-        {"\xef\xbf\xbe", "\xc3\xaf\xc2\xbf\xc2\xbe"},           // U+FFFE, not allowed in XML
+        {"\xc0\xaf", "\xc3\x80\xc2\xaf"},                         // overlong "/"
+        {"\xed\xa0\x80", "\xc3\xad\xc2\xa0\xc2\x80"},             // a surrogate
+        {"\xef\xbf\xbe", "\xc3\xaf\xc2\xbf\xc2\xbe"},             // U+FFFE, not allowed in XML
         {"\xf4\x90\x80\x80", "\xc3\xb4\xc2\x90\xc2\x80\xc2\x80"}, // beyond U+10FFFF
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(valid_utf8(in), out) << in;
@@ -55,7 +55,7 @@ TEST(Picture, NonAsciiTextsMakeWellFormedXml) {
     p.show("1", "caf\xe9.ui");
     std::string e40;
     for (int i = 0; i < 40; ++i) e40 += "\xc3\xa9";
-    p.set("1", "UMD_1", "text", e40);                  // shortened: must not end in half a character
+    p.set("1", "UMD_1", "text", e40);                     // shortened: must not end in half a character
     p.set("1", "UMD_2", "text", "Studio \xe9t\xe9 \xc3"); // Latin-1 and a cut sequence
     p.set("1", "Mon_\xe9", "pixmap", "chanimg/\xff\xfe.jpg");
     p.set("1", "x", "\xc3\xa9t\xc3\xa9", "\x01<\"&'>");
@@ -156,12 +156,18 @@ TEST(Picture, LayoutErrorsNameFileLineAndWhy) {
         {"draw it\n", "unknown item \"draw\""},
         {"place M{1..2}} box x=1 y=1 w=1 h=1\n", "pattern \"M{1..2}}\" is not"},
         {"place M{1..2}{3..4} box x=1 y=1 w=1 h=1\n", "pattern"},
-        {"\xEF\xBB\xBF\xEF\xBB\xBF" "canvas 1 1\n", "t.layout:1: unknown item \"\xEF\xBB\xBF" "canvas\""},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF"
+         "canvas 1 1\n",
+         "t.layout:1: unknown item \"\xEF\xBB\xBF"
+         "canvas\""},
         {many_places, "t.layout:98: the declarations pass the run's bound"},
     };
     page_layout bom;
     std::string bomError;
-    EXPECT_TRUE(parse_layout("\xEF\xBB\xBF" "canvas 10 10\n", "t.layout", bom, bomError)) << bomError;
+    EXPECT_TRUE(parse_layout("\xEF\xBB\xBF"
+                             "canvas 10 10\n",
+                             "t.layout", bom, bomError))
+        << bomError;
     for (const auto& [text, why] : cases) {
         page_layout layout;
         std::string error;

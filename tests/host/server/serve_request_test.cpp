@@ -21,7 +21,8 @@ TEST(ServeRequest, BodiesBecomeStepsOrClearRefusals) {
     const body_case cases[] = {
         {"route", "destination=5&source=3", "route 5 3", ""},
         {"route", "source=park&destination=16", "route 16 park", ""},
-        {"route", "destination=-1&source=0", "route -1 park", ""}, // ranges are the devices' business; source 0 is parked
+        {"route", "destination=-1&source=0", "route -1 park",
+         ""}, // ranges are the devices' business; source 0 is parked
         {"gpi", "input=2&state=on", "gpi 2 on", ""},
         {"info", "slot=3&text=", "info 3 \"\"", ""},
         {"info", "slot=3&text=a+%22b%22+c%5C", "info 3 \"a \\\"b\\\" c\\\\\"", ""},
@@ -90,7 +91,8 @@ TEST(ServeRequest, StepsReadBackToTheFieldsGiven) {
     EXPECT_EQ(step.slot, 7);
     EXPECT_EQ(step.text, "say \"x\" \\\\ \n #");
 
-    const request_outcome button = step_for_request("button", {{"panel", "2"}, {"control", "A\"b"}, {"event", " v=1 "}});
+    const request_outcome button =
+        step_for_request("button", {{"panel", "2"}, {"control", "A\"b"}, {"event", " v=1 "}});
     ASSERT_TRUE(button.ok) << button.error;
     ASSERT_TRUE(parse_scenario(button.step, "page", s, error)) << error;
     const auto& b = std::get<button_step>(s.steps.at(0).action);

@@ -162,8 +162,7 @@ TEST(CommandParser, ManySeparatorsTakeLinearTime) {
         return first;
     };
     const double ratio = cost_ratio([&](std::size_t n) { return "TP '" + field(n) + "' '1' 'UMD_1'"; },
-                                    [](const std::string& text) { EXPECT_TRUE(parse_command(text.c_str()).ok); },
-                                    2000);
+                                    [](const std::string& text) { EXPECT_TRUE(parse_command(text.c_str()).ok); }, 2000);
     ASSERT_LT(ratio, 30) << "ten times the separators cost " << ratio << " times as much";
     const std::string first = field(200000);
     const parsed_command p = parse_command(("TP '" + first + "' '1' 'UMD_1'").c_str());

@@ -54,7 +54,7 @@ TEST(EventMessage, AgreesWithTheFrameworksSplitter) {
     std::vector<std::string> texts = {"", "press", "release", "value=3", "a.b.c=d.e=f", ".", "=", "..==", "x."};
     std::string many;
     for (int i = 0; i < 40; ++i) many += "s.";
-    texts.push_back(many + "=v");       // beyond 32 sub-names: the rest stays in the last
+    texts.push_back(many + "=v"); // beyond 32 sub-names: the rest stays in the last
     texts.push_back("n." + many);
     for (const std::string& text : texts) {
         event_message ours(text);

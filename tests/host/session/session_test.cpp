@@ -94,8 +94,8 @@ TEST_F(session_fixture, ButtonsAndTimersReachTheScript) {
     session.button("1", "Mon_5", "press.sub=1");
     session.button("2", "AckAll", "release");
     session.timer(-7);
-    EXPECT_EQ(session.host().commands(),
-              (std::vector<std::string>{"TP 'event=press:1' '1' 'Mon_5'", "TP 'event=release:' '2' 'AckAll'", "ET -7"}));
+    EXPECT_EQ(session.host().commands(), (std::vector<std::string>{"TP 'event=press:1' '1' 'Mon_5'",
+                                                                   "TP 'event=release:' '2' 'AckAll'", "ET -7"}));
 }
 
 TEST_F(session_fixture, RepliesAreReleasedWhenHandedBackAndStartsStayCheap) {

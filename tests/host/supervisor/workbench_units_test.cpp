@@ -12,19 +12,18 @@ TEST(ServeFrames, TakesWholeFramesWaitsForPartOnesRefusesTheRest) {
         frame_status status;
         std::string name, data; // of the frame taken
     };
-    const std::vector<row> rows = {
-        {"log 3\na\nb\nstate 0\n\n", frame_status::frame, "log", "a\nb"},
-        {"begun 0\n\n", frame_status::frame, "begun", ""},
-        {"log 5\nabc", frame_status::more, "", ""},
-        {"resu", frame_status::more, "", ""},
-        {"result 12", frame_status::more, "", ""},
-        {"HTTP/1.1 200 OK\r\n", frame_status::garbage, "", ""},
-        {"log 2\nabc\n", frame_status::garbage, "", ""},          // longer than it says
-        {"log -1\n\n", frame_status::garbage, "", ""},
-        {"log 99999999999\n", frame_status::garbage, "", ""},       // over the limit
-        {"averyveryverylongname 1\nx\n", frame_status::garbage, "", ""},
-        {" 1\nx\n", frame_status::garbage, "", ""},
-        {std::string(30, 'a'), frame_status::garbage, "", ""}};      // a header that never ends
+    const std::vector<row> rows = {{"log 3\na\nb\nstate 0\n\n", frame_status::frame, "log", "a\nb"},
+                                   {"begun 0\n\n", frame_status::frame, "begun", ""},
+                                   {"log 5\nabc", frame_status::more, "", ""},
+                                   {"resu", frame_status::more, "", ""},
+                                   {"result 12", frame_status::more, "", ""},
+                                   {"HTTP/1.1 200 OK\r\n", frame_status::garbage, "", ""},
+                                   {"log 2\nabc\n", frame_status::garbage, "", ""}, // longer than it says
+                                   {"log -1\n\n", frame_status::garbage, "", ""},
+                                   {"log 99999999999\n", frame_status::garbage, "", ""}, // over the limit
+                                   {"averyveryverylongname 1\nx\n", frame_status::garbage, "", ""},
+                                   {" 1\nx\n", frame_status::garbage, "", ""},
+                                   {std::string(30, 'a'), frame_status::garbage, "", ""}}; // a header that never ends
     for (const row& r : rows) {
         std::string buffer = r.bytes, name, data, why;
         EXPECT_EQ(take_frame(buffer, name, data, why), r.status) << r.bytes;

@@ -16,7 +16,8 @@ struct allocation_tally {
 allocation_tally allocations_so_far();
 
 // What a call allocated: the tally after it less the tally before.
-template <class Call> allocation_tally allocations_of(Call&& call) {
+template <class Call>
+allocation_tally allocations_of(Call&& call) {
     const allocation_tally before = allocations_so_far();
     call();
     const allocation_tally after = allocations_so_far();

@@ -27,7 +27,8 @@ inline double now() {
 #endif
 }
 
-template <class Prepare, class Call> double time_once(Prepare& prepare, Call& call, std::size_t size) {
+template <class Prepare, class Call>
+double time_once(Prepare& prepare, Call& call, std::size_t size) {
     const auto input = prepare(size);
     const double start = now();
     call(input);

@@ -39,8 +39,8 @@ public:
         switch (kind) {
         case 1: { // report: TP 'pixmap=<state>:<text>' '1' 'Mon_<index>'
             const auto* r = static_cast<const quon_revertive_record*>(arg);
-            send(("TP 'pixmap=" + std::to_string(r->state) + ":" + r->text + "' '1' 'Mon_" +
-                  std::to_string(r->index) + "'")
+            send(("TP 'pixmap=" + std::to_string(r->state) + ":" + r->text + "' '1' 'Mon_" + std::to_string(r->index) +
+                  "'")
                      .c_str());
             return nullptr;
         }
@@ -75,8 +75,7 @@ private:
             int* volatile nowhere = nullptr;
             *nowhere = 1;
         } else if (m == "hang") {
-            for (volatile bool forever = true; forever;) {
-            }
+            for (volatile bool forever = true; forever;) {}
         } else if (m.compare(0, 4, "get ") == 0) {
             answer = ask(("TG '1' 'Mon_1' '" + m.substr(4) + "'").c_str());
         } else if (m.compare(0, 11, "separators ") == 0) {

@@ -18,8 +18,8 @@ inline void expect_well_formed_xml(const std::string& svg, const std::string& na
 #else
     const std::string path = ::testing::TempDir() + name + ".svg";
     std::ofstream(path, std::ios::binary) << svg;
-    const std::string command = "/usr/bin/python3 -c 'import sys, xml.etree.ElementTree as E; E.parse(sys.argv[1])' '" +
-                                path + "'";
+    const std::string command =
+        "/usr/bin/python3 -c 'import sys, xml.etree.ElementTree as E; E.parse(sys.argv[1])' '" + path + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << name << " is not well-formed XML: " << path;
 #endif
 }

@@ -17,8 +17,8 @@ struct press {
     const char* control;
     const char* command;
 };
-const press presses[] = {{"Take", "XQ 4 9 5"},    {"Lamp", "XG 5 2 1"}, {"Write", "XW 6 1 'hello'"},
-                         {"Beat", "XT 7 250"},    {"Still", "XS 7"},    {"Ack", "XA any 1 'fields'"}};
+const press presses[] = {{"Take", "XQ 4 9 5"}, {"Lamp", "XG 5 2 1"}, {"Write", "XW 6 1 'hello'"},
+                         {"Beat", "XT 7 250"}, {"Still", "XS 7"},    {"Ack", "XA any 1 'fields'"}};
 
 class acting_panel final : public quon_script_helper {
 public:

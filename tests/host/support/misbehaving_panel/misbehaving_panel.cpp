@@ -43,8 +43,8 @@ void write_error(const std::string& bytes) {
     for (std::size_t done = 0; done < bytes.size();) {
 #ifdef _WIN32
         DWORD n = 0;
-        if (!WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
-                       &n, nullptr))
+        if (!WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &n,
+                       nullptr))
             return;
 #else
         const ssize_t n = write(2, bytes.data() + done, bytes.size() - done);

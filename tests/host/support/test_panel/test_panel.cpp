@@ -53,8 +53,7 @@ protected:
             std::abort();
 #endif
 #ifdef TEST_PANEL_HANG_ON_PRESS
-            for (volatile int forever = 1; forever;) {
-            }
+            for (volatile int forever = 1; forever;) {}
 #endif
             textPut("text", "pressed", "1", "Press_1");
         }
