@@ -43,6 +43,13 @@ scenario_recording::scenario_recording(const std::vector<std::string>& header) {
     for (const std::string& line : header) text_ += "# " + line + "\n";
 }
 
+void scenario_recording::add_result(const live_result& r) {
+    if (!r.recorded) return;
+    if (r.unchecked) add_unchecked(r.step);
+    else if (r.property) add_property(r.step, r.commands, r.answer);
+    else add(r.step, r.commands);
+}
+
 void scenario_recording::add(const std::string& step, const std::vector<std::string>& commands) {
     commit("\n" + step + "\n" + expect_commands_block(commands));
 }

@@ -7,6 +7,8 @@
 #ifndef HOST_SERVER_RECORDING_H
 #define HOST_SERVER_RECORDING_H
 
+#include "protocol/messages.h"
+
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -25,6 +27,10 @@ public:
     // A property step also checks its answer (nullopt: the null answer).
     void add_property(const std::string& step, const std::vector<std::string>& commands,
                       const std::optional<std::string>& answer);
+
+    // What the panel's process carried out, as the step that replays it:
+    // nothing for a result that changed nothing.
+    void add_result(const live_result& result);
 
     // A comment line (why the session changed course: a crash, a restart).
     void comment(const std::string& text);

@@ -1,37 +1,34 @@
-// panel_supervisor: the server's side of the panel, which runs in a process
-// of its own (commands/serve_panel.cpp, protocol/messages.h). The server keeps
-// what outlives that process: the pages' feed, the recording, the devices'
-// state and the picture as last reported. When the panel crashes or hangs,
-// only its process ends: the pages are told what happened (the fault, the
-// step, the conversation up to it) and actions are refused until a restart,
-// which starts a new process with the devices as they were. With --watch a
-// rebuilt library is loaded in a new process first, and only once it has
-// loaded is the old panel destroyed and the new one started; a build that
-// does not load (written halfway, no library, crashing as it loads) is not
-// ready, and the old panel runs on. The recording holds only steps a replay
-// carries out, and serve's exit status follows run's rule for what it
-// played: the scenario, and the panel's end at the interrupt.
+// panel_supervisor: the life of the panel that serve runs in a process of
+// its own (commands/serve_panel.cpp): it starts that process, plays the
+// page's actions and the timers' ticks in it (through a panel_link), and
+// restarts it. What outlives a process is kept apart (reported_state, the
+// recording). When the panel crashes or hangs, only its process ends: the
+// pages are told what happened (the fault, the step, the conversation up to
+// it) and actions are refused until a restart, which starts a new process
+// with the devices as they were. With --watch a rebuilt library is loaded in
+// a new process first, and only once it has loaded is the old panel
+// destroyed and the new one started; a build that does not load (written
+// halfway, no library, crashing as it loads) is not ready, and the old panel
+// runs on. The recording holds only steps a replay carries out, and serve's
+// exit status follows run's rule for what it played: the scenario, and the
+// panel's end at the interrupt.
 #ifndef HOST_SUPERVISOR_PANEL_SUPERVISOR_H
 #define HOST_SUPERVISOR_PANEL_SUPERVISOR_H
 
 #include "base/exit_status.h"
-#include "supervisor/library_watch.h"
 #include "scenario/run_setup.h"
-#include "process/subprocess.h"
 #include "server/feed.h"
-#include "protocol/messages.h"
 #include "server/queue.h"
 #include "server/recording.h"
-#include "supervisor/ticks.h"
+#include "supervisor/library_watch.h"
+#include "supervisor/panel_link.h"
+#include "supervisor/reported_state.h"
 
 #include <atomic>
 #include <chrono>
-#include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
-#include <vector>
 
 namespace quon::host {
 
@@ -43,10 +40,10 @@ struct supervisor_setup {
     const std::atomic<bool>* interrupted = nullptr;
 };
 
-class panel_supervisor {
+class panel_supervisor : private panel_link::listener {
 public:
     panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out);
-    ~panel_supervisor();
+    ~panel_supervisor() override;
 
     // Starts the first process: exitAllHeld once the library is loaded,
     // otherwise the status it failed with and `error` says why.
@@ -73,18 +70,17 @@ public:
     bool abandoned() const { return abandoned_; }
 
 private:
+    using steady = std::chrono::steady_clock;
     static constexpr std::chrono::seconds stopGrace{5}; // to stop, once interrupted, restarting or reloading
+
     bool start_process(bool first, std::string& error, int& status);
     // Starts a process on `library` and waits for it to load it.
     bool launch(const std::string& library, bool first);
-    // Sends `message`, then takes what comes until a frame named `until`.
+    // Sends `message`, then takes what comes until a frame named `until`;
+    // false when the process was lost meanwhile.
     bool talk(const std::string& message, const char* until, live_result* result);
-    // The whole frames in buffer_ up to `until`: 1 when it came, 0 for more, -1 lost.
-    int take_frames(const char* until, live_result* result, std::string& why);
-    bool given_up(const char* until, std::chrono::steady_clock::time_point started,
-                  std::chrono::steady_clock::time_point& interruptedAt);
-    bool take_state(state_update& u);
-    void lost(const std::string& why);
+    // The process is gone: the pages are told why, the recording marks the place.
+    void lost();
     // Destroys the panel through slot 0 as a host does (or, its process gone,
     // has the replay destroy the one it still has); creates it in the new one.
     void stop_panel();
@@ -92,20 +88,22 @@ private:
     // The rebuilt library (--watch), loaded in a process of its own before the old panel goes.
     void reload();
     void note_status(int status);
-    void record(const live_result& r);
-    void say(const std::string& text);
-    void take_errors();
     void publish();
-    std::string status_json() const;
+
+    // panel_link::listener
+    void say(const std::string& text) override;
+    bool take_state(state_update& update) override;
+    void earlier_result(const live_result& result) override;
+    void run_status(int status) override { note_status(status); }
+    std::string give_up(steady::time_point started, bool loading) override;
 
     supervisor_setup setup_;
     live_feed& feed_;
     action_queue& queue_;
     std::ostream& out_;
     scenario_recording* recording_ = nullptr;
-    std::unique_ptr<child_process> child_;
-    std::string buffer_;                   // what the process wrote and is not taken yet
-    std::string errors_;                   // the end of what it wrote on its standard error
+    reported_state reported_;
+    std::unique_ptr<panel_link> link_;     // the panel's process; none while it is down
     std::unique_ptr<library_watch> watch_; // --watch
     std::unique_ptr<private_copy> copy_;   // the library copy the process loaded (--watch)
     std::string fault_;                    // why no panel runs; empty while one does
@@ -121,9 +119,7 @@ private:
     bool abandoned_ = false;           // given up after an interrupt: it never returned
     int lastExit_ = exitEmulatorFault; // of the last process that ended
     int runStatus_ = exitAllHeld;      // run's status for what was played
-    feed_state state_;                 // as last reported
-    tick_schedule ticks_;              // the host's timers, as last reported
-    std::vector<device_change> devices_, names_;
+    steady::time_point interruptedAt_; // when an interrupt was first seen in the current wait
 };
 
 } // namespace quon::host

@@ -9,24 +9,24 @@ namespace quon::host {
 using steady = std::chrono::steady_clock;
 
 void panel_supervisor::stop_panel() {
-    if (child_ && panelRunning_) { // the panel is destroyed through slot 0, as a host does
+    if (link_ && panelRunning_) { // the panel is destroyed through slot 0, as a host does
         live_result stopped;
-        if (talk(frame("stop", ""), "result", &stopped)) record(stopped);
+        if (talk(frame("stop", ""), "result", &stopped) && recording_) recording_->add_result(stopped);
     }
-    if (!child_ && replayPanel_) { // it crashed or hung (its destructor too), live only: the replay still has it
+    if (!link_ && replayPanel_) { // it crashed or hung (its destructor too), live only: the replay still has it
         if (recording_) recording_->comment("the panel process ended; a replay destroys the panel it still has");
         if (recording_) recording_->add_unchecked("stop");
         replayPanel_ = false;
     }
-    if (child_ && talk(frame("finish", ""), "bye", nullptr) && !child_->wait(steady::now() + stopGrace)) child_->kill();
-    child_.reset();
+    if (link_ && talk(frame("finish", ""), "bye", nullptr)) link_->end(steady::now() + stopGrace);
+    link_.reset();
     fault_.clear();
     faultStep_.clear();
 }
 
 void panel_supervisor::begin_panel(const std::string& why) {
-    for (const device_change& c : devices_) child_->send(device_frame(c));
-    for (const device_change& c : names_) child_->send(device_frame(c, "name"));
+    for (const device_change& c : reported_.devices()) link_->post(device_frame(c));
+    for (const device_change& c : reported_.names()) link_->post(device_frame(c, "name"));
     note_ = why;
     if (!begun_) { // the first library did not load: the panel begins as it would have then
         begun_ = counted_ = true;
@@ -36,8 +36,8 @@ void panel_supervisor::begin_panel(const std::string& why) {
         return;
     }
     live_result started;
-    if (talk(frame("begin", "start"), "result", &started)) record(started);
-    if (child_ && talk("", "begun", nullptr)) panelRunning_ = true;
+    if (talk(frame("begin", "start"), "result", &started) && recording_) recording_->add_result(started);
+    if (link_ && talk("", "begun", nullptr)) panelRunning_ = true;
     publish();
 }
 
@@ -49,7 +49,7 @@ void panel_supervisor::restart(const std::string& why) {
     std::string error;
     int status = 0;
     if (!start_process(!begun_, error, status)) {
-        if (child_ == nullptr && fault_.empty()) fault_ = error;
+        if (link_ == nullptr && fault_.empty()) fault_ = error;
         publish();
         return;
     }
@@ -64,17 +64,13 @@ void panel_supervisor::reload() {
     std::string error;
     const bool copied = copy->make(setup_.request.library, error);
     watch_->taken(copied ? copy->identity() : identity_of(setup_.request.library));
-    std::unique_ptr<child_process> running = std::move(child_);
-    const std::string runningBuffer = std::move(buffer_), runningErrors = std::move(errors_);
+    std::unique_ptr<panel_link> running = std::move(link_);
     trial_ = true;
     trialFault_ = error;
     const bool loaded = copied && launch(copy->path(), !begun_);
     trial_ = false;
-    std::unique_ptr<child_process> candidate = std::move(child_);
-    const std::string candidateBuffer = std::move(buffer_), candidateErrors = std::move(errors_);
-    child_ = std::move(running);
-    buffer_ = runningBuffer;
-    errors_ = runningErrors;
+    std::unique_ptr<panel_link> candidate = std::move(link_);
+    link_ = std::move(running);
     if (!loaded) {
         say("\n[the rebuilt library is not ready (" + trialFault_ + "); waiting for the next build]\n");
         return;
@@ -83,13 +79,11 @@ void panel_supervisor::reload() {
     say("\n[" + why + "] a new panel process, the devices as they were\n");
     stop_panel();
     if (recording_) recording_->comment(why);
-    child_ = std::move(candidate);
-    buffer_ = candidateBuffer;
-    errors_ = candidateErrors;
+    link_ = std::move(candidate);
     copy_ = std::move(copy);
     unloadable_ = false;
-    ticks_.reset(steady::now());
-    say("\n[panel process " + std::to_string(child_->pid()) + "] " + setup_.request.library + " loaded\n");
+    reported_.ticks().reset(steady::now());
+    say("\n[panel process " + std::to_string(link_->pid()) + "] " + setup_.request.library + " loaded\n");
     begin_panel(why);
 }
 

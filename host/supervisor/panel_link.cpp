@@ -1,0 +1,140 @@
+#include "supervisor/panel_link.h"
+
+#include "base/utf8_text.h"
+
+#include <cstdlib>
+
+namespace quon::host {
+
+namespace {
+
+constexpr auto loadTime = std::chrono::seconds(120);    // a process to start and load its library (wine is slow)
+constexpr auto beyondTimeout = std::chrono::seconds(5); // the process's own watchdog ends a hang before this
+constexpr std::size_t keptErrors = 4096;                // of its standard error, the end: the guard's message
+
+} // namespace
+
+bool panel_link::start(const std::vector<std::string>& args, std::string& error) {
+    if (child_.start(args, error)) return true;
+    loss_ = {};
+    loss_.fault = loss_.why = error;
+    return false;
+}
+
+// What the process wrote on its standard error is shown as it comes and its
+// end kept (its crash message names the fault).
+void panel_link::take_errors() {
+    const std::string text = child_.errors();
+    if (text.empty()) return;
+    listener_.say(text);
+    errors_ += text;
+    if (errors_.size() > keptErrors) errors_.erase(0, errors_.size() - keptErrors);
+}
+
+bool panel_link::exchange(const std::string& message, const char* until, live_result* result) {
+    if (!message.empty() && !child_.send(message)) {
+        lost("the panel's process no longer reads");
+        return false;
+    }
+    const auto started = steady::now();
+    for (;;) {
+        take_errors();
+        const int taken = take_frames(until, result);
+        if (taken != 0) return taken > 0;
+        if (given_up(until, started)) return false;
+        if (child_.receive(buffer_, steady::now() + std::chrono::milliseconds(100)) ==
+            child_process::wait_result::ended) { // complete frames are taken
+            lost(buffer_.empty() ? "the panel's process ended" : "the panel's process ended halfway through a frame");
+            return false;
+        }
+    }
+}
+
+int panel_link::take_frames(const char* until, live_result* result) {
+    std::string_view name, bytes; // views into buffer_, which is cut only after the frames are taken
+    std::string why;
+    frame_status s;
+    std::size_t at = 0;
+    bool answered = false;
+    std::string logged; // the log frames that came together, shown at once
+    const auto show_logged = [&] {
+        if (!logged.empty()) listener_.say(logged);
+        logged.clear();
+    };
+    while (!answered && (s = read_frame(buffer_, at, name, bytes, why)) == frame_status::frame) {
+        if (name == "log") {
+            logged += bytes;
+            continue;
+        }
+        show_logged();
+        live_result r;
+        state_update update;
+        if (name == "state") {
+            if (!read_state(bytes, update) || !listener_.take_state(update)) {
+                why = "a state message that is not frames of a state, or changes a control group the "
+                      "picture does not have";
+                s = frame_status::garbage;
+                break;
+            }
+        } else if (name == "result" && read_result(bytes, r)) {
+            if (name != until) listener_.earlier_result(r);
+            else if (result) *result = r;
+        } else if (name == "failed" || name == "unloadable") {
+            const bool unloadable = name == "unloadable";
+            lost(std::string(bytes));
+            loss_.unloadable = unloadable;
+            return -1;
+        } else if (name != until && name != "ready" && name != "begun" && name != "bye") {
+            why = "frame \"" + printable(std::string(name)) + "\" out of place";
+            s = frame_status::garbage;
+            break;
+        } else if ((name == "begun" || name == "bye") && !bytes.empty()) { // run's status for what it played
+            listener_.run_status(std::atoi(std::string(bytes).c_str()));
+        }
+        answered = name == until;
+    }
+    show_logged();
+    buffer_.erase(0, at);
+    if (answered) return 1;
+    if (s != frame_status::garbage) return 0;
+    child_.kill();
+    lost("the panel's process wrote what is not the protocol (" + why + ")");
+    return -1;
+}
+
+// No answer in time (the process's own watchdog ends a hang first), or the
+// listener gives the wait up (an interrupt, a restart, a rebuilt library).
+bool panel_link::given_up(const char* until, steady::time_point started) {
+    const bool loading = std::string(until) == "ready";
+    const auto deadline = loading        ? started + loadTime
+                          : timeout_ > 0 ? started + std::chrono::seconds(timeout_) + beyondTimeout
+                                         : steady::time_point::max();
+    const std::string why = listener_.give_up(started, loading);
+    if (why.empty() && steady::now() < deadline) return false;
+    child_.kill();
+    lost(why.empty() ? "the panel's process did not answer in time" : why);
+    return true;
+}
+
+// The process is gone or is ended now: how, in the words of its step guard
+// when it said them.
+void panel_link::lost(const std::string& why) {
+    if (!child_.wait(steady::now() + std::chrono::seconds(2))) child_.kill();
+    take_errors();
+    std::string guard;
+    for (std::size_t at = 0; (at = errors_.find("panel_host: ", at)) != std::string::npos; at += 12)
+        guard = errors_.substr(at + 12, errors_.find_first_of("\r\n", at) - at - 12);
+    loss_ = {};
+    loss_.why = why;
+    loss_.exitStatus = child_.exit_status();
+    loss_.fault = !guard.empty() ? guard : why + " (" + child_.ending() + ")";
+    const std::size_t during = loss_.fault.find(" during ");
+    if (during != std::string::npos) loss_.step = loss_.fault.substr(during + 8);
+    if (!guard.empty() && guard.rfind("the panel", 0) != 0) loss_.fault = why + ": " + guard; // a load failure
+}
+
+void panel_link::end(steady::time_point until) {
+    if (!child_.wait(until)) child_.kill();
+}
+
+} // namespace quon::host

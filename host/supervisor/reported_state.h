@@ -1,0 +1,56 @@
+// reported_state: what the panel's processes last reported, which outlives
+// each of them: the pages' state (summary, devices, picture), the devices'
+// states and source names a new process starts from, and the host's timers
+// that the server ticks in real time. It publishes to the pages' feed with
+// the panel's status beside it.
+#ifndef HOST_SUPERVISOR_REPORTED_STATE_H
+#define HOST_SUPERVISOR_REPORTED_STATE_H
+
+#include "protocol/messages.h"
+#include "server/feed.h"
+#include "supervisor/ticks.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace quon::host {
+
+// The panel's status as the pages show it.
+struct panel_status {
+    std::string state;   // "running", "stopped" or "down"
+    long pid = 0;        // of its process; 0 when none runs
+    std::string fault;   // why no panel runs; empty while one does
+    std::string step;    // the step it ended in
+    std::string note;    // the last restart or reload
+    std::string library; // as serve was given it
+    std::string json() const;
+};
+
+class reported_state {
+public:
+    explicit reported_state(live_feed& feed) : feed_(feed) {}
+
+    // Keeps what a state message changed; false when it does not fit what
+    // was reported before (a control group the picture does not have).
+    bool take(state_update& update, std::chrono::steady_clock::time_point at);
+    // Whether the panel ran at the last report.
+    bool running() const { return state_.status == "running"; }
+    // The pages get the state, the status and, while a process runs, the timers.
+    void publish(const panel_status& status);
+
+    const std::vector<device_change>& devices() const { return devices_; }
+    const std::vector<device_change>& names() const { return names_; }
+    tick_schedule& ticks() { return ticks_; }
+    const tick_schedule& ticks() const { return ticks_; }
+
+private:
+    live_feed& feed_;
+    feed_state state_;
+    tick_schedule ticks_;
+    std::vector<device_change> devices_, names_;
+};
+
+} // namespace quon::host
+
+#endif
