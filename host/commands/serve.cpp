@@ -61,25 +61,6 @@ void catch_interrupts() {
 #endif
 }
 
-// The host's one thread: a page action waiting is served first, then at
-// most one due tick, until interrupted.
-void serve_actions(panel_supervisor& bench, action_queue& queue, bool watch) {
-    while (!interrupted) {
-        using namespace std::chrono;
-        const auto tickAt = bench.next_tick(), now = steady_clock::now();
-        milliseconds wait(100);
-        if (tickAt <= now) wait = milliseconds(0);
-        else if (tickAt < now + wait) wait = ceil<milliseconds>(tickAt - now);
-        std::optional<live_action> action = queue.pop(wait);
-        if (action) {
-            const live_result result = bench.apply(*action);
-            if (action->done) action->done->set_value(result);
-        }
-        bench.tick();
-        if (watch) bench.watch();
-    }
-}
-
 int serve(serve_arguments& a) {
     const bool baseGiven = !a.run.options.basePath.empty();
     std::string error;
@@ -117,7 +98,7 @@ int serve(serve_arguments& a) {
     if (!a.run.scenarioFile.empty())
         std::cout << "panel_host: " << a.run.scenarioFile << " played (" << plan.steps.size() << " steps); live"
                   << std::endl;
-    serve_actions(bench, queue, a.watch);
+    bench.serve_actions();
     std::cout << "\npanel_host: interrupted; stopping" << std::endl;
     queue.close();
     feed.close();

@@ -156,6 +156,23 @@ void panel_supervisor::lost() {
     publish();
 }
 
+void panel_supervisor::serve_actions() {
+    using namespace std::chrono;
+    while (!(setup_.interrupted && *setup_.interrupted)) {
+        const auto tickAt = next_tick(), now = steady::now();
+        milliseconds wait(100);
+        if (tickAt <= now) wait = milliseconds(0);
+        else if (tickAt < now + wait) wait = ceil<milliseconds>(tickAt - now);
+        std::optional<live_action> action = queue_.pop(wait);
+        if (action) {
+            const live_result result = apply(*action);
+            if (action->done) action->done->set_value(result);
+        }
+        tick();
+        watch();
+    }
+}
+
 live_result panel_supervisor::apply(const live_action& action) {
     live_result r;
     if (action.request.ok && action.request.step == "restart") {

@@ -52,6 +52,9 @@ public:
     void begin(scenario_recording* recording);
     // The last process ended because the library did not load (the inputs did).
     bool unloadable() const { return unloadable_; }
+    // The host's one thread until interrupted: a page action waiting is
+    // served first, then at most one due tick, then --watch looks.
+    void serve_actions();
     live_result apply(const live_action& action);
     // A new process and panel, with the devices as last reported.
     void restart(const std::string& why);

@@ -1,0 +1,70 @@
+#include "panel_process/main_loop.h"
+
+#include "panel_process/live_panel.h"
+#include "panel_process/log_frames.h"
+#include "panel_process/protocol_pipe.h"
+#include "panel_process/state_report.h"
+#include "protocol/messages.h"
+
+#include <ostream>
+
+namespace quon::host {
+
+int run_panel_process(const run_request& request) {
+    protocol_pipe pipe;
+    prepared_run run;
+    std::string error, name, bytes;
+    if (const int status = prepare_run(request, run, error); status != exitAllHeld) {
+        pipe.send(frame(run.libraryRefused ? "unloadable" : "failed", error));
+        return status;
+    }
+#ifdef _WIN32
+    pipe.send(frame("ready", std::to_string(GetCurrentProcessId())));
+#else
+    pipe.send(frame("ready", std::to_string(getpid())));
+#endif
+    // The devices and source names as the server last saw them, then how to begin.
+    while (pipe.receive(name, bytes) && (name == "device" || name == "name")) {
+        device_change c;
+        if (!read_device(bytes, c)) continue;
+        for (declared_device& d : run.options.devices.devices)
+            if (d.number != c.device) continue;
+            else if (name == "device" && c.index <= d.size) d.initial[c.index] = c.value;
+            else if (name == "name" && d.pictureSelector && c.index <= d.sources)
+                d.names[d.pictureSelector][c.index] = c.value;
+    }
+    if (name != "begin") return exitEmulatorFault;
+    log_frames logged(pipe);
+    std::ostream out(&logged);
+    live_panel live(run.library.factory(), run.options, out);
+    state_report report;
+    const auto state = [&] {
+        out.flush();
+        logged.end_step();
+        return report.next(live);
+    };
+    bool failed = false; // a step of the scenario that could not be carried out
+    const auto answer = [&](const live_result& r) {
+        failed = failed || !r.ok;
+        pipe.send(state() + result_message(r));
+    };
+    if (bytes == "start") answer(live.play("start"));
+    else live.begin(run.plan, answer);
+    // "1" when run would fail what was played so far: the server's exit status says it.
+    pipe.send(state() + frame("begun", failed || live.expectations_failed() ? "1" : ""));
+    while (pipe.receive(name, bytes)) {
+        if (name == "act") {
+            std::string origin, step;
+            if (!read_act(bytes, origin, step)) return exitEmulatorFault; // not the protocol
+            answer(live.apply(origin, step));
+        } else if (name == "stop") answer(live.play("stop"));
+        else if (name == "finish") break;
+    }
+    const int status = live.finish();
+    logged.end_step();
+    out.flush();
+    pipe.send(frame("bye", status == exitAllHeld ? "" : std::to_string(status)));
+    return exitAllHeld;
+}
+
+} // namespace quon::host
