@@ -108,6 +108,31 @@ device_type family(quon_command_id id) {
 } // namespace
 
 // One case per row of the command table (quon_commands.h).
+// Register, poll and unregister, on a device of the type the code names.
+void emulated_host::execute_registration(const host_command& c, device_type type) {
+    switch (c.known->id) {
+    case quon_command_router_register:
+    case quon_command_info_register:
+    case quon_command_gpi_register:
+        devices_.register_range(c.numbers[0], c.numbers[1], c.numbers[2], c.add);
+        return;
+    case quon_command_router_unregister:
+    case quon_command_info_unregister:
+    case quon_command_gpi_unregister:
+        devices_.unregister(c.numbers[0]);
+        return;
+    default: { // a poll
+        int skipped = 0;
+        std::vector<status_report> reports = devices_.poll(c.numbers[0], c.numbers[1], c.numbers[2], skipped);
+        log_.note("poll: " + std::to_string(reports.size()) + " reports queued");
+        if (skipped > 0)
+            log_.problem("poll asks for " + std::to_string(skipped) + " indices the " + device_type_name(type) +
+                         " device does not have");
+        pending_.insert(pending_.end(), reports.begin(), reports.end());
+    }
+    }
+}
+
 std::optional<std::string> emulated_host::execute(const host_command& c) {
     const device_type type = family(c.known->id);
     switch (c.known->id) {
@@ -140,25 +165,13 @@ std::optional<std::string> emulated_host::execute(const host_command& c) {
     case quon_command_router_register:
     case quon_command_info_register:
     case quon_command_gpi_register:
-        if (check_device(c, type)) devices_.register_range(c.numbers[0], c.numbers[1], c.numbers[2], c.add);
-        return std::nullopt;
     case quon_command_router_poll:
     case quon_command_info_poll:
-    case quon_command_gpi_poll: {
-        if (!check_device(c, type)) return std::nullopt;
-        int skipped = 0;
-        std::vector<status_report> reports = devices_.poll(c.numbers[0], c.numbers[1], c.numbers[2], skipped);
-        log_.note("poll: " + std::to_string(reports.size()) + " reports queued");
-        if (skipped > 0)
-            log_.problem("poll asks for " + std::to_string(skipped) + " indices the " + device_type_name(type) +
-                         " device does not have");
-        pending_.insert(pending_.end(), reports.begin(), reports.end());
-        return std::nullopt;
-    }
+    case quon_command_gpi_poll:
     case quon_command_router_unregister:
     case quon_command_info_unregister:
     case quon_command_gpi_unregister:
-        if (check_device(c, type)) devices_.unregister(c.numbers[0]);
+        if (check_device(c, type)) execute_registration(c, type);
         return std::nullopt;
     case quon_command_timer_stop:
         timers_.stop(c.numbers[0]);

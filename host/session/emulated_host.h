@@ -61,6 +61,7 @@ public:
     void start_declared_timers();
 
 private:
+    void execute_registration(const host_command& c, device_type type);
     std::optional<std::string> execute(const host_command& c);
     // A command the devices file declares: its effect.
     void execute_declared(const host_command& c, const declared_command& d);
