@@ -110,9 +110,8 @@ std::vector<status_report> device_model::poll(std::int32_t number, std::int32_t 
     return out;
 }
 
-bool device_model::change(const device_change& c, std::optional<status_report>& r, std::string& why) {
-    r.reset();
-    device* d = find(c.device);
+bool device_model::accepts(const device_change& c, std::string& text, std::string& why) const {
+    const device* d = find(c.device);
     if (!d) {
         why = "no device " + std::to_string(c.device);
         return false;
@@ -122,7 +121,7 @@ bool device_model::change(const device_change& c, std::optional<status_report>& 
               " has no index " + std::to_string(c.index) + " (1.." + std::to_string(d->declared->size) + ")";
         return false;
     }
-    std::string text = c.value;
+    text = c.value;
     if (d->declared->type == device_type::gpi) {
         if (c.value != "on" && c.value != "off") {
             why = "GPI state \"" + c.value + "\" is neither on nor off";
@@ -138,6 +137,14 @@ bool device_model::change(const device_change& c, std::optional<status_report>& 
         }
         text = std::to_string(source);
     }
+    return true;
+}
+
+bool device_model::change(const device_change& c, std::optional<status_report>& r, std::string& why) {
+    r.reset();
+    std::string text;
+    if (!accepts(c, text, why)) return false;
+    device* d = find(c.device);
     d->states[static_cast<std::size_t>(c.index)] = text;
     d->setAt[static_cast<std::size_t>(c.index)] = ++revision_;
     if (is_registered(c.device, c.index)) r = report(*d, c.index);

@@ -60,6 +60,9 @@ public:
     // report to deliver when the index is registered. False with why when the
     // device, index or value does not exist.
     bool change(const device_change& c, std::optional<status_report>& report, std::string& why);
+    // Whether change() would take `c`, and the state text it would set;
+    // false with why, as change() says it.
+    bool accepts(const device_change& c, std::string& text, std::string& why) const;
 
     // The state text of an index ("" outside the device).
     std::string state(std::int32_t device, std::int32_t index) const;

@@ -62,25 +62,19 @@ std::string live_panel::refusal(const step_action& action) const {
             return "unknown control " + b->control + " on panel " + b->panel;
         return "";
     }
-    // A device step acts on the first device of its type; its index and
-    // value must exist there, or the runner would count a failed step.
-    auto outside = [&](device_type type, std::int32_t index) -> std::string {
+    // A device step acts on the first device of its type; the device model
+    // says whether it takes the change, or the runner would count a failed step.
+    const auto refused = [&](device_type type, std::int32_t index, const std::string& value) -> std::string {
         const declared_device* d = declared.first(type);
         if (!d) return std::string("no ") + device_type_name(type) + " device is declared";
-        if (index >= 1 && index <= d->size) return "";
-        return std::string(device_type_name(type)) + " device " + std::to_string(d->number) + " has no index " +
-               std::to_string(index) + " (1.." + std::to_string(d->size) + ")";
+        std::string text, why;
+        return runner_.devices().accepts({d->number, index, value}, text, why) ? "" : why;
     };
-    if (const auto* r = std::get_if<route_step>(&action)) {
-        const std::string why = outside(device_type::router, r->destination);
-        if (!why.empty()) return why;
-        const declared_device* d = declared.first(device_type::router);
-        if (r->source < 0 || r->source > d->sources)
-            return "router " + std::to_string(d->number) + " has no source " + std::to_string(r->source) + " (1.." +
-                   std::to_string(d->sources) + ")";
-    }
-    if (const auto* g = std::get_if<gpi_step>(&action)) return outside(device_type::gpi, g->input);
-    if (const auto* i = std::get_if<info_step>(&action)) return outside(device_type::info, i->slot);
+    if (const auto* r = std::get_if<route_step>(&action))
+        return refused(device_type::router, r->destination, std::to_string(r->source));
+    if (const auto* g = std::get_if<gpi_step>(&action))
+        return refused(device_type::gpi, g->input, g->on ? "on" : "off");
+    if (const auto* i = std::get_if<info_step>(&action)) return refused(device_type::info, i->slot, i->text);
     return "";
 }
 

@@ -154,8 +154,9 @@ void live_server::impl::routes() {
 
 void live_server::impl::action(const httplib::Request& req, const httplib::ContentReader& reader,
                                httplib::Response& res) {
-    // Read here, piece by piece, so that no body (chunked ones included)
-    // grows past the limit in memory. A request with neither a length nor
+    // Read here, piece by piece, so that no body grows past the limit in
+    // memory: the library bounds a body of a given length (on every route),
+    // not a chunked one, which this reader bounds with the same limit. A request with neither a length nor
     // chunks has no body (HTTP/1.1): nothing to wait for.
     std::string body;
     bool tooLarge = false, read = true;
@@ -171,7 +172,7 @@ void live_server::impl::action(const httplib::Request& req, const httplib::Conte
     const std::string origin = origin_of(req);
     request_outcome request = step_for_body(req.matches[1], body);
     if (req.matches[1] == "restart") { // the host's own action, not the panel's: no step
-        request = {true, "restart", ""};
+        request = {true, "restart", "", true};
         queue.restartWaiting = true;
     }
     const std::shared_ptr<action_answer> answer = queue.push(origin, request);

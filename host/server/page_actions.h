@@ -16,8 +16,9 @@ namespace quon::host {
 
 struct request_outcome {
     bool ok = false;
-    std::string step;  // when ok: one scenario step line, e.g. "route 5 3"
-    std::string error; // when not ok: why, for the page and the log
+    std::string step;     // when ok: one scenario step line, e.g. "route 5 3"
+    std::string error;    // when not ok: why, for the page and the log
+    bool restart = false; // the host's own action (a new panel process), not a step
 };
 
 // Form fields as the request gave them, duplicates kept so they can be refused.

@@ -175,10 +175,10 @@ void panel_supervisor::serve_actions() {
 
 live_result panel_supervisor::apply(const live_action& action) {
     live_result r;
-    if (action.request.ok && action.request.step == "restart") {
+    if (action.request.restart) {
         restart("restarted from the page");
         r.ok = link_ != nullptr;
-        r.step = "restart";
+        r.step = action.request.step;
         r.error = r.ok ? "" : fault_;
         return r;
     }
