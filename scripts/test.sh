@@ -47,8 +47,10 @@ beside sanitizer-builds sh -c 'cmake --preset tsan >/dev/null && cmake --build -
 ctest --preset windows
 
 # Reliability: the native suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the many-threads test under ThreadSanitizer,
-# and each fuzz target for a bounded time from its committed corpus.
+# UndefinedBehaviorSanitizer (less the tests that use none of its binaries,
+# the scripts' and the docs', which the native suite has run), the
+# many-threads test under ThreadSanitizer, and each fuzz target for a
+# bounded time from its committed corpus, two at a time.
 joined sanitizer-builds
 echo "== asan: the native suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 build asan
