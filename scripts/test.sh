@@ -13,7 +13,7 @@ bash scripts/setup.sh
 logs=build/test-logs
 mkdir -p "$logs"
 started=()
-beside() { # beside NAME COMMAND...: starts it; `joined NAME` waits for it
+beside() { # beside NAME COMMAND...: starts it; `joined NAME` waits for it (NAME: a shell name)
   setsid "${@:2}" >"$logs/$1.log" 2>&1 &
   eval "pid_$1=$!"
   started+=("$!")
@@ -42,14 +42,16 @@ echo "== windows: configure, build, test"
 build windows
 # The Windows tests spend much of their time waiting on wine: the small
 # ThreadSanitizer and fuzz builds are made meanwhile.
-beside sanitizer-builds sh -c 'cmake --preset tsan >/dev/null && cmake --build --preset tsan &&
+beside sanitizer_builds sh -c 'cmake --preset tsan >/dev/null && cmake --build --preset tsan &&
                                cmake --preset fuzz >/dev/null && cmake --build --preset fuzz'
 ctest --preset windows
 
 # Reliability: the native suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the many-threads test under ThreadSanitizer,
-# and each fuzz target for a bounded time from its committed corpus.
-joined sanitizer-builds
+# UndefinedBehaviorSanitizer (less the tests that use none of its binaries,
+# the scripts' and the docs', which the native suite has run), the
+# many-threads test under ThreadSanitizer, and each fuzz target for a
+# bounded time from its committed corpus, two at a time.
+joined sanitizer_builds
 echo "== asan: the native suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 build asan
 ctest --preset asan

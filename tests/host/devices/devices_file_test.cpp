@@ -163,7 +163,7 @@ TEST(DevicesFile, DeclarationsAreBoundedWhateverTheRangeTimesTheText) {
         std::string manyError;
         EXPECT_TRUE(parse_devices(text, "t.devices", "", many, manyError)) << manyError;
     };
-    const double ratio = cost_ratio(smallDeclarations, read, 3000, 10, 3);
+    const double ratio = cost_ratio(smallDeclarations, read, 3000);
     EXPECT_LT(ratio, 30) << "ten times the declarations cost " << ratio << " times as much";
     // One budget across the files of a run: each alone fits, the second passes it.
     declaration_budget budget;
