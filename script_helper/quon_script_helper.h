@@ -89,10 +89,13 @@ protected:
     // Fills the markers "%1".."%9" of format, then writes it: the lowest-
     // numbered marker takes a1, the next a2, and so on (equal markers in text
     // order); markers left over stay, arguments left over are dropped. Only
-    // the format is searched, so texts filled in appear as they are.
-    void debug(const quon_string& format, const quon_string& a1, const quon_string& a2, const quon_string& a3,
-               const quon_string& a4, const quon_string& a5, const quon_string& a6, const quon_string& a7,
-               const quon_string& a8, const quon_string& a9);
+    // the format is searched, so texts filled in appear as they are. a2 to
+    // a9 are empty unless given: debug("route %1 to %2", a, b).
+    void debug(const quon_string& format, const quon_string& a1, const quon_string& a2 = quon_string(),
+               const quon_string& a3 = quon_string(), const quon_string& a4 = quon_string(),
+               const quon_string& a5 = quon_string(), const quon_string& a6 = quon_string(),
+               const quon_string& a7 = quon_string(), const quon_string& a8 = quon_string(),
+               const quon_string& a9 = quon_string());
 
     // Writes `argument` into the "alarm" property of every alarm control of
     // panel "1", then acknowledges or sets their "value"s. Used by the
