@@ -186,8 +186,14 @@ public:
     bool owing() const { return ledger_.owing(); }
 
     // Every debugger text the panel wrote while this host lived, in order,
-    // each without its line end; empty texts are left out.
+    // each without its line end; empty texts are left out. A panel that
+    // writes without end costs at most maxDebugBytes: later texts are only
+    // counted (debug_texts_dropped).
     const std::vector<std::string>& debug_texts() const { return debugTexts_; }
+    // The texts left out past maxDebugBytes.
+    std::size_t debug_texts_dropped() const { return debugDropped_; }
+    // The bytes of debugger text a host keeps.
+    static constexpr std::size_t maxDebugBytes = 1u << 20;
     // The texts written by the last step: the last start(), stop() or
     // event delivered (as expect-debug counts them in a scenario).
     std::vector<std::string> step_debug_texts() const {
@@ -203,6 +209,8 @@ public:
         failure << "the last step did not write the debugger text \"" << text << "\"; it wrote "
                 << (step.empty() ? "none" : std::to_string(step.size()) + ":");
         for (const std::string& written : step) failure << "\n  " << written;
+        if (debugDropped_ > 0)
+            failure << "\n(" << debugDropped_ << " texts past " << maxDebugBytes << " bytes left out)";
         return failure;
     }
 
@@ -241,7 +249,14 @@ private:
         std::string kept = text ? text : "";
         if (!kept.empty() && kept.back() == '\n') kept.pop_back();
         if (!kept.empty() && kept.back() == '\r') kept.pop_back();
-        if (!kept.empty()) static_cast<quon_test_host*>(self)->debugTexts_.push_back(std::move(kept));
+        if (kept.empty()) return;
+        quon_test_host& host = *static_cast<quon_test_host*>(self);
+        if (host.debugBytes_ + kept.size() > maxDebugBytes) {
+            ++host.debugDropped_;
+            return;
+        }
+        host.debugBytes_ += kept.size();
+        host.debugTexts_.push_back(std::move(kept));
     }
 
     static void protocol(const std::string& fault) {
@@ -260,6 +275,7 @@ private:
     quon_hand_back_ledger ledger_;
     std::vector<std::string> debugTexts_;
     std::size_t stepDebug_ = 0; // where the last step's texts begin
+    std::size_t debugBytes_ = 0, debugDropped_ = 0;
     quon_debug_sink savedSink_ = nullptr;
     void* savedContext_ = nullptr;
 };

@@ -146,4 +146,14 @@ TEST(QuonTestHost, GathersDebuggerTextsByStep) {
     EXPECT_EQ(outer, std::vector<std::string>{"after"});
 }
 
+// A panel that writes without end costs the host its bound, then a count.
+TEST(QuonTestHost, KeepsDebuggerTextsWithinItsBound) {
+    quon_test_host host;
+    const std::string text(1000, 'x');
+    const std::size_t written = 2 * quon_test_host::maxDebugBytes / text.size();
+    for (std::size_t i = 0; i < written; ++i) quon_debug_output(text.c_str());
+    EXPECT_EQ(host.debug_texts().size(), quon_test_host::maxDebugBytes / text.size());
+    EXPECT_EQ(host.debug_texts().size() + host.debug_texts_dropped(), written);
+}
+
 } // namespace
