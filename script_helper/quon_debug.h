@@ -8,7 +8,8 @@
 // Takes each debugger text, with the context given to quon_set_debug_sink.
 typedef void (*quon_debug_sink)(void* context, const char* text);
 
-// Writes text as one debugger message, nothing added.
+// Writes text as one debugger message, nothing added (natively the stand-in
+// on standard error ends the line of a text that has no line end).
 void quon_debug_output(const char* text);
 // Routes quon_debug_output to sink (null restores the platform output).
 void quon_set_debug_sink(quon_debug_sink sink, void* context);
