@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under wine in a prefix of its build's own.
 #   wine_run.sh PREFIX [--closing-line REGEX] PROGRAM [ARGS...]
-# The first use creates the prefix. Each prefix has a wine server of its own,
+# PREFIX may be relative to the current folder. The first use creates the prefix. Each prefix has a wine server of its own,
 # started here to stay up 60 s after its last program, so that back-to-back
 # tests never meet a server on its way out. Nothing here stops a server: runs
 # in other prefixes (another build, another clone) are never touched.
@@ -19,6 +19,8 @@ if [ "${1-}" = --closing-line ]; then
   closing=${2:?--closing-line needs a regex}
   shift 2
 fi
+# wine takes only an absolute prefix; one given by hand is often relative.
+[[ $prefix == /* ]] || prefix=$PWD/$prefix
 export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}
 

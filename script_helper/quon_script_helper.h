@@ -38,7 +38,8 @@ public:
 protected:
     // Handlers, in the order the host's framework gives them (see
     // docs/writing-a-panel.md). Each runs on the host's thread; the event
-    // object lives for the call only.
+    // object lives for the call only. The dispatcher (callback) calls them.
+
     // A control event (kind 2): panel, control id, event name and value.
     virtual void buttonCallback(buttonEvent* event) = 0;
     // A device's status report (kind 1). The result is not read: return 0.
@@ -53,11 +54,16 @@ protected:
     // Kind 6: as kind 7.
     virtual void kind6Callback(hookEvent* event);
 
-    // Host commands. Each builds one command text and sends it with kind 0;
-    // with no host nothing is sent. Text fields go in unescaped. Replies are
-    // read only by textGet (TG), routerName (RN) and getIdList (XI), which
+    // Host commands, one operation for each command of the host's table
+    // (quon_commands.h). Each builds one command text and sends it with kind
+    // 0; with no host nothing is sent. Text fields go in unescaped. Replies
+    // are read only by textGet (TG), routerName (RN) and getIdList (XI), which
     // copy and hand them back (quon_hand_back.h); panelShow (PS) tests its
     // reply for null; every other reply is ignored.
+
+    // PS: shows page `file` (relative to the base path: basePath/file) on
+    // `panel`, with `extra` as a third field when not empty. False when the
+    // host replies null.
     bool panelShow(const quon_string& panel, const quon_string& file, const quon_string& extra);
     // TP: sets property `name` of a control to `value`.
     void textPut(const quon_string& name, const quon_string& value, const quon_string& panel,
@@ -70,8 +76,10 @@ protected:
     void textGet(const quon_string& name, const quon_string& panel, const quon_string& control, quon_string& result);
     // RN: reads the name the host gives a router's source or destination into `result`.
     void routerName(int device, int selector, int index, quon_string& result);
-    void routerRegister(int device, int first, int last,
-                        bool add); // RR: asks for reports of destinations first..last ('ADD' when add)
+    // RR: asks for reports of destinations first..last of router `device`.
+    // Without add they replace the ranges the panel registered on it before;
+    // with add ('ADD') they are added to them.
+    void routerRegister(int device, int first, int last, bool add);
     void infoRegister(int device, int first, int last, bool add); // IR: the same for info slots
     void gpiRegister(int device, int first, int last, bool add);  // GR: the same for GPIs
     void routerPoll(int device, int first, int last);             // RP: a report of each destination now
@@ -84,29 +92,47 @@ protected:
     // XI: the ids of panel's controls whose id begins with `filter`.
     quon_stringlist getIdList(const quon_string& panel, const quon_string& filter);
 
-    // Debugger output, one text per call, nothing added.
+    // Debugger output (quon_debug.h): OutputDebugStringA on Windows; natively
+    // standard error, a line each; in a unit test, the test host gathers it.
+
+    // Writes text as one debugger text, nothing added.
     void debug(const quon_string& text);
     // Fills the markers "%1".."%9" of format, then writes it: the lowest-
     // numbered marker takes a1, the next a2, and so on (equal markers in text
     // order); markers left over stay, arguments left over are dropped. Only
-    // the format is searched, so texts filled in appear as they are.
-    void debug(const quon_string& format, const quon_string& a1, const quon_string& a2, const quon_string& a3,
-               const quon_string& a4, const quon_string& a5, const quon_string& a6, const quon_string& a7,
-               const quon_string& a8, const quon_string& a9);
+    // the format is searched, so texts filled in appear as they are. a2 to
+    // a9 are empty unless given: debug("route %1 to %2", a, b).
+    void debug(const quon_string& format, const quon_string& a1, const quon_string& a2 = quon_string(),
+               const quon_string& a3 = quon_string(), const quon_string& a4 = quon_string(),
+               const quon_string& a5 = quon_string(), const quon_string& a6 = quon_string(),
+               const quon_string& a7 = quon_string(), const quon_string& a8 = quon_string(),
+               const quon_string& a9 = quon_string());
+
+    // Alarm acknowledgement: the framework's own answer to the ActionAll and
+    // AckAll controls while alarmHandling is set.
 
     // Writes `argument` into the "alarm" property of every alarm control of
     // panel "1", then acknowledges or sets their "value"s. Used by the
     // dispatcher while alarmHandling is on.
     void ackAlarms(const quon_string& argument);
 
-    // The two steps every command takes. hostCommand gives the host's reply
-    // (host-owned, or null; null too with no host); hostRelease hands a reply
-    // back and must only be used while host is not null.
-    // Inline: every command takes them.
+    // Sending a command: the two steps every operation above takes, and the
+    // way to send a command of the host's own. Inline: every command takes them.
+
+    // Sends `text` as one command (kind 0) and gives the host's reply
+    // (host-owned, or null; null too with no host). This is how a command of
+    // the host's own is sent, one the framework has no operation for
+    // (hostCommand("XQ 4 9 5")): the text is the panel's, sent as it is. Its
+    // reply is not handed back unless the host's rule (quon_hand_back.h)
+    // says so; for a code outside the command table it never is.
     char* hostCommand(const char* text) {
         return host ? host->callback(const_cast<char*>(text), quon_kind_command) : nullptr;
     }
-    void hostRelease(char* reply) { host->callback(reply, quon_kind_release); } // see hostCommand
+    // Hands a reply of hostCommand back to the host (kind 5), before the
+    // next command; only while host is not null.
+    void hostRelease(char* reply) { host->callback(reply, quon_kind_release); }
+
+    // The link to the host and the framework's own state.
 
     quon_client_callback* host; // the host's object, or null; never freed here
     quon_string basePath;       // the base path given at creation

@@ -52,6 +52,8 @@ public:
     bool operator==(int value) const;                // equal to the decimal rendering of value
     bool operator==(const quon_string& other) const; // the same bytes
     bool operator!=(const quon_string& other) const { return !(*this == other); } // not the same bytes
+    bool operator!=(const char* text) const { return !(*this == text); }          // not equal to the text
+    bool operator!=(int value) const { return !(*this == value); }                // not the decimal rendering of value
 
     std::size_t length() const { return length_; } // bytes before the NUL
     bool isEmpty() const { return length_ == 0; }  // whether length() is 0
@@ -116,5 +118,8 @@ private:
 quon_string operator+(const quon_string& a, const quon_string& b); // a followed by b
 quon_string operator+(const quon_string& a, const char* b);        // a followed by b
 quon_string operator+(const char* a, const quon_string& b);        // a followed by b
+// A text on the left compares as on the right (not as two pointers).
+inline bool operator==(const char* a, const quon_string& b) { return b == a; }
+inline bool operator!=(const char* a, const quon_string& b) { return b != a; } // see operator==
 
 #endif

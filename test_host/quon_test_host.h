@@ -6,18 +6,22 @@
 // the boundary's reply rule (quon_hand_back_ledger.h): a command sent while a
 // reply is owed, a hand-back of a reply to be ignored, of a null not owed or
 // of a text never given (or given back already), and a reply still owed when
-// the panel is destroyed each fail the running GoogleTest test.
+// the panel is destroyed each fail the running GoogleTest test. While it
+// lives it gathers the panel's debugger texts (debug(), quon_debug.h) in
+// place of the platform output, and gives the previous output back after.
 //
 //   quon_test_host host;
 //   host.start(load_quon_client_script, "zed");
 //   EXPECT_EQ(host.button("1", "Take", "press"), std::vector<std::string>{"TP 'text=taken' '1' 'Status'"});
+//   EXPECT_TRUE(host.wrote_debug("zed: taken")); // written by that press
 //
-// One host serves one panel on one thread.
+// One host serves one panel on one thread; one host gathers texts at a time.
 #ifndef QUON_TEST_HOST_H
 #define QUON_TEST_HOST_H
 
 #include "quon_button_record.h"
 #include "quon_client_callback.h"
+#include "quon_debug.h"
 #include "quon_export.h"
 #include "quon_hand_back_ledger.h"
 #include "quon_revertive_record.h"
@@ -67,16 +71,22 @@ public:
     std::vector<quon_host_call> calls; // every call, in order
     int unknownHandBacks = 0;          // hand-backs of pointers this host never gave
 
-    quon_test_host() = default;
+    // Gathers the debugger texts from now on.
+    quon_test_host() { savedSink_ = quon_get_debug_sink(&savedContext_), quon_set_debug_sink(&take_debug, this); }
     quon_test_host(const quon_test_host&) = delete;
     quon_test_host& operator=(const quon_test_host&) = delete;
-    // Destroys a panel still running (see stop()).
-    ~quon_test_host() { stop(); }
+    // Destroys a panel still running (see stop()), then gives the debugger
+    // output back to whoever had it.
+    ~quon_test_host() {
+        stop();
+        quon_set_debug_sink(savedSink_, savedContext_);
+    }
 
     // Creates a panel through its library's factory, bound to this host with
     // base path `path`, as a host loads one; its start-up commands are recorded.
     void start(quon_load_script_fn factory, const char* path) {
         stop();
+        stepDebug_ = debugTexts_.size();
         panel_ = factory(this, path);
         if (!panel_) ADD_FAILURE() << "the factory returned null";
     }
@@ -85,6 +95,7 @@ public:
     template <class Panel>
     Panel& start(const char* path) {
         stop();
+        stepDebug_ = debugTexts_.size();
         Panel* panel = new Panel(this, path);
         panel_ = panel;
         return *panel;
@@ -94,6 +105,7 @@ public:
     // closing commands are recorded. A reply still owed back then is a fault.
     void stop() {
         if (!panel_) return;
+        stepDebug_ = debugTexts_.size();
         quon_client_callback* panel = panel_;
         panel_ = nullptr;
         panel->deletingDestructor(1);
@@ -118,6 +130,7 @@ public:
     // handed back with kind 5, as the host does; null gives std::nullopt.
     std::optional<std::string> property(const char* message) {
         std::string text = message ? message : "";
+        stepDebug_ = debugTexts_.size();
         char* answer = panelOrFail()->callback(message ? &text[0] : nullptr, quon_kind_property);
         if (!answer) return std::nullopt;
         std::string copy = answer;
@@ -172,6 +185,35 @@ public:
     // Whether a reply, null included, is owed back now.
     bool owing() const { return ledger_.owing(); }
 
+    // Every debugger text the panel wrote while this host lived, in order,
+    // each without its line end; empty texts are left out. A panel that
+    // writes without end costs at most maxDebugBytes: later texts are only
+    // counted (debug_texts_dropped).
+    const std::vector<std::string>& debug_texts() const { return debugTexts_; }
+    // The texts left out past maxDebugBytes.
+    std::size_t debug_texts_dropped() const { return debugDropped_; }
+    // The bytes of debugger text a host keeps.
+    static constexpr std::size_t maxDebugBytes = 1u << 20;
+    // The texts written by the last step: the last start(), stop() or
+    // event delivered (as expect-debug counts them in a scenario).
+    std::vector<std::string> step_debug_texts() const {
+        return std::vector<std::string>(debugTexts_.begin() + stepDebug_, debugTexts_.end());
+    }
+    // Whether the last step wrote `text` (whole, without its line end); the
+    // failure names what it wrote. EXPECT_TRUE(host.wrote_debug("...")).
+    ::testing::AssertionResult wrote_debug(const std::string& text) const {
+        const std::vector<std::string> step = step_debug_texts();
+        for (const std::string& written : step)
+            if (written == text) return ::testing::AssertionSuccess();
+        ::testing::AssertionResult failure = ::testing::AssertionFailure();
+        failure << "the last step did not write the debugger text \"" << text << "\"; it wrote "
+                << (step.empty() ? "none" : std::to_string(step.size()) + ":");
+        for (const std::string& written : step) failure << "\n  " << written;
+        if (debugDropped_ > 0)
+            failure << "\n(" << debugDropped_ << " texts past " << maxDebugBytes << " bytes left out)";
+        return failure;
+    }
+
 private:
     quon_client_callback* panelOrFail() {
         if (!panel_) ADD_FAILURE() << "no panel: call start() first";
@@ -180,6 +222,7 @@ private:
 
     std::vector<std::string> deliver(void* arg, unsigned kind) {
         const std::size_t from = calls.size();
+        stepDebug_ = debugTexts_.size();
         panelOrFail()->callback(arg, kind);
         return commands(from);
     }
@@ -201,6 +244,21 @@ private:
         calls.push_back({quon_kind_release, "<unknown>"});
     }
 
+    // The debug sink: a text as the host shows it, without its line end.
+    static void take_debug(void* self, const char* text) {
+        std::string kept = text ? text : "";
+        if (!kept.empty() && kept.back() == '\n') kept.pop_back();
+        if (!kept.empty() && kept.back() == '\r') kept.pop_back();
+        if (kept.empty()) return;
+        quon_test_host& host = *static_cast<quon_test_host*>(self);
+        if (host.debugBytes_ + kept.size() > maxDebugBytes) {
+            ++host.debugDropped_;
+            return;
+        }
+        host.debugBytes_ += kept.size();
+        host.debugTexts_.push_back(std::move(kept));
+    }
+
     static void protocol(const std::string& fault) {
         if (!fault.empty()) ADD_FAILURE() << "reply protocol: " << fault;
     }
@@ -215,6 +273,11 @@ private:
     no_panel none_;
     std::list<std::string> live_; // stable addresses while handed out
     quon_hand_back_ledger ledger_;
+    std::vector<std::string> debugTexts_;
+    std::size_t stepDebug_ = 0; // where the last step's texts begin
+    std::size_t debugBytes_ = 0, debugDropped_ = 0;
+    quon_debug_sink savedSink_ = nullptr;
+    void* savedContext_ = nullptr;
 };
 
 #endif

@@ -37,6 +37,8 @@ bool capital_code(const std::string& code) {
 const char* effect_fields(command_effect effect) { return row(effect).fields; }
 const char* effect_name(command_effect effect) { return row(effect).name; }
 
+bool declarable_code(const std::string& code) { return capital_code(code) && !quon_find_command(code.c_str()); }
+
 bool command_line(const definition_line& line, const std::vector<declared_command>& known, declared_command& out,
                   std::string& why) {
     if (line.words.size() != 3) {

@@ -51,6 +51,9 @@ bool command_line(const definition_line& line, const std::vector<declared_comman
 // Reads a "timer ID every MS" line, refusing an id already in `known`.
 bool timer_line(const definition_line& line, const std::vector<declared_timer>& known, declared_timer& out,
                 std::string& why);
+// Whether a devices file may declare `code`: two to four capital letters
+// that the command table does not hold.
+bool declarable_code(const std::string& code);
 // A period in milliseconds, as a field of a line or a command: 1 to one day.
 bool timer_period(const std::string& word, std::int32_t& out, std::string& why);
 

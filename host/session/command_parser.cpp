@@ -162,6 +162,10 @@ parsed_command parse_command(const char* text, const std::vector<declared_comman
     const char* layout = find_layout(code, declared, result.command.known);
     if (!layout) {
         result.error = "unknown code \"" + code + "\"";
+        // A studio's own command reads as unknown until declared: say where.
+        if (declarable_code(code))
+            result.error += " (a command of the studio's own is declared in the devices file: \"command " + code +
+                            " EFFECT\"; validate reads it with --devices, or quon_add_panel(... DEVICES ...))";
         return result;
     }
     result.command.code = code;

@@ -2,4 +2,4 @@
 #include "@NAME@.h"
 #include "quon_script_factory.h"
 
-QUON_SCRIPT_FACTORY(@NAME @)
+QUON_SCRIPT_FACTORY(@NAME@)

@@ -31,5 +31,14 @@ case_ fail 'echo x[  PASSED  ] 3 tests.' 'the summary inside another line'
 case_ pass 'echo [  PASSED  ] 2 tests.& echo [  SKIPPED ] 1 test, listed below:& echo [  SKIPPED ] Suite.Name' 'the list of skipped tests after the summary'
 case_ fail 'echo [  SKIPPED ] Suite.Name (1 ms)' 'cut after a test skipped while running'
 
+# The prefix as a person types it, relative to the build's folder.
+if (cd "$(dirname "$prefix")" && bash "$runner" "./$(basename "$prefix")" --closing-line "$closing" \
+     cmd /c 'echo [  PASSED  ] 1 test.' >/dev/null 2>&1); then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  echo "FAIL: a prefix relative to the current folder was refused"
+fi
+
 echo "wine_run: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

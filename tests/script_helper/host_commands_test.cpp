@@ -296,8 +296,11 @@ TEST(HostCommands, DebugWritesTextsUnchanged) {
     // Equal markers in text order; texts filled in are not searched again.
     panel.debug("%1,%0,%1 %9", "a", "%1", "c", "%0", none, none, none, none, none);
     panel.debug("50%% %2 %x%", "%1", "%2", none, none, none, none, none, none, none);
+    // Arguments not given are empty: a marker left without one is emptied.
+    panel.debug("one %1", "x");
+    panel.debug("%1+%2=%3", "1", "2");
     EXPECT_EQ(debug.texts, (std::vector<std::string>{"chanimg/cam1.jpg", "", "line\n", "y-x z", "no markers",
-                                                     "%1,a,c %0", "50%% %1 %x%"}));
+                                                     "%1,a,c %0", "50%% %1 %x%", "one x", "1+2="}));
 }
 
 } // namespace

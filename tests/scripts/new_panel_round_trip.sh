@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The panel template cannot rot: on a copy of the repository, new_panel.sh
 # refuses bad names, creates a panel that touches nothing outside its folder,
-# and the panel's own tests pass in the native build (validation, scenario)
-# and in the Windows build (the DLL and its check).
+# and the panel's own tests pass, with a command declared in its devices file,
+# in the native build (validation, scenario, unit tests) and in the Windows
+# build (the DLL and its check).
 #   new_panel_round_trip.sh SOURCE_DIR
 set -euo pipefail
 source_dir=$1
@@ -39,6 +40,13 @@ bash scripts/new_panel.sh $name >/dev/null
 after=$(find . -type f ! -path "./panels/$name/*" -exec md5sum {} + | sort)
 [ "$before" = "$after" ] || fail "new_panel.sh changed files outside panels/$name: $(diff <(echo "$before") <(echo "$after"))"
 refused "already exists" $name
+# A command of the studio's own, declared in the devices file only: the
+# validate test reads that file (quon_add_panel's DEVICES) without CMake edits.
+echo "command XA accept" >> panels/$name/$name.devices
+sed -i 's/^\( *\)routerPoll(routerDevice, firstDestination, lastDestination);/&\n\1hostCommand("XA 1");/' \
+  panels/$name/$name.cpp
+sed -i 's/"RP 3 1 4"}/"RP 3 1 4", "XA 1"}/' panels/$name/tests/${name}_test.cpp
+grep -q 'hostCommand("XA 1")' panels/$name/$name.cpp || fail "the declared command was not added to the panel"
 
 # Native: configure, build what the panel's tests need, run them.
 cmake --preset native >/dev/null
@@ -46,6 +54,7 @@ cmake --build --preset native -j2 --target panel_host $name ${name}_test >/dev/n
 ctest --preset native -R "^${name}_" --no-tests=error | tee native.log
 grep -q "${name}_validate .*Passed" native.log || fail "no passing ${name}_validate"
 grep -q "${name}_scenario_${name} .*Passed" native.log || fail "no passing ${name}_scenario_${name}"
+grep -q "${name}_test\..*Passed" native.log || fail "no passing ${name}_test"
 # serve --scenario plays the template's scenario as run does.
 /usr/bin/python3 tests/host/server/serve_scenario_test.py --library build/native/panels/$name/$name.so \
   --scenario panels/$name/scenarios/$name.scn --work "$work/serve" -- build/native/host/panel_host \

@@ -215,6 +215,37 @@ TEST(QuonString, InequalityBetweenStrings) {
     EXPECT_FALSE(quon_string(longText.c_str()) != quon_string(longText.c_str()));
 }
 
+// != with a text or an integer is the opposite of ==, and a text on the left
+// compares the bytes, not the pointers.
+TEST(QuonString, InequalityWithTextAndIntegerAndTextOnTheLeft) {
+    const std::string longText = pattern(300);
+    const struct {
+        const char* left;
+        const char* right;
+        bool equal;
+    } cases[] = {
+        {"press", "press", true},
+        {"press", "Press", false},
+        {"press", "pres", false},
+        {"", "", true},
+        {"", nullptr, true},
+        {"a", nullptr, false},
+        {longText.c_str(), longText.c_str(), true},
+    };
+    for (const auto& c : cases) {
+        const quon_string s(c.left);
+        const std::string copy = c.right ? c.right : ""; // another pointer to the same bytes
+        const char* right = c.right ? copy.c_str() : nullptr;
+        EXPECT_EQ(s != right, !c.equal) << c.left;
+        EXPECT_EQ(right != s, !c.equal) << c.left;
+        EXPECT_EQ(right == s, c.equal) << c.left;
+    }
+    EXPECT_TRUE(quon_string("ab\0c", 4) != "ab"); // a NUL inside: not its first part
+    EXPECT_FALSE(quon_string("-3") != -3);
+    EXPECT_TRUE(quon_string("03") != 3);
+    EXPECT_TRUE(quon_string("") != 0);
+}
+
 struct ToIntCase {
     const char* text;
     int value;

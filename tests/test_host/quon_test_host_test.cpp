@@ -1,6 +1,7 @@
 // The test host's own checks: each fault of the reply protocol fails the
 // running test and a clean conversation does not; each event kind reaches the
 // panel as the host builds it.
+#include "quon_debug.h"
 #include "quon_test_host.h"
 
 #include <gtest/gtest-spi.h>
@@ -38,6 +39,7 @@ public:
             return answer;
         } else if (kind == quon_kind_timer) {
             note += std::to_string(reinterpret_cast<std::intptr_t>(arg));
+            for (const char* text : debugOnTimer) quon_debug_output(text);
         } else {
             note += arg == answer ? "answer" : arg ? "record" : "null";
         }
@@ -48,6 +50,7 @@ public:
     quon_client_callback* host;
     std::function<void(quon_client_callback&)> onStop;
     std::vector<std::string> seen;
+    std::vector<const char*> debugOnTimer; // debugger texts each tick writes
     char answer[4] = "a=1";
 };
 
@@ -111,6 +114,46 @@ TEST(QuonTestHost, DeliversEveryKindAsTheHostBuildsIt) {
     EXPECT_EQ(panel.seen, (std::vector<std::string>{"1:3,2,7,seven", "2:1,Take,alarm,2=x", "3:return=all", "5:answer",
                                                     "4:-5", "6:record"}));
     EXPECT_TRUE(host.commands().empty());
+}
+
+// Each host gathers the texts written while it lives, by step, without line
+// ends, and gives the output back to the sink it found.
+TEST(QuonTestHost, GathersDebuggerTextsByStep) {
+    std::vector<std::string> outer;
+    quon_set_debug_sink([](void* to, const char* text) { static_cast<std::vector<std::string>*>(to)->push_back(text); },
+                        &outer);
+    {
+        quon_test_host host;
+        fake_panel& panel = host.start<fake_panel>("p");
+        panel.debugOnTimer = {"tick 1\n", "", "late\r\n"};
+        host.timer(1);
+        EXPECT_TRUE(host.wrote_debug("tick 1"));
+        EXPECT_TRUE(host.wrote_debug("late"));
+        EXPECT_EQ(host.step_debug_texts(), (std::vector<std::string>{"tick 1", "late"}));
+        panel.debugOnTimer = {"tick 2"};
+        host.timer(2);
+        EXPECT_EQ(host.step_debug_texts(), std::vector<std::string>{"tick 2"});
+        const ::testing::AssertionResult missed = host.wrote_debug("tick 1"); // an earlier step's
+        EXPECT_FALSE(missed);
+        EXPECT_NE(std::string(missed.message()).find("it wrote 1:\n  tick 2"), std::string::npos) << missed.message();
+        host.report(3, 1, 1);
+        EXPECT_TRUE(host.step_debug_texts().empty());
+        EXPECT_EQ(host.debug_texts(), (std::vector<std::string>{"tick 1", "late", "tick 2"}));
+        EXPECT_TRUE(outer.empty());
+    }
+    quon_debug_output("after");
+    quon_set_debug_sink(nullptr, nullptr);
+    EXPECT_EQ(outer, std::vector<std::string>{"after"});
+}
+
+// A panel that writes without end costs the host its bound, then a count.
+TEST(QuonTestHost, KeepsDebuggerTextsWithinItsBound) {
+    quon_test_host host;
+    const std::string text(1000, 'x');
+    const std::size_t written = 2 * quon_test_host::maxDebugBytes / text.size();
+    for (std::size_t i = 0; i < written; ++i) quon_debug_output(text.c_str());
+    EXPECT_EQ(host.debug_texts().size(), quon_test_host::maxDebugBytes / text.size());
+    EXPECT_EQ(host.debug_texts().size() + host.debug_texts_dropped(), written);
 }
 
 } // namespace

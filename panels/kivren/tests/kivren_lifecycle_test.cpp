@@ -77,16 +77,16 @@ TEST(KivrenStartup, EmptyBasePathShowsThePanelFileAlone) {
 }
 
 TEST(KivrenStartup, WritesTheFirstSourcePictureToTheDebugger) {
-    debug_capture capture;
     quon_test_host host;
+    debug_capture capture; // over the host's own gathering, which leaves empty texts out
     host.reply = name_every_source;
     kivren panel(&host, "kivren");
     EXPECT_EQ(capture.texts, std::vector<std::string>{picture(1)});
 }
 
 TEST(KivrenStartup, WritesAnEmptyDebugTextWhenSourceOneHasNoName) {
-    debug_capture capture;
     quon_test_host host;
+    debug_capture capture;
     kivren panel(&host, "kivren");
     EXPECT_EQ(capture.texts, std::vector<std::string>{""});
 }

@@ -8,13 +8,13 @@
 
 using commands = std::vector<std::string>;
 
-TEST(@NAME @, ShowsItsPanelRegistersAndPolls) {
+TEST(@NAME@, ShowsItsPanelRegistersAndPolls) {
     quon_test_host host;
     host.start(load_quon_client_script, "@NAME@");
     EXPECT_EQ(host.commands(), (commands{"PS '1' '@NAME@/@NAME@.quon_ui'", "RR 3 1 4", "RP 3 1 4"}));
 }
 
-TEST(@NAME @, ShowsRoutesAnswersTakeAndStopsTimers) {
+TEST(@NAME@, ShowsRoutesAnswersTakeAndStopsTimers) {
     quon_test_host host;
     host.start(load_quon_client_script, "@NAME@");
     EXPECT_EQ(host.report(3, 2, 7), commands{"TP 'text=source 7' '1' 'Dest_2'"});
@@ -24,7 +24,7 @@ TEST(@NAME @, ShowsRoutesAnswersTakeAndStopsTimers) {
     EXPECT_EQ(host.timer(3), commands{"ET 3"});
 }
 
-TEST(@NAME @, KeepsMyParamAndSignsOff) {
+TEST(@NAME@, KeepsMyParamAndSignsOff) {
     quon_test_host host;
     host.start(load_quon_client_script, "@NAME@");
     EXPECT_EQ(host.property("myParam=hello"), std::nullopt);

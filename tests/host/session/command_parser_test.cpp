@@ -93,6 +93,24 @@ TEST(CommandParser, RejectsMalformedTextsSayingWhy) {
     EXPECT_FALSE(parse_command(nullptr).ok);
 }
 
+// An unknown code that a devices file could declare names the declaration
+// and how validate reads it, on one line; a code it could not declare does not.
+TEST(CommandParser, UnknownCodeNamesTheDeclarationThatWouldMakeItKnown) {
+    const std::pair<const char*, bool> cases[] = {
+        {"XQ 1 3 1", true}, {"ZZZZ", true},     {"XQS 1", true}, {"tp 'a=b' '1' 'x'", false},
+        {"X 1", false},     {"ABCDE 1", false}, {"'", false},
+    };
+    for (const auto& [text, hinted] : cases) {
+        SCOPED_TRACE(text);
+        const parsed_command p = parse_command(text);
+        ASSERT_FALSE(p.ok);
+        const std::string code = std::string(text).substr(0, std::string(text).find(' '));
+        EXPECT_EQ(p.error.find("\"command " + code + " EFFECT\"") != std::string::npos, hinted) << p.error;
+        EXPECT_EQ(p.error.find("quon_add_panel(... DEVICES ...)") != std::string::npos, hinted) << p.error;
+        EXPECT_EQ(p.error.find('\n'), std::string::npos);
+    }
+}
+
 // Every row of the command table parses a text written from its own layout,
 // and only that row's code finds it: the table and this parser agree.
 TEST(CommandParser, ReadsEveryRowOfTheCommandTable) {
