@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace quon::host;
 
 namespace {
@@ -164,7 +166,8 @@ TEST(DevicesFile, DeclarationsAreBoundedWhateverTheRangeTimesTheText) {
         EXPECT_TRUE(parse_devices(text, "t.devices", "", many, manyError)) << manyError;
     };
     const double ratio = cost_ratio(smallDeclarations, read, 3000);
-    EXPECT_LT(ratio, 30) << "ten times the declarations cost " << ratio << " times as much";
+    if (threadTimeMeasured) EXPECT_LT(ratio, 30) << "ten times the declarations cost " << ratio << " times as much";
+    else std::printf("ten times the declarations cost %.1f times as much (wall time, not asserted)\n", ratio);
     // One budget across the files of a run: each alone fits, the second passes it.
     declaration_budget budget;
     const std::string half = "info 2 slots=100000\nstate 2 1..100000 " + std::string(300, 'h') + "\n";
