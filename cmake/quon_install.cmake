@@ -79,3 +79,11 @@ foreach(page ${quon_doc_pages})
 endforeach()
 list(REMOVE_DUPLICATES quon_doc_pictures)
 install(FILES ${quon_doc_pages} ${quon_doc_pictures} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quon/docs)
+
+# The release archive, quon-sdk-VERSION-Linux.tar.gz into the build folder:
+# scripts/package_sdk.sh builds and installs the SDK for both toolchains
+# (release, in build folders of its own) and archives it.
+if(PROJECT_IS_TOP_LEVEL AND NOT CMAKE_CROSSCOMPILING)
+  add_custom_target(package COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/package_sdk.sh ${CMAKE_BINARY_DIR}
+                    COMMENT "The SDK's release archive (Linux and Windows) into ${CMAKE_BINARY_DIR}" USES_TERMINAL VERBATIM)
+endif()
