@@ -80,7 +80,9 @@ sed -i -e '1i #include <cstdlib>' -e 's/^zed::zed(.*{$/&\n    std::exit(0);/' ze
 grep -q 'std::exit(0);' zed.cpp || fail "the constructor of zed.cpp was not found"
 cmake --build --preset "$preset" >/dev/null || fail "build of the panel that exits"
 if ctest --preset "$preset" --output-on-failure >exit.log 2>&1; then fail "a panel that exits passed its tests"; fi
-passed=$(grep -E "Test +#[0-9]+: zed_.*Passed" exit.log || true)
+# (The Windows build's zed_dll_check reads the DLL's file and runs none of
+# it: it passes still.)
+passed=$(grep -E "Test +#[0-9]+: zed_.*Passed" exit.log | grep -v "zed_dll_check " || true)
 [ -z "$passed" ] || fail "tests of a panel that exits passed: $passed"
 for test in zed_validate zed_scenario_zed zed_test; do
   grep -Eq "Test +#[0-9]+: $test[. ].*Failed" exit.log || fail "$test did not fail for a panel that exits"
