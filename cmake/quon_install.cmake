@@ -5,7 +5,8 @@
 #                               per toolchain, quon_add_panel() and its templates,
 #                               the mingw-w64 toolchain file and the wine runner
 #   bin/                        panel_host, panel_host.exe, quon-new-panel
-#   share/quon/                 the panel template quon-new-panel copies
+#   share/quon/                 the panel template quon-new-panel copies, and
+#                               examples/NAME/, the example panels it copies with --example
 #   share/doc/quon/             the README, docs/ (every page, its pictures), the API reference
 # Every path is relative to the prefix: the tree may be moved as a whole.
 include(CMakePackageConfigHelpers)
@@ -53,6 +54,12 @@ install(DIRECTORY cmake/panel DESTINATION ${quon_package_dir})
 install(PROGRAMS scripts/quon-new-panel DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES scripts/panel_name.sh scripts/panel_reserved_names.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
 install(DIRECTORY scripts/panel_template scripts/panel_standalone DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
+# The examples, each its folder of panels/ as this project builds and tests
+# it, with the README of the project quon-new-panel --example makes of it.
+foreach(example alarmwall)
+  install(DIRECTORY panels/${example}/ scripts/panel_examples/${example}/
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/quon/examples/${example})
+endforeach()
 # The README, and beside it every page of docs/ with the pictures the pages
 # show, so that the installed pages' links hold: the README links docs/PAGE,
 # the pages link each other and their pictures by plain file names.
@@ -72,3 +79,11 @@ foreach(page ${quon_doc_pages})
 endforeach()
 list(REMOVE_DUPLICATES quon_doc_pictures)
 install(FILES ${quon_doc_pages} ${quon_doc_pictures} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quon/docs)
+
+# The release archive, quon-sdk-VERSION-Linux.tar.gz into the build folder:
+# scripts/package_sdk.sh builds and installs the SDK for both toolchains
+# (release, in build folders of its own) and archives it.
+if(PROJECT_IS_TOP_LEVEL AND NOT CMAKE_CROSSCOMPILING)
+  add_custom_target(package COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/package_sdk.sh ${CMAKE_BINARY_DIR}
+                    COMMENT "The SDK's release archive (Linux and Windows) into ${CMAKE_BINARY_DIR}" USES_TERMINAL VERBATIM)
+endif()
