@@ -8,171 +8,16 @@
 // named; the checks run in a guarded process), 2 for bad
 // arguments (a devices file that is none, or a library that does not load,
 // included), 5 when one could not be read.
-#include "session/debug_capture.h"
-#include "base/exit_status.h"
-#include "session/guarded_process.h"
-#include "session/panel_library.h"
-#include "session/step_guard.h"
 #include "commands/subcommands.h"
-#include "base/utf8_text.h"
-#include "validate/checks.h"
+#include "session/guarded_process.h"
+#include "validate/validation.h"
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <random>
 
 namespace quon::host {
 
-namespace {
-
-int failures = 0;
-
-void line(bool ok, const std::string& name, const std::string& detail) {
-    if (!ok) ++failures;
-    std::printf("%s  %-14s %s\n", ok ? "PASS" : "FAIL", name.c_str(), detail.c_str());
-    std::fflush(stdout); // a crash in the next check must not swallow this line
-}
-
-// A protocol finding gathered over all checks: PASS with the count, or FAIL
-// with the first few cases.
-void findings(const std::string& name, const std::vector<std::string>& found, const std::string& passDetail) {
-    if (found.empty()) {
-        line(true, name, passDetail);
-        return;
-    }
-    std::string detail = found.front();
-    for (std::size_t i = 1; i < found.size(); ++i) detail += "; " + found[i];
-    line(false, name, detail);
-}
-
-// The debugger texts the scripts wrote during a check, under its line:
-// thousands of scripts write the same few thousands of times, so each
-// distinct text is shown once with its count, the first few of them, cut to
-// a line.
-void debug_lines(debug_capture& debug) {
-    constexpr std::size_t shown = 3, longest = 100;
-    std::vector<std::pair<std::string, std::size_t>> distinct;
-    std::size_t others = 0;
-    for (const std::string& text : debug.take()) {
-        auto same = std::find_if(distinct.begin(), distinct.end(), [&](const auto& d) { return d.first == text; });
-        if (same != distinct.end()) ++same->second;
-        else if (distinct.size() < shown) distinct.emplace_back(text, 1);
-        else ++others;
-    }
-    for (const auto& d : distinct)
-        std::printf("      debug text: %s%s\n", printable(utf8_shorten(valid_utf8(d.first), longest)).c_str(),
-                    d.second > 1 ? (" (" + std::to_string(d.second) + " times)").c_str() : "");
-    if (others > 0) std::printf("      debug text: and %zu other texts\n", others);
-}
-
-// Runs every check in turn, each named to the step guard, with the panel's
-// debugger texts after it.
-void run_checks(const validate_options& options, validate_totals& totals) {
-    struct check {
-        const char* name;
-        check_result (*run)(const validate_options&, validate_totals&);
-    };
-    const check checks[] = {
-        {"create", check_create},
-        {"null host", check_null_host},
-        {"repeat", check_repeat},
-        {"together", check_together},
-        {"threads", check_threads},
-        {"kinds", check_kinds},
-        {"null records", check_null_records},
-        {"random", check_random},
-        {"controls", check_controls},
-    };
-    debug_capture debug; // begun before any check starts a thread, ended after they end
-    debug.begin();
-    for (const check& c : checks) {
-        step_guard_enter(std::string("check ") + c.name);
-        const check_result r = c.run(options, totals);
-        line(r.ok, c.name, r.detail);
-        debug_lines(debug);
-    }
-    debug.end();
-    step_guard_leave();
-}
-
-// The findings gathered over all checks.
-void report_totals(const validate_totals& totals) {
-    findings("results", totals.resultFaults, "every event but a property message was answered with null");
-    findings("answers", totals.answerFaults,
-             std::to_string(totals.answers) + " property answers, each a block of the script's own, all taken back");
-    std::vector<std::string> grammar = totals.malformedFirst;
-    findings("commands", grammar,
-             std::to_string(totals.commands) + " commands, every one a known code with its fields");
-    std::vector<std::string> replies = totals.protocolFaults;
-    if (replies.empty() && totals.owedGiven != totals.owedBack)
-        replies.push_back(std::to_string(totals.owedGiven - totals.owedBack) + " replies never came back");
-    findings("replies", replies,
-             std::to_string(totals.owedGiven) + " replies to TG, RN and XI, each handed back once, in time");
-    findings("shut-down", totals.shutdownFaults,
-             std::to_string(totals.destroyed) + " scripts destroyed with a host, each sending \"AS\" last");
-}
-
-struct validate_arguments {
-    std::string library, devicesFile;
-    std::uint64_t seed = 0;
-    std::int64_t events = 20000, timeout = 120;
-    bool seeded = false;
-};
-
-int validate(validate_arguments& a) {
-    validate_options options;
-    options.seed = a.seed;
-    options.events = static_cast<long>(a.events);
-    if (!a.seeded) {
-        std::random_device device;
-        options.seed = (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
-                       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    }
-    device_set devices;
-    if (!a.devicesFile.empty()) {
-        std::string why;
-        const load_result read = read_devices_file(a.devicesFile, devices, why);
-        if (read != load_result::ok) {
-            std::fprintf(stderr, "panel_host: %s\n", why.c_str());
-            return read == load_result::unreadable ? exitEmulatorFault : exitUsage;
-        }
-        options.declared = &devices;
-    }
-    std::printf("panel_host validate %s\nseed %llu (replay: --seed %llu)\n", a.library.c_str(),
-                static_cast<unsigned long long>(options.seed), static_cast<unsigned long long>(options.seed));
-    step_guard_install(static_cast<int>(a.timeout));
-
-    panel_library library;
-    std::string error;
-    step_guard_enter("check load");
-    const auto start = std::chrono::steady_clock::now();
-    const bool loaded = library.open(a.library, error);
-    const double loadMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    if (!loaded) {
-        line(false, "load", error);
-        std::printf("1 check failed\n");
-        return exitUsage; // as run: no library to check is a bad argument, not a failed check
-    }
-    char took[64];
-    std::snprintf(took, sizeof took, "%.2f ms", loadMs);
-    line(true, "load", std::string("loaded and found load_quon_client_script in ") + took);
-    options.factory = library.factory();
-
-    validate_totals totals;
-    run_checks(options, totals);
-    report_totals(totals);
-    if (failures == 0) std::printf("all checks passed\n");
-    else std::printf("%d check%s failed\n", failures, failures == 1 ? "" : "s");
-    return failures == 0 ? 0 : 1;
-}
-
-} // namespace
-
 void add_validate_command(CLI::App& app, int& exitStatus) {
-    auto a = std::make_shared<validate_arguments>();
+    auto a = std::make_shared<validate_request>();
     CLI::App* cmd = app.add_subcommand("validate", "check what every panel script owes its host, one line per check");
     add_library_argument(*cmd, a->library);
     add_number_option(*cmd, "--seed", a->seed, UINT64_MAX,
@@ -186,7 +31,7 @@ void add_validate_command(CLI::App& app, int& exitStatus) {
         ->type_name("FILE");
     add_number_option(*cmd, "--timeout", a->timeout, 0, 86400, "give up on a check after SECONDS (0: never)")
         ->type_name("SECONDS");
-    cmd->callback([a, &exitStatus] { exitStatus = run_guarded([a] { return validate(*a); }); });
+    cmd->callback([a, &exitStatus] { exitStatus = run_guarded([a] { return run_validation(*a); }); });
 }
 
 } // namespace quon::host

@@ -1,0 +1,26 @@
+// validation: "panel_host validate" itself: loads the library, runs every
+// check in turn and prints a line for each: PASS or FAIL, the check's name,
+// what it did or what went wrong, then the debugger texts the scripts wrote
+// during the check, and the findings gathered over all checks.
+#ifndef HOST_VALIDATE_VALIDATION_H
+#define HOST_VALIDATE_VALIDATION_H
+
+#include <cstdint>
+#include <string>
+
+namespace quon::host {
+
+struct validate_request {
+    std::string library, devicesFile;
+    std::uint64_t seed = 0;
+    std::int64_t events = 20000, timeout = 120;
+    bool seeded = false;
+};
+
+// The exit status (base/exit_status.h): 0 every check passed, 1 one failed,
+// 2 no library or devices file to check, 5 one could not be read.
+int run_validation(const validate_request& request);
+
+} // namespace quon::host
+
+#endif
