@@ -17,6 +17,9 @@ namespace quon::host {
 
 struct start_step {};
 struct stop_step {};
+// The panel is left as it is, never destroyed: where a recording was made,
+// its process ended (a crash, a hang, a destructor that never returned).
+struct abandon_step {};
 struct route_step {
     std::int32_t destination = 0;
     std::int32_t source = 0; // 0: parked, nothing routed
@@ -80,7 +83,7 @@ struct devices_step {
 using step_action =
     std::variant<start_step, stop_step, route_step, gpi_step, umd_step, tally_step, info_step, source_step,
                  property_step, button_step, timer_step, say_step, expect_commands_step, expect_property_step,
-                 expect_answer_step, expect_debug_step, snapshot_step, devices_step, wait_step>;
+                 expect_answer_step, expect_debug_step, snapshot_step, devices_step, wait_step, abandon_step>;
 
 struct scenario_step {
     std::string where;  // "file:line"

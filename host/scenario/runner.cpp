@@ -176,6 +176,11 @@ bool scenario_runner::apply(const stop_step&) {
     return true;
 }
 
+bool scenario_runner::apply(const abandon_step&) {
+    session_.abandon();
+    return true;
+}
+
 bool scenario_runner::apply(const property_step& s) {
     lastAnswer_ = session_.property(s.message);
     answered_ = true;

@@ -20,6 +20,11 @@ bool parse_stop(step_fields& f, step_action& out) {
     return f.end();
 }
 
+bool parse_abandon(step_fields& f, step_action& out) {
+    out = abandon_step{};
+    return f.end();
+}
+
 bool parse_route(step_fields& f, step_action& out) {
     route_step s;
     std::string source;
@@ -211,6 +216,7 @@ const step_syntax stepSyntax[] = {
     {"snapshot", "snapshot FILE.svg", parse_snapshot},
     {"devices", "devices FILE", parse_devices_step},
     {"wait", "wait MS", parse_wait},
+    {"abandon", "abandon", parse_abandon},
 };
 static_assert(std::extent_v<decltype(stepSyntax)> == std::variant_size_v<step_action>,
               "one syntax per kind of step, in the variant's order");

@@ -66,6 +66,14 @@ void panel_session::stop() {
     host_.timers().stop_all();
 }
 
+void panel_session::abandon() {
+    if (!script_) return;
+    script_ = nullptr;
+    log_.lifecycle("abandoned: left as it is, never destroyed");
+    host_.take_pending();
+    host_.timers().stop_all();
+}
+
 void panel_session::report(const status_report& r) {
     if (!script_) return;
     std::vector<char> record = device_report_record(r.device, r.index, r.state, r.text);

@@ -30,6 +30,9 @@ public:
     bool start(quon_load_script_fn factory, const std::string& basePath);
     // Destroys the script (deleting destructor, flags 1). Nothing when none.
     void stop();
+    // Leaves the panel without destroying it (its process ended where the
+    // recording being replayed was made); its timers and reports go.
+    void abandon();
     bool running() const { return script_ != nullptr; }
 
     // Kind 1, then whatever polls the script made meanwhile.

@@ -14,8 +14,8 @@ void panel_supervisor::stop_panel() {
         if (talk(frame("stop", ""), "result", &stopped) && recording_) recording_->add_result(stopped);
     }
     if (!link_ && replayPanel_) { // it crashed or hung (its destructor too), live only: the replay still has it
-        if (recording_) recording_->comment("the panel process ended; a replay destroys the panel it still has");
-        if (recording_) recording_->add_unchecked("stop");
+        if (recording_) recording_->comment("the panel process ended; a replay leaves the panel it still has");
+        if (recording_) recording_->add_unchecked("abandon");
         replayPanel_ = false;
     }
     if (link_ && talk(frame("finish", ""), "bye", nullptr)) link_->end(steady::now() + stopGrace);

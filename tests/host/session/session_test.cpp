@@ -212,6 +212,23 @@ TEST(ScenarioRunner, AllHeldGivesZero) {
     EXPECT_NE(out.str().find("expectations: 3 passed, 0 failed"), std::string::npos) << out.str();
 }
 
+// Where a recording's panel process ended, the replay leaves its panel
+// undestroyed: no sign-off, and the next start is a panel of its own.
+TEST(ScenarioRunner, AnAbandonedPanelIsNeverDestroyed) {
+    scenario s;
+    std::string error;
+    ASSERT_TRUE(parse_scenario(
+        "start\nabandon\nexpect-commands none\nproperty x\nstart\nstop\nexpect-commands\nAS\nend\n", "a.scn", s, error))
+        << error;
+    std::ostringstream out;
+    scenario_runner runner(fake_panel_create, with_fake_devices(), out);
+    EXPECT_EQ(runner.run(s), 1) << out.str(); // the property finds no panel: a failed step
+    const std::string text = out.str();
+    EXPECT_NE(text.find("abandoned: left as it is, never destroyed"), std::string::npos) << text;
+    EXPECT_NE(text.find("the panel is not running"), std::string::npos) << text;
+    EXPECT_NE(text.find("expectations: 2 passed, 1 failed"), std::string::npos) << text;
+}
+
 TEST(ScenarioRunner, ExpectDebugLooksSinceTheLastStepThatWasNotACheck) {
     scenario s;
     std::string error;
