@@ -4,6 +4,7 @@
 #include "server/http_server.h"
 #include "supervisor/panel_supervisor.h"
 #include "commands/subcommands.h"
+#include "scenario/format.h"
 
 #include <atomic>
 #include <chrono>
@@ -84,10 +85,14 @@ int serve(serve_arguments& a) {
     std::unique_ptr<scenario_recording> recording;
     const std::string& devicesFile = a.run.devicesFile;
     if (!a.recordFile.empty()) {
-        recording = std::make_unique<scenario_recording>(std::vector<std::string>{
-            "Recorded by panel_host serve from " + a.run.library + ".",
-            "Replay: panel_host run PANEL_LIBRARY THIS_FILE" + (baseGiven ? " --base " + a.run.options.basePath : "") +
-                (devicesFile.empty() ? "" : " --devices " + devicesFile) + " --strict"});
+        recording = std::make_unique<scenario_recording>(
+            std::vector<std::string>{"Recorded by panel_host serve from " + a.run.library + ".",
+                                     "Replay: panel_host run PANEL_LIBRARY THIS_FILE" +
+                                         (baseGiven ? " --base " + a.run.options.basePath : "") + " --strict"});
+        // The devices it was made with, by their full name, so that it replays bare.
+        if (!devicesFile.empty())
+            recording->add_unchecked(
+                "devices " + quote_step_text(std::filesystem::absolute(devicesFile).lexically_normal().string()));
         if (!recording->open(a.recordFile, error)) return fail(exitEmulatorFault, error);
     }
 

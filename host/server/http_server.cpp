@@ -133,6 +133,8 @@ void live_server::impl::routes() {
         res.set_header("Cache-Control", "no-store");
         res.set_content(serve_page_html, "text/html; charset=utf-8");
     });
+    // A browser asks for an icon at every load: there is none, and that is no refusal.
+    server.Get("/favicon.ico", [](const httplib::Request&, httplib::Response& res) { res.status = 204; });
     server.Get("/api/events", [this](const httplib::Request&, httplib::Response& res) { events(res); });
     server.Post(R"(/api/([^/]*))", [this](const httplib::Request& req, httplib::Response& res,
                                           const httplib::ContentReader& reader) { action(req, reader, res); });

@@ -146,6 +146,7 @@ void panel_supervisor::lost() {
     }
     fault_ = loss.fault;
     faultStep_ = loss.step;
+    note_.clear(); // a reload or restart noted before no longer holds
     if (counted_) {
         const bool hung = loss.why.find("in time") != std::string::npos || loss.why.find("given up") == 0;
         note_status(is_panel_fault(lastExit_) ? lastExit_ : hung ? exitPanelHung : exitPanelCrashed);

@@ -72,6 +72,8 @@ def main():
     try:
         status, page = serve.request("/")
         check(status == 200 and "<title>panel_host serve</title>" in page, f"GET / gave {status}")
+        status, _ = serve.request("/favicon.ico")
+        check(status == 204, f"GET /favicon.ico gave {status}, not 204 (no icon, no refusal)")
 
         # The event stream starts with the whole state.
         with urllib.request.urlopen(serve.url("/api/events"), timeout=20) as stream:
@@ -128,7 +130,8 @@ def main():
     check(code == 0, f"serve exited {code} after SIGINT:\n{serve.output()[-2000:]}")
     serve.wait_for(r"^== summary", 5)
     serve.wait_for(r"^recording: 8 steps written to ", 5)
-    replay_recording(a.host, a.library, record, devices)
+    check(not any("favicon" in line for line in serve.lines), "the icon's request was logged")
+    replay_recording(a.host, a.library, record, [])  # the recording names the devices it was made with
     print("serve over HTTP: page, event stream and its changes, %d refusals, 8 actions, SIGINT, replay: all passed" % len(BAD))
 
 
