@@ -20,6 +20,10 @@ struct stop_step {};
 // The panel is left as it is, never destroyed: where a recording was made,
 // its process ended (a crash, a hang, a destructor that never returned).
 struct abandon_step {};
+// A rebuilt library took the panel's place here (serve --watch): a replay,
+// with the one library it is given, counts only the expectations after the
+// last of these; those before it were the earlier builds'.
+struct reloaded_step {};
 struct route_step {
     std::int32_t destination = 0;
     std::int32_t source = 0; // 0: parked, nothing routed
@@ -80,10 +84,10 @@ struct devices_step {
     std::string file; // as written, then made relative to the scenario's folder when not absolute
 };
 
-using step_action =
-    std::variant<start_step, stop_step, route_step, gpi_step, umd_step, tally_step, info_step, source_step,
-                 property_step, button_step, timer_step, say_step, expect_commands_step, expect_property_step,
-                 expect_answer_step, expect_debug_step, snapshot_step, devices_step, wait_step, abandon_step>;
+using step_action = std::variant<start_step, stop_step, route_step, gpi_step, umd_step, tally_step, info_step,
+                                 source_step, property_step, button_step, timer_step, say_step, expect_commands_step,
+                                 expect_property_step, expect_answer_step, expect_debug_step, snapshot_step,
+                                 devices_step, wait_step, abandon_step, reloaded_step>;
 
 struct scenario_step {
     std::string where;  // "file:line"

@@ -83,6 +83,7 @@ private:
     bool apply(const start_step&);
     bool apply(const stop_step&);
     bool apply(const abandon_step&);
+    bool apply(const reloaded_step&);
     bool apply(const route_step& s);
     bool apply(const gpi_step& s);
     bool apply(const umd_step& s);

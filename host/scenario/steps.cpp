@@ -25,6 +25,11 @@ bool parse_abandon(step_fields& f, step_action& out) {
     return f.end();
 }
 
+bool parse_reloaded(step_fields& f, step_action& out) {
+    out = reloaded_step{};
+    return f.end();
+}
+
 bool parse_route(step_fields& f, step_action& out) {
     route_step s;
     std::string source;
@@ -217,6 +222,7 @@ const step_syntax stepSyntax[] = {
     {"devices", "devices FILE", parse_devices_step},
     {"wait", "wait MS", parse_wait},
     {"abandon", "abandon", parse_abandon},
+    {"reloaded", "reloaded", parse_reloaded},
 };
 static_assert(std::extent_v<decltype(stepSyntax)> == std::variant_size_v<step_action>,
               "one syntax per kind of step, in the variant's order");

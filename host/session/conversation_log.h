@@ -29,6 +29,9 @@ public:
     void debug_text(const std::string& text); // what the script wrote to its debugger
     void problem(const std::string& text);    // a fault of the script that the run goes on from
     void expectation(bool passed, const std::string& what, const std::string& detail);
+    // While set, expectations are shown but not counted: they were made by
+    // an earlier build of the library than the one being played.
+    void set_earlier_build(bool earlier) { earlierBuild_ = earlier; }
 
     int failed() const { return failed_; }
     int problems() const { return problems_; }
@@ -43,6 +46,7 @@ private:
     std::map<unsigned, int> events_;
     int answers_ = 0, nullAnswers_ = 0, handBacks_ = 0, nullHandBacks_ = 0;
     int malformed_ = 0, problems_ = 0, passed_ = 0, failed_ = 0;
+    bool earlierBuild_ = false;
 };
 
 } // namespace quon::host

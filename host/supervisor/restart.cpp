@@ -79,6 +79,7 @@ void panel_supervisor::reload() {
     say("\n[" + why + "] a new panel process, the devices as they were\n");
     stop_panel();
     if (recording_) recording_->comment(why);
+    if (recording_) recording_->add_unchecked("reloaded");
     link_ = std::move(candidate);
     copy_ = std::move(copy);
     unloadable_ = false;

@@ -229,6 +229,29 @@ TEST(ScenarioRunner, AnAbandonedPanelIsNeverDestroyed) {
     EXPECT_NE(text.find("expectations: 2 passed, 1 failed"), std::string::npos) << text;
 }
 
+// A --watch recording replays with the library it ends with: what earlier
+// builds answered is shown, and only the last build's expectations count.
+TEST(ScenarioRunner, OnlyTheExpectationsAfterTheLastReloadCount) {
+    scenario s;
+    std::string error;
+    ASSERT_TRUE(parse_scenario("property a\nexpect-answer first build\nreloaded\nproperty b\nexpect-answer other\n"
+                               "reloaded\nproperty c\nexpect-answer c\n",
+                               "w.scn", s, error))
+        << error;
+    std::ostringstream out;
+    scenario_runner runner(fake_panel_create, with_fake_devices(), out);
+    EXPECT_EQ(runner.run(s), 0) << out.str();
+    const std::string text = out.str();
+    EXPECT_NE(text.find("differs (an earlier build's, not counted): answer \"first build\""), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("expectations: 1 passed, 0 failed"), std::string::npos) << text;
+
+    ASSERT_TRUE(parse_scenario("reloaded\nproperty c\nexpect-answer wrong\n", "w.scn", s, error)) << error;
+    std::ostringstream after;
+    scenario_runner again(fake_panel_create, with_fake_devices(), after);
+    EXPECT_EQ(again.run(s), 1) << after.str(); // after the last reload, a difference fails
+}
+
 TEST(ScenarioRunner, ExpectDebugLooksSinceTheLastStepThatWasNotACheck) {
     scenario s;
     std::string error;
