@@ -28,17 +28,6 @@ std::string quoted_argument(const std::string& a) {
     return out.append(slashes * 2, '\\') + "\"";
 }
 
-HANDLE kill_on_close_job() {
-    HANDLE job = CreateJobObjectA(nullptr, nullptr);
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (job && !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
-        CloseHandle(job);
-        job = nullptr;
-    }
-    return job;
-}
-
 // Started suspended, so that it is in the job before it can start anything.
 bool create_suspended(std::string line, HANDLE (&std)[3], PROCESS_INFORMATION& pi) {
     SIZE_T size = 0;
@@ -68,6 +57,17 @@ bool create_suspended(std::string line, HANDLE (&std)[3], PROCESS_INFORMATION& p
 }
 
 } // namespace
+
+void* kill_on_close_job() {
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job && !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        CloseHandle(job);
+        job = nullptr;
+    }
+    return job;
+}
 
 std::string own_program() {
     char path[MAX_PATH * 4];

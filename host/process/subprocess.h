@@ -85,6 +85,13 @@ private:
     int exitStatus_ = -1;
 };
 
+#ifdef _WIN32
+// A job object that ends every process in it once its last handle is closed
+// (null when the system gives none): a process put in it ends with the one
+// that holds it, whatever ends that one.
+void* kill_on_close_job();
+#endif
+
 // This program's own file, to start it again as the panel's process.
 std::string own_program();
 long own_process_id();

@@ -11,6 +11,8 @@
 #ifdef _WIN32
 #include <cwchar>
 #include <windows.h>
+
+#include "process/subprocess.h"
 #else
 #include <cerrno>
 #include <csignal>
@@ -80,7 +82,9 @@ bool start_worker(HANDLE mapping, PROCESS_INFORMATION& worker) {
         if (h && h != INVALID_HANDLE_VALUE) SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
     SetEnvironmentVariableW(workerVariable, std::to_wstring(reinterpret_cast<std::uintptr_t>(mapping)).c_str());
     flush_all();
-    const BOOL made = CreateProcessW(program, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &worker);
+    // Suspended until it is in a job that ends it with this process.
+    const BOOL made =
+        CreateProcessW(program, &line[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &start, &worker);
     SetEnvironmentVariableW(workerVariable, nullptr);
     return made != FALSE;
 }
@@ -128,6 +132,11 @@ int run_guarded(const std::function<int()>& work) {
     if (!start_worker(mapping, worker)) {
         status = cannot("start the panel's process");
     } else {
+        // The worker ends with this process, however this one is ended (the
+        // job's last handle closes with it).
+        HANDLE job = kill_on_close_job();
+        if (job) AssignProcessToJobObject(job, worker.hProcess);
+        ResumeThread(worker.hThread);
         CloseHandle(worker.hThread);
         WaitForSingleObject(worker.hProcess, INFINITE);
         DWORD code = 0;
