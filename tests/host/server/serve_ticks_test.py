@@ -84,7 +84,10 @@ def main():
     ticks = text.count("\nwait 1\n")
     print(f"1000 timers every 1 ms: a press answered in median {statistics.median(times) * 1000:.0f} ms, "
           f"max {max(times) * 1000:.0f} ms; {ticks} tick steps of 1000 ticks recorded")
-    check(ticks >= 2 and max(times) < 2.0, "the timers did not tick, or a press waited behind them")
+    # A press waits for at most one tick step (one is pending at a time, and a
+    # page's action goes first): a deadline far beyond that, not a measure, so
+    # that a press queued behind the ticks for good fails, and a busy machine does not.
+    check(ticks >= 2 and max(times) < 15.0, "the timers did not tick, or a press waited behind them")
 
 
 if __name__ == "__main__":

@@ -26,7 +26,6 @@ PRESS = "panel=1&control=Press_1&event=press"
 def main():
     a = test_arguments("--devices", "--fixed", "--hang", "--fake")
     devices = ["--devices", a.devices]
-    wine = any("wine" in part for part in a.host)
 
     def serve(name, library, *extra):
         return Serve(a.host + ["serve", library, "--port", "0"] + devices + list(extra),
@@ -78,10 +77,12 @@ def main():
         start, since = time.monotonic(), len(s.lines)
         build(a.fixed)
         s.wait_for(r"^\[panel process \d+\] .* loaded$", 30, since)
-        while post(s, "route", "destination=1&source=2")[0] != 200 and time.monotonic() - start < 10:
+        # A deadline, not a measure: a watcher that missed the build never reloads.
+        reloaded = False
+        while not reloaded and time.monotonic() - start < 60:
+            reloaded = post(s, "route", "destination=1&source=2")[0] == 200
             time.sleep(0.05)
-        reload_time = time.monotonic() - start
-        check(reload_time < (10 if wine else 2), f"watch: reloaded after {reload_time:.2f} s")
+        check(reloaded, f"watch: not reloaded after {time.monotonic() - start:.2f} s")
         check(post(s, "button", PRESS)[0] == 200, "watch: the fixed build does not show")
         s.wait_for(r"TP 'text=pressed' '1' 'Press_1'", 5)
         with open(live + ".tmp", "wb") as f:
@@ -101,7 +102,7 @@ def main():
         check(post(s, "button", PRESS)[0] == 200, "watch: the last build of the burst is not the one loaded")
     finally:
         check(s.interrupt() == 0, "watch: no clean stop")
-    print(f"watch: the fixed build answered {reload_time:.2f} s after it replaced the file")
+    print("watch: the fixed build answered once it had replaced the file")
 
     # A step that never returns (--timeout 0, as under a debugger) does not keep a new build out.
     build(a.hang)
