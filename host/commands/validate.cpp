@@ -10,7 +10,7 @@
 // included), 5 when one could not be read.
 #include "commands/subcommands.h"
 #include "session/guarded_process.h"
-#include "validate/validation.h"
+#include "validation/run.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 #ifndef HOST_PANEL_PROCESS_LOG_FRAMES_H
 #define HOST_PANEL_PROCESS_LOG_FRAMES_H
 
-#include "panel_process/protocol_pipe.h"
+#include "panel_process/pipe_ends.h"
 #include "session/text_bounds.h"
 
 #include <cstring>

@@ -2,7 +2,7 @@
 
 #include "panel_process/live_panel.h"
 #include "panel_process/log_frames.h"
-#include "panel_process/protocol_pipe.h"
+#include "panel_process/pipe_ends.h"
 #include "panel_process/state_report.h"
 #include "protocol/messages.h"
 

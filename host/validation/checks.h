@@ -3,12 +3,12 @@
 // held and a one-line account; protocol findings (command grammar, replies
 // owed back, answers taken back, the shut-down notice) are gathered over all
 // checks in validate_totals and judged at the end.
-#ifndef HOST_VALIDATE_CHECKS_H
-#define HOST_VALIDATE_CHECKS_H
+#ifndef HOST_VALIDATION_CHECKS_H
+#define HOST_VALIDATION_CHECKS_H
 
 #include "quon_export.h"
-#include "validate/events.h"
-#include "validate/host_double.h"
+#include "validation/events.h"
+#include "validation/host_double.h"
 
 #include <cstdint>
 #include <memory>

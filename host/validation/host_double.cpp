@@ -1,4 +1,4 @@
-#include "validate/host_double.h"
+#include "validation/host_double.h"
 
 #include "quon_hand_back.h"
 

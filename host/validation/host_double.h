@@ -5,13 +5,13 @@
 // fields; each reply to "TG", "RN" or "XI" comes back exactly once with kind
 // 5, before the next command; no other reply and nothing unknown is handed
 // back; the script calls with kinds 0 and 5 only.
-#ifndef HOST_VALIDATE_HOST_DOUBLE_H
-#define HOST_VALIDATE_HOST_DOUBLE_H
+#ifndef HOST_VALIDATION_HOST_DOUBLE_H
+#define HOST_VALIDATION_HOST_DOUBLE_H
 
 #include "quon_client_callback.h"
 #include "session/command_parser.h"
 #include "devices/file.h"
-#include "validate/random.h"
+#include "validation/random.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,7 +2,7 @@
 // control a panel handles, so this one learns the panel's controls (every
 // id it puts a property on, here and in the checks before) after answering
 // its polls with reports, then sends each of them the events a page sends.
-#include "validate/checks.h"
+#include "validation/checks.h"
 
 #include "session/step_guard.h"
 

@@ -1,8 +1,8 @@
 // random: the validator's source of random events and replies. A
 // small generator of its own (splitmix64), so that one seed gives the same run
 // in every build, natively and under wine.
-#ifndef HOST_VALIDATE_RANDOM_H
-#define HOST_VALIDATE_RANDOM_H
+#ifndef HOST_VALIDATION_RANDOM_H
+#define HOST_VALIDATION_RANDOM_H
 
 #include <cstdint>
 #include <string>

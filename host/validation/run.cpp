@@ -1,11 +1,11 @@
-#include "validate/validation.h"
+#include "validation/run.h"
 
 #include "base/exit_status.h"
 #include "base/utf8_text.h"
 #include "session/debug_capture.h"
 #include "session/panel_library.h"
 #include "session/step_guard.h"
-#include "validate/checks.h"
+#include "validation/checks.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,8 +1,8 @@
-// protocol_pipe: the panel process's ends of the pipe to the server, its
+// pipe_ends (protocol_pipe): the panel process's ends of the pipe to the server, its
 // standard input and output, kept from whatever the panel starts; what the
 // panel itself prints goes to standard error, never into the protocol.
-#ifndef HOST_PANEL_PROCESS_PROTOCOL_PIPE_H
-#define HOST_PANEL_PROCESS_PROTOCOL_PIPE_H
+#ifndef HOST_PANEL_PROCESS_PIPE_ENDS_H
+#define HOST_PANEL_PROCESS_PIPE_ENDS_H
 
 #include "base/exit_status.h"
 #include "protocol/frames.h"

@@ -1,6 +1,6 @@
 // The validator's checks against scripts whose faults are known: each fault
 // must be found by the check meant for it, and a sound script must pass.
-#include "validate/checks.h"
+#include "validation/checks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "validate/events.h"
+#include "validation/events.h"
 
 #include "base/device_report_record.h"
 

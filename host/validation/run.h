@@ -1,9 +1,9 @@
-// validation: "panel_host validate" itself: loads the library, runs every
+// run: "panel_host validate" itself: loads the library, runs every
 // check in turn and prints a line for each: PASS or FAIL, the check's name,
 // what it did or what went wrong, then the debugger texts the scripts wrote
 // during the check, and the findings gathered over all checks.
-#ifndef HOST_VALIDATE_VALIDATION_H
-#define HOST_VALIDATE_VALIDATION_H
+#ifndef HOST_VALIDATION_RUN_H
+#define HOST_VALIDATION_RUN_H
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "validate/checks.h"
+#include "validation/checks.h"
 
 #include "session/step_guard.h"
 

@@ -2,12 +2,12 @@
 // builds them (a revertive record with its text inline and exactly as long as
 // it needs; a button record over a split event message; a property text; a
 // timer id in place of a pointer) and kept alive while the script handles it.
-#ifndef HOST_VALIDATE_EVENTS_H
-#define HOST_VALIDATE_EVENTS_H
+#ifndef HOST_VALIDATION_EVENTS_H
+#define HOST_VALIDATION_EVENTS_H
 
 #include "session/event_message.h"
 #include "quon_button_record.h"
-#include "validate/random.h"
+#include "validation/random.h"
 
 #include <cstdint>
 #include <memory>
