@@ -64,7 +64,8 @@ def main():
         os.replace(live + ".tmp", live)
 
     build(__file__)  # the first build is no library: serve waits for the next
-    s = serve("watch", live, "--watch")
+    watch_record = os.path.join(a.work, "watch.scn")
+    s = serve("watch", live, "--watch", "--record", watch_record)
     try:
         check(post(s, "timer", "id=1")[0] == 400, "watch: an action ran before any library loaded")
         s.wait_for(r"^panel_host: .*; waiting for the next build$", 5)
@@ -74,6 +75,9 @@ def main():
         s.wait_for(r"^\[panel process \d+\] .* loaded$", 30)
         s.wait_for(r"^\[the library was rebuilt: reloaded\]", 5)
         check(post(s, "button", PRESS)[0] == 500, "watch: the aborting build did not abort")
+        with urllib.request.urlopen(s.url("/api/events"), timeout=10) as events:
+            shown = events.read1(1 << 20)
+        check(b'"state":"down"' in shown and b'"note":""' in shown, "watch: a reload's note stays beside the crash")
         start, since = time.monotonic(), len(s.lines)
         build(a.fixed)
         s.wait_for(r"^\[panel process \d+\] .* loaded$", 30, since)
@@ -102,7 +106,9 @@ def main():
         check(post(s, "button", PRESS)[0] == 200, "watch: the last build of the burst is not the one loaded")
     finally:
         check(s.interrupt() == 0, "watch: no clean stop")
-    print("watch: the fixed build answered once it had replaced the file")
+    # The session's builds differ in what they write; it replays with the one it ends with.
+    replay_recording(a.host, live, watch_record, devices)
+    print("watch: the fixed build answered once it had replaced the file; the recording replays with it")
 
     # A step that never returns (--timeout 0, as under a debugger) does not keep a new build out.
     build(a.hang)
