@@ -46,9 +46,10 @@ if [ -e "$prefix" ]; then
   fi
 fi
 
-# Each step runs in a process group of its own: a stopped install (SIGTERM,
-# SIGINT, SIGHUP) ends the step and all it started, waits for them, removes
-# what it made and leaves PREFIX as it was.
+# Each step runs in a session of its own: a stopped install (SIGTERM, SIGINT,
+# SIGHUP) ends the step and all it started, waits for them, removes what it
+# made and leaves PREFIX as it was. The session, not the process group: ninja
+# puts each compiler in a group of its own, which a stop must reach too.
 step=
 run_step() {
   setsid "$@" 9<&- &
@@ -58,16 +59,20 @@ run_step() {
   step=
   return $status
 }
+# Whether a process of session $1 still runs (one that has ended, not yet
+# reaped, does not count).
+running_in_session() { ps -o stat= -s "$1" 2>/dev/null | grep -q '^[^Z]'; }
 stop() { # SIGNAL NUMBER
   trap '' TERM INT HUP
   if [ -n "$step" ]; then
-    kill -TERM -- -"$step" 2>/dev/null || true
+    pkill -TERM -s "$step" 2>/dev/null || true
     for _ in $(seq 100); do # ten seconds for ninja to stop its compilers, then no more
-      kill -0 -- -"$step" 2>/dev/null || break
+      running_in_session "$step" || break
       sleep 0.1
     done
-    kill -KILL -- -"$step" 2>/dev/null || true
+    pkill -KILL -s "$step" 2>/dev/null || true
     wait "$step" 2>/dev/null || true
+    while running_in_session "$step"; do sleep 0.1; done # killed: gone at once
   fi
   echo "install_sdk: stopped by SIG$1; $prefix is as it was" >&2
   exit $((128 + $2))

@@ -14,6 +14,7 @@ packages=(
   python3-pefile
   clang
   clang-format
+  procps
   lld
   llvm
   cmake
