@@ -66,8 +66,16 @@ void panel_session::stop() {
     host_.timers().stop_all();
 }
 
+// Abandoned panels are held, never destroyed, for the process's life: a
+// thread of theirs may still call their host, and nothing of theirs is lost.
+static std::vector<quon_client_callback*>& abandoned_panels() {
+    static auto* held = new std::vector<quon_client_callback*>;
+    return *held;
+}
+
 void panel_session::abandon() {
     if (!script_) return;
+    abandoned_panels().push_back(script_);
     script_ = nullptr;
     log_.lifecycle("abandoned: left as it is, never destroyed");
     host_.take_pending();
