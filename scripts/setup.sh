@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian machine lacks to build and test the project:
 # the i686 mingw-w64 cross compiler, wine with its 32-bit part, doxygen for
-# the API reference, and the tools the tests read binaries with, the HTTP
-# library of panel_host serve and the headless browser its tests drive. Safe to run again: it installs only
-# what is missing and does nothing when everything is there.
+# the API reference, the tools the tests read binaries with, the compiler
+# cache builds go through, the HTTP library of panel_host serve and the
+# headless browser its tests drive. Safe to run again: it installs only what
+# is missing and does nothing when everything is there.
 set -euo pipefail
 
 packages=(
@@ -19,6 +20,7 @@ packages=(
   llvm
   cmake
   ninja-build
+  ccache
   googletest
   libgtest-dev
   libgmock-dev

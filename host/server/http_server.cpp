@@ -172,11 +172,11 @@ void live_server::impl::action(const httplib::Request& req, const httplib::Conte
         return refuse(req, res, 413, "request body too large (at most " + std::to_string(maxBody) + " bytes)");
     if (!read) return refuse(req, res, 400, "malformed request: the body could not be read");
     const std::string origin = origin_of(req);
-    request_outcome request = step_for_body(req.matches[1], body);
-    if (req.matches[1] == "restart") { // the host's own action, not the panel's: no step
+    request_outcome request;
+    if (req.matches[1] == "restart") { // the host's own action, not the panel's: no step, any body
         request = {true, "restart", "", true};
         queue.restartWaiting = true;
-    }
+    } else request = step_for_body(req.matches[1], body);
     const std::shared_ptr<action_answer> answer = queue.push(origin, request);
     if (!answer) {
         answer_json(res, 503, error_json("the host is busy or stopping; try again"));

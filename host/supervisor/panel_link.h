@@ -48,7 +48,7 @@ public:
     };
 
     // `timeout`: the process's own watchdog, in seconds (0: none).
-    panel_link(listener& listener, std::int64_t timeout) : listener_(listener), timeout_(timeout) {}
+    panel_link(listener& told, std::int64_t timeout) : listener_(told), timeout_(timeout) {}
 
     // Starts the process; false with why.
     bool start(const std::vector<std::string>& args, std::string& error);

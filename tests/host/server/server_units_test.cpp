@@ -119,7 +119,9 @@ TEST(ServeFeed, KeepsAndSendsBoundedBytesWhateverIsWritten) {
             const std::string notice = cut_notice(f.bytes + (f.ended ? 0 : 3));
             EXPECT_NE(out.find(notice), std::string::npos) << notice;
         }
-        if (f.ended) EXPECT_NE(out.find("data: end\n"), std::string::npos); // the lines after still come
+        if (f.ended) { // the lines after still come
+            EXPECT_NE(out.find("data: end\n"), std::string::npos);
+        }
     }
 }
 
