@@ -50,6 +50,8 @@ cut_result cut_steps(std::size_t count, const recurs_fn& recurs, std::size_t max
     cut_result result;
     for (std::size_t i = 0; i < count; ++i) result.kept.push_back(i);
     cutter cut(recurs, maxCandidates);
+    // A fault that needs no step at all (one at start-up) is common and costs one candidate to find.
+    if (count > 1) cut.drop_a_chunk(result.kept, 1, result);
     std::size_t chunks = 2;
     while (!result.kept.empty() && result.minimal) {
         chunks = std::min(chunks, result.kept.size());

@@ -1,7 +1,8 @@
 // cut_steps: cuts a failing case down to a 1-minimal one by delta debugging.
 // The case is a list of steps; `recurs` plays a candidate (the indices of the
-// steps kept, in order) and says whether the same fault came back. Chunks are
-// dropped first, halving their size while none can go, down to single steps:
+// steps kept, in order) and says whether the same fault came back. The empty
+// list is tried first, then chunks are dropped, halving their size while none
+// can go, down to single steps:
 // the result is a list from which no single step can be dropped.
 #ifndef HOST_VALIDATION_CUT_STEPS_H
 #define HOST_VALIDATION_CUT_STEPS_H
