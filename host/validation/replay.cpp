@@ -63,6 +63,7 @@ fault_signature classify_run(int status, const std::string& output, const std::s
     std::istringstream lines(output);
     std::string guard, problem;
     for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back(); // Windows' line ends
         if (guard.empty() && starts(line, "panel_host: the panel ")) guard = line.substr(12);
         const std::string p = starts(line, "    ! ") ? line.substr(6) : unanswered(line);
         if (problem.empty() && !p.empty() && about(caseKind, p)) problem = p;

@@ -22,6 +22,7 @@ namespace {
 const char journalVariable[] = "QUON_VALIDATE_JOURNAL";
 // Each candidate is a fresh run; a few hundred bound the cut's time.
 constexpr std::size_t maxCandidates = 400;
+// A hang costs a candidate this long, or validate's own --timeout when shorter.
 constexpr int candidateTimeout = 10;
 
 void set_journal_variable(const std::string& value) {
@@ -122,7 +123,9 @@ bool failure_saving::cut_case(const std::string& file) {
     saved_case c;
     if (read_input_file(file, "saved case", maxScenarioBytes, text, error) != load_result::ok || !read_case(text, c))
         return true; // not one of ours: left alone
-    const replay_setup setup{own_program(), request_.library, candidateTimeout};
+    const int timeout = request_.timeout > 0 && request_.timeout < candidateTimeout ? static_cast<int>(request_.timeout)
+                                                                                    : candidateTimeout;
+    const replay_setup setup{own_program(), request_.library, timeout};
     const fault_signature target = replay_case(setup, file, c.strict, c.kind);
     if (target.kind.empty()) {
         c.notes.push_back("\"panel_host run\" does not reproduce this fault (exit status " +
