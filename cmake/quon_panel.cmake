@@ -19,7 +19,8 @@
 # terminate handler, script_helper/panel_runtime.cpp) and the DLL is stripped and
 # carries the version resource and manifest made from cmake/panel/.
 #
-# Tests, every name beginning with NAME: NAME_validate (panel_host validate),
+# Tests, every name beginning with NAME: NAME_validate (panel_host validate;
+# a fault it finds is saved, cut down, in validate_failures/NAME of the build tree),
 # NAME_scenario_STEM for each scenario, the unit tests (natively one test per
 # case, named NAME_test.Suite.case; under wine NAME_test) and, in the Windows
 # build, NAME_dll_check (check_dll.py with the name, version, company and
@@ -148,9 +149,12 @@ function(_quon_panel_tests name)
     set(devices --devices ${devices})
   endif()
   # A panel may end the process (exit(0) in a handler): in both builds its
-  # runs pass only on panel_host's closing line.
+  # runs pass only on panel_host's closing line. A fault found is saved in the
+  # build tree as a scenario cut down to what gives it, and named in the
+  # output (panel_host run replays it).
+  set(failures ${CMAKE_CURRENT_BINARY_DIR}/validate_failures/${name})
   quon_add_wine_test(NAME ${name}_validate CLOSING_LINE "^all checks passed$" NATIVE_TOO
-                       COMMAND quon::panel_host validate $<TARGET_FILE:${name}> ${devices})
+                       COMMAND quon::panel_host validate $<TARGET_FILE:${name}> ${devices} --save-failures ${failures})
   foreach(scenario ${ARG_SCENARIOS})
     get_filename_component(stem ${scenario} NAME_WE)
     get_filename_component(path ${scenario} ABSOLUTE)

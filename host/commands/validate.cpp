@@ -1,4 +1,5 @@
-// "panel_host validate PANEL_LIBRARY [--seed N] [--events N] [--timeout S] [--devices FILE]".
+// "panel_host validate PANEL_LIBRARY [--seed N] [--events N] [--timeout S] [--devices FILE]
+// [--save-failures DIR]".
 // Loads the library, runs every check in turn and prints a line for each:
 // PASS or FAIL, the check's name, what it did or what went wrong, then the
 // debugger texts the scripts wrote during the check. The random
@@ -8,10 +9,15 @@
 // named; the checks run in a guarded process), 2 for bad
 // arguments (a devices file that is none, or a library that does not load,
 // included), 5 when one could not be read.
+#include "base/exit_status.h"
 #include "commands/subcommands.h"
 #include "session/guarded_process.h"
 #include "validation/run.h"
+#include "validation/save_failures.h"
 
+#include "base/exit_status.h"
+
+#include <cstdio>
 #include <memory>
 
 namespace quon::host {
@@ -31,7 +37,24 @@ void add_validate_command(CLI::App& app, int& exitStatus) {
         ->type_name("FILE");
     add_number_option(*cmd, "--timeout", a->timeout, 0, 86400, "give up on a check after SECONDS (0: never)")
         ->type_name("SECONDS");
-    cmd->callback([a, &exitStatus] { exitStatus = run_guarded([a] { return run_validation(*a); }); });
+    cmd->add_option("--save-failures", a->saveDir,
+                    "write each fault found to DIR as a scenario that replays it, cut down to the fewest steps")
+        ->type_name("DIR");
+    cmd->callback([a, &exitStatus] {
+        // The worker (on Windows this program started again) finds the journal made for it.
+        std::unique_ptr<failure_saving> saving;
+        if (!a->saveDir.empty() && worker_journal().empty()) {
+            saving.reset(new failure_saving);
+            std::string error;
+            if (!saving->prepare(*a, error)) {
+                std::fprintf(stderr, "panel_host: --save-failures: %s\n", error.c_str());
+                exitStatus = exitEmulatorFault;
+                return;
+            }
+        }
+        exitStatus = run_guarded([a] { return run_validation(*a); });
+        if (saving) exitStatus = saving->finish(exitStatus);
+    });
 }
 
 } // namespace quon::host

@@ -1,6 +1,7 @@
 #include "validation/checks.h"
 
 #include "session/step_guard.h"
+#include "validation/failure_recorder.h"
 
 #include <algorithm>
 #include <chrono>
@@ -73,14 +74,46 @@ void validate_totals::merge(const validate_totals& o) {
 
 script_under_test::script_under_test(const validate_options& o, validate_host::replies mode, validate_random* random,
                                      validate_totals& totals)
-    : host_(mode, random, o.declared), totals_(totals), script_(o.factory(&host_, "validate")) {}
+    : host_(mode, random, o.declared), totals_(totals), recorder_(o.recorder),
+      life_(recorder_ ? recorder_->new_life() : 0), script_(o.factory(&host_, "validate")) {
+    look_for_faults();
+}
+
+script_under_test::fault_counts script_under_test::counts() const {
+    return {host_.malformed(), host_.fault_count() - host_.malformed(), host_.after_sign_off().size(), results_,
+            answers_};
+}
+
+void script_under_test::look_for_faults() {
+    if (!recorder_) return;
+    const fault_counts now = counts();
+    if (now.malformed > seen_.malformed) recorder_->fault(life_, "malformed-command", host_.last_fault());
+    if (now.protocol > seen_.protocol) recorder_->fault(life_, "reply", "the script " + host_.last_fault());
+    if (now.afterSignOff > seen_.afterSignOff)
+        recorder_->fault(life_, "after-sign-off",
+                         "command after the panel signed off: \"" + host_.after_sign_off().back() + "\"");
+    if (now.results > seen_.results) recorder_->fault(life_, "answer-not-owed", lastFinding_);
+    if (now.answers > seen_.answers) recorder_->fault(life_, "answer", lastFinding_);
+    seen_ = now;
+}
 
 void script_under_test::deliver(validate_event& event, bool keep) {
     if (!script_) return;
+    look_for_faults(); // those found since (a reply not handed back) belong to the events before
+    if (recorder_) recorder_->event(life_, event);
     void* arg = event.arg();
     char* result = script_->callback(arg, event.kind());
+    deliver_result(event, arg, result, keep);
+    look_for_faults();
+}
+
+void script_under_test::deliver_result(validate_event& event, void* arg, char* result, bool keep) {
     if (event.kind() != quon_kind_property) {
-        if (result) note(totals_.resultFaults, event.describe() + " was answered with a text, not null");
+        if (result) {
+            ++results_;
+            lastFinding_ = event.describe() + " was answered with a text, not null";
+            note(totals_.resultFaults, lastFinding_);
+        }
         return;
     }
     if (!result) return;
@@ -90,7 +123,9 @@ void script_under_test::deliver(validate_event& event, bool keep) {
     bool fresh = result != arg;
     for (char* k : kept_) fresh = fresh && k != result;
     if (!fresh) {
-        note(totals_.answerFaults, event.describe() + " was answered with a text the script does not own");
+        ++answers_;
+        lastFinding_ = event.describe() + " was answered with a text the script does not own";
+        note(totals_.answerFaults, lastFinding_);
         return; // handing it back would free what is not the script's
     }
     if (keep) kept_.push_back(result);
@@ -110,10 +145,15 @@ void script_under_test::destroy() {
     script_->deletingDestructor(1);
     script_ = nullptr;
     ++totals_.destroyed;
-    if (!host_.signed_off() && host_.last_command() != quon_command_code(quon_command_sign_off))
-        note(totals_.shutdownFaults,
-             "the last command before destruction ended was \"" + host_.last_command() + "\", not \"AS\"");
+    const bool signedOff = host_.signed_off() || host_.last_command() == quon_command_code(quon_command_sign_off);
+    const std::string lastWas =
+        "the last command before destruction ended was \"" + host_.last_command() + "\", not \"AS\"";
+    if (!signedOff) note(totals_.shutdownFaults, lastWas);
     if (host_.outstanding()) note(totals_.protocolFaults, "a reply was still out after destruction");
+    look_for_faults();
+    if (recorder_ && !signedOff) recorder_->fault(life_, "shut-down", lastWas);
+    if (recorder_ && host_.outstanding()) recorder_->fault(life_, "reply", "a reply was still out after destruction");
+    if (recorder_) recorder_->end_life(life_);
     totals_.add(host_);
 }
 

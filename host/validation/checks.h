@@ -17,6 +17,8 @@
 
 namespace quon::host {
 
+class failure_recorder;
+
 struct check_result {
     bool ok = true;
     std::string detail;
@@ -44,6 +46,8 @@ struct validate_options {
     // The devices file played (validate --devices): its commands are
     // accepted as the table's are, its timers tick while controls are pressed.
     const device_set* declared = nullptr;
+    // validate --save-failures: keeps each script's life and saves its faults.
+    failure_recorder* recorder = nullptr;
 };
 
 // One script with its own host, driven as the host drives it.
@@ -66,8 +70,24 @@ public:
     validate_host& host() { return host_; }
 
 private:
+    // The faults of each kind so far, to name to the recorder the ones
+    // that are new.
+    struct fault_counts {
+        std::size_t malformed = 0, protocol = 0, afterSignOff = 0, results = 0, answers = 0;
+    };
+    fault_counts counts() const;
+    // Judges what the script answered `event` (given `arg`) with.
+    void deliver_result(validate_event& event, void* arg, char* result, bool keep);
+    // Tells the recorder of the faults made since the last look.
+    void look_for_faults();
+
     validate_host host_;
     validate_totals& totals_;
+    failure_recorder* recorder_;
+    int life_ = 0;
+    fault_counts seen_;
+    std::size_t results_ = 0, answers_ = 0;
+    std::string lastFinding_;
     quon_client_callback* script_;
     std::vector<char*> kept_;
 };

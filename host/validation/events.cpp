@@ -122,6 +122,27 @@ void* validate_event::arg() {
     return bytes_.data();
 }
 
+namespace {
+// A line the parser reads back to the same step, or none. A file's line
+// holds no line end, which a bare word may (a control id).
+std::optional<std::string> said(const step_action& action) {
+    const std::string line = write_step(action);
+    if (line.find_first_of("\r\n") != std::string::npos) return std::nullopt;
+    scenario_step back;
+    std::string why;
+    if (!parse_step_line(line, "", back, why) || write_step(back.action) != line) return std::nullopt;
+    return line;
+}
+} // namespace
+
+std::optional<std::string> validate_event::as_step() const {
+    if (null_) return std::nullopt;
+    if (kind_ == 2 && button_.id) return said(button_step{panel_, id_, eventText_});
+    if (kind_ == 3) return said(property_step{std::string(bytes_.data())});
+    if (kind_ == 4) return said(timer_step{timer_});
+    return std::nullopt; // reports come only from devices; hand-backs and other kinds from no step
+}
+
 std::string validate_event::describe() const {
     std::string d = "kind " + std::to_string(kind_);
     if (null_) return d + " with a null argument";

@@ -7,10 +7,12 @@
 
 #include "session/event_message.h"
 #include "quon_button_record.h"
+#include "scenario/format.h"
 #include "validation/random.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,9 @@ public:
     void* arg();
     // A short description for messages: "kind 1 (device 3, index 5, ...)".
     std::string describe() const;
+    // The scenario step that gives the script this very event, if one can:
+    // its canonical line, which the scenario parser reads back the same.
+    std::optional<std::string> as_step() const;
 
     validate_event(const validate_event&) = delete;
     validate_event& operator=(const validate_event&) = delete;

@@ -6,11 +6,14 @@
 #include "session/panel_library.h"
 #include "session/step_guard.h"
 #include "validation/checks.h"
+#include "validation/failure_recorder.h"
+#include "validation/save_failures.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <random>
 
 namespace quon::host {
@@ -57,6 +60,20 @@ void debug_lines(debug_capture& debug) {
     if (others > 0) std::printf("      debug text: and %zu other texts\n", others);
 }
 
+// The findings a check made that no script's life was saved for (a check
+// whose scripts a scenario cannot play): saved as far as they can be.
+void save_findings(failure_recorder& recorder, const validate_totals& before, const validate_totals& after) {
+    const std::pair<const char*, std::vector<std::string> validate_totals::*> lists[] = {
+        {"malformed-command", &validate_totals::malformedFirst},
+        {"reply", &validate_totals::protocolFaults},
+        {"answer", &validate_totals::answerFaults},
+        {"answer-not-owed", &validate_totals::resultFaults},
+        {"shut-down", &validate_totals::shutdownFaults},
+    };
+    for (const auto& [kind, list] : lists)
+        if ((after.*list).size() > (before.*list).size()) recorder.finding(kind, (after.*list)[(before.*list).size()]);
+}
+
 // Runs every check in turn, each named to the step guard, with the panel's
 // debugger texts after it.
 void run_checks(const validate_options& options, validate_totals& totals) {
@@ -79,7 +96,10 @@ void run_checks(const validate_options& options, validate_totals& totals) {
     debug.begin();
     for (const check& c : checks) {
         step_guard_enter(std::string("check ") + c.name);
+        if (options.recorder) options.recorder->begin_check(c.name);
+        const validate_totals before = totals;
         const check_result r = c.run(options, totals);
+        if (options.recorder && !unsayable_check(c.name).empty()) save_findings(*options.recorder, before, totals);
         line(r.ok, c.name, r.detail);
         debug_lines(debug);
     }
@@ -145,6 +165,12 @@ int run_validation(const validate_request& a) {
     line(true, "load", std::string("loaded and found load_quon_client_script in ") + took);
     options.factory = library.factory();
 
+    std::unique_ptr<failure_recorder> recorder;
+    if (!a.saveDir.empty()) {
+        recorder.reset(
+            new failure_recorder({full_path(a.saveDir), worker_journal(), full_path(a.library), a.devicesFile}));
+        options.recorder = recorder.get();
+    }
     validate_totals totals;
     run_checks(options, totals);
     report_totals(totals);

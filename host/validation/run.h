@@ -12,6 +12,7 @@ namespace quon::host {
 
 struct validate_request {
     std::string library, devicesFile;
+    std::string saveDir; // --save-failures: each fault saved there as a scenario, cut down
     std::uint64_t seed = 0;
     std::int64_t events = 20000, timeout = 120;
     bool seeded = false;

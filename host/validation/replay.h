@@ -1,0 +1,40 @@
+// replay: plays a saved case (or a candidate cut from it) with "panel_host
+// run" in a fresh process, with a time bound, and says which fault it gave:
+// the exit status and the class of the first fault line (the crash or hang
+// line of the step guard, or the first "!" line of the conversation), so
+// that two runs that fail the same way compare equal.
+#ifndef HOST_VALIDATION_REPLAY_H
+#define HOST_VALIDATION_REPLAY_H
+
+#include <string>
+#include <vector>
+
+namespace quon::host {
+
+struct fault_signature {
+    int status = -1;
+    std::string fault; // the whole first fault line, for the case's header
+    std::string kind;  // its class: without the step, the command or the values it names
+
+    bool same(const fault_signature& o) const { return status == o.status && kind == o.kind; }
+};
+
+// The signature of a run's output (standard output and error together):
+// the crash or hang line, or the first "!" line of the class a case of
+// `caseKind` ("malformed-command", "reply", "after-sign-off") is about.
+fault_signature classify_run(int status, const std::string& output, const std::string& caseKind);
+
+struct replay_setup {
+    std::string program; // panel_host itself
+    std::string library;
+    int timeout = 10; // the run's --timeout: a hang ends a candidate after this
+};
+
+// Plays `file` (strict: with --strict). A run that does not end within the
+// timeout and a minute more is ended and counts as a hang.
+fault_signature replay_case(const replay_setup& setup, const std::string& file, bool strict,
+                            const std::string& caseKind);
+
+} // namespace quon::host
+
+#endif

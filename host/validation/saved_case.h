@@ -1,0 +1,36 @@
+// saved_case: a fault validate found, as a scenario file of its own. The
+// file opens with comments (the check that found it, the fault, the command
+// that replays it, notes), then the steps: a "devices" step naming the
+// devices file by its full name when validate played one, then the events
+// of the failing script's life that a scenario can say, each written by the
+// scenario writer.
+#ifndef HOST_VALIDATION_SAVED_CASE_H
+#define HOST_VALIDATION_SAVED_CASE_H
+
+#include <string>
+#include <vector>
+
+namespace quon::host {
+
+struct saved_case {
+    std::string check;              // "controls"
+    std::string kind;               // "crash", "hang", "malformed-command", ...: names the file
+    std::string fault;              // what validate or the replay said
+    std::string devicesStep;        // the "devices" step, or empty
+    std::vector<std::string> steps; // canonical step lines
+    std::vector<std::string> notes; // why it is not all there, how it was cut
+    bool strict = false;            // replayed with --strict: a fault the run goes on from
+};
+
+// The file's text; `library` and `file` go into the replay command.
+std::string case_text(const saved_case& c, const std::string& library, const std::string& file);
+// Reads a file case_text wrote; false when the text is not one.
+bool read_case(const std::string& text, saved_case& out);
+// The replay command.
+std::string replay_command(const saved_case& c, const std::string& library, const std::string& file);
+// A free file name for the case in `dir`: CHECK-KIND.scn, numbered when taken.
+std::string case_file_name(const std::string& dir, const saved_case& c);
+
+} // namespace quon::host
+
+#endif

@@ -1,0 +1,51 @@
+# validate --save-failures end to end on a fault that needs a history: the
+# faulty panel's case is cut down to its two presses and "run" replays its
+# crash (exit 3); the sound variant leaves the folder empty.
+#   -DHOST=prog|arg...  panel_host (under wine: the emulator first)
+#   -DFAULTY=lib -DSOUND=lib -DWORKDIR=dir
+string(REPLACE "|" ";" host "${HOST}")
+file(REMOVE_RECURSE "${WORKDIR}")
+
+function(expect_exit what code)
+  execute_process(COMMAND ${host} ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc STREQUAL "${code}")
+    message(FATAL_ERROR "${what}: exit status ${rc}, expected ${code}\n${out}${err}")
+  endif()
+  set(output "${out}${err}" PARENT_SCOPE)
+endfunction()
+
+expect_exit("validate the faulty panel" 3 validate "${FAULTY}" --seed 1 --events 2000
+            --save-failures "${WORKDIR}/faulty")
+message("${output}")
+file(GLOB cases "${WORKDIR}/faulty/*")
+list(LENGTH cases count)
+if(NOT count EQUAL 1 OR NOT output MATCHES "1 fault saved as scenarios in")
+  message(FATAL_ERROR "expected one saved case (and it named), found: ${cases}")
+endif()
+file(STRINGS "${cases}" lines)
+set(steps "")
+foreach(line IN LISTS lines)
+  if(NOT line MATCHES "^#")
+    list(APPEND steps "${line}")
+  endif()
+endforeach()
+list(GET lines 0 checkLine)
+list(GET lines 2 replayLine)
+if(NOT checkLine MATCHES "check \"controls\" \\(crash\\)" OR NOT replayLine MATCHES "^# replay: panel_host run ")
+  message(FATAL_ERROR "the case's header does not name the check and the replay:\n${lines}")
+endif()
+list(LENGTH steps stepCount)
+if(NOT stepCount EQUAL 2 OR NOT steps MATCHES "^button 1 Arm \"press[^\"]*\";button 1 Fire \"press\"$")
+  message(FATAL_ERROR "the case is not cut down to the two presses:\n${steps}")
+endif()
+expect_exit("run the saved case" 3 run "${FAULTY}" "${cases}")
+if(NOT output MATCHES "crashed[^\n]* during step 2 ")
+  message(FATAL_ERROR "the replay did not crash at the second press:\n${output}")
+endif()
+
+expect_exit("validate the sound panel" 0 validate "${SOUND}" --seed 1 --events 2000
+            --save-failures "${WORKDIR}/sound")
+file(GLOB left "${WORKDIR}/sound/*")
+if(NOT IS_DIRECTORY "${WORKDIR}/sound" OR left)
+  message(FATAL_ERROR "the sound panel's folder is not there empty: ${left}")
+endif()

@@ -1,0 +1,70 @@
+// A saved case's file reads back as written, and a run's output gives the
+// fault signature the cutter compares: same status, same class of fault.
+#include "validation/replay.h"
+#include "validation/saved_case.h"
+
+#include <gtest/gtest.h>
+
+using namespace quon::host;
+
+namespace {
+
+TEST(saved_case, reads_back_as_written) {
+    saved_case c;
+    c.check = "null records";
+    c.kind = "malformed-command";
+    c.fault = "malformed command \"XX\"\nsecond line";
+    c.devicesStep = "devices \"/tmp/a b.devices\"";
+    c.steps = {"button 1 Arm \"press\"", "property \"# not a comment\""};
+    c.notes = {"a note"};
+    c.strict = true;
+    const std::string text = case_text(c, "/lib/p.so", "/cases/x.scn");
+    EXPECT_EQ(text.find("# replay: panel_host run /lib/p.so /cases/x.scn --strict\n"), text.find("# replay"));
+    saved_case back;
+    ASSERT_TRUE(read_case(text, back));
+    EXPECT_EQ(back.check, c.check);
+    EXPECT_EQ(back.kind, c.kind);
+    EXPECT_EQ(back.fault, "malformed command \"XX\" second line"); // one line
+    EXPECT_EQ(back.devicesStep, c.devicesStep);
+    EXPECT_EQ(back.steps, c.steps);
+    EXPECT_EQ(back.notes, c.notes);
+    EXPECT_TRUE(back.strict);
+    EXPECT_FALSE(read_case("button 1 Arm \"press\"\n", back)); // a scenario of someone else's
+}
+
+TEST(classify_run, names_the_fault_by_status_and_class) {
+    struct row {
+        int status;
+        const char* output;
+        const char* caseKind;
+        const char* kind; // empty: no fault of the case's kind
+    };
+    const row rows[] = {
+        {3, "> kind 2\npanel_host: the panel crashed (SIGSEGV) during step 2 a.scn:5: button 1 Fire \"press\"\n",
+         "crash", "the panel crashed (SIGSEGV)"},
+        {3, "panel_host: the panel ended the process (exit status 0) after step 1 a.scn:3: x\n", "crash",
+         "the panel ended the process (exit status 0)"},
+        {4, "panel_host: the panel did not return within 10 s during step 7 x\n", "hang",
+         "the panel did not return within 10 s"},
+        {1, "    ! no router device numbered 7\n    ! malformed command, skipped: unknown code \"XQ\"\n",
+         "malformed-command", "malformed command, skipped"},
+        {1, "    ! command after the panel signed off: TP 'a' (not executed)\n", "after-sign-off",
+         "command after the panel signed off"},
+        {1, "hand-backs: 3 (0 null), replies never handed back: 2\n", "reply", "replies never handed back"},
+        {1, "hand-backs: 3 (0 null), replies never handed back: 0\n", "reply", ""},
+        {1, "    ! no router device numbered 7\n", "after-sign-off", ""},
+        {0, "panel_host: the panel crashed (SIGSEGV) during x\n", "crash", ""}, // status 0 is no crash
+        {2, "panel_host: a.scn:3: unknown step \"jump\"\n", "crash", ""},
+    };
+    for (const row& r : rows) {
+        const fault_signature s = classify_run(r.status, r.output, r.caseKind);
+        EXPECT_EQ(s.kind, r.kind) << r.output;
+        EXPECT_EQ(s.status, r.status);
+    }
+    // Two crashes at different steps are the same fault; a crash and an abort are not.
+    const fault_signature a = classify_run(3, "panel_host: the panel crashed (SIGSEGV) during step 9 x\n", "crash");
+    EXPECT_TRUE(a.same(classify_run(3, "panel_host: the panel crashed (SIGSEGV) during step 2 y\n", "crash")));
+    EXPECT_FALSE(a.same(classify_run(3, "panel_host: the panel aborted (SIGABRT) during step 9 x\n", "crash")));
+}
+
+} // namespace
