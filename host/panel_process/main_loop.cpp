@@ -1,5 +1,6 @@
 #include "panel_process/main_loop.h"
 
+#include "base/decimal_number.h"
 #include "panel_process/live_panel.h"
 #include "panel_process/log_frames.h"
 #include "panel_process/pipe_ends.h"
@@ -48,12 +49,22 @@ int run_panel_process(const run_request& request) {
         failed = failed || !r.ok;
         pipe.send(state() + result_message(r));
     };
-    if (bytes == "start") answer(live.play("start"));
-    else live.begin(run.plan, answer);
     // "1" when run would fail what was played so far: the server's exit status says it.
-    pipe.send(state() + frame("begun", failed || live.expectations_failed() ? "1" : ""));
+    const auto begun = [&] { pipe.send(state() + frame("begun", failed || live.expectations_failed() ? "1" : "")); };
+    if (bytes == "start") answer(live.play("start"));
+    else if (bytes == "paused") {
+        live.open(run.plan);
+        live.play_to(0, answer); // an empty scenario is played to its end at once
+    } else live.begin(run.plan, answer);
+    begun();
     while (pipe.receive(name, bytes)) {
-        if (name == "act") {
+        if (name == "step") { // paused: the scenario's next step
+            std::uint64_t number = 0;
+            std::string why;
+            if (!read_decimal(bytes, run.plan.steps.size(), number, why)) return exitEmulatorFault; // not the protocol
+            live.play_to(number, answer);
+            begun();
+        } else if (name == "act") {
             std::string origin, step;
             if (!read_act(bytes, origin, step)) return exitEmulatorFault; // not the protocol
             answer(live.apply(origin, step));
