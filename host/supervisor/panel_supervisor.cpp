@@ -152,7 +152,7 @@ void panel_supervisor::lost() {
     note_.clear(); // a reload or restart noted before no longer holds
     if (counted_) {
         const bool hung = loss.why.find("in time") != std::string::npos || loss.why.find("given up") == 0;
-        note_status(is_panel_fault(lastExit_) ? lastExit_ : hung ? exitPanelHung : exitPanelCrashed);
+        note_status(is_panel_fault(lastExit_) || loss.refused ? lastExit_ : hung ? exitPanelHung : exitPanelCrashed);
     }
     panelRunning_ = false;
     say("\n[panel process " + std::to_string(pid) + " ended] " + fault_ + "\n");
