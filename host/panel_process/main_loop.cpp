@@ -77,7 +77,7 @@ int run_panel_process(const run_request& request) {
                                               " steps): it changed since serve read it"));
                 return exitUsage;
             }
-            live.play_to(number, answer);
+            live.play_to(static_cast<std::size_t>(number), answer); // at most the steps there are
             begun();
         } else if (name == "act") {
             std::string origin, step;
