@@ -29,6 +29,7 @@ struct serve_arguments {
     std::string recordFile;
     std::int64_t port = 8765;
     bool watch = false;
+    bool paused = false;
     std::string panelProcess; // tests: another program in the panel process's place
     std::int64_t answerWait = live_server::defaultAnswerWait.count(); // tests: ms a request waits for its result
 };
@@ -62,11 +63,24 @@ void catch_interrupts() {
 #endif
 }
 
+// Stepping back replays the scenario from its start in a new process: a
+// recording could not say that, nor could a rebuilt library take the place.
+std::string paused_conflict(const serve_arguments& a) {
+    if (!a.paused) return "";
+    if (a.run.scenarioFile.empty()) return "--paused needs --scenario FILE: the scenario to step through";
+    if (!a.recordFile.empty())
+        return "--paused cannot be used with --record: stepping back replays the scenario in a new panel "
+               "process, which a recording cannot replay; record without --paused";
+    if (a.watch) return "--paused cannot be used with --watch: restart serve on the rebuilt library";
+    return "";
+}
+
 int serve(serve_arguments& a) {
     const bool baseGiven = !a.run.options.basePath.empty();
     std::string error;
     scenario plan; // read here only to say how many steps were played
     if (!a.run.scenarioFile.empty() && load_scenario(a.run.scenarioFile, plan, error) != load_result::ok) plan = {};
+    if (const std::string why = paused_conflict(a); !why.empty()) return fail(exitUsage, why);
     if (!a.recordFile.empty() && same_file(a.recordFile, a.run.library)) // --watch: the process loads a copy
         return fail(exitUsage, a.recordFile + " would replace the run's input " + a.run.library);
     live_feed feed;
@@ -75,9 +89,9 @@ int serve(serve_arguments& a) {
     server.set_answer_wait(std::chrono::milliseconds(a.answerWait));
     if (!server.bind(static_cast<int>(a.port), error)) return fail(exitEmulatorFault, error);
     catch_interrupts();
-    panel_supervisor bench(
-        {a.panelProcess.empty() ? own_program() : a.panelProcess, a.run, a.recordFile, a.watch, &interrupted}, feed,
-        queue, std::cout);
+    panel_supervisor bench({a.panelProcess.empty() ? own_program() : a.panelProcess, a.run, a.recordFile, a.watch,
+                            a.paused ? std::optional<std::size_t>(plan.steps.size()) : std::nullopt, &interrupted},
+                           feed, queue, std::cout);
     if (const int status = bench.load(error); status != exitAllHeld) {
         if (!a.watch || !bench.unloadable()) return fail(status, error);
         std::cerr << "panel_host: " << error << "; waiting for the next build" << std::endl;
@@ -100,7 +114,10 @@ int serve(serve_arguments& a) {
               << "\nserving http://127.0.0.1:" << server.port() << "/" << std::endl;
     server.start();
     bench.begin(recording.get());
-    if (!a.run.scenarioFile.empty())
+    if (a.paused)
+        std::cout << "panel_host: " << a.run.scenarioFile << " paused before its first step (" << plan.steps.size()
+                  << " steps): POST /api/step with to=N shows the page after step N" << std::endl;
+    else if (!a.run.scenarioFile.empty())
         std::cout << "panel_host: " << a.run.scenarioFile << " played (" << plan.steps.size() << " steps); live"
                   << std::endl;
     bench.serve_actions();
@@ -151,6 +168,9 @@ void add_serve_command(CLI::App& app, int& exitStatus) {
     cmd->add_flag("--watch", a->watch,
                   "reload the panel when the library file is replaced (a build): the old panel is destroyed, the "
                   "new library loaded in a new process and started with the devices as they were");
+    cmd->add_flag("--paused", a->paused,
+                  "load the --scenario and play none of it: the page's step buttons (POST /api/step with to=N) "
+                  "show the page after step N, numbered as run numbers them; actions wait for the last step");
     cmd->add_option("--panel-process", a->panelProcess)->group(""); // for tests of the protocol's faults
     add_number_option(*cmd, "--answer-wait-ms", a->answerWait, 0, 3600000, "")->group(""); // for tests of slow steps
     cmd->callback([a, &exitStatus] { exitStatus = serve(*a); });

@@ -2,31 +2,45 @@
 
 #include "base/json_text.h"
 
+#include <algorithm>
+
 namespace quon::host {
 
 live_panel::live_panel(quon_load_script_fn factory, run_options options, std::ostream& out)
     : runner_(factory, std::move(options), out) {}
 
-void live_panel::begin(const scenario& first, const std::function<void(const live_result&)>& played) {
+void live_panel::begin(const scenario& first, const played_fn& played) {
+    open(first);
+    play_to(first.steps.size(), played);
+}
+
+void live_panel::open(const scenario& first) {
+    plan_ = &first;
+    played_ = 0;
+    startShown_ = first.explicitStart;
     runner_.begin(first.explicitStart);
+}
+
+void live_panel::play_to(std::size_t last, const played_fn& played) {
+    const std::vector<scenario_step>& steps = plan_->steps;
     // The panel starts by itself before the first step that is not "devices";
     // the recording says where, so that a "start" recorded later (a restart)
     // does not keep a replay from starting it there too.
-    bool startShown = first.explicitStart;
     const auto show_start = [&] {
-        if (startShown) return;
-        startShown = true;
+        if (startShown_) return;
+        startShown_ = true;
         live_result start;
         start.ok = start.recorded = start.unchecked = true;
         start.step = "start";
         played(start);
     };
-    for (const scenario_step& step : first.steps) {
-        if (!std::holds_alternative<devices_step>(step.action)) show_start();
-        played(play(step));
+    for (; played_ < std::min(last, steps.size()); ++played_) {
+        if (!std::holds_alternative<devices_step>(steps[played_].action)) show_start();
+        played(play(steps[played_]));
     }
+    if (played_ < steps.size()) return;
     show_start();
-    runner_.end_of_steps(first.steps.empty() ? "before the first action" : "after the last step");
+    runner_.end_of_steps(steps.empty() ? "before the first action" : "after the last step");
 }
 
 live_result live_panel::play(const std::string& step) {

@@ -25,9 +25,16 @@ public:
     // The conversation goes to `out`.
     live_panel(quon_load_script_fn factory, run_options options, std::ostream& out);
 
+    using played_fn = std::function<void(const live_result&)>;
     // Starts the panel (unless the scenario starts it itself) and plays the
     // scenario's steps, each result to `played`.
-    void begin(const scenario& first, const std::function<void(const live_result&)>& played);
+    void begin(const scenario& first, const played_fn& played);
+    // The same a step at a time (serve --paused): open takes the scenario
+    // (kept by the caller) and plays none of it; play_to plays its steps up
+    // to number `last` (those not played yet) and, once its last is played,
+    // starts the panel if no step did.
+    void open(const scenario& first);
+    void play_to(std::size_t last, const played_fn& played);
     // A page's action or a timer tick (`origin`), one step in its canonical
     // text: refused when the host would not carry it out now.
     live_result apply(const std::string& origin, const std::string& step);
@@ -64,6 +71,9 @@ private:
     std::string refusal(const step_action& action) const;
 
     scenario_runner runner_;
+    const scenario* plan_ = nullptr;
+    std::size_t played_ = 0;  // of its steps
+    bool startShown_ = false; // the result of the panel's own start was given
 };
 
 } // namespace quon::host

@@ -1,5 +1,6 @@
 #include "panel_process/main_loop.h"
 
+#include "base/decimal_number.h"
 #include "panel_process/live_panel.h"
 #include "panel_process/log_frames.h"
 #include "panel_process/pipe_ends.h"
@@ -9,6 +10,26 @@
 #include <ostream>
 
 namespace quon::host {
+
+namespace {
+
+// The devices and source names as the server last saw them, then how to
+// begin (`how`); false when the protocol ends or breaks first.
+bool receive_begin(protocol_pipe& pipe, device_set& devices, std::string& how) {
+    std::string name;
+    while (pipe.receive(name, how) && (name == "device" || name == "name")) {
+        device_change c;
+        if (!read_device(how, c)) continue;
+        for (declared_device& d : devices.devices)
+            if (d.number != c.device) continue;
+            else if (name == "device" && c.index <= d.size) d.initial[c.index] = c.value;
+            else if (name == "name" && d.pictureSelector && c.index <= d.sources)
+                d.names[d.pictureSelector][c.index] = c.value;
+    }
+    return name == "begin";
+}
+
+} // namespace
 
 int run_panel_process(const run_request& request) {
     protocol_pipe pipe;
@@ -23,17 +44,7 @@ int run_panel_process(const run_request& request) {
 #else
     pipe.send(frame("ready", std::to_string(getpid())));
 #endif
-    // The devices and source names as the server last saw them, then how to begin.
-    while (pipe.receive(name, bytes) && (name == "device" || name == "name")) {
-        device_change c;
-        if (!read_device(bytes, c)) continue;
-        for (declared_device& d : run.options.devices.devices)
-            if (d.number != c.device) continue;
-            else if (name == "device" && c.index <= d.size) d.initial[c.index] = c.value;
-            else if (name == "name" && d.pictureSelector && c.index <= d.sources)
-                d.names[d.pictureSelector][c.index] = c.value;
-    }
-    if (name != "begin") return exitEmulatorFault;
+    if (!receive_begin(pipe, run.options.devices, bytes)) return exitEmulatorFault;
     log_frames logged(pipe);
     std::ostream out(&logged);
     live_panel live(run.library.factory(), run.options, out);
@@ -48,12 +59,27 @@ int run_panel_process(const run_request& request) {
         failed = failed || !r.ok;
         pipe.send(state() + result_message(r));
     };
-    if (bytes == "start") answer(live.play("start"));
-    else live.begin(run.plan, answer);
     // "1" when run would fail what was played so far: the server's exit status says it.
-    pipe.send(state() + frame("begun", failed || live.expectations_failed() ? "1" : ""));
+    const auto begun = [&] { pipe.send(state() + frame("begun", failed || live.expectations_failed() ? "1" : "")); };
+    if (bytes == "start") answer(live.play("start"));
+    else if (bytes == "paused") {
+        live.open(run.plan);
+        live.play_to(0, answer); // an empty scenario is played to its end at once
+    } else live.begin(run.plan, answer);
+    begun();
     while (pipe.receive(name, bytes)) {
-        if (name == "act") {
+        if (name == "step") { // paused: the scenario's next step
+            std::uint64_t number = 0;
+            std::string why;
+            if (!read_decimal(bytes, run.plan.steps.size(), number, why)) { // the file changed since serve read it
+                pipe.send(frame("failed", "step " + std::string(bytes) + " is not in " + request.scenarioFile + " (" +
+                                              std::to_string(run.plan.steps.size()) +
+                                              " steps): it changed since serve read it"));
+                return exitUsage;
+            }
+            live.play_to(static_cast<std::size_t>(number), answer); // at most the steps there are
+            begun();
+        } else if (name == "act") {
             std::string origin, step;
             if (!read_act(bytes, origin, step)) return exitEmulatorFault; // not the protocol
             answer(live.apply(origin, step));

@@ -2,7 +2,10 @@
 // one frame (protocol/frames.h). To the panel's process:
 //   device "NUMBER INDEX TEXT"  a device's state to start from (before begin)
 //   name "NUMBER SOURCE TEXT"   a source's picture name to start from (before begin)
-//   begin  "scenario" | "start" play the scenario given, or the step "start"
+//   begin  "scenario" | "start" | "paused"  play the scenario given, or the
+//                               step "start", or nothing yet (serve --paused)
+//   step   "N"                  paused: play the scenario's step N, the next
+//                               one; after its last, start the panel if no step did
 //   act    "ORIGIN\nSTEP"       a page's action, as one scenario step
 //   stop   ""                   the step "stop": destroyed through slot 0
 //   finish ""                   stop the panel, print the summary, end
@@ -20,10 +23,11 @@
 //                  always clock "NOW" and timer "ID PERIOD DUE TICKS"...: the
 //                  host's timers in virtual milliseconds, from which the server ticks them
 //   result frames  ok, step, error, property, answer, recorded, command...
-//   begun  ""      the begin is played
+//   begun  ""      the begin (or the step) is played; "1" when run would
+//                  fail what was played so far
 //   bye    ""      finished; it ends
-// Every message to it but device is answered, at the latest, by the frame
-// after which it waits again (result, begun, bye).
+// Every message to it but device and name is answered, at the latest, by
+// the frame after which it waits again (result, begun, bye).
 #ifndef HOST_PROTOCOL_MESSAGES_H
 #define HOST_PROTOCOL_MESSAGES_H
 
@@ -35,6 +39,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quon::host {
@@ -50,6 +55,9 @@ struct live_result {
     bool unchecked = false;            // recorded without the commands it caused
     bool recorded = false;             // the step changed something: the recording gets it
     std::vector<std::string> commands; // what the panel sent for it
+    // The server's own, not on the pipe: a paused scenario's step whose page
+    // is shown, and its number of steps.
+    std::optional<std::pair<std::size_t, std::size_t>> shown;
 };
 
 // An "act" frame: a page's action (or a timer tick), as one scenario step

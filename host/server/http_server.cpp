@@ -38,17 +38,23 @@ void answer_json(httplib::Response& res, int status, const std::string& json) {
 
 std::string error_json(const std::string& error) { return "{\"ok\":false,\"error\":" + json_string(error) + "}"; }
 
+// A step of a paused scenario: the step whose page is shown, of how many.
+std::string shown_json(const live_result& r) {
+    if (!r.shown) return "";
+    return ",\"shown\":" + std::to_string(r.shown->first) + ",\"of\":" + std::to_string(r.shown->second);
+}
+
 // The result of an action as its request is answered, or (with the id its
 // request was answered with) as a late "result" event.
 std::string result_json(const live_result& r, std::uint64_t id = 0) {
     const std::string head = id ? "{\"id\":" + std::to_string(id) + "," : "{";
     if (r.fault)
         return head + "\"ok\":false,\"fault\":true,\"step\":" + json_string(r.step) +
-               ",\"error\":" + json_string(r.error) + "}";
+               ",\"error\":" + json_string(r.error) + shown_json(r) + "}";
     if (!r.ok) return head + "\"ok\":false,\"error\":" + json_string(r.error) + "}";
     std::string out = head + "\"ok\":true,\"step\":" + json_string(r.step);
     if (r.property) out += ",\"answer\":" + (r.answer ? json_string(*r.answer) : std::string("null"));
-    return out + "}";
+    return out + shown_json(r) + "}";
 }
 
 // The answer to a request whose action has not finished within the wait: it
@@ -172,11 +178,8 @@ void live_server::impl::action(const httplib::Request& req, const httplib::Conte
         return refuse(req, res, 413, "request body too large (at most " + std::to_string(maxBody) + " bytes)");
     if (!read) return refuse(req, res, 400, "malformed request: the body could not be read");
     const std::string origin = origin_of(req);
-    request_outcome request;
-    if (req.matches[1] == "restart") { // the host's own action, not the panel's: no step, any body
-        request = {true, "restart", "", true};
-        queue.restartWaiting = true;
-    } else request = step_for_body(req.matches[1], body);
+    const request_outcome request = step_for_body(req.matches[1], body);
+    if (request.ok && request.host == host_action::restart) queue.restartWaiting = true;
     const std::shared_ptr<action_answer> answer = queue.push(origin, request);
     if (!answer) {
         answer_json(res, 503, error_json("the host is busy or stopping; try again"));

@@ -1,5 +1,6 @@
 #include "server/page_actions.h"
 
+#include "base/decimal_number.h"
 #include "scenario/fields.h"
 #include "scenario/format.h"
 
@@ -38,6 +39,19 @@ const std::vector<action_rule>& rules() {
     };
     return table;
 }
+
+// The host's own actions, not the panel's: `field` is the one field a
+// host action takes (nullptr: none, and its body is not read as fields).
+struct host_rule {
+    const char* action;
+    host_action kind;
+    const char* field;
+};
+
+const host_rule hostRules[] = {
+    {"restart", host_action::restart, nullptr},
+    {"step", host_action::step, "to"}, // the number of the step whose page to show
+};
 
 bool is_control_char(unsigned char c) { return c < 0x20 || c == 0x7f; }
 
@@ -148,7 +162,37 @@ bool parse_form(const std::string& body, request_fields& out, std::string& error
     }
 }
 
+namespace {
+
+// A host action with its field, if it takes one: one number.
+request_outcome host_request(const host_rule& rule, const std::string& body) {
+    request_outcome out;
+    out.step = rule.action;
+    out.host = rule.kind;
+    request_fields fields;
+    const std::string action = rule.action;
+    if (!rule.field) {
+        out.ok = true;
+        return out;
+    }
+    if (!parse_form(body, fields, out.error)) return out;
+    for (const auto& field : fields)
+        if (field.first != rule.field) out.error = action + ": unknown field " + shown(field.first);
+        else if (fields.count(field.first) > 1) out.error = action + ": field " + field.first + " given more than once";
+    if (out.error.empty() && fields.empty()) out.error = action + ": missing field " + rule.field;
+    std::string why;
+    if (out.error.empty() && !read_decimal(fields.begin()->second, 0x7fffffff, out.to, why))
+        out.error = action + ": " + rule.field + " " + why;
+    out.ok = out.error.empty();
+    if (out.ok) out.step += " " + std::to_string(out.to);
+    return out;
+}
+
+} // namespace
+
 request_outcome step_for_body(const std::string& action, const std::string& body) {
+    for (const host_rule& rule : hostRules)
+        if (action == rule.action) return host_request(rule, body);
     request_fields fields;
     request_outcome out;
     if (!parse_form(body, fields, out.error)) return out;

@@ -83,6 +83,7 @@ int panel_link::take_frames(const char* until, live_result* result) {
             const bool unloadable = name == "unloadable";
             lost(std::string(bytes));
             loss_.unloadable = unloadable;
+            loss_.refused = !unloadable;
             return -1;
         } else if (name != until && name != "ready" && name != "begun" && name != "bye") {
             why = "frame \"" + printable(std::string(name)) + "\" out of place";

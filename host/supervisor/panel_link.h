@@ -24,6 +24,7 @@ struct link_loss {
     std::string step;        // the step it ended in, when named
     int exitStatus = -1;     // the process's
     bool unloadable = false; // it said the library did not load (the inputs did)
+    bool refused = false;    // it said an input was not one ("failed"): no fault of the panel's
     std::string why;         // the reason it was lost, as this side saw it
 };
 

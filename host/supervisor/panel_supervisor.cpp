@@ -20,6 +20,7 @@ panel_supervisor::panel_supervisor(supervisor_setup setup, live_feed& feed, acti
     if (setup_.request.options.basePath.empty())
         setup_.request.options.basePath = std::filesystem::path(setup_.request.library).stem().string();
     if (setup_.watch) watch_ = std::make_unique<library_watch>(setup_.request.library);
+    if (setup_.paused) paused_ = paused_scenario{*setup_.paused};
 }
 
 panel_supervisor::~panel_supervisor() { link_.reset(); }
@@ -48,6 +49,7 @@ void panel_supervisor::publish() {
     s.step = faultStep_;
     s.note = note_;
     s.library = setup_.request.library;
+    if (paused_) s.paused = std::make_pair(paused_->shown, paused_->count);
     reported_.publish(s);
 }
 
@@ -121,7 +123,8 @@ void panel_supervisor::begin(scenario_recording* recording) {
     recording_ = recording;
     begun_ = link_ != nullptr;
     counted_ = true; // what the scenario does counts as run counts it
-    if (link_ && talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
+    if (link_ && talk(frame("begin", paused_ ? "paused" : "scenario"), "begun", nullptr) && !paused_)
+        panelRunning_ = true;
     counted_ = false;
     publish();
 }
@@ -149,7 +152,7 @@ void panel_supervisor::lost() {
     note_.clear(); // a reload or restart noted before no longer holds
     if (counted_) {
         const bool hung = loss.why.find("in time") != std::string::npos || loss.why.find("given up") == 0;
-        note_status(is_panel_fault(lastExit_) ? lastExit_ : hung ? exitPanelHung : exitPanelCrashed);
+        note_status(is_panel_fault(lastExit_) || loss.refused ? lastExit_ : hung ? exitPanelHung : exitPanelCrashed);
     }
     panelRunning_ = false;
     say("\n[panel process " + std::to_string(pid) + " ended] " + fault_ + "\n");
@@ -176,7 +179,14 @@ void panel_supervisor::serve_actions() {
 
 live_result panel_supervisor::apply(const live_action& action) {
     live_result r;
-    if (action.request.restart) {
+    if (action.request.ok && action.request.host == host_action::step) return step_to(action);
+    if (const std::string why = paused_refusal(paused_ ? &*paused_ : nullptr); action.request.ok && !why.empty()) {
+        r.error = why;
+        say("\n[refused " + action.origin + "] " + r.error + "\n");
+        return r;
+    }
+    if (paused_ && action.request.ok) paused_->acted = true; // the page is no longer the last step's
+    if (action.request.host == host_action::restart) {
         restart("restarted from the page");
         r.ok = link_ != nullptr;
         r.step = action.request.step;
@@ -200,11 +210,12 @@ live_result panel_supervisor::apply(const live_action& action) {
 }
 
 panel_supervisor::steady::time_point panel_supervisor::next_tick() const {
-    return link_ && panelRunning_ ? reported_.ticks().next() : steady::time_point::max();
+    const bool live = link_ && panelRunning_ && (!paused_ || paused_->at_end()); // ticks wait for the last step
+    return live ? reported_.ticks().next() : steady::time_point::max();
 }
 
 void panel_supervisor::tick() {
-    if (!link_ || !panelRunning_) return;
+    if (next_tick() == steady::time_point::max()) return;
     const std::optional<std::string> step = reported_.ticks().due(steady::now());
     if (!step) return;
     live_action action;

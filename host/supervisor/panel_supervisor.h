@@ -11,7 +11,8 @@
 // halfway, no library, crashing as it loads) is not ready, and the old panel
 // runs on. The recording holds only steps a replay carries out, and serve's
 // exit status follows run's rule for what it played: the scenario, and the
-// panel's end at the interrupt.
+// panel's end at the interrupt. With --paused the scenario is played a step
+// at a time, on request (supervisor/stepping.h).
 #ifndef HOST_SUPERVISOR_PANEL_SUPERVISOR_H
 #define HOST_SUPERVISOR_PANEL_SUPERVISOR_H
 
@@ -23,10 +24,12 @@
 #include "supervisor/library_watch.h"
 #include "supervisor/panel_link.h"
 #include "supervisor/reported_state.h"
+#include "supervisor/stepping.h"
 
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -37,6 +40,8 @@ struct supervisor_setup {
     run_request request;    // as serve's command line gives it
     std::string recordFile; // checked by the first process against the inputs
     bool watch = false;     // reload when the library file is replaced
+    // --paused: the scenario's number of steps; none is played at first
+    std::optional<std::size_t> paused;
     const std::atomic<bool>* interrupted = nullptr;
 };
 
@@ -56,6 +61,8 @@ public:
     // served first, then at most one due tick, then --watch looks.
     void serve_actions();
     live_result apply(const live_action& action);
+    // --paused: the page after the step the action names (stepping.cpp).
+    live_result step_to(const live_action& action);
     // A new process and panel, with the devices as last reported.
     void restart(const std::string& why);
     // Reloads when the library file was replaced and has settled.
@@ -90,6 +97,8 @@ private:
     void begin_panel(const std::string& why);
     // The rebuilt library (--watch), loaded in a process of its own before the old panel goes.
     void reload();
+    // --paused: a new process, the scenario opened in it and nothing played.
+    void replay_from_start(std::size_t to);
     void note_status(int status);
     void publish();
 
@@ -112,6 +121,8 @@ private:
     std::string fault_;                    // why no panel runs; empty while one does
     std::string faultStep_;                // the step it ended in
     std::string note_;                     // the last restart or reload, for the page
+    // --paused: the step shown, of how many
+    std::optional<paused_scenario> paused_;
     bool panelRunning_ = false;
     bool replayPanel_ = false; // a replay of the recording has a panel here
     bool begun_ = false;       // a panel was begun: its scenario is played

@@ -9,7 +9,11 @@ namespace quon::host {
 std::string panel_status::json() const {
     return "{\"state\":\"" + state + "\",\"pid\":" + (pid ? std::to_string(pid) : "null") +
            ",\"fault\":" + json_string(fault) + ",\"step\":" + json_string(step) + ",\"note\":" + json_string(note) +
-           ",\"library\":" + json_string(library) + "}";
+           ",\"library\":" + json_string(library) +
+           (paused ? ",\"paused\":{\"shown\":" + std::to_string(paused->first) +
+                         ",\"of\":" + std::to_string(paused->second) + "}"
+                   : std::string()) +
+           "}";
 }
 
 bool reported_state::take(state_update& u, std::chrono::steady_clock::time_point at) {

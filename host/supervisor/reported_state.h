@@ -11,7 +11,9 @@
 #include "supervisor/ticks.h"
 
 #include <chrono>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quon::host {
@@ -24,6 +26,8 @@ struct panel_status {
     std::string step;    // the step it ended in
     std::string note;    // the last restart or reload
     std::string library; // as serve was given it
+    // --paused: the step whose page is shown, of how many
+    std::optional<std::pair<std::size_t, std::size_t>> paused;
     std::string json() const;
 };
 
@@ -39,6 +43,11 @@ public:
     // The pages get the state, the status and, while a process runs, the timers.
     void publish(const panel_status& status);
 
+    // A scenario replayed from its start (--paused): the devices start as declared.
+    void forget_devices() {
+        devices_.clear();
+        names_.clear();
+    }
     const std::vector<device_change>& devices() const { return devices_; }
     const std::vector<device_change>& names() const { return names_; }
     tick_schedule& ticks() { return ticks_; }

@@ -111,3 +111,44 @@ TEST(ServeRequest, EveryActionIsAStepOfTheParser) {
 }
 
 } // namespace
+
+// The host's own actions are no steps: restart reads no body, step takes one number.
+TEST(ServeRequest, HostActionsTakeTheirOwnFields) {
+    struct row {
+        const char* action;
+        std::string body;
+        host_action host; // when taken
+        std::uint64_t to;
+        const char* error; // part of the reason when refused, else nullptr
+    };
+    const row rows[] = {
+        {"step", "to=4", host_action::step, 4, nullptr},
+        {"step", "to=0", host_action::step, 0, nullptr},
+        {"step", "to=2147483647", host_action::step, 2147483647, nullptr},
+        {"restart", "to=%zz&junk", host_action::restart, 0, nullptr},
+        {"restart", "", host_action::restart, 0, nullptr},
+        {"step", "to=x", host_action::none, 0, "step: to \"x\" is not a number"},
+        {"step", "to=-1", host_action::none, 0, "step: to \"-1\" is not a number"},
+        {"step", "to=2147483648", host_action::none, 0, "step: to \"2147483648\" is out of range"},
+        {"step", "to=", host_action::none, 0, "step: to \"\" is not a number"},
+        {"step", "", host_action::none, 0, "step: missing field to"},
+        {"step", "to=1&to=2", host_action::none, 0, "step: field to given more than once"},
+        {"step", "to=1&from=0", host_action::none, 0, "step: unknown field \"from\""},
+        {"step", "to=%zz", host_action::none, 0, "bad %-escape"},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::string(r.action) + " " + r.body);
+        const request_outcome out = step_for_body(r.action, r.body);
+        if (r.error) {
+            EXPECT_FALSE(out.ok);
+            EXPECT_NE(out.error.find(r.error), std::string::npos) << out.error;
+            EXPECT_EQ(out.error.find('\n'), std::string::npos) << out.error;
+            continue;
+        }
+        ASSERT_TRUE(out.ok) << out.error;
+        EXPECT_EQ(out.host, r.host);
+        EXPECT_EQ(out.to, r.to);
+    }
+    // A step action is the panel's, never the host's.
+    EXPECT_EQ(step_for_body("route", "destination=1&source=2").host, host_action::none);
+}

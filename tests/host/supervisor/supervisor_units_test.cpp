@@ -1,5 +1,7 @@
-// The workbench's pipe protocol (frames and messages) and its tick schedule.
+// The workbench's pipe protocol (frames and messages), its tick schedule
+// and the rules of stepping through a paused scenario.
 #include "protocol/messages.h"
+#include "supervisor/stepping.h"
 #include "supervisor/ticks.h"
 
 #include <gtest/gtest.h>
@@ -125,4 +127,35 @@ TEST(ServeTicks, RealTimeFromTheReportedClockBoundedAndReanchoredWhenBehind) {
 
     EXPECT_EQ(timers_json(s.timers(), 1), "[{\"id\":1,\"period\":1,\"ticks\":1},{\"more\":1}]");
     EXPECT_EQ(timers_json({}), "[]");
+}
+
+// Forwards is played on; anything else replays from the start in a new
+// process, as does a page that acted after the last step.
+TEST(ServeStepping, TheWayToAStepAndWhatWaitsForTheLast) {
+    struct row {
+        paused_scenario s;
+        std::size_t to;
+        bool runs;
+        step_way way;
+    };
+    const row rows[] = {
+        {{6, 2, false}, 4, true, step_way::forwards},    {{6, 2, false}, 2, true, step_way::here},
+        {{6, 4, false}, 3, true, step_way::from_start},  {{6, 2, false}, 4, false, step_way::from_start},
+        {{6, 2, false}, 2, false, step_way::from_start}, {{6, 6, true}, 6, true, step_way::from_start},
+        {{6, 0, false}, 0, true, step_way::here},
+    };
+    for (const row& r : rows)
+        EXPECT_EQ(way_to(r.s, r.to, r.runs), r.way) << r.s.shown << " to " << r.to << " runs " << r.runs;
+
+    const paused_scenario middle{6, 3, false}, last{6, 6, false}, empty{0, 0, false};
+    EXPECT_EQ(step_refusal(&middle, 6), "");
+    EXPECT_EQ(step_refusal(&middle, 0), "");
+    EXPECT_EQ(step_refusal(&middle, 7), "step: to \"7\" is out of range (0 to 6, the scenario's steps)");
+    EXPECT_EQ(step_refusal(&empty, 1), "step: to \"1\" is out of range (0 to 0, the scenario's steps)");
+    EXPECT_NE(step_refusal(nullptr, 0).find("--paused"), std::string::npos);
+    EXPECT_EQ(paused_refusal(&middle),
+              "paused at step 3 of 6: actions are carried out once the last step is shown (step to 6)");
+    EXPECT_EQ(paused_refusal(&last), "");
+    EXPECT_EQ(paused_refusal(&empty), "");
+    EXPECT_EQ(paused_refusal(nullptr), "");
 }
