@@ -50,6 +50,10 @@ function(_quon_panel_fuzz name)
   set(host "")
   if(TARGET quon::panel_host)
     set(host "-DPANEL_HOST=$<TARGET_FILE:quon::panel_host>")
+    get_target_property(built quon::panel_host ALIASED_TARGET)
+    if(built)
+      add_dependencies(${target} ${built}) # this project's own: built with the target, for the cut
+    endif()
   endif()
   add_test(NAME ${target}
            COMMAND ${CMAKE_COMMAND} "-DFUZZER=$<TARGET_FILE:${target}>" "-DLIBRARY=$<TARGET_FILE:${name}>" ${host}
