@@ -10,7 +10,8 @@
 #     [LANGUAGE hhhh]            Windows language id in hex; default 0809, English (United Kingdom)
 #     [DEVICES file.devices]     the devices, commands and timers validate plays (--devices)
 #     [SCENARIOS file.scn...]    scenarios the tests play with panel_host run --strict
-#     [TESTS file.cpp...])       GoogleTest unit tests of the panel (see quon_test_host.h)
+#     [TESTS file.cpp...]        GoogleTest unit tests of the panel (see quon_test_host.h)
+#     [FUZZ [FUZZ_SECONDS S]])   a fuzz target, fuzz_NAME, in the fuzz build (below); S default 30
 #
 # Targets: NAME_objects (the compiled sources), NAME_panel (the same as a
 # static library, for tests that drive the class directly) and NAME, the
@@ -26,10 +27,24 @@
 # build, NAME_dll_check (check_dll.py with the name, version, company and
 # language above).
 #
+# FUZZ: in the fuzz build (QUON_FUZZ with Clang: the fuzz preset) the target
+# fuzz_NAME, made of the panel's sources and the SDK's quon_panel_fuzz.cpp
+# under libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer, plays
+# random event sequences on the panel through the test host (its hand-back
+# checks on), with the devices of DEVICES and the controls the panel puts.
+# Its test, fuzz_NAME, runs it for S seconds (quon_panel_fuzz_run.cmake); a
+# fault it finds is saved in the build tree, fuzz_failures/NAME, as a
+# scenario cut down by "panel_host cut", and the test fails naming it. Every
+# other build, the Windows one included, leaves FUZZ aside.
+#
 # The same file serves this project's own build and the installed package
 # (quonConfig.cmake), where the targets are the package's quon:: ones and
 # quon::panel_host is the installed panel_host (panel_host.exe under wine).
 set(QUON_PANEL_TEMPLATES ${CMAKE_CURRENT_LIST_DIR}/panel)
+set(QUON_PANEL_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR}) # quon_panel_fuzz.cpp, quon_panel_fuzz_run.cmake
+if(NOT EXISTS ${QUON_PANEL_FUZZ_DIR}/quon_panel_fuzz.cpp)
+  set(QUON_PANEL_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR}/../test_host) # this project's tree
+endif()
 set(QUON_CHECK_DLL ${CMAKE_CURRENT_LIST_DIR}/check_dll.py)
 if(NOT EXISTS ${QUON_CHECK_DLL})
   set(QUON_CHECK_DLL ${CMAKE_CURRENT_LIST_DIR}/../scripts/check_dll.py) # this project's tree
@@ -37,8 +52,8 @@ endif()
 find_program(QUON_SYSTEM_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
 
 function(quon_add_panel name)
-  cmake_parse_arguments(ARG "" "VERSION;DESCRIPTION;COMPANY;PRODUCT;COPYRIGHT;LANGUAGE;DEVICES" "SOURCES;SCENARIOS;TESTS"
-                        ${ARGN})
+  cmake_parse_arguments(ARG "FUZZ" "VERSION;DESCRIPTION;COMPANY;PRODUCT;COPYRIGHT;LANGUAGE;DEVICES;FUZZ_SECONDS"
+                        "SOURCES;SCENARIOS;TESTS" ${ARGN})
   if(ARG_UNPARSED_ARGUMENTS OR NOT ARG_SOURCES)
     message(FATAL_ERROR "quon_add_panel(${name}): SOURCES needed; unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
   endif()
@@ -89,6 +104,10 @@ function(quon_add_panel name)
   endif()
 
   _quon_panel_tests(${name})
+  if(ARG_FUZZ AND QUON_FUZZ AND NOT CMAKE_CROSSCOMPILING)
+    include(${QUON_PANEL_FUZZ_DIR}/quon_panel_fuzz.cmake)
+    _quon_panel_fuzz(${name})
+  endif()
 endfunction()
 
 # The version resource and manifest of a panel DLL, from the templates.

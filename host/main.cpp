@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     quon::host::add_run_command(app, exitStatus);
     quon::host::add_serve_command(app, exitStatus);
     quon::host::add_validate_command(app, exitStatus);
+    quon::host::add_cut_command(app, exitStatus);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -6,7 +6,8 @@
 // the boundary's reply rule (quon_hand_back_ledger.h): a command sent while a
 // reply is owed, a hand-back of a reply to be ignored, of a null not owed or
 // of a text never given (or given back already), and a reply still owed when
-// the panel is destroyed each fail the running GoogleTest test. While it
+// the panel is destroyed each fail the running GoogleTest test (or go to
+// onFault, for a program that is no GoogleTest test: a fuzz target). While it
 // lives it gathers the panel's debugger texts (debug(), quon_debug.h) in
 // place of the platform output, and gives the previous output back after.
 //
@@ -66,8 +67,11 @@ class quon_test_host final : public quon_client_callback {
 public:
     // Answers a command; std::nullopt answers null.
     using reply_fn = std::function<std::optional<std::string>(const std::string& command)>;
+    // Takes a fault of the reply protocol, named.
+    using fault_fn = std::function<void(const std::string& fault)>;
 
     reply_fn reply;                    // unset: every command is answered with null
+    fault_fn onFault;                  // unset: a fault fails the running GoogleTest test
     std::vector<quon_host_call> calls; // every call, in order
     int unknownHandBacks = 0;          // hand-backs of pointers this host never gave
 
@@ -109,7 +113,7 @@ public:
         quon_client_callback* panel = panel_;
         panel_ = nullptr;
         panel->deletingDestructor(1);
-        if (ledger_.owing()) protocol("a reply was never handed back");
+        if (ledger_.owing()) protocol_fault("a reply was never handed back");
     }
 
     // Delivers a device report (kind 1); returns the commands it caused.
@@ -167,7 +171,7 @@ public:
             live_.push_back(*answer);
             given = live_.back().data();
         }
-        protocol(ledger_.command(text.c_str(), given));
+        protocol_fault(ledger_.command(text.c_str(), given));
         return given;
     }
 
@@ -228,7 +232,7 @@ private:
     }
 
     void handBack(char* p) {
-        protocol(ledger_.handBack(p));
+        protocol_fault(ledger_.handBack(p));
         if (!p) {
             calls.push_back({quon_kind_release, "<null>"});
             return;
@@ -259,8 +263,10 @@ private:
         host.debugTexts_.push_back(std::move(kept));
     }
 
-    static void protocol(const std::string& fault) {
-        if (!fault.empty()) ADD_FAILURE() << "reply protocol: " << fault;
+    void protocol_fault(const std::string& fault) const {
+        if (fault.empty()) return;
+        if (onFault) onFault("reply protocol: " + fault);
+        else ADD_FAILURE() << "reply protocol: " << fault;
     }
 
     // Stands in for a missing panel, so that a misuse fails the test only.

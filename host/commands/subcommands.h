@@ -13,6 +13,7 @@
 
 namespace quon::host {
 
+void add_cut_command(CLI::App& app, int& exitStatus);
 void add_run_command(CLI::App& app, int& exitStatus);
 void add_serve_command(CLI::App& app, int& exitStatus);
 void add_validate_command(CLI::App& app, int& exitStatus);

@@ -108,7 +108,10 @@ int failure_saving::finish(int status) {
     std::vector<std::string> made;
     for (const std::string& file : cases_in(request_.saveDir))
         if (!before_.count(file)) made.push_back(file);
-    for (const std::string& file : made) written = cut_case(file) && written;
+    const int timeout = request_.timeout > 0 && request_.timeout < candidateTimeout ? static_cast<int>(request_.timeout)
+                                                                                    : candidateTimeout;
+    for (const std::string& file : made)
+        written = cut_saved_case(request_.library, file, timeout) != cut_outcome::not_written && written;
     if (!made.empty())
         std::printf("%zu fault%s saved as scenarios in %s\n", made.size(), made.size() == 1 ? "" : "s",
                     request_.saveDir.c_str());
@@ -117,24 +120,26 @@ int failure_saving::finish(int status) {
     return written ? status : exitEmulatorFault;
 }
 
-bool failure_saving::cut_case(const std::string& file) {
+cut_outcome cut_saved_case(const std::string& library, const std::string& file, int timeout) {
     const auto start = std::chrono::steady_clock::now();
     std::string text, error;
     saved_case c;
-    if (read_input_file(file, "saved case", maxScenarioBytes, text, error) != load_result::ok || !read_case(text, c))
-        return true; // not one of ours: left alone
-    const int timeout = request_.timeout > 0 && request_.timeout < candidateTimeout ? static_cast<int>(request_.timeout)
-                                                                                    : candidateTimeout;
-    const replay_setup setup{own_program(), request_.library, timeout};
+    if (read_input_file(file, "saved case", maxScenarioBytes, text, error) != load_result::ok) {
+        std::fprintf(stderr, "panel_host: %s\n", error.c_str());
+        return cut_outcome::unreadable;
+    }
+    if (!read_case(text, c)) return cut_outcome::not_a_case;
+    const replay_setup setup{own_program(), library, timeout};
     const fault_signature target = replay_case(setup, file, c.strict, c.kind);
     if (target.kind.empty()) {
         c.notes.push_back("\"panel_host run\" does not reproduce this fault (exit status " +
                           std::to_string(target.status) + "); the case was not cut");
-        return write_case(c, request_.library, file);
+        return write_case(c, library, file) ? cut_outcome::not_reproduced : cut_outcome::not_written;
     }
     const bool fromReplay = c.fault.rfind("the panel ", 0) == 0; // the replay names it better
     if (fromReplay) c.fault = target.fault;
-    if (c.steps.empty()) return write_case(c, request_.library, file);
+    const cut_outcome done = cut_outcome::cut;
+    if (c.steps.empty()) return write_case(c, library, file) ? done : cut_outcome::not_written;
     const std::string candidateFile = file + ".candidate-" + std::to_string(own_process_id());
     const std::vector<std::string> steps = c.steps;
     auto recurs = [&](const std::vector<std::size_t>& kept) {
@@ -142,7 +147,7 @@ bool failure_saving::cut_case(const std::string& file) {
         candidate.steps.clear();
         for (std::size_t i : kept) candidate.steps.push_back(steps[i]);
         std::remove(candidateFile.c_str());
-        if (!write_case(candidate, request_.library, candidateFile)) return false;
+        if (!write_case(candidate, library, candidateFile)) return false;
         const fault_signature got = replay_case(setup, candidateFile, c.strict, c.kind);
         if (!got.same(target)) return false;
         if (fromReplay) c.fault = got.fault; // numbered as the cut case's steps
@@ -157,7 +162,7 @@ bool failure_saving::cut_case(const std::string& file) {
     c.notes.push_back("cut from " + std::to_string(steps.size()) + " steps to " + std::to_string(c.steps.size()) +
                       ", " + std::to_string(cut.candidates) + " candidates played in " + seconds_since(start) +
                       (cut.minimal ? " (no single step can go)" : " (stopped at the bound on candidates)"));
-    return write_case(c, request_.library, file);
+    return write_case(c, library, file) ? done : cut_outcome::not_written;
 }
 
 } // namespace quon::host

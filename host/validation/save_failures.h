@@ -17,6 +17,21 @@ namespace quon::host {
 // A path made absolute, for the replay command and the devices step.
 std::string full_path(const std::string& path);
 
+// How cutting a saved case ended.
+enum class cut_outcome {
+    cut,            // the fault recurred: the case is cut down (or has no step to drop)
+    not_reproduced, // the replay gave no fault: the case is left whole, with a note saying so
+    not_a_case,     // the file is no saved case: left alone
+    unreadable,     // the file could not be read
+    not_written,    // the case could not be written back
+};
+
+// Cuts the saved case `file` in place: plays it with "panel_host run" (this
+// program) against `library` to learn its fault, then drops steps while the
+// same fault recurs, each candidate a fresh run bounded by `timeout`
+// seconds (and a minute more); the file then names how it was cut.
+cut_outcome cut_saved_case(const std::string& library, const std::string& file, int timeout);
+
 class failure_saving {
 public:
     // Makes the folder (and its parents) and the journal; false with why.
@@ -29,7 +44,6 @@ public:
 
 private:
     bool save_from_journal(int status);
-    bool cut_case(const std::string& file);
 
     validate_request request_;
     long watcher_ = 0; // this process: a worker forked from it does none of the above

@@ -6,7 +6,7 @@
 namespace quon::host {
 
 namespace {
-const char checkLine[] = "# panel_host validate found this fault in check ";
+const char checkLine[] = " found this fault in check "; // after "# " and the finder
 const char faultLine[] = "# fault: ";
 const char replayLine[] = "# replay: ";
 const char noteLine[] = "# note: ";
@@ -31,7 +31,7 @@ std::string replay_command(const saved_case& c, const std::string& library, cons
 }
 
 std::string case_text(const saved_case& c, const std::string& library, const std::string& file) {
-    std::string text = checkLine + one_line("\"" + c.check + "\" (" + c.kind + ")") + "\n";
+    std::string text = "# " + one_line(c.finder + checkLine + "\"" + c.check + "\" (" + c.kind + ")") + "\n";
     text += faultLine + one_line(c.fault) + "\n";
     text += replayLine + one_line(replay_command(c, library, file)) + "\n";
     for (const std::string& note : c.notes) text += noteLine + one_line(note) + "\n";
@@ -46,13 +46,7 @@ bool read_case(const std::string& text, saved_case& out) {
     std::string line, rest;
     bool header = false;
     while (std::getline(lines, line)) {
-        if (starts(line, checkLine, rest)) {
-            const std::size_t open = rest.rfind(" (");
-            if (rest.size() < 4 || open == std::string::npos || rest.back() != ')') return false;
-            out.check = rest.substr(1, open - 2);
-            out.kind = rest.substr(open + 2, rest.size() - open - 3);
-            header = true;
-        } else if (starts(line, faultLine, rest)) {
+        if (starts(line, faultLine, rest)) {
             out.fault = rest;
         } else if (starts(line, replayLine, rest)) {
             out.strict = rest.size() >= 9 && rest.compare(rest.size() - 9, 9, " --strict") == 0;
@@ -60,6 +54,14 @@ bool read_case(const std::string& text, saved_case& out) {
             out.notes.push_back(rest);
         } else if (line.compare(0, 8, "devices ") == 0 && out.steps.empty()) {
             out.devicesStep = line;
+        } else if (const std::size_t found = line.find(checkLine); starts(line, "# ", rest) && found != line.npos) {
+            rest = line.substr(found + sizeof checkLine - 1);
+            const std::size_t open = rest.rfind(" (");
+            if (rest.size() < 4 || open == std::string::npos || rest.back() != ')') return false;
+            out.finder = line.substr(2, found - 2);
+            out.check = rest.substr(1, open - 2);
+            out.kind = rest.substr(open + 2, rest.size() - open - 3);
+            header = true;
         } else if (!line.empty() && line[0] != '#') {
             out.steps.push_back(line);
         }

@@ -1,5 +1,6 @@
-// saved_case: a fault validate found, as a scenario file of its own. The
-// file opens with comments (the check that found it, the fault, the command
+// saved_case: a fault validate (or a panel's fuzz target) found, as a
+// scenario file of its own. The file opens with comments (what found it and
+// in which check, the fault, the command
 // that replays it, notes), then the steps: a "devices" step naming the
 // devices file by its full name when validate played one, then the events
 // of the failing script's life that a scenario can say, each written by the
@@ -13,13 +14,14 @@
 namespace quon::host {
 
 struct saved_case {
-    std::string check;              // "controls"
-    std::string kind;               // "crash", "hang", "malformed-command", ...: names the file
-    std::string fault;              // what validate or the replay said
-    std::string devicesStep;        // the "devices" step, or empty
-    std::vector<std::string> steps; // canonical step lines
-    std::vector<std::string> notes; // why it is not all there, how it was cut
-    bool strict = false;            // replayed with --strict: a fault the run goes on from
+    std::string finder = "panel_host validate"; // the program that found it
+    std::string check;                          // "controls"
+    std::string kind;                           // "crash", "hang", "malformed-command", ...: names the file
+    std::string fault;                          // what validate or the replay said
+    std::string devicesStep;                    // the "devices" step, or empty
+    std::vector<std::string> steps;             // canonical step lines
+    std::vector<std::string> notes;             // why it is not all there, how it was cut
+    bool strict = false;                        // replayed with --strict: a fault the run goes on from
 };
 
 // The file's text; `library` and `file` go into the replay command.

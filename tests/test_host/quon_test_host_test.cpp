@@ -87,6 +87,14 @@ TEST(QuonTestHost, FailsTheTestOnEachProtocolFault) {
         quon_test_host host;
         host.reply = answers;
         EXPECT_NONFATAL_FAILURE(c.run(host), c.fault);
+        // A program that is no test (a fuzz target) takes each fault itself.
+        quon_test_host taken;
+        taken.reply = answers;
+        std::vector<std::string> faults;
+        taken.onFault = [&faults](const std::string& fault) { faults.push_back(fault); };
+        c.run(taken);
+        ASSERT_EQ(faults.size(), 1u);
+        EXPECT_NE(faults[0].find(c.fault), std::string::npos) << faults[0];
     }
 }
 

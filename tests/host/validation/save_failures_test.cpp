@@ -22,6 +22,10 @@ TEST(saved_case, reads_back_as_written) {
     EXPECT_EQ(text.find("# replay: panel_host run /lib/p.so /cases/x.scn --strict\n"), text.find("# replay"));
     saved_case back;
     ASSERT_TRUE(read_case(text, back));
+    EXPECT_EQ(back.finder, "panel_host validate");
+    c.finder = "fuzz_zed"; // a panel's fuzz target writes them too
+    ASSERT_TRUE(read_case(case_text(c, "/lib/p.so", "/cases/x.scn"), back));
+    EXPECT_EQ(back.finder, "fuzz_zed");
     EXPECT_EQ(back.check, c.check);
     EXPECT_EQ(back.kind, c.kind);
     EXPECT_EQ(back.fault, "malformed command \"XX\" second line"); // one line

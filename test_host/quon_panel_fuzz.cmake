@@ -1,0 +1,66 @@
+# _quon_panel_fuzz(NAME): quon_add_panel's FUZZ part, in the fuzz build
+# (QUON_FUZZ, Clang). Its events use the devices of DEVICES and the names of
+# the controls, properties and timers in SCENARIOS. fuzz_NAME compiles the panel's sources again, with the
+# fuzzer's coverage and the sanitizers, around quon_panel_fuzz.cpp; the
+# library NAME itself stays a plain build, which panel_host loads to replay
+# and cut what the fuzzer finds. Its test runs quon_panel_fuzz_run.cmake.
+function(_quon_panel_fuzz name)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "quon_add_panel(${name} FUZZ): the fuzz build needs Clang (use the fuzz preset)")
+  endif()
+  if(NOT DEFINED ARG_FUZZ_SECONDS)
+    set(ARG_FUZZ_SECONDS 30)
+  endif()
+  if(NOT ARG_FUZZ_SECONDS MATCHES "^[1-9][0-9]*$")
+    message(FATAL_ERROR "quon_add_panel(${name}): FUZZ_SECONDS ${ARG_FUZZ_SECONDS} is not a number of seconds")
+  endif()
+  include(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/quon_gtest.cmake OPTIONAL RESULT_VARIABLE found)
+  if(NOT found)
+    include(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../cmake/quon_gtest.cmake) # this project's tree
+  endif()
+  set(devices "")
+  if(DEFINED ARG_DEVICES)
+    get_filename_component(devices ${ARG_DEVICES} ABSOLUTE)
+  endif()
+  set(scenarios "")
+  foreach(scenario ${ARG_SCENARIOS})
+    get_filename_component(path ${scenario} ABSOLUTE)
+    list(APPEND scenarios ${path})
+  endforeach()
+  string(JOIN "|" scenarios ${scenarios})
+  set(target fuzz_${name})
+  add_executable(${target} ${QUON_PANEL_FUZZ_DIR}/quon_panel_fuzz.cpp ${ARG_SOURCES})
+  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${QUON_PANEL_FUZZ_DIR})
+  # The test host fails a GoogleTest test only when no onFault is set: its
+  # header needs GoogleTest's library, which the target links but never runs.
+  target_link_libraries(${target} PRIVATE quon::script_helper quon::test_host quon_gtest)
+  target_compile_definitions(${target} PRIVATE QUON_FUZZ_PANEL="${name}" QUON_FUZZ_DEVICES="${devices}"
+                                               QUON_FUZZ_SCENARIOS="${scenarios}"
+                                               QUON_FUZZ_LIBRARY="$<TARGET_FILE:${name}>")
+  set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link ${sanitizers} -g)
+  target_link_options(${target} PRIVATE -fsanitize=fuzzer ${sanitizers})
+  quon_warnings(${target})
+  add_dependencies(${target} ${name}) # the library the cut replays
+  if(NOT TARGET fuzzers)
+    add_custom_target(fuzzers)
+  endif()
+  add_dependencies(fuzzers ${target})
+
+  set(host "")
+  if(TARGET quon::panel_host)
+    set(host "-DPANEL_HOST=$<TARGET_FILE:quon::panel_host>")
+    get_target_property(built quon::panel_host ALIASED_TARGET)
+    if(built)
+      add_dependencies(${target} ${built}) # this project's own: built with the target, for the cut
+    endif()
+  endif()
+  add_test(NAME ${target}
+           COMMAND ${CMAKE_COMMAND} "-DFUZZER=$<TARGET_FILE:${target}>" "-DLIBRARY=$<TARGET_FILE:${name}>" ${host}
+                   -DSECONDS=${ARG_FUZZ_SECONDS} -DWORK=${CMAKE_CURRENT_BINARY_DIR}/fuzz_work/${name}
+                   -DFAILURES=${CMAKE_CURRENT_BINARY_DIR}/fuzz_failures/${name}
+                   -P ${QUON_PANEL_FUZZ_DIR}/quon_panel_fuzz_run.cmake)
+  # The run, then a cut of a few hundred replays at most.
+  math(EXPR timeout "${ARG_FUZZ_SECONDS} + 600")
+  set_tests_properties(${target} PROPERTIES COST ${ARG_FUZZ_SECONDS} TIMEOUT ${timeout})
+endfunction()
