@@ -33,16 +33,19 @@ joined() {
 # (each in a process group of its own).
 trap 'for pid in "${started[@]}"; do kill -- "-$pid" 2>/dev/null || true; done' EXIT
 build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1"; }
+# Each stage's heading says when it began, for where the minutes go.
+stage() { echo "== $* (at $((SECONDS / 60)) min $((SECONDS % 60)) s)"; }
 
 # Every build and test needs both cores only part of the time (the tests
 # wait on servers, browsers and wine): after the native build, the other
 # builds are made while the suites run. The suites pass on a busy machine.
-echo "== native: configure, build, test"
+stage "native: configure and build"
 build native
+stage "native: the suite, the Windows build beside it"
 beside windows_build sh -c 'cmake --preset windows >/dev/null && cmake --build --preset windows'
 ctest --preset native
 
-echo "== windows: configure, build, test"
+stage "windows: the suite, the sanitizer builds beside it"
 joined windows_build
 beside sanitizer_builds sh -c 'cmake --preset tsan >/dev/null && cmake --build --preset tsan &&
                                cmake --preset fuzz >/dev/null && cmake --build --preset fuzz &&
@@ -54,11 +57,14 @@ ctest --preset windows
 # the scripts' and the docs', which the native suite has run), the
 # many-threads test under ThreadSanitizer, and each fuzz target for a
 # bounded time from its committed corpus, two at a time.
+# The fuzz targets run for their time whatever else runs: beside the
+# sanitizer suites, which wait on servers part of the time.
 joined sanitizer_builds
-echo "== asan: the native suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+stage "fuzz: each libFuzzer target for a bounded time, beside the sanitizer suites"
+beside fuzz_targets ctest --preset fuzz
+stage "asan: the native suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 ctest --preset asan
-echo "== tsan: many panels on many threads under ThreadSanitizer"
+stage "tsan: many panels on many threads under ThreadSanitizer"
 ctest --preset tsan
-echo "== fuzz: each libFuzzer target for a bounded time"
-ctest --preset fuzz
-echo "== all builds passed"
+joined fuzz_targets
+stage "all builds passed"
