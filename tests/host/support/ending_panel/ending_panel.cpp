@@ -21,7 +21,9 @@
 
 namespace {
 
-quon_client_callback* dyingHost = nullptr; // the host of the panel being destroyed
+// The host of the panel being destroyed on this thread: validate destroys
+// panels on several threads at once, each with a host of its own.
+thread_local quon_client_callback* dyingHost = nullptr;
 
 class ending_panel final : public quon_script_helper {
 public:
