@@ -2,6 +2,8 @@
 
 #include "base/decimal_number.h"
 
+#include <algorithm>
+
 namespace quon::host {
 
 void device_model::declare(device_set declared) {
@@ -57,26 +59,37 @@ bool device_model::set_source_name(std::int32_t number, std::int32_t selector, s
     return true;
 }
 
-bool device_model::register_range(std::int32_t number, std::int32_t first, std::int32_t last, bool add) {
+bool device_model::register_range(std::int32_t number, std::int32_t first, std::int32_t last, bool add, int script) {
     device* d = find(number);
     if (!d) return false;
-    if (!add) d->registrations.clear();
-    d->registrations.push_back({first, last});
+    auto own = std::find_if(d->registrations.begin(), d->registrations.end(),
+                            [script](const script_registrations& r) { return r.script == script; });
+    if (own == d->registrations.end()) own = d->registrations.insert(own, {script, {}});
+    if (!add) own->ranges.clear();
+    own->ranges.push_back({first, last});
     return true;
 }
 
-bool device_model::unregister(std::int32_t number) {
+bool device_model::unregister(std::int32_t number, int script) {
     device* d = find(number);
     if (!d) return false;
-    d->registrations.clear();
+    d->registrations.erase(std::remove_if(d->registrations.begin(), d->registrations.end(),
+                                          [script](const script_registrations& r) { return r.script == script; }),
+                           d->registrations.end());
     return true;
 }
 
-bool device_model::is_registered(std::int32_t number, std::int32_t index) const {
+bool device_model::script_registrations::covers(std::int32_t index) const {
+    for (const registration& r : ranges)
+        if (index >= r.first && index <= r.last) return true;
+    return false;
+}
+
+bool device_model::is_registered(std::int32_t number, std::int32_t index, int script) const {
     const device* d = find(number);
     if (!d) return false;
-    for (const registration& r : d->registrations)
-        if (index >= r.first && index <= r.last) return true;
+    for (const script_registrations& r : d->registrations)
+        if (r.script == script) return r.covers(index);
     return false;
 }
 
@@ -140,14 +153,24 @@ bool device_model::accepts(const device_change& c, std::string& text, std::strin
     return true;
 }
 
-bool device_model::change(const device_change& c, std::optional<status_report>& r, std::string& why) {
-    r.reset();
+bool device_model::change(const device_change& c, std::vector<addressed_report>& reports, std::string& why) {
+    reports.clear();
     std::string text;
     if (!accepts(c, text, why)) return false;
     device* d = find(c.device);
     d->states[static_cast<std::size_t>(c.index)] = text;
     d->setAt[static_cast<std::size_t>(c.index)] = ++revision_;
-    if (is_registered(c.device, c.index)) r = report(*d, c.index);
+    for (const script_registrations& r : d->registrations)
+        if (r.covers(c.index)) reports.push_back({r.script, report(*d, c.index)});
+    return true;
+}
+
+bool device_model::change(const device_change& c, std::optional<status_report>& r, std::string& why) {
+    r.reset();
+    std::vector<addressed_report> reports;
+    if (!change(c, reports, why)) return false;
+    for (const addressed_report& a : reports)
+        if (a.script == 0) r = a.report;
     return true;
 }
 

@@ -1,8 +1,9 @@
 // device_model (model.h): the devices this host plays for a panel, as a devices file
 // declares them (devices/file.h): routers (crosspoints and source names),
 // GPI devices and information devices with text slots. It keeps each
-// device's registrations and turns changes and polls into status reports for
-// the script. With nothing declared there are no devices.
+// device's registrations, per script (a studio hosts several scripts on the
+// same devices), and turns changes and polls into status reports for the
+// scripts. With nothing declared there are no devices.
 #ifndef HOST_DEVICES_MODEL_H
 #define HOST_DEVICES_MODEL_H
 
@@ -22,6 +23,12 @@ struct status_report {
     std::int32_t index = 0;
     std::int32_t state = 0;
     std::string text;
+};
+
+// A report and the script it goes to (the id the host gave the script).
+struct addressed_report {
+    int script = 0;
+    status_report report;
 };
 
 class device_model {
@@ -46,19 +53,24 @@ public:
     // The name RN gives from now on; false for an unknown router or source.
     bool set_source_name(std::int32_t device, std::int32_t selector, std::int32_t source, const std::string& name);
 
-    // Registrations; false when the device is not one of ours.
-    bool register_range(std::int32_t device, std::int32_t first, std::int32_t last, bool add);
-    bool unregister(std::int32_t device);
-    bool is_registered(std::int32_t device, std::int32_t index) const;
+    // Registrations of one script (a host of one script: 0); false when the
+    // device is not one of ours. A script's first registration on a device
+    // places it after those that registered before; unregistering removes it.
+    bool register_range(std::int32_t device, std::int32_t first, std::int32_t last, bool add, int script = 0);
+    bool unregister(std::int32_t device, int script = 0);
+    bool is_registered(std::int32_t device, std::int32_t index, int script = 0) const;
 
     // One report per index of first..last that the device has; `skipped` gets
     // the number of indices outside the device. Empty for an unknown device.
     std::vector<status_report> poll(std::int32_t device, std::int32_t first, std::int32_t last, int& skipped) const;
 
     // Sets one index of a device: a router destination takes a source number
-    // or "park", a GPI input "on" or "off", a slot any text. `report` gets the
-    // report to deliver when the index is registered. False with why when the
-    // device, index or value does not exist.
+    // or "park", a GPI input "on" or "off", a slot any text. `reports` gets
+    // one report for each script registered for the index, in the order the
+    // scripts registered. False with why when the device, index or value
+    // does not exist.
+    bool change(const device_change& c, std::vector<addressed_report>& reports, std::string& why);
+    // The same for a host of one script (0): its report, if registered.
     bool change(const device_change& c, std::optional<status_report>& report, std::string& why);
     // Whether change() would take `c`, and the state text it would set;
     // false with why, as change() says it.
@@ -79,12 +91,18 @@ private:
         std::int32_t first = 0;
         std::int32_t last = -1;
     };
+    // One script's ranges on a device.
+    struct script_registrations {
+        int script = 0;
+        std::vector<registration> ranges;
+        bool covers(std::int32_t index) const;
+    };
     struct device {
         const declared_device* declared = nullptr;
         std::vector<std::string> states;  // index -> state text
         std::vector<std::uint64_t> setAt; // index -> the revision its state was set at
         std::map<std::int32_t, std::map<int, std::string>> names;
-        std::vector<registration> registrations;
+        std::vector<script_registrations> registrations; // in the order the scripts registered
     };
     device* find(std::int32_t number);
     const device* find(std::int32_t number) const;

@@ -114,12 +114,12 @@ void emulated_host::execute_registration(const host_command& c, device_type type
     case quon_command_router_register:
     case quon_command_info_register:
     case quon_command_gpi_register:
-        devices_.register_range(c.numbers[0], c.numbers[1], c.numbers[2], c.add);
+        devices_.register_range(c.numbers[0], c.numbers[1], c.numbers[2], c.add, script_);
         return;
     case quon_command_router_unregister:
     case quon_command_info_unregister:
     case quon_command_gpi_unregister:
-        devices_.unregister(c.numbers[0]);
+        devices_.unregister(c.numbers[0], script_);
         return;
     default: { // a poll
         int skipped = 0;
@@ -193,10 +193,18 @@ void emulated_host::start_declared_timers() {
 }
 
 void emulated_host::change(const device_change& c) {
-    std::optional<status_report> report;
+    std::vector<addressed_report> reports;
     std::string why;
-    if (!devices_.change(c, report, why)) log_.problem(why);
-    else if (report) pending_.push_back(*report);
+    if (!devices_.change(c, reports, why)) {
+        log_.problem(why);
+        return;
+    }
+    if (routeReports_) {
+        routeReports_(std::move(reports));
+        return;
+    }
+    for (const addressed_report& r : reports)
+        if (r.script == script_) pending_.push_back(r.report);
 }
 
 void emulated_host::execute_declared(const host_command& c, const declared_command& d) {

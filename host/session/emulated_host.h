@@ -59,6 +59,14 @@ public:
     timer_clock& timers() { return timers_; }
     // The devices file's timers run from the panel's start, as its page would start them.
     void start_declared_timers();
+    // The script's id in the device model's registrations (0 unless a
+    // studio hosts several scripts).
+    void set_script(int id) { script_ = id; }
+    // In a studio, the reports of a change this host's script makes go to
+    // every script registered for it: the sink takes them all, in
+    // registration order, and delivers them. Without one, this script's own
+    // report is queued with its polls' reports.
+    void route_reports(std::function<void(std::vector<addressed_report>)> sink) { routeReports_ = std::move(sink); }
 
 private:
     void execute_registration(const host_command& c, device_type type);
@@ -75,6 +83,8 @@ private:
     page_model& page_;
     conversation_log& log_;
     std::function<void()> onCall_;
+    std::function<void(std::vector<addressed_report>)> routeReports_;
+    int script_ = 0;
     // Owed replies by address, so a hand-back is found at once and freed.
     std::unordered_map<const char*, std::unique_ptr<char[]>> owed_;
     std::unique_ptr<char[]> ignored_; // the last reply that is never handed back

@@ -153,6 +153,40 @@ TEST(DeviceModel, ChangesReportOnlyRegisteredIndices) {
     EXPECT_FALSE(d.unregister(4));
 }
 
+// A studio: each script registers for itself; a change reaches every
+// script registered for the index, in the order the scripts registered.
+TEST(DeviceModel, ChangesReachEveryRegisteredScriptInRegistrationOrder) {
+    device_model d(declared());
+    std::string why;
+    auto told = [&](std::int32_t index) {
+        std::vector<addressed_report> reports;
+        EXPECT_TRUE(d.change({3, index, "4"}, reports, why)) << why;
+        std::vector<int> scripts;
+        for (const addressed_report& r : reports) {
+            EXPECT_EQ(r.report.index, index);
+            EXPECT_EQ(r.report.state, 4);
+            scripts.push_back(r.script);
+        }
+        return scripts;
+    };
+    ASSERT_TRUE(d.register_range(3, 9, 9, false, 2));
+    ASSERT_TRUE(d.register_range(3, 1, 16, false, 0));
+    ASSERT_TRUE(d.register_range(3, 5, 5, false, 1));
+    EXPECT_EQ(told(9), (std::vector<int>{2, 0}));
+    EXPECT_EQ(told(5), (std::vector<int>{0, 1}));
+    EXPECT_TRUE(d.is_registered(3, 9, 2));
+    EXPECT_FALSE(d.is_registered(3, 9, 1));
+    ASSERT_TRUE(d.register_range(3, 9, 9, false, 1)); // replaces 1's range, keeps its place
+    EXPECT_EQ(told(9), (std::vector<int>{2, 0, 1}));
+    ASSERT_TRUE(d.unregister(3, 2)); // only script 2's registration goes
+    EXPECT_EQ(told(9), (std::vector<int>{0, 1}));
+    ASSERT_TRUE(d.register_range(3, 9, 9, true, 2)); // registered again: last
+    EXPECT_EQ(told(9), (std::vector<int>{0, 1, 2}));
+    std::optional<status_report> own; // a host of one script is script 0
+    ASSERT_TRUE(d.change({3, 9, "1"}, own, why));
+    EXPECT_TRUE(own && own->state == 1);
+}
+
 TEST(PageModel, PutGetAndIds) {
     page_model p;
     EXPECT_TRUE(p.put("pixmap=chanimg/src1.jpg", "1", "Mon_1"));
