@@ -1,6 +1,7 @@
-// "panel_host run PANEL_LIBRARY SCENARIO [options]": plays a scenario against
-// a panel library and prints the conversation and the summary. The run is
-// the work of a guarded process: a panel that ends it is reported as such.
+// "panel_host run PANEL_LIBRARY... SCENARIO [options]": plays a scenario
+// against a panel library, or several on one set of devices (a studio), and
+// prints the conversation and the summary. The run is the work of a guarded
+// process: a panel that ends it is reported as such.
 #include "session/guarded_process.h"
 #include "scenario/run_setup.h"
 #include "commands/subcommands.h"
@@ -19,9 +20,11 @@ int run_scenario(const run_request& request) {
         std::cerr << "panel_host: " << error << "\n";
         return status;
     }
-    std::cout << "panel_host: " << request.library << " with " << request.scenarioFile << " (" << run.plan.steps.size()
+    std::string libraries = request.library;
+    for (std::size_t i = 1; i < run.scripts.size(); ++i) libraries += ", " + request.libraries[i];
+    std::cout << "panel_host: " << libraries << " with " << request.scenarioFile << " (" << run.plan.steps.size()
               << " steps)" << std::endl;
-    scenario_runner player(run.library.factory(), run.options, std::cout);
+    scenario_runner player(run.scripts, run.options, std::cout);
     return player.run(run.plan);
 }
 
@@ -30,8 +33,13 @@ int run_scenario(const run_request& request) {
 void add_run_command(CLI::App& app, int& exitStatus) {
     auto a = std::make_shared<run_request>();
     CLI::App* run = app.add_subcommand("run", "play a scenario against a panel library and print the conversation");
-    add_library_argument(*run, a->library);
-    run->add_option("SCENARIO", a->scenarioFile, "the scenario file to play")->required();
+    // The last positional argument is the scenario, the others the libraries.
+    run->add_option("PANEL_LIBRARY... SCENARIO", a->libraries,
+                    "the panel libraries (.so natively, .dll on Windows), each a path or NAME=PATH, each its own "
+                    "script on the same devices (a studio), named by its file name without extension or NAME; "
+                    "then the scenario file to play")
+        ->required()
+        ->expected(2, -1);
     run->add_option("--devices", a->devicesFile,
                     "the devices the panel finds (routers, GPI and information devices, their states and names), "
                     "as a devices file declares them; a scenario's \"devices\" step can name one too")
@@ -52,7 +60,12 @@ void add_run_command(CLI::App& app, int& exitStatus) {
     run->add_flag("--strict", a->options.strict,
                   "malformed commands, other faults of the panel and replies it never handed back fail the run "
                   "as failed expectations do");
-    run->callback([a, &exitStatus] { exitStatus = run_guarded([a] { return run_scenario(*a); }); });
+    run->callback([a, &exitStatus] {
+        a->scenarioFile = a->libraries.back();
+        a->libraries.pop_back();
+        a->library = a->libraries.front();
+        exitStatus = run_guarded([a] { return run_scenario(*a); });
+    });
 }
 
 } // namespace quon::host

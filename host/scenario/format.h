@@ -15,8 +15,17 @@
 
 namespace quon::host {
 
-struct start_step {};
-struct stop_step {};
+// Several scripts (a studio): "start"/"stop" every one in order, or the one named.
+struct start_step {
+    std::string script; // empty: every script
+};
+struct stop_step {
+    std::string script; // empty: every script
+};
+// The steps after it, events and expectations alike, go to this script.
+struct script_step {
+    std::string name;
+};
 // The panel is left as it is, never destroyed: where a recording was made,
 // its process ended (a crash, a hang, a destructor that never returned).
 struct abandon_step {};
@@ -87,7 +96,7 @@ struct devices_step {
 using step_action = std::variant<start_step, stop_step, route_step, gpi_step, umd_step, tally_step, info_step,
                                  source_step, property_step, button_step, timer_step, say_step, expect_commands_step,
                                  expect_property_step, expect_answer_step, expect_debug_step, snapshot_step,
-                                 devices_step, wait_step, abandon_step, reloaded_step>;
+                                 devices_step, wait_step, abandon_step, reloaded_step, script_step>;
 
 struct scenario_step {
     std::string where;  // "file:line"
@@ -97,8 +106,8 @@ struct scenario_step {
 
 struct scenario {
     std::vector<scenario_step> steps;
-    // True when a "start" step exists; otherwise the panel starts before the
-    // first step that is not a "devices" step.
+    // True when a "start" step naming no script exists; otherwise the
+    // scripts start before the first step that is not a "devices" step.
     bool explicitStart = false;
 };
 
@@ -123,8 +132,11 @@ std::string write_step(const step_action& action);
 std::string quote_step_text(const std::string& text);
 
 const char* step_name(const step_action& action);
-// Steps that change nothing and only check or record.
+// Steps that change nothing and only check or record ("script" only picks
+// the script the next steps go to).
 bool is_check(const step_action& action);
+// The script a step names ("script", "start NAME", "stop NAME"), or null.
+const std::string* named_script(const step_action& action);
 
 } // namespace quon::host
 

@@ -50,7 +50,15 @@ bool is_check(const step_action& action) {
     return std::holds_alternative<expect_commands_step>(action) ||
            std::holds_alternative<expect_property_step>(action) || std::holds_alternative<expect_answer_step>(action) ||
            std::holds_alternative<expect_debug_step>(action) || std::holds_alternative<snapshot_step>(action) ||
-           std::holds_alternative<say_step>(action);
+           std::holds_alternative<say_step>(action) || std::holds_alternative<script_step>(action);
+}
+
+const std::string* named_script(const step_action& action) {
+    const std::string* name = nullptr;
+    if (const auto* s = std::get_if<script_step>(&action)) name = &s->name;
+    else if (const auto* start = std::get_if<start_step>(&action)) name = &start->script;
+    else if (const auto* stop = std::get_if<stop_step>(&action)) name = &stop->script;
+    return name && !name->empty() ? name : nullptr;
 }
 
 bool parse_scenario(const std::string& text, const std::string& file, scenario& out, std::string& error) {
@@ -89,7 +97,8 @@ bool parse_scenario(const std::string& text, const std::string& file, scenario& 
             error = where + ": " + why;
             return false;
         }
-        if (std::holds_alternative<start_step>(step.action)) out.explicitStart = true;
+        if (const auto* start = std::get_if<start_step>(&step.action); start && start->script.empty())
+            out.explicitStart = true;                          // "start NAME" starts one script again
         if (auto* d = std::get_if<devices_step>(&step.action)) // named from the scenario's folder
             d->file = (std::filesystem::path(file).parent_path() / d->file).lexically_normal().generic_string();
         out.steps.push_back(std::move(step));

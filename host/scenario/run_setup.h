@@ -11,6 +11,7 @@
 #include "scenario/runner.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,10 @@ namespace quon::host {
 
 // What the command line names.
 struct run_request {
-    std::string library;       // the panel library, a path
+    std::string library; // the panel library, a path
+    // run: every script's library, PATH or NAME=PATH, in order (a studio
+    // when there are several); empty: `library` alone.
+    std::vector<std::string> libraries;
     std::string scenarioFile;  // empty: none (serve without --scenario)
     std::string devicesFile;   // --devices; empty: only those the scenario names
     std::int64_t timeout = 60; // seconds of the panel's own time per step; 0: none
@@ -37,7 +41,9 @@ struct prepared_run {
 
     scenario plan; // empty when no scenario was named
     run_options options;
-    panel_library library;
+    panel_library library;                            // the first script's
+    std::vector<std::unique_ptr<panel_library>> more; // the other scripts', in order
+    std::vector<script_entry> scripts;                // every script: name, factory, base path
     bool guarded = false;
     bool libraryRefused = false; // the inputs were good, the library did not load
 };

@@ -11,71 +11,19 @@
 
 namespace quon::host {
 
-load_result load_run_devices(const scenario& s, const std::string& devicesFile, run_options& options,
-                             std::string& error) {
-    declaration_budget budget; // every devices file and layout of the run together
-    if (!devicesFile.empty()) {
-        const load_result r = read_devices_file(devicesFile, options.devices, error, &budget);
-        if (r != load_result::ok) return r;
-        options.inputs.push_back(devicesFile);
-    }
-    for (const scenario_step& step : s.steps) {
-        const auto* d = std::get_if<devices_step>(&step.action);
-        if (!d || options.stepDevices.count(d->file)) continue;
-        const load_result r = read_devices_file(d->file, options.stepDevices[d->file], error, &budget);
-        if (r != load_result::ok) {
-            error = step.where + ": " + error;
-            return r;
-        }
-        options.inputs.push_back(d->file);
-    }
-    return load_result::ok;
+scenario_runner::scenario_runner(quon_load_script_fn factory, const run_options& options, std::ostream& out)
+    : scenario_runner({{options.scriptName, factory, options.basePath}}, options, out) {}
+
+scenario_runner::scenario_runner(std::vector<script_entry> scripts, run_options options, std::ostream& out)
+    : options_(std::move(options)), log_(out), devices_(options_.devices), studio_(std::move(scripts), devices_, log_) {
 }
 
-bool commands_match(const std::vector<std::string>& expected, const std::vector<std::string>& got) {
-    // Glob matching over lines: can[i][j] says expected[i..] matches got[j..].
-    const std::size_t n = expected.size(), m = got.size();
-    std::vector<std::vector<char>> can(n + 1, std::vector<char>(m + 1, 0));
-    can[n][m] = 1;
-    for (std::size_t i = n; i-- > 0;) {
-        for (std::size_t j = m + 1; j-- > 0;) {
-            if (expected[i] == "...") can[i][j] = can[i + 1][j] || (j < m && can[i][j + 1]);
-            else can[i][j] = j < m && expected[i] == got[j] && can[i + 1][j + 1];
-        }
-    }
-    return can[0][0] != 0;
+std::vector<std::size_t> scenario_runner::targets(const std::string& name) const {
+    std::vector<std::size_t> all;
+    for (std::size_t i = 0; i < studio_.size(); ++i)
+        if (name.empty() || studio_.at(i).entry.name == name) all.push_back(i);
+    return all;
 }
-
-scenario_runner::scenario_runner(quon_load_script_fn factory, run_options options, std::ostream& out)
-    : factory_(factory), options_(std::move(options)), log_(out), devices_(options_.devices),
-      session_(devices_, page_, log_) {}
-
-const std::string* replaced_input(const run_options& options, const std::string& path) {
-    for (const std::string& input : options.inputs)
-        if (same_file(path, input)) return &input;
-    return nullptr;
-}
-
-bool check_run_outputs(const scenario& s, const run_options& options, std::string& error) {
-    auto replaces_input = [&](const std::string& path, const std::string& where) {
-        const std::string* input = replaced_input(options, path);
-        if (input) error = where + ": " + path + " would replace the run's input " + *input;
-        return input != nullptr;
-    };
-    for (const scenario_step& step : s.steps) {
-        const auto* snap = std::get_if<snapshot_step>(&step.action);
-        if (!snap) continue;
-        const std::string path = snapshot_path(options, snap->file);
-        if (!inside_folder(options.outDir, path)) {
-            error = step.where + ": snapshot " + snap->file + " leaves the output directory through a link";
-            return false;
-        }
-        if (replaces_input(path, step.where)) return false;
-    }
-    return options.svgFile.empty() || !replaces_input(options.svgFile, "--svg");
-}
-
-bool scenario_runner::start() { return session_.start(factory_, options_.basePath); }
 
 int scenario_runner::run(const scenario& s) {
     begin(s.explicitStart);
@@ -115,26 +63,32 @@ bool scenario_runner::needs_panel(const step_action& action) {
 }
 
 bool scenario_runner::start_before_first_step(const char* when) {
-    log_.step("start", "start the panel");
-    step_guard_enter(std::string("start (") + when + ")");
-    const bool ok = start();
-    if (!ok) ++stepErrors_;
-    session_.host().clear_commands(); // the next step's commands and texts are its own, not the start-up's
-    session_.clear_debug_texts();
-    step_guard_leave();
+    bool ok = true;
+    for (std::size_t i = 0; i < studio_.size(); ++i) {
+        studio_.speak_for(i);
+        log_.step("start", "start the panel");
+        step_guard_enter(std::string("start (") + when + ")");
+        if (!studio_.start(i)) {
+            ok = false;
+            ++stepErrors_;
+        }
+        studio_.deliver_queued();
+        studio_.clear_step(); // the next step's commands and texts are its own, not the start-up's
+        step_guard_leave();
+    }
+    studio_.speak_for(studio_.current_index());
     return ok;
 }
 
 bool scenario_runner::play(const scenario_step& step, int number) {
     where_ = step.where;
+    studio_.speak_for(studio_.current_index());
     const std::string where = "step " + std::to_string(number) + " " + step.where;
     log_.step(where, step.source);
     step_guard_enter(where + ": " + step.source);
-    if (!is_check(step.action)) {
-        session_.host().clear_commands();
-        session_.clear_debug_texts();
-    }
+    if (!is_check(step.action)) studio_.clear_step();
     const bool ok = apply(step);
+    studio_.deliver_queued(); // what the step's script changed reaches the others
     if (!ok) {
         ++stepErrors_;
         log_.expectation(false, step.source + " could not be carried out", "");
@@ -144,14 +98,19 @@ bool scenario_runner::play(const scenario_step& step, int number) {
 }
 
 int scenario_runner::finish() {
-    if (session_.running()) {
+    for (std::size_t i = 0; i < studio_.size(); ++i) {
+        if (!studio_.at(i).session.running()) continue;
+        studio_.speak_for(i);
         log_.step("end", "stop the panel");
         step_guard_enter("end: stop the panel");
-        session_.stop();
+        studio_.at(i).session.stop();
+        studio_.deliver_queued();
     }
     step_guard_leave();
+    studio_.speak_for(studio_.current_index());
     if (!options_.svgFile.empty()) write_picture(options_.svgFile);
-    const int outstanding = session_.host().outstanding();
+    log_.set_script("");
+    const int outstanding = studio_.outstanding();
     log_.summary(outstanding);
     if (emulatorFaults_ > 0) {
         log_.note("panel_host failed itself (see above): the run says nothing about the panel");
@@ -163,7 +122,7 @@ int scenario_runner::finish() {
 }
 
 bool scenario_runner::apply(const scenario_step& step) {
-    if (needs_panel(step.action) && !session_.running()) {
+    if (needs_panel(step.action) && !running()) {
         log_.problem("the panel is not running");
         return false;
     }
@@ -174,14 +133,30 @@ bool scenario_runner::apply(const scenario_step& step) {
     return std::visit([this](const auto& s) { return apply(s); }, step.action);
 }
 
-bool scenario_runner::apply(const start_step&) {
-    session_.stop();
-    return start();
+bool scenario_runner::apply(const start_step& s) {
+    bool ok = true;
+    for (std::size_t i : targets(s.script)) {
+        studio_.speak_for(i);
+        studio_.at(i).session.stop();
+        ok = studio_.start(i) && ok;
+        studio_.deliver_queued();
+    }
+    return ok;
 }
 
-bool scenario_runner::apply(const stop_step&) {
-    session_.stop();
+bool scenario_runner::apply(const stop_step& s) {
+    for (std::size_t i : targets(s.script)) {
+        studio_.speak_for(i);
+        studio_.at(i).session.stop();
+        studio_.deliver_queued();
+    }
     return true;
+}
+
+bool scenario_runner::apply(const script_step& s) {
+    if (studio_.select(s.name)) return true;
+    log_.problem("no script is named \"" + s.name + "\"");
+    return false;
 }
 
 bool scenario_runner::apply(const reloaded_step&) {
@@ -190,40 +165,32 @@ bool scenario_runner::apply(const reloaded_step&) {
 }
 
 bool scenario_runner::apply(const abandon_step&) {
-    session_.abandon();
+    session().abandon();
     return true;
 }
 
 bool scenario_runner::apply(const property_step& s) {
-    lastAnswer_ = session_.property(s.message);
+    lastAnswer_ = session().property(s.message);
     answered_ = true;
     return true;
 }
 
 bool scenario_runner::apply(const button_step& s) {
-    session_.button(s.panel, s.control, s.event);
+    session().button(s.panel, s.control, s.event);
     return true;
 }
 
 bool scenario_runner::apply(const timer_step& s) {
-    session_.timer(s.id);
+    session().timer(s.id);
     return true;
 }
 
 // Virtual time: every tick due within the span, in time order, each
 // delivered as the "timer" step delivers one.
 bool scenario_runner::apply(const wait_step& s) {
-    timer_clock& clock = session_.host().timers();
-    const std::int64_t until = clock.now() + s.ms;
-    int ticks = 0;
-    while (const std::optional<std::int32_t> id = clock.next_tick(until)) {
-        log_.note("virtual time " + std::to_string(clock.now()) + " ms");
-        session_.timer(*id);
-        ++ticks;
-    }
-    clock.advance_to(until);
+    const int ticks = studio_.wait(s.ms);
     log_.note("waited " + std::to_string(s.ms) + " ms: " + std::to_string(ticks) + " tick" + (ticks == 1 ? "" : "s") +
-              ", virtual time now " + std::to_string(clock.now()) + " ms");
+              ", virtual time now " + std::to_string(session().host().timers().now()) + " ms");
     return true;
 }
 
@@ -244,10 +211,10 @@ bool scenario_runner::change_first(device_type type, std::int32_t index, const s
 }
 
 bool scenario_runner::change(const device_change& c) {
-    std::optional<status_report> r;
+    std::vector<addressed_report> reports;
     std::string why;
-    if (!devices_.change(c, r, why)) log_.problem(why);
-    return report(why.empty(), r);
+    if (!devices_.change(c, reports, why)) log_.problem(why);
+    return report(why.empty(), std::move(reports));
 }
 
 bool scenario_runner::apply(const route_step& s) {
@@ -286,68 +253,13 @@ bool scenario_runner::apply(const source_step& s) {
     return true;
 }
 
-bool scenario_runner::report(bool inRange, const std::optional<status_report>& r) {
+bool scenario_runner::report(bool inRange, std::vector<addressed_report> reports) {
     if (!inRange) return false;
-    if (!r) {
-        log_.note(session_.running() ? "not registered: no report" : "panel not running: no report");
+    if (reports.empty()) {
+        log_.note(studio_.any_running() ? "not registered: no report" : "panel not running: no report");
         return true;
     }
-    session_.report(*r);
-    session_.deliver_pending();
-    return true;
-}
-
-bool scenario_runner::apply(const expect_commands_step& step) {
-    const std::vector<std::string>& got = session_.host().commands();
-    const bool ok = commands_match(step.lines, got);
-    std::string detail;
-    if (!ok) {
-        detail = "    expected:\n";
-        for (const std::string& e : step.lines) detail += "      " + printable(e) + "\n";
-        if (step.lines.empty()) detail += "      (no commands)\n";
-        detail += "    got:\n";
-        for (const std::string& g : got) detail += "      " + printable(g) + "\n";
-        if (got.empty()) detail += "      (no commands)\n";
-    }
-    log_.expectation(ok, "expect-commands (" + std::to_string(step.lines.size()) + " lines) at " + where_, detail);
-    return true;
-}
-
-bool scenario_runner::apply(const expect_property_step& step) {
-    const std::string panel = step.panel.empty() ? page_.main_panel() : step.panel;
-    const std::optional<std::string> got = page_.value(panel, step.control, step.property);
-    const bool ok = got && *got == step.value;
-    const std::string what = panel + "/" + step.control + " " + step.property;
-    log_.expectation(ok, what + " = \"" + step.value + "\"",
-                     ok ? ""
-                        : "    expected \"" + printable(step.value) + "\"\n    got " +
-                              (got ? "\"" + printable(*got) + "\"" : std::string("(not set)")));
-    return true;
-}
-
-bool scenario_runner::apply(const expect_answer_step& step) {
-    auto show = [](const std::optional<std::string>& a) {
-        return a ? "\"" + printable(*a) + "\"" : std::string("null");
-    };
-    if (!answered_) {
-        log_.expectation(false, "answer " + show(step.answer), "    no property message was sent before");
-        return true;
-    }
-    const bool ok = step.answer == lastAnswer_;
-    log_.expectation(ok, "answer " + show(step.answer), ok ? "" : "    got " + show(lastAnswer_));
-    return true;
-}
-
-bool scenario_runner::apply(const expect_debug_step& step) {
-    const std::vector<std::string>& written = session_.debug_texts();
-    const bool ok = std::find(written.begin(), written.end(), step.text) != written.end();
-    std::string detail;
-    if (!ok) {
-        detail = "    written since the last step that was not a check:\n";
-        for (const std::string& w : written) detail += "      " + printable(w) + "\n";
-        if (written.empty()) detail += "      (no debugger texts)\n";
-    }
-    log_.expectation(ok, "debugger text \"" + printable(step.text) + "\"", detail);
+    studio_.deliver(std::move(reports));
     return true;
 }
 
@@ -357,7 +269,7 @@ bool scenario_runner::apply(const snapshot_step& step) {
 }
 
 bool scenario_runner::apply(const devices_step& s) {
-    if (session_.running()) {
+    if (studio_.any_running()) {
         log_.problem("the panel is running: the devices change only before it starts or after \"stop\"");
         return false;
     }
@@ -371,14 +283,10 @@ bool scenario_runner::apply(const devices_step& s) {
     return true;
 }
 
-std::string snapshot_path(const run_options& options, const std::string& file) {
-    return options.outDir.empty() ? file : options.outDir + "/" + file;
-}
-
 void scenario_runner::write_picture(const std::string& path) {
     const step_guard_emulator_time emulatorTime;
     std::string error;
-    if (write_output_file(path, render_page_svg(page_, devices_.declared().layout.get()), error)) {
+    if (write_output_file(path, render_page_svg(page(), devices_.declared().layout.get()), error)) {
         log_.note("picture of the page written to " + path);
         return;
     }

@@ -1,6 +1,8 @@
-// runner: plays a scenario against a panel: starts it through its
-// factory, applies each step to the devices or the panel, checks the
-// expectations, writes the snapshots, stops the panel and prints the summary.
+// runner: plays a scenario against a panel, or several scripts on one set
+// of devices (a studio, scenario/studio.h): starts them through their
+// factories, applies each step to the devices or the script it goes to,
+// checks the expectations, writes the snapshots, stops the scripts and prints
+// the summary.
 #ifndef HOST_SCENARIO_RUNNER_H
 #define HOST_SCENARIO_RUNNER_H
 
@@ -10,6 +12,7 @@
 #include "session/panel_session.h"
 #include "quon_export.h"
 #include "scenario/format.h"
+#include "scenario/studio.h"
 
 #include <map>
 #include <optional>
@@ -32,11 +35,17 @@ struct run_options {
     device_set devices;
     // The devices files the scenario's "devices" steps name, read before the run.
     std::map<std::string, device_set> stepDevices;
+    // The name of the script of a run of one library ("script NAME").
+    std::string scriptName;
 };
 
 class scenario_runner {
 public:
-    scenario_runner(quon_load_script_fn factory, run_options options, std::ostream& out);
+    // One script, named options.scriptName, created with options.basePath.
+    scenario_runner(quon_load_script_fn factory, const run_options& options, std::ostream& out);
+    // Several scripts on the devices, in this order; the steps go to the first
+    // until a "script" step names another.
+    scenario_runner(std::vector<script_entry> scripts, run_options options, std::ostream& out);
 
     // Plays every step. exitAllHeld when all expectations held (and, when
     // strict, the script made no fault), exitExpectationFailed otherwise;
@@ -58,24 +67,26 @@ public:
     // Whether a step acts on the panel, so that it fails while none runs.
     static bool needs_panel(const step_action& action);
 
-    // Commands the panel sent since the last step that was not a check.
-    const std::vector<std::string>& commands() { return session_.host().commands(); }
+    // Commands the panel the steps go to sent since the last step that was not a check.
+    const std::vector<std::string>& commands() { return session().host().commands(); }
     // The answer to the last property message (null: none), if one was sent.
     bool answered() const { return answered_; }
     const std::optional<std::string>& last_answer() const { return lastAnswer_; }
-    bool running() const { return session_.running(); }
+    bool running() const { return studio_.current().session.running(); }
     conversation_log& log() { return log_; }
-    // Replies the panel has not handed back yet.
-    int outstanding() { return session_.host().outstanding(); }
+    // Replies the scripts have not handed back yet.
+    int outstanding() { return studio_.outstanding(); }
 
-    const page_model& page() const { return page_; }
+    const page_model& page() const { return studio_.current().page; }
     // The host's timers in virtual time ("wait" moves them on).
-    const timer_clock& timers() { return session_.host().timers(); }
+    const timer_clock& timers() { return session().host().timers(); }
     const device_model& devices() const { return devices_; }
 
 private:
-    bool start();
-    // Starts the panel as run does before the first step; its commands are not the next step's.
+    panel_session& session() { return studio_.current().session; }
+    // The scripts a start or stop step names: every one, or the one named.
+    std::vector<std::size_t> targets(const std::string& name) const;
+    // Starts the scripts as run does before the first step; their commands are not the next step's.
     bool start_before_first_step(const char* when);
     bool play(const scenario_step& step, int number);
     // Applies one step; false when it failed (counted as a failed expectation).
@@ -101,20 +112,19 @@ private:
     bool apply(const snapshot_step& s);
     bool apply(const devices_step& s);
     bool apply(const wait_step& s);
+    bool apply(const script_step& s);
     bool change_first(device_type type, std::int32_t index, const std::string& value);
     bool change(const device_change& c);
     bool alias(const char* name, std::int32_t index, const std::string& value);
-    // A device change made: its report, if any, goes to the panel.
-    bool report(bool inRange, const std::optional<status_report>& report);
+    // A device change made: its reports go to the scripts registered for it.
+    bool report(bool inRange, std::vector<addressed_report> reports);
     // Writes the page's picture; a failure is the emulator's own.
     void write_picture(const std::string& path);
 
-    quon_load_script_fn factory_;
     run_options options_;
     conversation_log log_;
     device_model devices_;
-    page_model page_;
-    panel_session session_;
+    studio studio_;
     bool startPending_ = false;
     int stepNumber_ = 0;
     bool answered_ = false;

@@ -10,14 +10,30 @@ namespace quon::host {
 
 namespace {
 
+// An optional script name, then nothing.
+bool parse_script_name(step_fields& f, std::string& name) {
+    return (f.rest().empty() || f.word("SCRIPT", name)) && f.end();
+}
+
 bool parse_start(step_fields& f, step_action& out) {
-    out = start_step{};
-    return f.end();
+    start_step s;
+    if (!parse_script_name(f, s.script)) return false;
+    out = s;
+    return true;
 }
 
 bool parse_stop(step_fields& f, step_action& out) {
-    out = stop_step{};
-    return f.end();
+    stop_step s;
+    if (!parse_script_name(f, s.script)) return false;
+    out = s;
+    return true;
+}
+
+bool parse_script(step_fields& f, step_action& out) {
+    script_step s;
+    if (!f.word("NAME", s.name) || !f.end()) return false;
+    out = s;
+    return true;
 }
 
 bool parse_abandon(step_fields& f, step_action& out) {
@@ -202,8 +218,8 @@ bool parse_devices_step(step_fields& f, step_action& out) {
 } // namespace
 
 const step_syntax stepSyntax[] = {
-    {"start", "start", parse_start},
-    {"stop", "stop", parse_stop},
+    {"start", "start [SCRIPT]", parse_start},
+    {"stop", "stop [SCRIPT]", parse_stop},
     {"route", "route DESTINATION SOURCE|park", parse_route},
     {"gpi", "gpi INPUT on|off", parse_gpi},
     {"umd", "umd DISPLAY TEXT", parse_umd},
@@ -223,6 +239,7 @@ const step_syntax stepSyntax[] = {
     {"wait", "wait MS", parse_wait},
     {"abandon", "abandon", parse_abandon},
     {"reloaded", "reloaded", parse_reloaded},
+    {"script", "script NAME", parse_script},
 };
 static_assert(std::extent_v<decltype(stepSyntax)> == std::variant_size_v<step_action>,
               "one syntax per kind of step, in the variant's order");

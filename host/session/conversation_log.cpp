@@ -31,60 +31,62 @@ const char* kind_name(unsigned kind) {
 } // namespace
 
 void conversation_log::step(const std::string& where, const std::string& what) {
-    out_ << "\n[" << where << "] " << printable(what) << std::endl;
+    out_ << "\n";
+    line() << "[" << where << "] " << printable(what) << std::endl;
 }
 
 void conversation_log::event(unsigned kind, const std::string& what) {
     ++events_[kind];
-    out_ << "  > kind " << kind << " " << kind_name(kind) << ": " << printable(what) << std::endl;
+    line() << "  > kind " << kind << " " << kind_name(kind) << ": " << printable(what) << std::endl;
 }
 
-void conversation_log::lifecycle(const std::string& what) { out_ << "  > " << printable(what) << std::endl; }
+void conversation_log::lifecycle(const std::string& what) { line() << "  > " << printable(what) << std::endl; }
 
 void conversation_log::answer(const std::string* text) {
     ++answers_;
     if (!text) ++nullAnswers_;
-    out_ << "  < answer: " << (text ? "\"" + printable(*text) + "\"" : std::string("null")) << std::endl;
+    line() << "  < answer: " << (text ? "\"" + printable(*text) + "\"" : std::string("null")) << std::endl;
 }
 
 void conversation_log::command(const char* text, const std::string& code) {
     const std::string t = text ? text : "";
     ++commands_[code.empty() ? std::string("??") : code];
-    out_ << "  < kind 0 " << (text ? printable(t) : std::string("(null)")) << std::endl;
+    line() << "  < kind 0 " << (text ? printable(t) : std::string("(null)")) << std::endl;
 }
 
 void conversation_log::reply(const std::string* text) {
-    if (text) out_ << "    reply \"" << printable(*text) << "\"" << std::endl;
+    if (text) line() << "    reply \"" << printable(*text) << "\"" << std::endl;
 }
 
 void conversation_log::malformed(const std::string& why) {
     ++malformed_;
-    out_ << "    ! malformed command, skipped: " << why << std::endl;
+    line() << "    ! malformed command, skipped: " << why << std::endl;
 }
 
 void conversation_log::hand_back(const std::string* text) {
     ++handBacks_;
     if (!text) ++nullHandBacks_;
-    out_ << "  < kind 5 hand-back " << (text ? "\"" + printable(*text) + "\"" : std::string("null")) << std::endl;
+    line() << "  < kind 5 hand-back " << (text ? "\"" + printable(*text) + "\"" : std::string("null")) << std::endl;
 }
 
 void conversation_log::unexpected(unsigned kind) {
     problem("script called the host with kind " + std::to_string(kind) + " (" + kind_name(kind) + ")");
 }
 
-void conversation_log::note(const std::string& text) { out_ << "    " << printable(text) << std::endl; }
+void conversation_log::note(const std::string& text) { line() << "    " << printable(text) << std::endl; }
 
 void conversation_log::debug_text(const std::string& text) {
     // The same line as the Windows demo shows for wine's debugger channel.
-    out_ << "  debug text: " << printable(text) << std::endl;
+    line() << "  debug text: " << printable(text) << std::endl;
 }
 
 void conversation_log::problem(const std::string& text) {
     ++problems_;
-    out_ << "    ! " << printable(text) << std::endl;
+    line() << "    ! " << printable(text) << std::endl;
 }
 
 void conversation_log::expectation(bool passed, const std::string& what, const std::string& detail) {
+    line();
     if (earlierBuild_) out_ << "  " << (passed ? "ok" : "differs") << " (an earlier build's, not counted): ";
     else {
         (passed ? passed_ : failed_) += 1;

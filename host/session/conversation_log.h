@@ -32,6 +32,9 @@ public:
     // While set, expectations are shown but not counted: they were made by
     // an earlier build of the library than the one being played.
     void set_earlier_build(bool earlier) { earlierBuild_ = earlier; }
+    // Where several scripts share the run, the one each line is about: its
+    // lines begin "[NAME] " (empty: no tag).
+    void set_script(const std::string& name) { tag_ = name.empty() ? name : "[" + name + "] "; }
 
     int failed() const { return failed_; }
     int problems() const { return problems_; }
@@ -41,7 +44,9 @@ public:
     std::string summary_text(int outstandingReplies) const;
 
 private:
+    std::ostream& line() { return out_ << tag_; } // a new line of the conversation
     std::ostream& out_;
+    std::string tag_;
     std::map<std::string, int> commands_;
     std::map<unsigned, int> events_;
     int answers_ = 0, nullAnswers_ = 0, handBacks_ = 0, nullHandBacks_ = 0;

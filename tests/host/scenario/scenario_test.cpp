@@ -100,6 +100,21 @@ TEST(ScenarioParser, ReadsEveryStepIntoItsNamedFields) {
     EXPECT_FALSE(parse_ok("route 1 1\n").explicitStart);
 }
 
+// A studio's steps: each names its script, and writes back as it was read;
+// only a "start" of every script makes the start explicit.
+TEST(ScenarioParser, ScriptStepsNameTheirScript) {
+    const scenario s = parse_ok("script relay\nstart watch\nstop  watch\nstop\n");
+    EXPECT_EQ(step<script_step>(s, 0).name, "relay");
+    EXPECT_EQ(step<start_step>(s, 1).script, "watch");
+    EXPECT_EQ(step<stop_step>(s, 2).script, "watch");
+    EXPECT_EQ(step<stop_step>(s, 3).script, "");
+    const char* const written[] = {"script relay", "start watch", "stop watch", "stop"};
+    for (std::size_t i = 0; i < s.steps.size(); ++i) EXPECT_EQ(write_step(s.steps[i].action), written[i]);
+    EXPECT_TRUE(is_check(s.steps[0].action)); // it picks a script and changes nothing
+    EXPECT_FALSE(s.explicitStart);
+    EXPECT_TRUE(parse_ok("start watch\nstart\n").explicitStart);
+}
+
 TEST(ScenarioParser, DevicesFilesAreNamedFromTheScenariosFolder) {
     scenario s;
     std::string error;
@@ -146,7 +161,9 @@ TEST(ScenarioParser, SyntaxErrorsNameFileLineAndWhy) {
         {"expect-property Mon_1 pixmap\n", "missing VALUE"},
         {"expect-property /Mon_1 pixmap x\n", "PANEL/CONTROL needs both names"},
         {"snapshot a.svg b.svg\n", "unexpected fields"},
-        {"stop now\n", "unexpected fields"},
+        {"stop now later\n", "unexpected fields \"later\" (usage: stop [SCRIPT])"},
+        {"script\n", "missing NAME (usage: script NAME)"},
+        {"script a b\n", "unexpected fields \"b\""},
         // Snapshots stay inside the output directory.
         {"snapshot ../../x.svg\n", "t.scn:1: snapshot ../../x.svg leaves the output directory"},
         {"snapshot a/../../x.svg\n", "leaves the output directory"},
