@@ -8,10 +8,12 @@
 #include <exception>
 #include <new>
 
+#ifndef _WIN32
 namespace {
 [[gnu::noinline]] void failingAllocation() { throw std::bad_alloc(); }
 void scriptFrame() noexcept { failingAllocation(); }
 } // namespace
+#endif
 
 TEST(UnexpectedException, WritesOneLineAndEndsTheProcess) {
 #ifdef _WIN32
