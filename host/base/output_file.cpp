@@ -34,6 +34,11 @@ bool write_output_file(const std::string& path, const std::string& content, std:
     return false;
 }
 
+std::string full_path(const std::string& path) {
+    std::error_code ignored;
+    return fs::absolute(path, ignored).lexically_normal().string();
+}
+
 bool same_file(const std::string& a, const std::string& b) {
     std::error_code ec;
     if (fs::equivalent(a, b, ec)) return true; // hard links and different spellings of one file

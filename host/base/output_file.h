@@ -15,6 +15,10 @@ bool write_output_file(const std::string& path, const std::string& content, std:
 // Creates a directory and its missing parents; false with the reason.
 bool make_directories(const std::string& path, std::string& error);
 
+// `path` made absolute and normal: how a written step or command names a
+// file so that it holds from any folder.
+std::string full_path(const std::string& path);
+
 // Whether two paths name the same file, existing or not (links resolved).
 bool same_file(const std::string& a, const std::string& b);
 // Whether `path`, links resolved, lies inside `folder` ("" is the current one):

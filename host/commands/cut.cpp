@@ -6,6 +6,7 @@
 // is left whole, its note says so), 2 when the file is no saved case, 5 when
 // it could not be read or written.
 #include "base/exit_status.h"
+#include "base/output_file.h"
 #include "commands/subcommands.h"
 #include "validation/save_failures.h"
 

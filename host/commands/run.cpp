@@ -20,8 +20,8 @@ int run_scenario(const run_request& request) {
         std::cerr << "panel_host: " << error << "\n";
         return status;
     }
-    std::string libraries = request.library;
-    for (std::size_t i = 1; i < run.scripts.size(); ++i) libraries += ", " + request.libraries[i];
+    std::string libraries;
+    for (const std::string& library : request.libraries) libraries += (libraries.empty() ? "" : ", ") + library;
     std::cout << "panel_host: " << libraries << " with " << request.scenarioFile << " (" << run.plan.steps.size()
               << " steps)" << std::endl;
     scenario_runner player(run.scripts, run.options, std::cout);

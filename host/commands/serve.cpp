@@ -11,7 +11,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <thread>
@@ -104,9 +103,7 @@ int serve(serve_arguments& a) {
                                      "Replay: panel_host run PANEL_LIBRARY THIS_FILE" +
                                          (baseGiven ? " --base " + a.run.options.basePath : "") + " --strict"});
         // The devices it was made with, by their full name, so that it replays bare.
-        if (!devicesFile.empty())
-            recording->add_unchecked(
-                "devices " + quote_step_text(std::filesystem::absolute(devicesFile).lexically_normal().string()));
+        if (!devicesFile.empty()) recording->add_unchecked(write_step(devices_step{full_path(devicesFile)}));
         if (!recording->open(a.recordFile, error)) return fail(exitEmulatorFault, error);
     }
 

@@ -164,6 +164,18 @@ bool parse_form(const std::string& body, request_fields& out, std::string& error
 
 namespace {
 
+// The first field given that is not one of `names` or is given twice, as a
+// refusal; empty when there is none.
+std::string stray_field(const std::string& action, const std::vector<std::string>& names,
+                        const request_fields& fields) {
+    for (const auto& field : fields) {
+        if (std::find(names.begin(), names.end(), field.first) == names.end())
+            return action + ": unknown field " + shown(field.first);
+        if (fields.count(field.first) > 1) return action + ": field " + field.first + " given more than once";
+    }
+    return "";
+}
+
 // A host action with its field, if it takes one: one number.
 request_outcome host_request(const host_rule& rule, const std::string& body) {
     request_outcome out;
@@ -176,9 +188,7 @@ request_outcome host_request(const host_rule& rule, const std::string& body) {
         return out;
     }
     if (!parse_form(body, fields, out.error)) return out;
-    for (const auto& field : fields)
-        if (field.first != rule.field) out.error = action + ": unknown field " + shown(field.first);
-        else if (fields.count(field.first) > 1) out.error = action + ": field " + field.first + " given more than once";
+    out.error = stray_field(action, {rule.field}, fields);
     if (out.error.empty() && fields.empty()) out.error = action + ": missing field " + rule.field;
     std::string why;
     if (out.error.empty() && !read_decimal(fields.begin()->second, 0x7fffffff, out.to, why))
@@ -208,18 +218,10 @@ request_outcome step_for_request(const std::string& action, const request_fields
         out.error = "unknown action " + shown(action);
         return out;
     }
-    for (const auto& [name, value] : fields) {
-        bool known = false;
-        for (const field_rule& f : rule->fields) known = known || name == f.name;
-        if (!known) {
-            out.error = action + ": unknown field " + shown(name);
-            return out;
-        }
-        if (fields.count(name) > 1) {
-            out.error = action + ": field " + name + " given more than once";
-            return out;
-        }
-    }
+    std::vector<std::string> names;
+    for (const field_rule& f : rule->fields) names.push_back(f.name);
+    out.error = stray_field(action, names, fields);
+    if (!out.error.empty()) return out;
     std::string line = action;
     for (const field_rule& f : rule->fields) {
         const auto it = fields.find(f.name);

@@ -177,14 +177,18 @@ void panel_supervisor::serve_actions() {
     }
 }
 
+live_result panel_supervisor::refuse(const live_action& action, const std::string& why) {
+    say("\n[refused " + action.origin + "] " + printable(why) + "\n");
+    live_result r;
+    r.error = why;
+    return r;
+}
+
 live_result panel_supervisor::apply(const live_action& action) {
     live_result r;
     if (action.request.ok && action.request.host == host_action::step) return step_to(action);
-    if (const std::string why = paused_refusal(paused_ ? &*paused_ : nullptr); action.request.ok && !why.empty()) {
-        r.error = why;
-        say("\n[refused " + action.origin + "] " + r.error + "\n");
-        return r;
-    }
+    if (const std::string why = paused_refusal(paused_ ? &*paused_ : nullptr); action.request.ok && !why.empty())
+        return refuse(action, why);
     if (paused_ && action.request.ok) paused_->acted = true; // the page is no longer the last step's
     if (action.request.host == host_action::restart) {
         restart("restarted from the page");
@@ -193,11 +197,9 @@ live_result panel_supervisor::apply(const live_action& action) {
         r.error = r.ok ? "" : fault_;
         return r;
     }
-    if (!action.request.ok || !link_) {
-        r.error = action.request.ok ? "the panel is not running (" + fault_ + "); restart it" : action.request.error;
-        say("\n[refused " + action.origin + "] " + printable(r.error) + "\n");
-        return r;
-    }
+    if (!action.request.ok || !link_)
+        return refuse(action, action.request.ok ? "the panel is not running (" + fault_ + "); restart it"
+                                                : action.request.error);
     if (talk(act_message(action.origin, action.request.step), "result", &r)) {
         if (recording_) recording_->add_result(r);
         return r;

@@ -99,6 +99,8 @@ private:
     void reload();
     // --paused: a new process, the scenario opened in it and nothing played.
     void replay_from_start(std::size_t to);
+    // Says that `action` is refused and why; the result that answers it.
+    live_result refuse(const live_action& action, const std::string& why);
     void note_status(int status);
     void publish();
 

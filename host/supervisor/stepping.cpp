@@ -1,7 +1,6 @@
 // panel_supervisor's steps through a paused scenario (supervisor/stepping.h).
 #include "supervisor/stepping.h"
 
-#include "base/utf8_text.h"
 #include "supervisor/panel_supervisor.h"
 
 namespace quon::host {
@@ -27,13 +26,13 @@ std::string paused_refusal(const paused_scenario* s) {
 }
 
 live_result panel_supervisor::step_to(const live_action& action) {
-    live_result r;
-    r.step = action.request.step;
-    r.error = step_refusal(paused_ ? &*paused_ : nullptr, action.request.to);
-    if (!r.error.empty()) {
-        say("\n[refused " + action.origin + "] " + printable(r.error) + "\n");
+    if (const std::string why = step_refusal(paused_ ? &*paused_ : nullptr, action.request.to); !why.empty()) {
+        live_result r = refuse(action, why);
+        r.step = action.request.step;
         return r;
     }
+    live_result r;
+    r.step = action.request.step;
     const std::size_t to = static_cast<std::size_t>(action.request.to);
     if (way_to(*paused_, to, link_ != nullptr) == step_way::from_start) replay_from_start(to);
     counted_ = true; // what the scenario does counts as run counts it

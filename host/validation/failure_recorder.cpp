@@ -1,10 +1,10 @@
 #include "validation/failure_recorder.h"
 
+#include "base/output_file.h"
 #include "scenario/format.h"
 #include "validation/private_file.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <sstream>
 
 namespace quon::host {
@@ -30,8 +30,7 @@ std::string unsayable_check(const std::string& check) {
 
 std::string devices_step_for(const std::string& devicesFile) {
     if (devicesFile.empty()) return "";
-    std::error_code ignored;
-    return write_step(devices_step{std::filesystem::absolute(devicesFile, ignored).string()});
+    return write_step(devices_step{full_path(devicesFile)});
 }
 
 void note_left_out(saved_case& c, std::size_t leftOut, const std::string& first) {

@@ -58,11 +58,6 @@ bool write_case(const saved_case& c, const std::string& library, const std::stri
 
 } // namespace
 
-std::string full_path(const std::string& path) {
-    std::error_code ignored;
-    return std::filesystem::absolute(path, ignored).lexically_normal().string();
-}
-
 std::string worker_journal() {
     const char* value = std::getenv(journalVariable);
     return value ? value : "";

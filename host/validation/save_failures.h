@@ -14,9 +14,6 @@
 
 namespace quon::host {
 
-// A path made absolute, for the replay command and the devices step.
-std::string full_path(const std::string& path);
-
 // How cutting a saved case ended.
 enum class cut_outcome {
     cut,            // the fault recurred: the case is cut down (or has no step to drop)
