@@ -13,6 +13,15 @@ constexpr int exitPanelCrashed = 3;
 constexpr int exitPanelHung = 4;
 constexpr int exitEmulatorFault = 5; // could not read an input or write an output file
 
+constexpr bool is_panel_fault(int status) { return status == exitPanelCrashed || status == exitPanelHung; }
+
+// One status for what was played, `status` coming after `sofar`: a crash or
+// a hang ends a run, so the first of them stays; otherwise the worst.
+constexpr int combined_status(int sofar, int status) {
+    if (status == exitAllHeld || is_panel_fault(sofar)) return sofar;
+    return is_panel_fault(status) ? status : (status > sofar ? status : sofar);
+}
+
 } // namespace quon::host
 
 #endif

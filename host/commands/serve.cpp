@@ -2,7 +2,7 @@
 // on 127.0.0.1 until interrupted; see server/http_server.h for what it serves.
 #include "base/output_file.h"
 #include "server/http_server.h"
-#include "supervisor/panel_supervisor.h"
+#include "supervisor/studio_supervisor.h"
 #include "commands/subcommands.h"
 #include "scenario/format.h"
 
@@ -24,6 +24,7 @@ namespace quon::host {
 namespace {
 
 struct serve_arguments {
+    std::vector<std::string> libraries; // PATH or NAME=PATH, each a script (a studio when several)
     run_request run;
     std::string recordFile;
     std::int64_t port = 8765;
@@ -62,6 +63,19 @@ void catch_interrupts() {
 #endif
 }
 
+// A studio's scripts are played from the pages only: a scenario of several
+// scripts is run's, and stepping or reloading one script of several is not built.
+std::string studio_conflict(const serve_arguments& a, std::size_t scripts) {
+    if (scripts < 2) return "";
+    for (const auto& [given, option] : {std::pair<bool, const char*>{!a.run.scenarioFile.empty(), "--scenario"},
+                                        {a.paused, "--paused"},
+                                        {a.watch, "--watch"}})
+        if (given)
+            return std::string(option) + " takes one library: serve several scripts without it (a scenario of "
+                                         "several scripts plays with run)";
+    return "";
+}
+
 // Stepping back replays the scenario from its start in a new process: a
 // recording could not say that, nor could a rebuilt library take the place.
 std::string paused_conflict(const serve_arguments& a) {
@@ -74,23 +88,49 @@ std::string paused_conflict(const serve_arguments& a) {
     return "";
 }
 
+// The recording's first lines: what it was recorded from and how it replays.
+std::vector<std::string> recording_header(const serve_arguments& a, const std::vector<script_entry>& scripts) {
+    std::string from, replay;
+    for (std::size_t i = 0; i < scripts.size(); ++i) {
+        from += (i ? ", " : "") + a.libraries[i];
+        replay += scripts.size() > 1 ? scripts[i].name + "=LIBRARY " : "PANEL_LIBRARY ";
+    }
+    const std::string base = a.run.options.basePath.empty() ? "" : " --base " + a.run.options.basePath;
+    return {"Recorded by panel_host serve from " + from + ".",
+            "Replay: panel_host run " + replay + "THIS_FILE" + base + " --strict"};
+}
+
 int serve(serve_arguments& a) {
-    const bool baseGiven = !a.run.options.basePath.empty();
     std::string error;
+    std::vector<script_entry> scripts;
+    std::vector<std::string> paths, names;
+    if (!name_libraries(a.libraries, "", scripts, paths, error)) return fail(exitUsage, error);
+    std::vector<std::pair<std::string, std::string>> named;
+    for (std::size_t i = 0; i < scripts.size(); ++i) named.emplace_back(scripts[i].name, paths[i]);
+    for (const script_entry& script : scripts) names.push_back(script.name);
+    a.run.library = paths.front();
+    if (const std::string why = studio_conflict(a, scripts.size()); !why.empty()) return fail(exitUsage, why);
     scenario plan; // read here only to say how many steps were played
     if (!a.run.scenarioFile.empty() && load_scenario(a.run.scenarioFile, plan, error) != load_result::ok) plan = {};
     if (const std::string why = paused_conflict(a); !why.empty()) return fail(exitUsage, why);
-    if (!a.recordFile.empty() && same_file(a.recordFile, a.run.library)) // --watch: the process loads a copy
-        return fail(exitUsage, a.recordFile + " would replace the run's input " + a.run.library);
+    for (const std::string& path : paths) // --watch: the process loads a copy
+        if (!a.recordFile.empty() && same_file(a.recordFile, path))
+            return fail(exitUsage, a.recordFile + " would replace the run's input " + path);
     live_feed feed;
+    if (scripts.size() > 1) feed.set_scripts(names);
     action_queue queue;
     live_server server(queue, feed);
     server.set_answer_wait(std::chrono::milliseconds(a.answerWait));
     if (!server.bind(static_cast<int>(a.port), error)) return fail(exitEmulatorFault, error);
     catch_interrupts();
-    panel_supervisor bench({a.panelProcess.empty() ? own_program() : a.panelProcess, a.run, a.recordFile, a.watch,
-                            a.paused ? std::optional<std::size_t>(plan.steps.size()) : std::nullopt, &interrupted},
-                           feed, queue, std::cout);
+    supervisor_setup common{a.panelProcess.empty() ? own_program() : a.panelProcess,
+                            a.run,
+                            {},
+                            a.recordFile,
+                            a.watch,
+                            a.paused ? std::optional<std::size_t>(plan.steps.size()) : std::nullopt,
+                            &interrupted};
+    studio_supervisor bench(common, named, feed, queue, std::cout);
     if (const int status = bench.load(error); status != exitAllHeld) {
         if (!a.watch || !bench.unloadable()) return fail(status, error);
         std::cerr << "panel_host: " << error << "; waiting for the next build" << std::endl;
@@ -98,16 +138,15 @@ int serve(serve_arguments& a) {
     std::unique_ptr<scenario_recording> recording;
     const std::string& devicesFile = a.run.devicesFile;
     if (!a.recordFile.empty()) {
-        recording = std::make_unique<scenario_recording>(
-            std::vector<std::string>{"Recorded by panel_host serve from " + a.run.library + ".",
-                                     "Replay: panel_host run PANEL_LIBRARY THIS_FILE" +
-                                         (baseGiven ? " --base " + a.run.options.basePath : "") + " --strict"});
+        recording = std::make_unique<scenario_recording>(recording_header(a, scripts));
         // The devices it was made with, by their full name, so that it replays bare.
         if (!devicesFile.empty()) recording->add_unchecked(write_step(devices_step{full_path(devicesFile)}));
         if (!recording->open(a.recordFile, error)) return fail(exitEmulatorFault, error);
     }
 
-    std::cout << "panel_host: " << a.run.library << " live" << (a.watch ? ", reloaded when rebuilt" : "")
+    std::string live;
+    for (const std::string& library : a.libraries) live += (live.empty() ? "" : ", ") + library;
+    std::cout << "panel_host: " << live << " live" << (a.watch ? ", reloaded when rebuilt" : "")
               << "\nserving http://127.0.0.1:" << server.port() << "/" << std::endl;
     server.start();
     bench.begin(recording.get());
@@ -144,7 +183,11 @@ void add_serve_command(CLI::App& app, int& exitStatus) {
         "serve", "run a panel live for a browser on 127.0.0.1 until interrupted (Ctrl-C): its page drawn live, "
                  "clickable controls, the devices, the conversation; Ctrl-C destroys the panel, writes the "
                  "recording and prints the summary");
-    add_library_argument(*cmd, a->run.library);
+    cmd->add_option("PANEL_LIBRARY...", a->libraries,
+                    "the panel libraries (.so natively, .dll on Windows), each a path or NAME=PATH: each its own "
+                    "script, in a process of its own, on the same devices (a studio), named by its file name "
+                    "without extension or NAME")
+        ->required();
     add_number_option(*cmd, "--port", a->port, 0, 65535,
                       "port on 127.0.0.1 (0: any free one; the line \"serving URL\" tells which)")
         ->type_name("N");

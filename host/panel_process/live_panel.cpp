@@ -105,6 +105,16 @@ live_result live_panel::play(const scenario_step& step) {
     return result;
 }
 
+// Not recorded: a replay's studio reports the change to every script itself.
+live_result live_panel::take_change(const std::string& origin, const device_change& change) {
+    live_result result;
+    result.ok = runner_.play_change(change, origin);
+    result.step = "change " + std::to_string(change.device) + " " + std::to_string(change.index);
+    if (!result.ok) result.error = result.step + " could not be carried out";
+    result.commands = runner_.commands();
+    return result;
+}
+
 int live_panel::finish() { return runner_.finish(); }
 
 std::vector<device_change> live_panel::device_states(std::uint64_t since) const {

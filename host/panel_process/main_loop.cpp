@@ -83,6 +83,11 @@ int run_panel_process(const run_request& request) {
             std::string origin, step;
             if (!read_act(bytes, origin, step)) return exitEmulatorFault; // not the protocol
             answer(live.apply(origin, step));
+        } else if (name == "change") {
+            std::string origin;
+            device_change change;
+            if (!read_change(bytes, origin, change)) return exitEmulatorFault; // not the protocol
+            answer(live.take_change(origin, change));
         } else if (name == "stop") answer(live.play("stop"));
         else if (name == "finish") break;
     }

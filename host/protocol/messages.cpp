@@ -153,4 +153,13 @@ bool read_act(std::string_view bytes, std::string& origin, std::string& step) {
     return true;
 }
 
+std::string change_message(const std::string& origin, const device_change& c) {
+    return frame("change", origin + "\n" + std::to_string(c.device) + " " + std::to_string(c.index) + " " + c.value);
+}
+
+bool read_change(std::string_view bytes, std::string& origin, device_change& c) {
+    std::string text;
+    return read_act(bytes, origin, text) && read_device(text, c);
+}
+
 } // namespace quon::host

@@ -31,27 +31,6 @@ script_entry named_library(const std::string& argument, std::string& path) {
     return {named ? name : std::filesystem::path(path).stem().string(), nullptr, ""};
 }
 
-// The scripts' names and paths, refused when two share a name.
-bool name_scripts(const run_request& request, prepared_run& run, std::vector<std::string>& paths, std::string& error) {
-    const std::vector<std::string> arguments =
-        request.libraries.empty() ? std::vector<std::string>{request.library} : request.libraries;
-    for (const std::string& argument : arguments) {
-        std::string path;
-        script_entry entry = named_library(argument, path);
-        for (std::size_t i = 0; i < run.scripts.size(); ++i)
-            if (run.scripts[i].name == entry.name) {
-                error = "two scripts are named \"" + entry.name + "\" (" + paths[i] + " and " + path +
-                        "): name them NAME=PATH";
-                return false;
-            }
-        entry.basePath =
-            request.options.basePath.empty() ? std::filesystem::path(path).stem().string() : request.options.basePath;
-        run.scripts.push_back(entry);
-        paths.push_back(path);
-    }
-    return true;
-}
-
 // Every script a step names ("script", "start NAME", "stop NAME") is one of the run's.
 bool check_named_scripts(const scenario& plan, const std::vector<script_entry>& scripts, std::string& error) {
     for (const scenario_step& step : plan.steps) {
@@ -79,6 +58,24 @@ bool open_libraries(const std::vector<std::string>& paths, prepared_run& run, st
 
 } // namespace
 
+bool name_libraries(const std::vector<std::string>& arguments, const std::string& basePath,
+                    std::vector<script_entry>& scripts, std::vector<std::string>& paths, std::string& error) {
+    for (const std::string& argument : arguments) {
+        std::string path;
+        script_entry entry = named_library(argument, path);
+        for (std::size_t i = 0; i < scripts.size(); ++i)
+            if (scripts[i].name == entry.name) {
+                error = "two scripts are named \"" + entry.name + "\" (" + paths[i] + " and " + path +
+                        "): name them NAME=PATH";
+                return false;
+            }
+        entry.basePath = basePath.empty() ? std::filesystem::path(path).stem().string() : basePath;
+        scripts.push_back(entry);
+        paths.push_back(path);
+    }
+    return true;
+}
+
 prepared_run::~prepared_run() {
     if (guarded) step_guard_leave();
 }
@@ -89,7 +86,10 @@ int prepare_run(const run_request& request, prepared_run& run, std::string& erro
         if (r != load_result::ok) return status_of(r);
     }
     std::vector<std::string> paths;
-    if (!name_scripts(request, run, paths, error) || !check_named_scripts(run.plan, run.scripts, error))
+    const std::vector<std::string> arguments =
+        request.libraries.empty() ? std::vector<std::string>{request.library} : request.libraries;
+    if (!name_libraries(arguments, request.options.basePath, run.scripts, paths, error) ||
+        !check_named_scripts(run.plan, run.scripts, error))
         return exitUsage;
     run_options& options = run.options;
     options = request.options;

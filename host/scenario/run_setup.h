@@ -48,6 +48,13 @@ struct prepared_run {
     bool libraryRefused = false; // the inputs were good, the library did not load
 };
 
+// The scripts that library arguments name (PATH or NAME=PATH, a script
+// named by its library's file name without extension otherwise), each with
+// `basePath` (empty: its name), and their paths; false with why when two
+// share a name.
+bool name_libraries(const std::vector<std::string>& arguments, const std::string& basePath,
+                    std::vector<script_entry>& scripts, std::vector<std::string>& paths, std::string& error);
+
 // Prepares `request` into `run`. exitAllHeld when the run is ready;
 // otherwise the exit status it ends with (exitUsage for a bad input,
 // exitEmulatorFault when the system refused a file) and `error` says why in

@@ -97,6 +97,19 @@ bool scenario_runner::play(const scenario_step& step, int number) {
     return ok;
 }
 
+bool scenario_runner::play_change(const device_change& c, const std::string& origin) {
+    studio_.speak_for(studio_.current_index());
+    const std::string what =
+        "device " + std::to_string(c.device) + " index " + std::to_string(c.index) + " state " + c.value;
+    log_.step(origin, what);
+    step_guard_enter(origin + ": " + what);
+    studio_.clear_step();
+    const bool ok = change(c);
+    studio_.deliver_queued();
+    step_guard_leave();
+    return ok;
+}
+
 int scenario_runner::finish() {
     for (std::size_t i = 0; i < studio_.size(); ++i) {
         if (!studio_.at(i).session.running()) continue;

@@ -63,6 +63,9 @@ public:
     bool play(const scenario_step& step);
     void end_of_steps(const char* when);
     int finish();
+    // A device changed by another script of a live studio (serve): reported
+    // to the scripts here that are registered for it, as a step from `origin`.
+    bool play_change(const device_change& c, const std::string& origin);
 
     // Whether a step acts on the panel, so that it fails while none runs.
     static bool needs_panel(const step_action& action);

@@ -55,48 +55,63 @@ void live_feed::late_result(const std::string& json) {
 
 namespace {
 
-// The parts of the state in the order pages get them; the picture is kept apart.
-std::string feed_state::*const textParts[stateParts] = {&feed_state::status, &feed_state::devices, &feed_state::summary,
-                                                        nullptr, &feed_state::timers};
-const char* const partNames[stateParts] = {"status", "devices", "summary", "page", "timers"};
-constexpr int picturePart = 3;
+// A script's parts in the order pages get them (the devices come after the
+// first script's status); the picture is kept apart.
+std::string feed_state::*const textParts[scriptParts] = {&feed_state::status, &feed_state::summary, nullptr,
+                                                         &feed_state::timers};
+const char* const partNames[scriptParts] = {"status", "summary", "page", "timers"};
+constexpr int picturePart = 2;
 
 } // namespace
 
-void live_feed::set_state(feed_state state) {
+void live_feed::set_scripts(const std::vector<std::string>& names) {
     std::lock_guard<std::mutex> guard(lock_);
+    scripts_.assign(std::max<std::size_t>(names.size(), 1), script_view{});
+    for (std::size_t i = 0; i < names.size(); ++i) scripts_[i].name = names[i];
+}
+
+void live_feed::set_state(feed_state state, std::size_t script) {
+    std::lock_guard<std::mutex> guard(lock_);
+    script_view& view = scripts_.at(script);
     bool changed = false;
-    for (int i = 0; i < stateParts; ++i) {
+    for (int i = 0; i < scriptParts; ++i) {
         std::string feed_state::*const part = textParts[i];
-        if (!part || (state.*part == state_.*part && version_[i])) continue;
-        state_.*part = std::move(state.*part);
-        ++version_[i];
+        if (!part || (state.*part == view.state.*part && view.version[i])) continue;
+        view.state.*part = std::move(state.*part);
+        ++view.version[i];
+        changed = true;
+    }
+    if (!state.devices.empty() && (state.devices != devices_ || !devicesVersion_)) {
+        devices_ = std::move(state.devices);
+        ++devicesVersion_;
         changed = true;
     }
     if (changed) changed_.notify_all(); // the pages' streams wake only for news
 }
 
-void live_feed::set_picture(page_picture picture) {
+void live_feed::set_picture(page_picture picture, std::size_t script) {
     std::lock_guard<std::mutex> guard(lock_);
-    picture_ = std::move(picture);
-    pictureChange_.clear();
-    ++version_[picturePart];
+    script_view& view = scripts_.at(script);
+    view.picture = std::move(picture);
+    view.pictureChange.clear();
+    ++view.version[picturePart];
     changed_.notify_all();
 }
 
-bool live_feed::change_controls(const std::vector<std::pair<std::size_t, std::string>>& changes) {
+bool live_feed::change_controls(const std::vector<std::pair<std::size_t, std::string>>& changes, std::size_t script) {
     std::lock_guard<std::mutex> guard(lock_);
+    script_view& view = scripts_.at(script);
     for (const auto& change : changes)
-        if (change.first >= picture_.controls.size()) return false;
+        if (change.first >= view.picture.controls.size()) return false;
     if (changes.empty()) return true;
     std::string json = "[";
     for (const auto& [place, group] : changes) {
         if (json.size() > 1) json += ",";
         append_json_string(json.append("[").append(std::to_string(place)).append(","), group).append("]");
-        picture_.controls[place] = group;
+        view.picture.controls[place] = group;
     }
-    pictureChange_ = json + "]";
-    ++version_[picturePart];
+    view.pictureChange = json + "]";
+    ++view.version[picturePart];
     changed_.notify_all();
     return true;
 }
@@ -107,23 +122,34 @@ void live_feed::close() {
     changed_.notify_all();
 }
 
+bool live_feed::news(const feed_cursor& cursor) const {
+    if (closed_ || !cursor.started || cursor.line < firstLine_ + lines_.size() ||
+        cursor.result < firstResult_ + results_.size() || cursor.devices != devicesVersion_)
+        return true;
+    for (std::size_t i = 0; i < scripts_.size(); ++i)
+        if (!std::equal(scripts_[i].version, scripts_[i].version + scriptParts, cursor.scripts[i].begin())) return true;
+    return false;
+}
+
 bool live_feed::next(feed_cursor& cursor, std::string& out, std::chrono::milliseconds wait) {
     std::unique_lock<std::mutex> guard(lock_);
-    const auto news = [&] {
-        return closed_ || !cursor.started || cursor.line < firstLine_ + lines_.size() ||
-               cursor.result < firstResult_ + results_.size() ||
-               !std::equal(version_, version_ + stateParts, cursor.state);
-    };
-    changed_.wait_for(guard, wait, news);
+    cursor.scripts.resize(scripts_.size());
+    changed_.wait_for(guard, wait, [&] { return news(cursor); });
     if (closed_) return false;
     out.clear();
-    if (news()) write_news(cursor, out);
+    if (news(cursor)) write_news(cursor, out);
     return true;
 }
 
 void live_feed::write_news(feed_cursor& cursor, std::string& out) const {
     if (!cursor.started) {
         out += sse_event("reset", "");
+        if (scripts_.size() > 1) {
+            std::string names = "[";
+            for (const script_view& view : scripts_)
+                append_json_string(names.append(names.size() > 1 ? "," : ""), view.name);
+            out += sse_event("scripts", names + "]");
+        }
         cursor.started = true;
         cursor.line = firstLine_;
         cursor.result = firstResult_;
@@ -142,18 +168,35 @@ void live_feed::write_news(feed_cursor& cursor, std::string& out) const {
         out += sse_event("log", text);
         cursor.line = end;
     }
-    for (int i = 0; i < stateParts; ++i) {
-        if (cursor.state[i] == version_[i]) continue;
-        // A page one picture behind gets the control groups that changed.
-        if (i == picturePart && cursor.state[i] + 1 == version_[i] && !pictureChange_.empty())
-            out += sse_event("controls", pictureChange_);
-        else out += sse_event(partNames[i], i == picturePart ? picture_.whole() : state_.*textParts[i]);
-        cursor.state[i] = version_[i];
-    }
+    for (std::size_t i = 0; i < scripts_.size(); ++i) write_script(i, cursor, out);
     // After the state: a page shows a late result with the picture it made.
     for (cursor.result = std::max(cursor.result, firstResult_); cursor.result < firstResult_ + results_.size();
          ++cursor.result)
         out += sse_event("result", results_[static_cast<std::size_t>(cursor.result - firstResult_)]);
+}
+
+// Script i's parts that changed for this page, named first in a studio; the
+// devices after the first script's status.
+void live_feed::write_script(std::size_t i, feed_cursor& cursor, std::string& out) const {
+    const script_view& view = scripts_[i];
+    std::array<std::uint64_t, scriptParts>& seen = cursor.scripts[i];
+    if (scripts_.size() > 1 && !std::equal(view.version, view.version + scriptParts, seen.begin()))
+        out += sse_event("script", view.name);
+    for (int part = 0; part < scriptParts; ++part) {
+        if (seen[part] != view.version[part]) {
+            // A page one picture behind gets the control groups that changed.
+            if (part == picturePart && seen[part] + 1 == view.version[part] && !view.pictureChange.empty())
+                out += sse_event("controls", view.pictureChange);
+            else
+                out += sse_event(partNames[part],
+                                 part == picturePart ? view.picture.whole() : view.state.*textParts[part]);
+            seen[part] = view.version[part];
+        }
+        if (i == 0 && part == 0 && cursor.devices != devicesVersion_) {
+            out += sse_event("devices", devices_);
+            cursor.devices = devicesVersion_;
+        }
+    }
 }
 
 } // namespace quon::host

@@ -41,7 +41,7 @@ const std::vector<action_rule>& rules() {
 }
 
 // The host's own actions, not the panel's: `field` is the one field a
-// host action takes (nullptr: none, and its body is not read as fields).
+// host action takes besides "script" (nullptr: none).
 struct host_rule {
     const char* action;
     host_action kind;
@@ -176,6 +176,19 @@ std::string stray_field(const std::string& action, const std::vector<std::string
     return "";
 }
 
+// The field "script", which every action takes, moved from `fields` into
+// `out`; false with why when it is given twice or is no name.
+bool take_script(const std::string& action, request_fields& fields, request_outcome& out) {
+    const auto given = fields.find("script");
+    if (given == fields.end()) return true;
+    std::string why;
+    if (fields.count("script") > 1) out.error = action + ": field script given more than once";
+    else if (!check_field({"script", field_kind::word}, given->second, why)) out.error = action + ": " + why;
+    out.script = given->second;
+    fields.erase(given);
+    return out.error.empty();
+}
+
 // A host action with its field, if it takes one: one number.
 request_outcome host_request(const host_rule& rule, const std::string& body) {
     request_outcome out;
@@ -183,18 +196,16 @@ request_outcome host_request(const host_rule& rule, const std::string& body) {
     out.host = rule.kind;
     request_fields fields;
     const std::string action = rule.action;
-    if (!rule.field) {
-        out.ok = true;
-        return out;
-    }
-    if (!parse_form(body, fields, out.error)) return out;
-    out.error = stray_field(action, {rule.field}, fields);
-    if (out.error.empty() && fields.empty()) out.error = action + ": missing field " + rule.field;
+    if (!parse_form(body, fields, out.error) || !take_script(action, fields, out)) return out;
+    const std::vector<std::string> names =
+        rule.field ? std::vector<std::string>{rule.field} : std::vector<std::string>{};
+    out.error = stray_field(action, names, fields);
+    if (out.error.empty() && rule.field && fields.empty()) out.error = action + ": missing field " + rule.field;
     std::string why;
-    if (out.error.empty() && !read_decimal(fields.begin()->second, 0x7fffffff, out.to, why))
+    if (out.error.empty() && rule.field && !read_decimal(fields.begin()->second, 0x7fffffff, out.to, why))
         out.error = action + ": " + rule.field + " " + why;
     out.ok = out.error.empty();
-    if (out.ok) out.step += " " + std::to_string(out.to);
+    if (out.ok && rule.field) out.step += " " + std::to_string(out.to);
     return out;
 }
 
@@ -209,8 +220,10 @@ request_outcome step_for_body(const std::string& action, const std::string& body
     return step_for_request(action, fields);
 }
 
-request_outcome step_for_request(const std::string& action, const request_fields& fields) {
+request_outcome step_for_request(const std::string& action, const request_fields& given) {
     request_outcome out;
+    request_fields fields = given;
+    if (!take_script(action, fields, out)) return out;
     const action_rule* rule = nullptr;
     for (const action_rule& r : rules())
         if (action == r.action) rule = &r;

@@ -27,6 +27,7 @@ struct request_outcome {
     std::string error; // when not ok: why, for the page and the log
     host_action host = host_action::none;
     std::uint64_t to = 0; // step: the step to show (its range is the scenario's)
+    std::string script;   // the script of a studio it goes to (field "script"); empty: the first
 };
 
 // Form fields as the request gave them, duplicates kept so they can be refused.
@@ -36,8 +37,8 @@ using request_fields = std::multimap<std::string, std::string>;
 const std::vector<std::string>& serve_actions();
 
 // `action` is the last part of the path; unknown actions are refused too.
-// A host action's fields are read here as well (restart has none and reads
-// no body).
+// A host action's fields are read here as well. Every action takes the
+// field "script" besides its own: the script of a studio it goes to.
 request_outcome step_for_request(const std::string& action, const request_fields& fields);
 // The same from a raw application/x-www-form-urlencoded body, read strictly:
 // every pair is NAME=VALUE (the first "=" splits), escapes are two hex

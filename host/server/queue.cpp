@@ -1,5 +1,7 @@
 #include "server/queue.h"
 
+#include <algorithm>
+
 namespace quon::host {
 
 void action_answer::taken() {
@@ -66,6 +68,26 @@ void action_queue::close() {
         a.done->set_value(r);
     }
     actions_.clear();
+}
+
+void action_queue::restart_asked(const std::string& script) {
+    std::lock_guard<std::mutex> guard(lock_);
+    restarts_.push_back(script);
+}
+
+bool action_queue::restart_waits(const std::string& script, bool first) {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const std::string& asked : restarts_)
+        if (asked == script || (first && asked.empty())) return true;
+    return false;
+}
+
+void action_queue::restart_taken(const std::string& script, bool first) {
+    std::lock_guard<std::mutex> guard(lock_);
+    restarts_.erase(
+        std::remove_if(restarts_.begin(), restarts_.end(),
+                       [&](const std::string& asked) { return asked == script || (first && asked.empty()); }),
+        restarts_.end());
 }
 
 } // namespace quon::host

@@ -7,7 +7,6 @@
 #include "protocol/messages.h"
 #include "server/page_actions.h"
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -61,11 +60,15 @@ public:
     std::optional<live_action> pop(std::chrono::milliseconds wait);
     // No more actions; those still waiting are answered that the server stops.
     void close();
-    // Set when a restart waits: a panel that has not answered is given up
-    // at once rather than waited for.
-    std::atomic<bool> restartWaiting{false};
+    // A restart of the script named `script` (empty: the first) waits: a
+    // panel of it that has not answered is given up at once rather than
+    // waited for. Server threads ask; the host's thread looks and takes.
+    void restart_asked(const std::string& script);
+    bool restart_waits(const std::string& script, bool first);
+    void restart_taken(const std::string& script, bool first);
 
 private:
+    std::vector<std::string> restarts_; // asked and not taken, by the name given
     std::mutex lock_;
     std::condition_variable changed_;
     std::deque<live_action> actions_;

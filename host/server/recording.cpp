@@ -66,12 +66,17 @@ void scenario_recording::add_property(const std::string& step, const std::vector
 void scenario_recording::comment(const std::string& text) {
     std::string line;
     for (char c : text) line += c == '\n' || c == '\r' ? ' ' : c;
-    commit("\n# " + line + "\n", false);
+    commit("\n# " + line + "\n", false, false);
 }
 
-void scenario_recording::add_unchecked(const std::string& step) { commit("\n" + step + "\n", false); }
+void scenario_recording::add_unchecked(const std::string& step) { commit("\n" + step + "\n", false, true); }
 
-void scenario_recording::commit(const std::string& entry, bool step) {
+void scenario_recording::commit(const std::string& text, bool step, bool scripted) {
+    std::string entry = text;
+    if ((step || scripted) && speaker_ != spoken_) {
+        entry = "\nscript " + speaker_ + "\n" + entry;
+        spoken_ = speaker_;
+    }
     text_ += entry;
     steps_ += step ? 1 : 0;
     if (!file_ || !failure_.empty()) return;

@@ -32,6 +32,11 @@ public:
     // nothing for a result that changed nothing.
     void add_result(const live_result& result);
 
+    // A studio: the steps added from here on are this script's; a "script"
+    // step is written before the first of them when the last steps were
+    // another's. Never called for a script alone, whose recording has none.
+    void speak_for(const std::string& script) { speaker_ = script; }
+
     // A comment line (why the session changed course: a crash, a restart).
     void comment(const std::string& text);
     // A step whose commands are not checked ("stop" of a panel that crashed
@@ -47,10 +52,12 @@ public:
     const std::string& failure() const { return failure_; }
 
 private:
-    void commit(const std::string& entry, bool step = true);
+    // `step`: counted in steps(); `scripted`: a step of the script spoken for, though not counted.
+    void commit(const std::string& text, bool step = true, bool scripted = true);
 
     std::string text_;
     std::size_t steps_ = 0;
+    std::string speaker_, spoken_; // the script the next steps are of; the one the last "script" step named
     std::string path_;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_{nullptr, std::fclose};
     std::string failure_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 namespace quon::host {
 
@@ -11,12 +12,10 @@ namespace {
 
 constexpr auto restartPatience = std::chrono::seconds(1); // a running step a restart waits for
 
-bool is_panel_fault(int status) { return status == exitPanelCrashed || status == exitPanelHung; }
-
 } // namespace
 
 panel_supervisor::panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out)
-    : setup_(std::move(setup)), feed_(feed), queue_(queue), out_(out), reported_(feed) {
+    : setup_(std::move(setup)), feed_(feed), queue_(queue), out_(out), reported_(feed, setup_.script.index) {
     if (setup_.request.options.basePath.empty())
         setup_.request.options.basePath = std::filesystem::path(setup_.request.library).stem().string();
     if (setup_.watch) watch_ = std::make_unique<library_watch>(setup_.request.library);
@@ -26,19 +25,61 @@ panel_supervisor::panel_supervisor(supervisor_setup setup, live_feed& feed, acti
 panel_supervisor::~panel_supervisor() { link_.reset(); }
 
 void panel_supervisor::say(const std::string& text) {
-    out_ << text << std::flush;
-    feed_.append(text);
+    const std::string shown = setup_.script.studio() ? tagged(text) : text;
+    out_ << shown << std::flush;
+    feed_.append(shown);
+}
+
+std::string panel_supervisor::tagged(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (lineStart_ && c != '\n') out += "[" + setup_.script.name + "] ";
+        out += c;
+        lineStart_ = c == '\n';
+    }
+    return out;
 }
 
 bool panel_supervisor::take_state(state_update& update) {
+    for (const device_change& c : update.deviceStates) { // before they are held: new only if they differ
+        const std::vector<device_change>& held = reported_.devices();
+        const bool same = std::any_of(held.begin(), held.end(), [&](const device_change& h) {
+            return h.device == c.device && h.index == c.index && h.value == c.value;
+        });
+        if (!same) keep_changes(fresh_, {c});
+    }
     if (!reported_.take(update, steady::now())) return false;
     panelRunning_ = replayPanel_ = reported_.running();
     publish();
     return true;
 }
 
-void panel_supervisor::earlier_result(const live_result& result) {
-    if (recording_) recording_->add_result(result);
+void panel_supervisor::earlier_result(const live_result& result) { record(result); }
+
+// A studio's replay starts every script before its first step, as the first
+// script's plain "start" says; later a start or stop is this script's only.
+void panel_supervisor::record(live_result r) {
+    if (!recording_ || !r.recorded) return;
+    if (setup_.script.studio()) {
+        const bool startUp = r.unchecked && r.step == "start";
+        if (startUp && setup_.script.index > 0) return;
+        if (!startUp && (r.step == "start" || r.step == "stop")) r.step += " " + setup_.script.name;
+        recording_->speak_for(setup_.script.name);
+    }
+    recording_->add_result(r);
+}
+
+std::vector<device_change> panel_supervisor::take_fresh() { return std::exchange(fresh_, {}); }
+
+std::vector<device_change> panel_supervisor::forward(const std::vector<device_change>& changes,
+                                                     const std::string& from) {
+    reported_.keep_devices(changes); // held before the echo comes: it is no change of this script's
+    fresh_.clear();
+    for (const device_change& c : changes) {
+        live_result r;
+        if (!link_ || !talk(change_message("changed by " + from, c), "result", &r)) break;
+    }
+    return take_fresh();
 }
 
 void panel_supervisor::publish() {
@@ -49,15 +90,13 @@ void panel_supervisor::publish() {
     s.step = faultStep_;
     s.note = note_;
     s.library = setup_.request.library;
+    if (setup_.script.studio()) s.script = setup_.script.name;
     if (paused_) s.paused = std::make_pair(paused_->shown, paused_->count);
     reported_.publish(s);
 }
 
 // run gives one status: a crash or hang ends it, so the first of them stays.
-void panel_supervisor::note_status(int status) {
-    if (status == exitAllHeld || is_panel_fault(runStatus_)) return;
-    runStatus_ = is_panel_fault(status) ? status : std::max(runStatus_, status);
-}
+void panel_supervisor::note_status(int status) { runStatus_ = combined_status(runStatus_, status); }
 
 // Whether a step is given up: an interrupt not answered within the grace, or
 // a restart asked for (or a build landed, --watch) while a step runs on.
@@ -72,14 +111,17 @@ std::string panel_supervisor::give_up(steady::time_point started, bool loading) 
     }
     if (now - started <= restartPatience) return "";
     if (replaced) return "given up for the rebuilt library: the panel had not returned";
-    if (queue_.restartWaiting) return "given up: the panel had not returned";
+    if (queue_.restart_waits(setup_.script.name, setup_.script.index == 0))
+        return "given up: the panel had not returned";
     return "";
 }
 
 bool panel_supervisor::launch(const std::string& library, bool first) {
     const run_request& r = setup_.request;
+    // A studio's process names its script as serve does: its "start NAME" and "stop NAME" are the recording's.
+    const std::string named = setup_.script.studio() ? setup_.script.name + "=" + library : library;
     std::vector<std::string> args = {
-        setup_.program, "serve-panel", library, "--base", r.options.basePath, "--timeout", std::to_string(r.timeout)};
+        setup_.program, "serve-panel", named, "--base", r.options.basePath, "--timeout", std::to_string(r.timeout)};
     if (!r.devicesFile.empty()) args.insert(args.end(), {"--devices", r.devicesFile});
     if (first && !r.scenarioFile.empty()) args.insert(args.end(), {"--scenario", r.scenarioFile});
     if (first && !setup_.recordFile.empty()) args.insert(args.end(), {"--record", setup_.recordFile});
@@ -130,7 +172,9 @@ void panel_supervisor::begin(scenario_recording* recording) {
 }
 
 bool panel_supervisor::talk(const std::string& message, const char* until, live_result* result) {
-    if (link_->exchange(message, until, result)) return true;
+    const bool answered = link_->exchange(message, until, result);
+    if (!lineStart_) say("\n"); // a studio's scripts take turns in the conversation by whole lines
+    if (answered) return true;
     lost();
     return false;
 }
@@ -160,23 +204,6 @@ void panel_supervisor::lost() {
     publish();
 }
 
-void panel_supervisor::serve_actions() {
-    using namespace std::chrono;
-    while (!(setup_.interrupted && *setup_.interrupted)) {
-        const auto tickAt = next_tick(), now = steady::now();
-        milliseconds wait(100);
-        if (tickAt <= now) wait = milliseconds(0);
-        else if (tickAt < now + wait) wait = ceil<milliseconds>(tickAt - now);
-        std::optional<live_action> action = queue_.pop(wait);
-        if (action) {
-            const live_result result = apply(*action);
-            if (action->done) action->done->set_value(result);
-        }
-        tick();
-        watch();
-    }
-}
-
 live_result panel_supervisor::refuse(const live_action& action, const std::string& why) {
     say("\n[refused " + action.origin + "] " + printable(why) + "\n");
     live_result r;
@@ -184,7 +211,7 @@ live_result panel_supervisor::refuse(const live_action& action, const std::strin
     return r;
 }
 
-live_result panel_supervisor::apply(const live_action& action) {
+live_result panel_supervisor::apply(const live_action& action, bool recorded) {
     live_result r;
     if (action.request.ok && action.request.host == host_action::step) return step_to(action);
     if (const std::string why = paused_refusal(paused_ ? &*paused_ : nullptr); action.request.ok && !why.empty())
@@ -201,7 +228,7 @@ live_result panel_supervisor::apply(const live_action& action) {
         return refuse(action, action.request.ok ? "the panel is not running (" + fault_ + "); restart it"
                                                 : action.request.error);
     if (talk(act_message(action.origin, action.request.step), "result", &r)) {
-        if (recording_) recording_->add_result(r);
+        if (recorded) record(r);
         return r;
     }
     r = live_result{};
@@ -216,14 +243,9 @@ panel_supervisor::steady::time_point panel_supervisor::next_tick() const {
     return live ? reported_.ticks().next() : steady::time_point::max();
 }
 
-void panel_supervisor::tick() {
-    if (next_tick() == steady::time_point::max()) return;
-    const std::optional<std::string> step = reported_.ticks().due(steady::now());
-    if (!step) return;
-    live_action action;
-    action.origin = "timer tick";
-    action.request = {true, *step, ""};
-    apply(action);
+std::optional<std::string> panel_supervisor::due_tick(steady::time_point now) {
+    if (next_tick() == steady::time_point::max()) return std::nullopt;
+    return reported_.ticks().due(now);
 }
 
 // The panel's end counts as run's end does: a crash or hang there is its status.

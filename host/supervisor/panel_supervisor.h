@@ -35,9 +35,19 @@
 
 namespace quon::host {
 
+// Which script of serve a supervisor runs: serve runs one, or several on one
+// set of devices (a studio, supervisor/studio_supervisor.h).
+struct serve_script {
+    std::string name;      // the conversation's tags, the recording's "script" steps, the pages' labels
+    std::size_t index = 0; // among serve's scripts, in order: its place in the feed
+    std::size_t count = 1; // serve's scripts; with one, nothing is tagged or named
+    bool studio() const { return count > 1; }
+};
+
 struct supervisor_setup {
-    std::string program;    // what runs the panel: this program, or one given for tests
-    run_request request;    // as serve's command line gives it
+    std::string program; // what runs the panel: this program, or one given for tests
+    run_request request; // as serve's command line gives it, `library` this script's path
+    serve_script script;
     std::string recordFile; // checked by the first process against the inputs
     bool watch = false;     // reload when the library file is replaced
     // --paused: the scenario's number of steps; none is played at first
@@ -57,20 +67,29 @@ public:
     void begin(scenario_recording* recording);
     // The last process ended because the library did not load (the inputs did).
     bool unloadable() const { return unloadable_; }
-    // The host's one thread until interrupted: a page action waiting is
-    // served first, then at most one due tick, then --watch looks.
-    void serve_actions();
-    live_result apply(const live_action& action);
+    const serve_script& script() const { return setup_.script; }
+    // A page action or a timer tick, for this script; `recorded`: the
+    // recording gets its step (a studio's tick is recorded once).
+    live_result apply(const live_action& action, bool recorded = true);
     // --paused: the page after the step the action names (stepping.cpp).
     live_result step_to(const live_action& action);
     // A new process and panel, with the devices as last reported.
     void restart(const std::string& why);
     // Reloads when the library file was replaced and has settled.
     void watch();
-    // When the next tick of the host's timers is due (supervisor/ticks.h); tick
-    // plays it then, recorded as the step that replays it.
+    // When the next tick of the host's timers is due (supervisor/ticks.h);
+    // due_tick gives the step that plays it ("wait D") once it is due.
     std::chrono::steady_clock::time_point next_tick() const;
-    void tick();
+    std::optional<std::string> due_tick(std::chrono::steady_clock::time_point now);
+    // The device changes this script's process reported as new since the
+    // last call: states other than those it held.
+    std::vector<device_change> take_fresh();
+    // Changes another script (`from`) made, reported to this one's as a
+    // host would; what this script changed in turn. A script with no
+    // process starts its next one from them.
+    std::vector<device_change> forward(const std::vector<device_change>& changes, const std::string& from);
+    // Whether a process runs for this script.
+    bool live() const { return link_ != nullptr; }
     // Stops the panel, prints the summary and ends its process: the status
     // run gives for what was played (the scenario's failed expectations, a
     // crash or hang in it or in the panel's end), exitPanelHung when the
@@ -103,6 +122,11 @@ private:
     live_result refuse(const live_action& action, const std::string& why);
     void note_status(int status);
     void publish();
+    // What the process carried out, to the recording: a studio's steps are
+    // named for their script.
+    void record(live_result result);
+    // A studio's conversation: each line tagged with the script's name.
+    std::string tagged(const std::string& text);
 
     // panel_link::listener
     void say(const std::string& text) override;
@@ -136,6 +160,8 @@ private:
     int lastExit_ = exitEmulatorFault; // of the last process that ended
     int runStatus_ = exitAllHeld;      // run's status for what was played
     steady::time_point interruptedAt_; // when an interrupt was first seen in the current wait
+    std::vector<device_change> fresh_; // reported as changed and not taken yet
+    bool lineStart_ = true;            // the conversation's text ended with a whole line
 };
 
 } // namespace quon::host

@@ -26,14 +26,19 @@ struct panel_status {
     std::string step;    // the step it ended in
     std::string note;    // the last restart or reload
     std::string library; // as serve was given it
+    std::string script;  // its name in a studio; empty for a script alone
     // --paused: the step whose page is shown, of how many
     std::optional<std::pair<std::size_t, std::size_t>> paused;
     std::string json() const;
 };
 
+// `held` with `news` in it: a device index's state replaced, or added.
+void keep_changes(std::vector<device_change>& held, const std::vector<device_change>& news);
+
 class reported_state {
 public:
-    explicit reported_state(live_feed& feed) : feed_(feed) {}
+    // `script`: its place among the feed's scripts.
+    reported_state(live_feed& feed, std::size_t script) : feed_(feed), script_(script) {}
 
     // Keeps what a state message changed; false when it does not fit what
     // was reported before (a control group the picture does not have).
@@ -48,6 +53,9 @@ public:
         devices_.clear();
         names_.clear();
     }
+    // Changes made while no process of this script ran (another script of a
+    // studio made them): a new process starts from them.
+    void keep_devices(const std::vector<device_change>& changes);
     const std::vector<device_change>& devices() const { return devices_; }
     const std::vector<device_change>& names() const { return names_; }
     tick_schedule& ticks() { return ticks_; }
@@ -55,7 +63,9 @@ public:
 
 private:
     live_feed& feed_;
+    std::size_t script_;
     feed_state state_;
+    bool devicesNew_ = false; // state_.devices came with the last report: the pages get it
     tick_schedule ticks_;
     std::vector<device_change> devices_, names_;
 };

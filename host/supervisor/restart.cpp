@@ -11,10 +11,11 @@ using steady = std::chrono::steady_clock;
 void panel_supervisor::stop_panel() {
     if (link_ && panelRunning_) { // the panel is destroyed through slot 0, as a host does
         live_result stopped;
-        if (talk(frame("stop", ""), "result", &stopped) && recording_) recording_->add_result(stopped);
+        if (talk(frame("stop", ""), "result", &stopped)) record(stopped);
     }
     if (!link_ && replayPanel_) { // it crashed or hung (its destructor too), live only: the replay still has it
         if (recording_) recording_->comment("the panel process ended; a replay leaves the panel it still has");
+        if (recording_ && setup_.script.studio()) recording_->speak_for(setup_.script.name);
         if (recording_) recording_->add_unchecked("abandon");
         replayPanel_ = false;
     }
@@ -36,13 +37,12 @@ void panel_supervisor::begin_panel(const std::string& why) {
         return;
     }
     live_result started;
-    if (talk(frame("begin", "start"), "result", &started) && recording_) recording_->add_result(started);
+    if (talk(frame("begin", "start"), "result", &started)) record(started);
     if (link_ && talk("", "begun", nullptr)) panelRunning_ = true;
     publish();
 }
 
 void panel_supervisor::restart(const std::string& why) {
-    queue_.restartWaiting = false;
     say("\n[" + why + "] a new panel process, the devices as they were\n");
     stop_panel();
     if (recording_) recording_->comment(why);

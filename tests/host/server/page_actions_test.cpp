@@ -112,7 +112,7 @@ TEST(ServeRequest, EveryActionIsAStepOfTheParser) {
 
 } // namespace
 
-// The host's own actions are no steps: restart reads no body, step takes one number.
+// The host's own actions are no steps: restart takes only the script, step one number.
 TEST(ServeRequest, HostActionsTakeTheirOwnFields) {
     struct row {
         const char* action;
@@ -125,8 +125,12 @@ TEST(ServeRequest, HostActionsTakeTheirOwnFields) {
         {"step", "to=4", host_action::step, 4, nullptr},
         {"step", "to=0", host_action::step, 0, nullptr},
         {"step", "to=2147483647", host_action::step, 2147483647, nullptr},
-        {"restart", "to=%zz&junk", host_action::restart, 0, nullptr},
         {"restart", "", host_action::restart, 0, nullptr},
+        {"restart", "script=watch", host_action::restart, 0, nullptr},
+        {"step", "script=relay&to=3", host_action::step, 3, nullptr},
+        {"restart", "to=1", host_action::none, 0, "restart: unknown field \"to\""},
+        {"restart", "to=%zz&junk", host_action::none, 0, "bad %-escape"},
+        {"restart", "script=a&script=b", host_action::none, 0, "restart: field script given more than once"},
         {"step", "to=x", host_action::none, 0, "step: to \"x\" is not a number"},
         {"step", "to=-1", host_action::none, 0, "step: to \"-1\" is not a number"},
         {"step", "to=2147483648", host_action::none, 0, "step: to \"2147483648\" is out of range"},
@@ -151,4 +155,33 @@ TEST(ServeRequest, HostActionsTakeTheirOwnFields) {
     }
     // A step action is the panel's, never the host's.
     EXPECT_EQ(step_for_body("route", "destination=1&source=2").host, host_action::none);
+}
+
+// Every action names the script of a studio it goes to, or none (the first).
+TEST(ServeRequest, EveryActionTakesTheScript) {
+    struct row {
+        const char* action;
+        std::string body;
+        const char* script; // when taken
+        const char* error;  // part of the reason when refused
+    };
+    const row rows[] = {
+        {"route", "destination=1&source=2&script=watch", "watch", nullptr},
+        {"button", "script=relay&panel=1&control=Take&event=press", "relay", nullptr},
+        {"property", "message=x", "", nullptr},
+        {"timer", "id=1&script=", nullptr, "timer: script \"\" is empty"},
+        {"gpi", "input=1&state=on&script=a+b", nullptr, "gpi: script \"a b\" contains a space"},
+        {"info", "slot=1&text=x&script=a&script=b", nullptr, "info: field script given more than once"},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::string(r.action) + " " + r.body);
+        const request_outcome out = step_for_body(r.action, r.body);
+        ASSERT_EQ(out.ok, r.error == nullptr) << out.error;
+        if (r.error) {
+            EXPECT_NE(out.error.find(r.error), std::string::npos) << out.error;
+        } else {
+            EXPECT_EQ(out.script, r.script);
+        }
+        EXPECT_EQ(out.step.find("script"), std::string::npos) << out.step; // never a part of the step
+    }
 }

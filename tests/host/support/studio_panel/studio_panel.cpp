@@ -2,9 +2,13 @@
 // only, poll it as they start and show what they are told (Dst_9 on relay,
 // Mon_9 on watch). The relay (STUDIO_PANEL_RELAY) has a Take button that
 // routes source 5 to destination 9 with the host's own command "XR 3 9 5",
-// which a devices file declares: the router's report must reach both.
+// which a devices file declares: the router's report must reach both. A
+// third (STUDIO_PANEL_CRASH) watches as well and aborts when its Crash
+// button is pressed, which must leave the other two running.
 #include "quon_script_factory.h"
 #include "quon_script_helper.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -22,6 +26,9 @@ public:
 #ifdef STUDIO_PANEL_RELAY
         textPut("text", "Take", "1", "Take");
 #endif
+#ifdef STUDIO_PANEL_CRASH
+        textPut("text", "Crash", "1", "Crash");
+#endif
         routerRegister(router, destination, destination, false);
         routerPoll(router, destination, destination);
     }
@@ -35,8 +42,10 @@ protected:
     }
 
     void buttonCallback(buttonEvent* e) override {
-#ifdef STUDIO_PANEL_RELAY
+#if defined(STUDIO_PANEL_RELAY)
         if (e->event() == "press" && e->id() == "Take") hostCommand("XR 3 9 5");
+#elif defined(STUDIO_PANEL_CRASH)
+        if (e->event() == "press" && e->id() == "Crash") std::abort();
 #else
         (void)e;
 #endif

@@ -1,0 +1,145 @@
+#include "supervisor/studio_supervisor.h"
+
+#include "base/utf8_text.h"
+
+#include <deque>
+
+namespace quon::host {
+
+studio_supervisor::studio_supervisor(const supervisor_setup& common,
+                                     const std::vector<std::pair<std::string, std::string>>& scripts, live_feed& feed,
+                                     action_queue& queue, std::ostream& out)
+    : queue_(queue), interrupted_(common.interrupted), out_(out), feed_(feed) {
+    for (std::size_t i = 0; i < scripts.size(); ++i) {
+        supervisor_setup setup = common;
+        setup.request.library = scripts[i].second;
+        setup.script = {scripts[i].first, i, scripts.size()};
+        scripts_.push_back(std::make_unique<panel_supervisor>(std::move(setup), feed, queue, out));
+    }
+}
+
+void studio_supervisor::say(const std::string& line) {
+    out_ << line << std::flush;
+    feed_.append(line);
+}
+
+int studio_supervisor::load(std::string& error) {
+    for (auto& script : scripts_)
+        if (const int status = script->load(error); status != exitAllHeld) {
+            if (scripts_.size() > 1) error = script->script().name + ": " + error;
+            return status;
+        }
+    return exitAllHeld;
+}
+
+void studio_supervisor::begin(scenario_recording* recording) {
+    for (auto& script : scripts_) {
+        script->begin(recording);
+        script->take_fresh(); // the devices as every script found them: no change of anyone's
+    }
+}
+
+void studio_supervisor::serve_actions() {
+    using namespace std::chrono;
+    using steady = steady_clock;
+    while (!(interrupted_ && *interrupted_)) {
+        steady::time_point tickAt = steady::time_point::max();
+        for (auto& script : scripts_) tickAt = std::min(tickAt, script->next_tick());
+        const auto now = steady::now();
+        milliseconds wait(100);
+        if (tickAt <= now) wait = milliseconds(0);
+        else if (tickAt < now + wait) wait = ceil<milliseconds>(tickAt - now);
+        std::optional<live_action> action = queue_.pop(wait);
+        if (action) {
+            const live_result result = apply(*action);
+            if (action->done) action->done->set_value(result);
+        }
+        tick();
+        for (auto& script : scripts_) script->watch();
+    }
+}
+
+panel_supervisor* studio_supervisor::named(const request_outcome& request, std::string& why) {
+    if (request.script.empty()) return scripts_.front().get();
+    std::string names;
+    for (auto& script : scripts_) {
+        if (script->script().name == request.script) return script.get();
+        names += (names.empty() ? "" : ", ") + script->script().name;
+    }
+    why = request.step + ": no script is named \"" + printable(request.script) + "\" (serve's: " + names + ")";
+    return nullptr;
+}
+
+live_result studio_supervisor::apply(const live_action& action) {
+    std::string why;
+    panel_supervisor* script = named(action.request, why);
+    if (action.request.host == host_action::restart) queue_.restart_taken(action.request.script, false);
+    if (!script) {
+        say("\n[refused " + action.origin + "] " + why + "\n");
+        live_result refused;
+        refused.error = why;
+        return refused;
+    }
+    script->take_fresh(); // what came before the action is not its doing
+    const live_result result = script->apply(action);
+    spread(*script);
+    return result;
+}
+
+// Breadth first, as the reports of one change reach every script before
+// those of the changes they cause.
+void studio_supervisor::spread(panel_supervisor& from) {
+    std::deque<std::pair<panel_supervisor*, std::vector<device_change>>> waves;
+    waves.emplace_back(&from, from.take_fresh());
+    std::size_t forwarded = 0;
+    while (!waves.empty() && scripts_.size() > 1) {
+        auto [origin, changes] = std::move(waves.front());
+        waves.pop_front();
+        for (auto& script : scripts_) {
+            if (script.get() == origin || changes.empty()) continue;
+            if (forwarded + changes.size() > maxForwarded) {
+                say("\n[the scripts kept changing the devices for each other: no more changes reported to the "
+                    "other scripts after " +
+                    std::to_string(forwarded) + "]\n");
+                return;
+            }
+            forwarded += changes.size();
+            waves.emplace_back(script.get(), script->forward(changes, origin->script().name));
+        }
+    }
+}
+
+// The earliest due tick moves every script's clock; the script whose timer
+// it is records it, once.
+void studio_supervisor::tick() {
+    const auto now = std::chrono::steady_clock::now();
+    for (auto& due : scripts_) {
+        const std::optional<std::string> step = due->due_tick(now);
+        if (!step) continue;
+        live_action action;
+        action.origin = "timer tick";
+        action.request.ok = true;
+        action.request.step = *step;
+        for (auto& script : scripts_) {
+            if (!script->live()) continue;
+            script->take_fresh();
+            script->apply(action, script == due);
+            spread(*script);
+        }
+        return;
+    }
+}
+
+int studio_supervisor::finish() {
+    int status = exitAllHeld;
+    for (auto& script : scripts_) status = combined_status(status, script->finish());
+    return status;
+}
+
+bool studio_supervisor::abandoned() const {
+    for (const auto& script : scripts_)
+        if (script->abandoned()) return true;
+    return false;
+}
+
+} // namespace quon::host

@@ -1,0 +1,68 @@
+// studio_supervisor: the scripts "serve" runs, each with a panel_supervisor
+// of its own (its process, its restarts) and all on one set of devices: a
+// studio when there are several, one script otherwise. It is the host's one
+// thread: it takes the pages' actions in order, gives each to the script it
+// names (the first by default), and then, as a host does, reports every
+// device change a script made to the other scripts, whose own changes in
+// turn go round until none is left (at most maxForwarded). A tick of the
+// host's timers moves every script's virtual clock at once, as "wait" moves
+// them in a run of several scripts, so the recording replays. A script whose
+// process ended misses nothing: it starts its next one from the devices as
+// they are.
+#ifndef HOST_SUPERVISOR_STUDIO_SUPERVISOR_H
+#define HOST_SUPERVISOR_STUDIO_SUPERVISOR_H
+
+#include "supervisor/panel_supervisor.h"
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace quon::host {
+
+class studio_supervisor {
+public:
+    // Changes forwarded between the scripts for one action, at most: scripts
+    // that keep answering each other's changes cannot hold the host.
+    static constexpr std::size_t maxForwarded = 1000;
+
+    // One panel_supervisor for each of `scripts` (name and library path, in
+    // order), with `common` otherwise.
+    studio_supervisor(const supervisor_setup& common, const std::vector<std::pair<std::string, std::string>>& scripts,
+                      live_feed& feed, action_queue& queue, std::ostream& out);
+
+    // Starts every script's process: exitAllHeld once all have loaded,
+    // otherwise the status the first failed with and `error` says why.
+    int load(std::string& error);
+    // A script alone whose library did not load (--watch waits for a build).
+    bool unloadable() const { return scripts_.size() == 1 && scripts_[0]->unloadable(); }
+    // Begins every script in order, as a run starts them.
+    void begin(scenario_recording* recording);
+    // The host's one thread until interrupted: a page action waiting is
+    // served first, then at most one due tick, then --watch looks.
+    void serve_actions();
+    live_result apply(const live_action& action);
+    // Stops every script; serve's exit status: run's rule over all of them.
+    int finish();
+    bool abandoned() const;
+
+private:
+    // The script an action names, or null with why.
+    panel_supervisor* named(const request_outcome& request, std::string& why);
+    // The changes script `from` made go round the others.
+    void spread(panel_supervisor& from);
+    void tick();
+    // The studio's own line, for the terminal and the pages.
+    void say(const std::string& line);
+
+    std::vector<std::unique_ptr<panel_supervisor>> scripts_;
+    action_queue& queue_;
+    const std::atomic<bool>* interrupted_;
+    std::ostream& out_;
+    live_feed& feed_;
+};
+
+} // namespace quon::host
+
+#endif

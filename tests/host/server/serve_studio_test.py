@@ -1,0 +1,100 @@
+"""serve with several scripts on one set of devices (a studio): a press on
+the relay's Take (script=relay) routes destination 9 with the host's own
+command, and the watch's picture shows it by the time the press is answered;
+a page's route on the watch reaches the relay; a third script that crashes
+leaves the other two and the devices live, and its restart starts from the
+devices as they are; a script no one serves is refused in one line; the
+recording, with its "script" steps, replays with run --strict.
+
+usage: serve_studio_test.py --library RELAY --watch LIB --crash LIB --devices FILE --work DIR -- HOST_COMMAND...
+"""
+import json
+import os
+import re
+import subprocess
+import time
+import urllib.request
+
+from serve_process import Serve, check, run_main, test_arguments
+
+
+def state_now(serve, scripts):
+    """What a page that connects now is shown: {script: {event: data}}, and the devices."""
+    seen, shown, devices = "", {}, None
+    deadline = time.monotonic() + 20
+    with urllib.request.urlopen(serve.url("/api/events"), timeout=20) as stream:
+        while devices is None or any({"status", "page"} - shown.get(s, {}).keys() for s in scripts):
+            check(time.monotonic() < deadline, "the whole state did not come:\n" + seen[-500:])
+            chunk = stream.read1(65536).decode("utf-8", "replace")
+            check(chunk, "event stream ended early:\n" + seen[-500:])
+            seen += chunk
+            current, shown = None, {}
+            for name, data in re.findall(r"event: (\w+)\n((?:data: .*\n)*)\n", seen):
+                data = "\n".join(line[6:] for line in data.splitlines())
+                if name == "scripts":
+                    check(json.loads(data) == scripts, f"scripts {data}")
+                elif name == "script":
+                    current = data
+                elif name == "devices":
+                    devices = json.loads(data)
+                elif name in ("status", "page", "summary"):
+                    shown.setdefault(current, {})[name] = data
+    return shown, devices
+
+
+def shows(page, control, text):
+    group = re.search(r'data-control="%s">.*?</g>' % control, page, re.S)
+    return bool(group) and f">{text}</text>" in group.group(0)
+
+
+def act(serve, action, body, status=200):
+    code, answer = serve.request("/api/" + action, body, "POST", timeout=120)
+    check(code == status, f"{action} {body}: {code} {answer}")
+    return json.loads(answer)
+
+
+def main():
+    a = test_arguments("--devices", "--watch", "--crash")
+    scripts = ["relay", "watch", "third"]
+    record = os.path.join(a.work, "studio.scn")
+    if os.path.exists(record):
+        os.remove(record)
+    libraries = [f"relay={a.library}", f"watch={a.watch}", f"third={a.crash}"]
+    serve = Serve(a.host + ["serve"] + libraries + ["--port", "0", "--devices", a.devices, "--record", record],
+                  os.path.join(a.work, "studio.log")).start()
+    try:
+        act(serve, "button", "script=relay&panel=1&control=Take&event=press")
+        shown, devices = state_now(serve, scripts)
+        check(shows(shown["watch"]["page"], "Mon_9", "SRC 5"), "the watch was not told of the relay's route")
+        check(shows(shown["third"]["page"], "Mon_9", "SRC 5"), "the third was not told of the relay's route")
+        check(devices["router"]["states"][8] == "5", f"destination 9: {devices['router']['states']}")
+        check(any(re.match(r"\[watch\] +> kind 1 revertive: device 3 index 9 state 5", line) for line in serve.lines),
+              "the conversation does not name the watch's report")
+
+        answer = act(serve, "button", "script=third&panel=1&control=Crash&event=press", 500)
+        check(answer["fault"], f"the crash: {answer}")
+        act(serve, "route", "script=watch&destination=9&source=2")
+        shown, devices = state_now(serve, scripts)
+        check(json.loads(shown["third"]["status"])["state"] == "down", "the third is not down")
+        for name in ("relay", "watch"):
+            check(json.loads(shown[name]["status"])["state"] == "running", f"{name} is not running")
+        check(shows(shown["relay"]["page"], "Dst_9", "SRC 2"), "the relay was not told of the watch's route")
+        act(serve, "restart", "script=third")
+        shown, _ = state_now(serve, scripts)
+        check(shows(shown["third"]["page"], "Mon_9", "SRC 2"), "the restarted third did not start from the devices")
+
+        refused = act(serve, "restart", "script=fourth", 400)
+        check(refused["error"] == 'restart: no script is named "fourth" (serve\'s: relay, watch, third)', refused)
+    finally:
+        code = serve.interrupt()
+    check(code == 0, f"serve exited {code}:\n{serve.output()[-2000:]}")
+    text = open(record).read()
+    check("script relay\n" in text and "script watch\n" in text and "start third" in text, text)
+    replay = subprocess.run(a.host + ["run"] + libraries + [record, "--strict"], capture_output=True,
+                                          encoding="utf-8", errors="replace", timeout=120)
+    check(replay.returncode == 0 and " 0 failed" in replay.stdout,
+          f"the recording does not replay ({replay.returncode}):\n{replay.stdout[-3000:]}{replay.stderr[-1000:]}")
+    print("a studio of three scripts: the relay's route shown by the others, a crash and a restart; replayed")
+
+
+run_main(main)
