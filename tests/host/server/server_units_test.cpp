@@ -42,6 +42,56 @@ TEST(ServeRecording, ReadsBackAsTheStepsAndTheirCommands) {
     EXPECT_TRUE(std::holds_alternative<expect_commands_step>(s.steps[13].action)); // no answer check it cannot write
 }
 
+// A studio's recording says whose steps follow only when that changes.
+TEST(ServeRecording, NamesTheScriptOfAStudioWhenItChanges) {
+    scenario_recording r({"a studio"});
+    r.add("devices \"studio.devices\"", {});
+    const char* const speakers[] = {"relay", "relay", "watch", "relay"};
+    for (const char* speaker : speakers) {
+        r.speak_for(speaker);
+        r.comment("a comment names no script");
+        r.add_unchecked("abandon");
+    }
+    scenario s;
+    std::string error;
+    ASSERT_TRUE(parse_scenario(r.text(), "rec.scn", s, error)) << error;
+    std::vector<std::string> named;
+    for (const scenario_step& step : s.steps)
+        if (const auto* script = std::get_if<script_step>(&step.action)) named.push_back(script->name);
+    EXPECT_EQ(named, (std::vector<std::string>{"relay", "watch", "relay"}));
+    EXPECT_TRUE(std::holds_alternative<devices_step>(s.steps[0].action)); // before any script: none named
+}
+
+// Each script of a studio has its own parts, named before them; the devices are sent once.
+TEST(ServeFeed, AStudioNamesEachScriptsPartsAndSendsTheDevicesOnce) {
+    live_feed feed;
+    feed.set_scripts({"relay", "watch"});
+    feed.set_state({"sum relay", "{\"router\":1}", "running", "[]"}, 0);
+    feed.set_state({"sum watch", "", "stopped", "[]"}, 1);
+    feed.set_picture({{"<svg>", "</svg>"}, {"<g data-control=\"A\"/>"}}, 1);
+    feed_cursor page;
+    std::string out;
+    ASSERT_TRUE(feed.next(page, out, 0ms));
+    const std::size_t scripts = out.find("event: scripts\ndata: [\"relay\",\"watch\"]\n\n");
+    const std::size_t relay = out.find("event: script\ndata: relay\n\nevent: status\ndata: running\n\n");
+    const std::size_t watch = out.find("event: script\ndata: watch\n\nevent: status\ndata: stopped\n\n");
+    ASSERT_NE(scripts, std::string::npos) << out;
+    ASSERT_NE(relay, std::string::npos) << out;
+    ASSERT_NE(watch, std::string::npos) << out;
+    EXPECT_LT(scripts, relay);
+    EXPECT_LT(relay, watch);
+    EXPECT_LT(out.find("data: sum watch"), out.find("event: page\ndata: <svg><g data-control")) << out;
+    EXPECT_EQ(out.find("event: devices"), out.rfind("event: devices")); // once
+    EXPECT_NE(out.find("event: devices\ndata: {\"router\":1}\n\n"), std::string::npos) << out;
+
+    feed.set_state({"sum watch", "", "running", "[]"}, 1); // no devices: they stay as reported
+    EXPECT_TRUE(feed.change_controls({{0, "<g>2</g>"}}, 1));
+    EXPECT_FALSE(feed.change_controls({{0, "<g>2</g>"}}, 0)); // relay has no picture yet
+    ASSERT_TRUE(feed.next(page, out, 0ms));
+    EXPECT_EQ(out, "event: script\ndata: watch\n\nevent: status\ndata: running\n\nevent: controls\ndata: "
+                   "[[0,\"<g>2</g>\"]]\n\n");
+}
+
 TEST(ServeFeed, NewPagesGetEverythingThenOnlyWhatIsNew) {
     live_feed feed;
     feed.append("one\ntw");
