@@ -96,8 +96,10 @@ def check(condition, what):
 
 
 def replay_recording(host, library, record, devices):
-    """Plays a recording back with run --strict; it must pass as recorded."""
-    replay = subprocess.run(host + ["run", library, record, "--strict"] + devices,
+    """Plays a recording back with run --strict; it must pass as recorded.
+    `library` is one, or a list of a studio's (NAME=PATH)."""
+    libraries = library if isinstance(library, list) else [library]
+    replay = subprocess.run(host + ["run"] + libraries + [record, "--strict"] + devices,
                             capture_output=True, encoding="utf-8", errors="replace", timeout=120)
     check(replay.returncode == 0 and " 0 failed" in replay.stdout,
           f"replaying the recording failed ({replay.returncode}):\n{replay.stdout[-3000:]}{replay.stderr[-1000:]}")

@@ -39,19 +39,38 @@ def press_times(serve, count, pause=0.0):
     return times
 
 
-def session(a, devices, name, body):
+def session(a, devices, name, body, libraries=None):
     """Serves with a recording, runs body, stops; the recording replays strictly."""
     record = os.path.join(a.work, name + ".scn")
-    serve = Serve(a.host + ["serve", a.library, "--port", "0", "--record", record, "--devices", devices],
+    libraries = libraries or [a.library]
+    serve = Serve(a.host + ["serve"] + libraries + ["--port", "0", "--record", record, "--devices", devices],
                   os.path.join(a.work, name + ".log")).start()
     try:
         body(serve)
     finally:
         code = serve.interrupt()
     check(code == 0, f"serve exited {code}:\n{serve.output()[-2000:]}")
-    replay_recording(a.host, a.library, record, ["--devices", devices])
+    replay_recording(a.host, libraries, record, ["--devices", devices])
     with open(record, encoding="utf-8") as f:
+        session.output = serve.output()
         return f.read()
+
+
+def studio_clock(a):
+    """Two scripts, each with timer 3: a tick moves both clocks, and is recorded once."""
+    record = os.path.join(a.work, "studio.scn")
+
+    def three_ticks(serve):
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline and (not os.path.exists(record) or
+                                               open(record).read().count("\nwait 500\n") < 3):
+            time.sleep(0.1)
+
+    text = session(a, a.devices, "studio", three_ticks, [f"a={a.library}", f"b={a.library}"])
+    waits = text.count("\nwait 500\n")
+    ticked = len(re.findall(r"^\[b\] +< kind 0 TP 'text=\d+' '1' 'Clock'$", session.output, re.M))
+    check(waits >= 3 and ticked == waits, f"{waits} tick steps recorded, script b ticked {ticked} times:\n{text}")
+    print(f"a studio of two clocks: {waits} tick steps, each recorded once, moved both")
 
 
 def main():
@@ -66,6 +85,7 @@ def main():
         check(timers[0]["period"] == 500 and elapsed >= 1.7, f"4 ticks after {elapsed:.2f} s: {timers}")
         print(f"timer 3 every 500 ms: 4 ticks after {elapsed:.2f} s")
 
+    studio_clock(a)
     text = session(a, a.devices, "ticks", clock)
     check("\nwait 500\nexpect-commands\nTP 'text=2' '1' 'Clock'\nend\n" in text,
           "the second tick is not recorded as wait 500 with its command:\n" + text[-2000:])
