@@ -89,35 +89,58 @@ std::string paused_conflict(const serve_arguments& a) {
 }
 
 // The recording's first lines: what it was recorded from and how it replays.
-std::vector<std::string> recording_header(const serve_arguments& a, const std::vector<script_entry>& scripts) {
+std::vector<std::string> recording_header(const serve_arguments& a,
+                                          const std::vector<std::pair<std::string, std::string>>& scripts) {
     std::string from, replay;
     for (std::size_t i = 0; i < scripts.size(); ++i) {
         from += (i ? ", " : "") + a.libraries[i];
-        replay += scripts.size() > 1 ? scripts[i].name + "=LIBRARY " : "PANEL_LIBRARY ";
+        replay += scripts.size() > 1 ? scripts[i].first + "=LIBRARY " : "PANEL_LIBRARY ";
     }
     const std::string base = a.run.options.basePath.empty() ? "" : " --base " + a.run.options.basePath;
     return {"Recorded by panel_host serve from " + from + ".",
             "Replay: panel_host run " + replay + "THIS_FILE" + base + " --strict"};
 }
 
+// The scripts the libraries name, as (name, path), once the options fit
+// them; empty with why otherwise.
+std::vector<std::pair<std::string, std::string>> serve_scripts(serve_arguments& a, std::string& error) {
+    std::vector<script_entry> scripts;
+    std::vector<std::string> paths;
+    if (!name_libraries(a.libraries, "", scripts, paths, error)) return {};
+    a.run.library = paths.front();
+    error = studio_conflict(a, scripts.size());
+    if (error.empty()) error = paused_conflict(a);
+    for (const std::string& path : paths) // --watch: the process loads a copy
+        if (error.empty() && !a.recordFile.empty() && same_file(a.recordFile, path))
+            error = a.recordFile + " would replace the run's input " + path;
+    std::vector<std::pair<std::string, std::string>> named;
+    for (std::size_t i = 0; i < scripts.size() && error.empty(); ++i) named.emplace_back(scripts[i].name, paths[i]);
+    return named;
+}
+
+// The recording, opened with the devices it was made with, by their full
+// name, so that it replays bare; null with why when it cannot be written.
+std::unique_ptr<scenario_recording> open_recording(const serve_arguments& a,
+                                                   const std::vector<std::pair<std::string, std::string>>& scripts,
+                                                   std::string& error) {
+    auto recording = std::make_unique<scenario_recording>(recording_header(a, scripts));
+    if (!a.run.devicesFile.empty()) recording->add_unchecked(write_step(devices_step{full_path(a.run.devicesFile)}));
+    if (!recording->open(a.recordFile, error)) return nullptr;
+    return recording;
+}
+
 int serve(serve_arguments& a) {
     std::string error;
-    std::vector<script_entry> scripts;
-    std::vector<std::string> paths, names;
-    if (!name_libraries(a.libraries, "", scripts, paths, error)) return fail(exitUsage, error);
-    std::vector<std::pair<std::string, std::string>> named;
-    for (std::size_t i = 0; i < scripts.size(); ++i) named.emplace_back(scripts[i].name, paths[i]);
-    for (const script_entry& script : scripts) names.push_back(script.name);
-    a.run.library = paths.front();
-    if (const std::string why = studio_conflict(a, scripts.size()); !why.empty()) return fail(exitUsage, why);
+    const std::vector<std::pair<std::string, std::string>> scripts = serve_scripts(a, error);
+    if (scripts.empty()) return fail(exitUsage, error);
     scenario plan; // read here only to say how many steps were played
     if (!a.run.scenarioFile.empty() && load_scenario(a.run.scenarioFile, plan, error) != load_result::ok) plan = {};
-    if (const std::string why = paused_conflict(a); !why.empty()) return fail(exitUsage, why);
-    for (const std::string& path : paths) // --watch: the process loads a copy
-        if (!a.recordFile.empty() && same_file(a.recordFile, path))
-            return fail(exitUsage, a.recordFile + " would replace the run's input " + path);
     live_feed feed;
-    if (scripts.size() > 1) feed.set_scripts(names);
+    if (scripts.size() > 1) {
+        std::vector<std::string> names;
+        for (const auto& script : scripts) names.push_back(script.first);
+        feed.set_scripts(names);
+    }
     action_queue queue;
     live_server server(queue, feed);
     server.set_answer_wait(std::chrono::milliseconds(a.answerWait));
@@ -130,19 +153,14 @@ int serve(serve_arguments& a) {
                             a.watch,
                             a.paused ? std::optional<std::size_t>(plan.steps.size()) : std::nullopt,
                             &interrupted};
-    studio_supervisor bench(common, named, feed, queue, std::cout);
+    studio_supervisor bench(common, scripts, feed, queue, std::cout);
     if (const int status = bench.load(error); status != exitAllHeld) {
         if (!a.watch || !bench.unloadable()) return fail(status, error);
         std::cerr << "panel_host: " << error << "; waiting for the next build" << std::endl;
     }
     std::unique_ptr<scenario_recording> recording;
-    const std::string& devicesFile = a.run.devicesFile;
-    if (!a.recordFile.empty()) {
-        recording = std::make_unique<scenario_recording>(recording_header(a, scripts));
-        // The devices it was made with, by their full name, so that it replays bare.
-        if (!devicesFile.empty()) recording->add_unchecked(write_step(devices_step{full_path(devicesFile)}));
-        if (!recording->open(a.recordFile, error)) return fail(exitEmulatorFault, error);
-    }
+    if (!a.recordFile.empty() && !(recording = open_recording(a, scripts, error)))
+        return fail(exitEmulatorFault, error);
 
     std::string live;
     for (const std::string& library : a.libraries) live += (live.empty() ? "" : ", ") + library;

@@ -29,6 +29,15 @@ bool receive_begin(protocol_pipe& pipe, device_set& devices, std::string& how) {
     return name == "begin";
 }
 
+// The library is loaded: this process's id, for the pages.
+void send_ready(protocol_pipe& pipe) {
+#ifdef _WIN32
+    pipe.send(frame("ready", std::to_string(GetCurrentProcessId())));
+#else
+    pipe.send(frame("ready", std::to_string(getpid())));
+#endif
+}
+
 } // namespace
 
 int run_panel_process(const run_request& request) {
@@ -39,11 +48,7 @@ int run_panel_process(const run_request& request) {
         pipe.send(frame(run.libraryRefused ? "unloadable" : "failed", error));
         return status;
     }
-#ifdef _WIN32
-    pipe.send(frame("ready", std::to_string(GetCurrentProcessId())));
-#else
-    pipe.send(frame("ready", std::to_string(getpid())));
-#endif
+    send_ready(pipe);
     if (!receive_begin(pipe, run.options.devices, bytes)) return exitEmulatorFault;
     log_frames logged(pipe);
     std::ostream out(&logged);
