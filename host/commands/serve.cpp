@@ -64,16 +64,11 @@ void catch_interrupts() {
 }
 
 // A studio's scripts are played from the pages only: a scenario of several
-// scripts is run's, and stepping or reloading one script of several is not built.
+// scripts is run's, and stepping through one is not built.
 std::string studio_conflict(const serve_arguments& a, std::size_t scripts) {
-    if (scripts < 2) return "";
-    for (const auto& [given, option] : {std::pair<bool, const char*>{!a.run.scenarioFile.empty(), "--scenario"},
-                                        {a.paused, "--paused"},
-                                        {a.watch, "--watch"}})
-        if (given)
-            return std::string(option) + " takes one library: serve several scripts without it (a scenario of "
-                                         "several scripts plays with run)";
-    return "";
+    if (scripts < 2 || a.run.scenarioFile.empty()) return "";
+    return "--scenario takes one library: serve several scripts without it (a scenario of several scripts plays "
+           "with run)";
 }
 
 // Stepping back replays the scenario from its start in a new process: a

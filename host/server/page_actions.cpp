@@ -26,14 +26,15 @@ struct field_rule {
 struct action_rule {
     const char* action;             // the step's keyword
     std::vector<field_rule> fields; // all required, in the order the step writes them
+    bool device = false;            // it changes a device, which every script is told of
 };
 
 const std::vector<action_rule>& rules() {
     static const std::vector<action_rule> table = {
         {"button", {{"panel", field_kind::word}, {"control", field_kind::word}, {"event", field_kind::event}}},
-        {"route", {{"destination", field_kind::word}, {"source", field_kind::word}}},
-        {"gpi", {{"input", field_kind::word}, {"state", field_kind::word}}},
-        {"info", {{"slot", field_kind::word}, {"text", field_kind::text}}},
+        {"route", {{"destination", field_kind::word}, {"source", field_kind::word}}, true},
+        {"gpi", {{"input", field_kind::word}, {"state", field_kind::word}}, true},
+        {"info", {{"slot", field_kind::word}, {"text", field_kind::text}}, true},
         {"property", {{"message", field_kind::text}}},
         {"timer", {{"id", field_kind::word}}},
     };
@@ -256,6 +257,7 @@ request_outcome step_for_request(const std::string& action, const request_fields
     }
     out.ok = true;
     out.step = write_step(step.action);
+    out.device = rule->device;
     return out;
 }
 

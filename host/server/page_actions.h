@@ -28,6 +28,7 @@ struct request_outcome {
     host_action host = host_action::none;
     std::uint64_t to = 0; // step: the step to show (its range is the scenario's)
     std::string script;   // the script of a studio it goes to (field "script"); empty: the first
+    bool device = false;  // a step that changes a device (route, gpi, info)
 };
 
 // Form fields as the request gave them, duplicates kept so they can be refused.

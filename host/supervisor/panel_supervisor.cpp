@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <utility>
 
 namespace quon::host {
 
@@ -41,13 +40,8 @@ std::string panel_supervisor::tagged(const std::string& text) {
 }
 
 bool panel_supervisor::take_state(state_update& update) {
-    for (const device_change& c : update.deviceStates) { // before they are held: new only if they differ
-        const std::vector<device_change>& held = reported_.devices();
-        const bool same = std::any_of(held.begin(), held.end(), [&](const device_change& h) {
-            return h.device == c.device && h.index == c.index && h.value == c.value;
-        });
-        if (!same) keep_changes(fresh_, {c});
-    }
+    for (const device_change& c : update.deviceStates) // before they are held: new only if they differ
+        if (!reported_.devices().holds(c)) fresh_.keep(c);
     if (!reported_.take(update, steady::now())) return false;
     panelRunning_ = replayPanel_ = reported_.running();
     publish();
@@ -69,7 +63,11 @@ void panel_supervisor::record(live_result r) {
     recording_->add_result(r);
 }
 
-std::vector<device_change> panel_supervisor::take_fresh() { return std::exchange(fresh_, {}); }
+std::vector<device_change> panel_supervisor::take_fresh() {
+    std::vector<device_change> fresh = fresh_.list();
+    fresh_.clear();
+    return fresh;
+}
 
 std::vector<device_change> panel_supervisor::forward(const std::vector<device_change>& changes,
                                                      const std::string& from) {

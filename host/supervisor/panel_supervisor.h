@@ -160,7 +160,7 @@ private:
     int lastExit_ = exitEmulatorFault; // of the last process that ended
     int runStatus_ = exitAllHeld;      // run's status for what was played
     steady::time_point interruptedAt_; // when an interrupt was first seen in the current wait
-    std::vector<device_change> fresh_; // reported as changed and not taken yet
+    held_states fresh_;                // reported as changed and not taken yet
     bool lineStart_ = true;            // the conversation's text ended with a whole line
 };
 

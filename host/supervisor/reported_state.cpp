@@ -2,8 +2,6 @@
 
 #include "base/json_text.h"
 
-#include <algorithm>
-
 namespace quon::host {
 
 std::string panel_status::json() const {
@@ -16,13 +14,10 @@ std::string panel_status::json() const {
            "}";
 }
 
-void keep_changes(std::vector<device_change>& held, const std::vector<device_change>& news) {
-    for (const device_change& c : news) {
-        auto same = std::find_if(held.begin(), held.end(),
-                                 [&](const device_change& h) { return h.device == c.device && h.index == c.index; });
-        if (same == held.end()) held.push_back(c);
-        else same->value = c.value;
-    }
+std::vector<device_change> held_states::list() const {
+    std::vector<device_change> all;
+    for (const auto& [at, value] : states_) all.push_back({at.first, at.second, value});
+    return all;
 }
 
 bool reported_state::take(state_update& u, std::chrono::steady_clock::time_point at) {
@@ -32,13 +27,11 @@ bool reported_state::take(state_update& u, std::chrono::steady_clock::time_point
     if (u.devices) state_.devices = std::move(*u.devices);
     devicesNew_ = devicesNew_ || u.devices;
     if (u.status) state_.status = std::move(*u.status);
-    keep_changes(devices_, u.deviceStates);
-    keep_changes(names_, u.names);
+    devices_.keep(u.deviceStates);
+    names_.keep(u.names);
     ticks_.report(u.timers, at);
     return true;
 }
-
-void reported_state::keep_devices(const std::vector<device_change>& changes) { keep_changes(devices_, changes); }
 
 void reported_state::publish(const panel_status& status) {
     feed_state s = state_;

@@ -11,6 +11,8 @@
 #include "supervisor/ticks.h"
 
 #include <chrono>
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -32,8 +34,27 @@ struct panel_status {
     std::string json() const;
 };
 
-// `held` with `news` in it: a device index's state replaced, or added.
-void keep_changes(std::vector<device_change>& held, const std::vector<device_change>& news);
+// States by device and index (for names: by router and source), each kept
+// once whatever the number of reports: looked up in log time.
+class held_states {
+public:
+    // A device index's state replaced, or added.
+    void keep(const device_change& c) { states_[{c.device, c.index}] = c.value; }
+    void keep(const std::vector<device_change>& news) {
+        for (const device_change& c : news) keep(c);
+    }
+    // Whether `c` is held as it is.
+    bool holds(const device_change& c) const {
+        const auto found = states_.find({c.device, c.index});
+        return found != states_.end() && found->second == c.value;
+    }
+    std::vector<device_change> list() const;
+    void clear() { states_.clear(); }
+    bool empty() const { return states_.empty(); }
+
+private:
+    std::map<std::pair<std::int32_t, std::int32_t>, std::string> states_;
+};
 
 class reported_state {
 public:
@@ -55,9 +76,9 @@ public:
     }
     // Changes made while no process of this script ran (another script of a
     // studio made them): a new process starts from them.
-    void keep_devices(const std::vector<device_change>& changes);
-    const std::vector<device_change>& devices() const { return devices_; }
-    const std::vector<device_change>& names() const { return names_; }
+    void keep_devices(const std::vector<device_change>& changes) { devices_.keep(changes); }
+    const held_states& devices() const { return devices_; }
+    const held_states& names() const { return names_; }
     tick_schedule& ticks() { return ticks_; }
     const tick_schedule& ticks() const { return ticks_; }
 
@@ -67,7 +88,7 @@ private:
     feed_state state_;
     bool devicesNew_ = false; // state_.devices came with the last report: the pages get it
     tick_schedule ticks_;
-    std::vector<device_change> devices_, names_;
+    held_states devices_, names_;
 };
 
 } // namespace quon::host

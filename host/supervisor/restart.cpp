@@ -26,8 +26,8 @@ void panel_supervisor::stop_panel() {
 }
 
 void panel_supervisor::begin_panel(const std::string& why) {
-    for (const device_change& c : reported_.devices()) link_->post(device_frame(c));
-    for (const device_change& c : reported_.names()) link_->post(device_frame(c, "name"));
+    for (const device_change& c : reported_.devices().list()) link_->post(device_frame(c));
+    for (const device_change& c : reported_.names().list()) link_->post(device_frame(c, "name"));
     note_ = why;
     if (!begun_) { // the first library did not load: the panel begins as it would have then
         begun_ = counted_ = true;

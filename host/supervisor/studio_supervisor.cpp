@@ -59,7 +59,13 @@ void studio_supervisor::serve_actions() {
     }
 }
 
+// A device changed from the page reaches every script, so that with no
+// script named, any whose process runs may make it: the devices stay live
+// while the first script is down.
 panel_supervisor* studio_supervisor::named(const request_outcome& request, std::string& why) {
+    if (request.script.empty() && request.device)
+        for (auto& script : scripts_)
+            if (script->live()) return script.get();
     if (request.script.empty()) return scripts_.front().get();
     std::string names;
     for (auto& script : scripts_) {
@@ -91,19 +97,17 @@ live_result studio_supervisor::apply(const live_action& action) {
 void studio_supervisor::spread(panel_supervisor& from) {
     std::deque<std::pair<panel_supervisor*, std::vector<device_change>>> waves;
     waves.emplace_back(&from, from.take_fresh());
-    std::size_t forwarded = 0;
+    std::size_t passes = 0;
     while (!waves.empty() && scripts_.size() > 1) {
         auto [origin, changes] = std::move(waves.front());
         waves.pop_front();
         for (auto& script : scripts_) {
             if (script.get() == origin || changes.empty()) continue;
-            if (forwarded + changes.size() > maxForwarded) {
-                say("\n[the scripts kept changing the devices for each other: no more changes reported to the "
-                    "other scripts after " +
-                    std::to_string(forwarded) + "]\n");
+            if (++passes > maxPasses) {
+                say("\n[the scripts kept changing the devices for each other: their changes were passed on " +
+                    std::to_string(maxPasses) + " times for this action, and no more]\n");
                 return;
             }
-            forwarded += changes.size();
             waves.emplace_back(script.get(), script->forward(changes, origin->script().name));
         }
     }

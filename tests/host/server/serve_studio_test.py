@@ -1,12 +1,16 @@
 """serve with several scripts on one set of devices (a studio): a press on
 the relay's Take (script=relay) routes destination 9 with the host's own
 command, and the watch's picture shows it by the time the press is answered;
-a page's route on the watch reaches the relay; a third script that crashes
-leaves the other two and the devices live, and its restart starts from the
-devices as they are; a script no one serves is refused in one line; the
-recording, with its "script" steps, replays with run --strict.
+a third script, the first given, crashes: the other two and the devices
+stay live (a page's route, naming no script, is made by the first script
+that runs and reaches the others), and its restart starts from the devices
+as they are; a script no one serves is refused in one line; the
+recording, with its "script" steps, replays with run --strict. Two scripts
+that answer each other's routes for ever are stopped after the bound of
+passes, the action answered and the host live.
 
-usage: serve_studio_test.py --library RELAY --watch LIB --crash LIB --devices FILE --work DIR -- HOST_COMMAND...
+usage: serve_studio_test.py --library RELAY --watch LIB --crash LIB --ping LIB --pong LIB --devices FILE --work DIR
+       -- HOST_COMMAND...
 """
 import json
 import os
@@ -52,13 +56,29 @@ def act(serve, action, body, status=200):
     return json.loads(answer)
 
 
+def endless(a):
+    serve = Serve(a.host + ["serve", f"ping={a.ping}", f"pong={a.pong}", "--port", "0", "--devices", a.devices],
+                  os.path.join(a.work, "endless.log")).start()
+    try:
+        act(serve, "route", "script=ping&destination=9&source=1")
+        serve.wait_for(r"passed on 1000 times for this action, and no more", 10)
+        passes = sum(1 for line in serve.lines if re.match(r"\[(ping|pong)\] \[changed by (ping|pong)\]", line))
+        check(passes == 1000, f"{passes} passes")
+        act(serve, "route", "script=pong&destination=1&source=1")  # the host is live
+    finally:
+        code = serve.interrupt()
+    check(code == 0, f"serve exited {code}:\n{serve.output()[-2000:]}")
+    print("two scripts answering each other: stopped after 1000 passes")
+
+
 def main():
-    a = test_arguments("--devices", "--watch", "--crash")
-    scripts = ["relay", "watch", "third"]
+    a = test_arguments("--devices", "--watch", "--crash", "--ping", "--pong")
+    endless(a)
+    scripts = ["third", "relay", "watch"]
     record = os.path.join(a.work, "studio.scn")
     if os.path.exists(record):
         os.remove(record)
-    libraries = [f"relay={a.library}", f"watch={a.watch}", f"third={a.crash}"]
+    libraries = [f"third={a.crash}", f"relay={a.library}", f"watch={a.watch}"]
     serve = Serve(a.host + ["serve"] + libraries + ["--port", "0", "--devices", a.devices, "--record", record],
                   os.path.join(a.work, "studio.log")).start()
     try:
@@ -72,23 +92,24 @@ def main():
 
         answer = act(serve, "button", "script=third&panel=1&control=Crash&event=press", 500)
         check(answer["fault"], f"the crash: {answer}")
-        act(serve, "route", "script=watch&destination=9&source=2")
+        act(serve, "route", "destination=9&source=2")
+        serve.wait_for(r"^\[relay\] \[step \d+ from the page\] route 9 2$", 10)
         shown, devices = state_now(serve, scripts)
         check(json.loads(shown["third"]["status"])["state"] == "down", "the third is not down")
         for name in ("relay", "watch"):
             check(json.loads(shown[name]["status"])["state"] == "running", f"{name} is not running")
-        check(shows(shown["relay"]["page"], "Dst_9", "SRC 2"), "the relay was not told of the watch's route")
+        check(shows(shown["watch"]["page"], "Mon_9", "SRC 2"), "the watch was not told of the page's route")
         act(serve, "restart", "script=third")
         shown, _ = state_now(serve, scripts)
         check(shows(shown["third"]["page"], "Mon_9", "SRC 2"), "the restarted third did not start from the devices")
 
         refused = act(serve, "restart", "script=fourth", 400)
-        check(refused["error"] == 'restart: no script is named "fourth" (serve\'s: relay, watch, third)', refused)
+        check(refused["error"] == 'restart: no script is named "fourth" (serve\'s: third, relay, watch)', refused)
     finally:
         code = serve.interrupt()
     check(code == 0, f"serve exited {code}:\n{serve.output()[-2000:]}")
     text = open(record).read()
-    check("script relay\n" in text and "script watch\n" in text and "start third" in text, text)
+    check("script relay\n" in text and "script third\n" in text and "start third" in text, text)
     replay_recording(a.host, libraries, record, [])
     print("a studio of three scripts: the relay's route shown by the others, a crash and a restart; replayed")
 
