@@ -73,10 +73,12 @@ std::vector<device_change> panel_supervisor::forward(const std::vector<device_ch
                                                      const std::string& from) {
     reported_.keep_devices(changes); // held before the echo comes: it is no change of this script's
     fresh_.clear();
+    toldBy_ = from;
     for (const device_change& c : changes) {
         live_result r;
         if (!link_ || !talk(change_message("changed by " + from, c), "result", &r)) break;
     }
+    toldBy_.clear();
     return take_fresh();
 }
 
@@ -198,7 +200,12 @@ void panel_supervisor::lost() {
     }
     panelRunning_ = false;
     say("\n[panel process " + std::to_string(pid) + " ended] " + fault_ + "\n");
-    if (recording_) recording_->comment(fault_ + "; what follows replays without that step");
+    // A step that ends a script's process is left out; a change another
+    // script made stays, and a replay reports it to this script too.
+    if (recording_ && toldBy_.empty()) recording_->comment(fault_ + "; what follows replays without that step");
+    else if (recording_)
+        recording_->comment(setup_.script.name + ": " + fault_ + ", told of a change " + toldBy_ +
+                            " made in the step above: a replay tells it too and ends there as well");
     publish();
 }
 

@@ -161,6 +161,7 @@ private:
     int runStatus_ = exitAllHeld;      // run's status for what was played
     steady::time_point interruptedAt_; // when an interrupt was first seen in the current wait
     held_states fresh_;                // reported as changed and not taken yet
+    std::string toldBy_;               // forward(): the script whose changes this one is told of
     bool lineStart_ = true;            // the conversation's text ended with a whole line
 };
 

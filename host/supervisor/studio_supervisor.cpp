@@ -98,7 +98,7 @@ void studio_supervisor::spread(panel_supervisor& from) {
     std::deque<std::pair<panel_supervisor*, std::vector<device_change>>> waves;
     waves.emplace_back(&from, from.take_fresh());
     std::size_t passes = 0;
-    while (!waves.empty() && scripts_.size() > 1) {
+    while (!waves.empty() && scripts_.size() > 1 && !(interrupted_ && *interrupted_)) {
         auto [origin, changes] = std::move(waves.front());
         waves.pop_front();
         for (auto& script : scripts_) {

@@ -5,7 +5,9 @@ a third script, the first given, crashes: the other two and the devices
 stay live (a page's route, naming no script, is made by the first script
 that runs and reaches the others), and its restart starts from the devices
 as they are; a script no one serves is refused in one line; the
-recording, with its "script" steps, replays with run --strict. Two scripts
+recording, with its "script" steps, replays with run --strict. A script that
+crashes on another's change: the recording says a replay crashes there too,
+and it does. Two scripts
 that answer each other's routes for ever are stopped after the bound of
 passes, the action answered and the host live.
 
@@ -15,6 +17,7 @@ usage: serve_studio_test.py --library RELAY --watch LIB --crash LIB --ping LIB -
 import json
 import os
 import re
+import subprocess
 import time
 import urllib.request
 
@@ -71,9 +74,29 @@ def endless(a):
     print("two scripts answering each other: stopped after 1000 passes")
 
 
+def crash_on_change(a):
+    record = os.path.join(a.work, "crash_on_change.scn")
+    libraries = [f"relay={a.library}", f"third={a.crash}"]
+    serve = Serve(a.host + ["serve"] + libraries + ["--port", "0", "--devices", a.devices, "--record", record],
+                  os.path.join(a.work, "crash_on_change.log")).start()
+    try:
+        act(serve, "route", "script=relay&destination=9&source=13")  # carried out; third ends on its report
+        shown, _ = state_now(serve, ["relay", "third"])
+        check(json.loads(shown["third"]["status"])["state"] == "down", "the third is not down")
+    finally:
+        code = serve.interrupt()
+    check(code == 0, f"serve exited {code}")
+    text = open(record).read()
+    check("told of a change relay made in the step above: a replay tells it too" in text, text)
+    replay = subprocess.run(a.host + ["run"] + libraries + [record, "--strict"], capture_output=True, timeout=120)
+    check(replay.returncode == 3, f"the replay exited {replay.returncode}, not 3 (the crash)")
+    print("a crash on another script's change: recorded as such, and replayed")
+
+
 def main():
     a = test_arguments("--devices", "--watch", "--crash", "--ping", "--pong")
     endless(a)
+    crash_on_change(a)
     scripts = ["third", "relay", "watch"]
     record = os.path.join(a.work, "studio.scn")
     if os.path.exists(record):

@@ -4,7 +4,8 @@
 // routes source 5 to destination 9 with the host's own command "XR 3 9 5",
 // which a devices file declares: the router's report must reach both. A
 // third (STUDIO_PANEL_CRASH) watches as well and aborts when its Crash
-// button is pressed, which must leave the other two running. Two more
+// button is pressed, or when it is told of source 13, which must leave the
+// other two running. Two more
 // (STUDIO_PANEL_ECHO=1 and =0) answer every odd, or every even, source
 // routed to destination 9 by routing the next one: together they never stop.
 #include "quon_script_factory.h"
@@ -40,6 +41,9 @@ protected:
     int revertiveCallback(revertiveEvent* e) override {
         if (e->device() == router && e->index() == destination)
             textPut("text", quon_string("SRC ") + quon_string(e->state()), "1", shown);
+#ifdef STUDIO_PANEL_CRASH
+        if (e->device() == router && e->index() == destination && e->state() == 13) std::abort();
+#endif
 #ifdef STUDIO_PANEL_ECHO
         if (e->device() == router && e->index() == destination && e->state() % 2 == STUDIO_PANEL_ECHO)
             hostCommand(quon_string("XR 3 9 ") + quon_string(e->state() % 16 + 1));
