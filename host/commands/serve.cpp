@@ -149,10 +149,7 @@ int serve(serve_arguments& a) {
                             a.paused ? std::optional<std::size_t>(plan.steps.size()) : std::nullopt,
                             &interrupted};
     studio_supervisor bench(common, scripts, feed, queue, std::cout);
-    if (const int status = bench.load(error); status != exitAllHeld) {
-        if (!a.watch || !bench.unloadable()) return fail(status, error);
-        std::cerr << "panel_host: " << error << "; waiting for the next build" << std::endl;
-    }
+    if (const int status = bench.load(error, std::cerr); status != exitAllHeld) return fail(status, error);
     std::unique_ptr<scenario_recording> recording;
     if (!a.recordFile.empty() && !(recording = open_recording(a, scripts, error)))
         return fail(exitEmulatorFault, error);

@@ -51,11 +51,12 @@ bool panel_supervisor::take_state(state_update& update) {
 void panel_supervisor::earlier_result(const live_result& result) { record(result); }
 
 // A studio's replay starts every script before its first step, as the first
-// script's plain "start" says; later a start or stop is this script's only.
+// script's plain "start" says; later a start or stop is this script's only,
+// as is the start of one whose library loaded only later (--watch).
 void panel_supervisor::record(live_result r) {
     if (!recording_ || !r.recorded) return;
     if (setup_.script.studio()) {
-        const bool startUp = r.unchecked && r.step == "start";
+        const bool startUp = r.unchecked && r.step == "start" && !lateStart_;
         if (startUp && setup_.script.index > 0) return;
         if (!startUp && (r.step == "start" || r.step == "stop")) r.step += " " + setup_.script.name;
         recording_->speak_for(setup_.script.name);

@@ -152,6 +152,7 @@ private:
     bool panelRunning_ = false;
     bool replayPanel_ = false; // a replay of the recording has a panel here
     bool begun_ = false;       // a panel was begun: its scenario is played
+    bool lateStart_ = false;   // begun only once a rebuilt library loaded (--watch)
     bool unloadable_ = false;
     bool trial_ = false;               // loading a rebuilt library: a loss says it is not ready
     std::string trialFault_;           // why it was not

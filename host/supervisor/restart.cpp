@@ -30,7 +30,7 @@ void panel_supervisor::begin_panel(const std::string& why) {
     for (const device_change& c : reported_.names().list()) link_->post(device_frame(c, "name"));
     note_ = why;
     if (!begun_) { // the first library did not load: the panel begins as it would have then
-        begun_ = counted_ = true;
+        begun_ = counted_ = lateStart_ = true;
         if (talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
         counted_ = false;
         publish();

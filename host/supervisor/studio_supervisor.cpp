@@ -9,7 +9,7 @@ namespace quon::host {
 studio_supervisor::studio_supervisor(const supervisor_setup& common,
                                      const std::vector<std::pair<std::string, std::string>>& scripts, live_feed& feed,
                                      action_queue& queue, std::ostream& out)
-    : queue_(queue), interrupted_(common.interrupted), out_(out), feed_(feed) {
+    : queue_(queue), interrupted_(common.interrupted), out_(out), feed_(feed), watch_(common.watch) {
     for (std::size_t i = 0; i < scripts.size(); ++i) {
         supervisor_setup setup = common;
         setup.request.library = scripts[i].second;
@@ -23,12 +23,14 @@ void studio_supervisor::say(const std::string& line) {
     feed_.append(line);
 }
 
-int studio_supervisor::load(std::string& error) {
-    for (auto& script : scripts_)
-        if (const int status = script->load(error); status != exitAllHeld) {
-            if (scripts_.size() > 1) error = script->script().name + ": " + error;
-            return status;
-        }
+int studio_supervisor::load(std::string& error, std::ostream& errors) {
+    for (auto& script : scripts_) {
+        const int status = script->load(error);
+        if (status == exitAllHeld) continue;
+        if (scripts_.size() > 1) error = script->script().name + ": " + error;
+        if (!watch_ || !script->unloadable()) return status;
+        errors << "panel_host: " << error << "; waiting for the next build" << std::endl;
+    }
     return exitAllHeld;
 }
 

@@ -33,11 +33,11 @@ public:
     studio_supervisor(const supervisor_setup& common, const std::vector<std::pair<std::string, std::string>>& scripts,
                       live_feed& feed, action_queue& queue, std::ostream& out);
 
-    // Starts every script's process: exitAllHeld once all have loaded,
-    // otherwise the status the first failed with and `error` says why.
-    int load(std::string& error);
-    // A script alone whose library did not load (--watch waits for a build).
-    bool unloadable() const { return scripts_.size() == 1 && scripts_[0]->unloadable(); }
+    // Starts every script's process: exitAllHeld once all have loaded (with
+    // --watch, a library that does not load waits for its next build, and
+    // says so on `errors`), otherwise the status the first failed with and
+    // `error` says why.
+    int load(std::string& error, std::ostream& errors);
     // Begins every script in order, as a run starts them.
     void begin(scenario_recording* recording);
     // The host's one thread until interrupted: a page action waiting is
@@ -62,6 +62,7 @@ private:
     const std::atomic<bool>* interrupted_;
     std::ostream& out_;
     live_feed& feed_;
+    bool watch_; // --watch
 };
 
 } // namespace quon::host
