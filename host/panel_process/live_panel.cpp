@@ -106,12 +106,16 @@ live_result live_panel::play(const scenario_step& step) {
 }
 
 // Not recorded: a replay's studio reports the change to every script itself.
-live_result live_panel::take_change(const std::string& origin, const device_change& change) {
+live_result live_panel::take_changes(const std::string& origin, const std::vector<device_change>& changes) {
     live_result result;
-    result.ok = runner_.play_change(change, origin);
-    result.step = "change " + std::to_string(change.device) + " " + std::to_string(change.index);
-    if (!result.ok) result.error = result.step + " could not be carried out";
-    result.commands = runner_.commands();
+    result.ok = true;
+    result.step = "changes " + origin;
+    for (const device_change& c : changes)
+        if (!runner_.play_change(c, origin)) {
+            result.ok = false;
+            result.error =
+                "device " + std::to_string(c.device) + " index " + std::to_string(c.index) + " could not be changed";
+        }
     return result;
 }
 

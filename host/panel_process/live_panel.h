@@ -38,8 +38,9 @@ public:
     // A page's action or a timer tick (`origin`), one step in its canonical
     // text: refused when the host would not carry it out now.
     live_result apply(const std::string& origin, const std::string& step);
-    // A device changed by another script of a studio, from `origin`.
-    live_result take_change(const std::string& origin, const device_change& change);
+    // Devices changed by another script of a studio, from `origin`, each
+    // reported as it comes.
+    live_result take_changes(const std::string& origin, const std::vector<device_change>& changes);
     // One step as written ("start", "stop"), played as a page's would be.
     live_result play(const std::string& step);
     // Destroys the panel through slot 0, prints the summary and gives run's

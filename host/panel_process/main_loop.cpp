@@ -90,9 +90,9 @@ int run_panel_process(const run_request& request) {
             answer(live.apply(origin, step));
         } else if (name == "change") {
             std::string origin;
-            device_change change;
-            if (!read_change(bytes, origin, change)) return exitEmulatorFault; // not the protocol
-            answer(live.take_change(origin, change));
+            std::vector<device_change> changes;
+            if (!read_change(bytes, origin, changes)) return exitEmulatorFault; // not the protocol
+            answer(live.take_changes(origin, changes));
         } else if (name == "stop") answer(live.play("stop"));
         else if (name == "finish") break;
     }

@@ -153,13 +153,23 @@ bool read_act(std::string_view bytes, std::string& origin, std::string& step) {
     return true;
 }
 
-std::string change_message(const std::string& origin, const device_change& c) {
-    return frame("change", origin + "\n" + std::to_string(c.device) + " " + std::to_string(c.index) + " " + c.value);
+std::string change_message(const std::string& origin, const std::vector<device_change>& changes) {
+    std::string m = frame("from", origin);
+    for (const device_change& c : changes) m += device_frame(c);
+    return frame("change", m);
 }
 
-bool read_change(std::string_view bytes, std::string& origin, device_change& c) {
-    std::string text;
-    return read_act(bytes, origin, text) && read_device(text, c);
+bool read_change(std::string_view bytes, std::string& origin, std::vector<device_change>& changes) {
+    frame_list fields;
+    if (!split_frames(bytes, fields) || fields.empty() || fields.front().first != "from") return false;
+    origin = std::string(fields.front().second);
+    changes.clear();
+    for (std::size_t i = 1; i < fields.size(); ++i) {
+        device_change c;
+        if (fields[i].first != "device" || !read_device(fields[i].second, c)) return false;
+        changes.push_back(c);
+    }
+    return true;
 }
 
 } // namespace quon::host

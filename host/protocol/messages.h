@@ -7,8 +7,9 @@
 //   step   "N"                  paused: play the scenario's step N, the next
 //                               one; after its last, start the panel if no step did
 //   act    "ORIGIN\nSTEP"       a page's action, as one scenario step
-//   change "ORIGIN\nNUMBER INDEX TEXT"  a device changed by another script of
-//                               a studio: reported to this one as a host would
+//   change frames               from "ORIGIN", device "NUMBER INDEX TEXT"...:
+//                               devices another script of a studio changed,
+//                               reported to this one as a host would, in order
 //   stop   ""                   the step "stop": destroyed through slot 0
 //   finish ""                   stop the panel, print the summary, end
 // From it:
@@ -90,9 +91,9 @@ struct state_update {
 std::string state_message(const state_update& u);
 bool read_state(std::string_view bytes, state_update& u);
 
-// A "change" frame: a device changed by the script named in `origin`.
-std::string change_message(const std::string& origin, const device_change& c);
-bool read_change(std::string_view bytes, std::string& origin, device_change& c);
+// A "change" frame: devices changed by the script named in `origin`.
+std::string change_message(const std::string& origin, const std::vector<device_change>& changes);
+bool read_change(std::string_view bytes, std::string& origin, std::vector<device_change>& changes);
 
 // A "device" frame, or with `name` "name", and the NUMBER INDEX TEXT of either.
 std::string device_frame(const device_change& c, const char* name = "device");

@@ -75,10 +75,8 @@ std::vector<device_change> panel_supervisor::forward(const std::vector<device_ch
     reported_.keep_devices(changes); // held before the echo comes: it is no change of this script's
     fresh_.clear();
     toldBy_ = from;
-    for (const device_change& c : changes) {
-        live_result r;
-        if (!link_ || !talk(change_message("changed by " + from, c), "result", &r)) break;
-    }
+    live_result r;
+    if (link_ && !changes.empty()) talk(change_message("changed by " + from, changes), "result", &r);
     toldBy_.clear();
     return take_fresh();
 }

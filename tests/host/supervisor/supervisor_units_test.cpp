@@ -94,6 +94,19 @@ TEST(ServeFrames, ResultsAndStatesReadBackAsSent) {
     device_change c;
     EXPECT_FALSE(read_device("7 x 1", c));
     EXPECT_FALSE(read_device("7 0 1", c));
+
+    // Another script's changes, in order, their texts whole.
+    bytes = change_message("changed by relay", state.deviceStates);
+    ASSERT_EQ(take_frame(bytes, name, data, why), frame_status::frame);
+    std::string origin;
+    std::vector<device_change> changes;
+    ASSERT_TRUE(read_change(data, origin, changes));
+    EXPECT_EQ(origin, "changed by relay");
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[1].value, state.deviceStates[1].value);
+    for (const std::string& bad : {frame("device", "7 1 3"), frame("from", "x") + frame("name", "7 1 3"),
+                                   frame("from", "x") + frame("device", "7 0 3")})
+        EXPECT_FALSE(read_change(bad, origin, changes)) << bad;
 }
 
 TEST(ServeTicks, RealTimeFromTheReportedClockBoundedAndReanchoredWhenBehind) {
