@@ -1,7 +1,8 @@
-// panel_supervisor: the life of the panel that serve runs in a process of
-// its own (commands/serve_panel.cpp): it starts that process, plays the
-// page's actions and the timers' ticks in it (through a panel_link), and
-// restarts it. What outlives a process is kept apart (reported_state, the
+// panel_supervisor: the life of one script's panel that serve runs in a
+// process of its own (commands/serve_panel.cpp), on the host's one thread
+// (supervisor/studio_supervisor.h): it starts that process, plays the page's
+// actions, the timers' ticks and other scripts' device changes in it
+// (through a panel_link), and restarts it. What outlives a process is kept apart (reported_state, the
 // recording). When the panel crashes or hangs, only its process ends: the
 // pages are told what happened (the fault, the step, the conversation up to
 // it) and actions are refused until a restart, which starts a new process
