@@ -63,12 +63,13 @@ void catch_interrupts() {
 #endif
 }
 
-// A studio's scripts are played from the pages only: a scenario of several
-// scripts is run's, and stepping through one is not built.
-std::string studio_conflict(const serve_arguments& a, std::size_t scripts) {
-    if (scripts < 2 || a.run.scenarioFile.empty()) return "";
-    return "--scenario takes one library: serve several scripts without it (a scenario of several scripts plays "
-           "with run)";
+// Stepping through a scenario of several scripts is not built; the names
+// a scenario's steps give are those of the scripts served.
+std::string studio_conflict(const serve_arguments& a, const scenario& plan, const std::vector<script_entry>& scripts) {
+    if (scripts.size() < 2) return "";
+    if (a.paused) return "--paused takes one library: serve several scripts without it";
+    std::string error;
+    return check_named_scripts(plan, scripts, error) ? "" : error;
 }
 
 // Stepping back replays the scenario from its start in a new process: a
@@ -98,12 +99,13 @@ std::vector<std::string> recording_header(const serve_arguments& a,
 
 // The scripts the libraries name, as (name, path), once the options fit
 // them; empty with why otherwise.
-std::vector<std::pair<std::string, std::string>> serve_scripts(serve_arguments& a, std::string& error) {
+std::vector<std::pair<std::string, std::string>> serve_scripts(serve_arguments& a, const scenario& plan,
+                                                               std::string& error) {
     std::vector<script_entry> scripts;
     std::vector<std::string> paths;
     if (!name_libraries(a.libraries, "", scripts, paths, error)) return {};
     a.run.library = paths.front();
-    error = studio_conflict(a, scripts.size());
+    error = studio_conflict(a, plan, scripts);
     if (error.empty()) error = paused_conflict(a);
     for (const std::string& path : paths) // --watch: the process loads a copy
         if (error.empty() && !a.recordFile.empty() && same_file(a.recordFile, path))
@@ -126,10 +128,10 @@ std::unique_ptr<scenario_recording> open_recording(const serve_arguments& a,
 
 int serve(serve_arguments& a) {
     std::string error;
-    const std::vector<std::pair<std::string, std::string>> scripts = serve_scripts(a, error);
-    if (scripts.empty()) return fail(exitUsage, error);
-    scenario plan; // read here only to say how many steps were played
+    scenario plan; // read here to say how many steps were played, and to play a studio's
     if (!a.run.scenarioFile.empty() && load_scenario(a.run.scenarioFile, plan, error) != load_result::ok) plan = {};
+    const std::vector<std::pair<std::string, std::string>> scripts = serve_scripts(a, plan, error);
+    if (scripts.empty()) return fail(exitUsage, error);
     live_feed feed;
     if (scripts.size() > 1) {
         std::vector<std::string> names;
@@ -147,6 +149,7 @@ int serve(serve_arguments& a) {
                             a.recordFile,
                             a.watch,
                             a.paused ? std::optional<std::size_t>(plan.steps.size()) : std::nullopt,
+                            scripts.size() > 1 && !a.run.scenarioFile.empty(),
                             &interrupted};
     studio_supervisor bench(common, scripts, feed, queue, std::cout);
     if (const int status = bench.load(error, std::cerr); status != exitAllHeld) return fail(status, error);
@@ -159,7 +162,7 @@ int serve(serve_arguments& a) {
     std::cout << "panel_host: " << live << " live" << (a.watch ? ", reloaded when rebuilt" : "")
               << "\nserving http://127.0.0.1:" << server.port() << "/" << std::endl;
     server.start();
-    bench.begin(recording.get());
+    bench.begin(recording.get(), plan);
     if (a.paused)
         std::cout << "panel_host: " << a.run.scenarioFile << " paused before its first step (" << plan.steps.size()
                   << " steps): POST /api/step with to=N shows the page after step N" << std::endl;

@@ -17,6 +17,7 @@ void add_serve_panel_command(CLI::App& app, int& exitStatus) {
     cmd->add_option("--scenario", request->scenarioFile);
     cmd->add_option("--record", request->outputs); // only checked against the inputs
     add_number_option(*cmd, "--timeout", request->timeout, 0, 86400, "");
+    cmd->add_flag("--one-of-several", request->oneOfSeveral);
     cmd->callback([request, &exitStatus] { exitStatus = run_panel_process(*request); });
 }
 

@@ -1,6 +1,7 @@
 #include "panel_process/live_panel.h"
 
 #include "base/json_text.h"
+#include "base/output_file.h"
 
 #include <algorithm>
 
@@ -21,26 +22,37 @@ void live_panel::open(const scenario& first) {
     runner_.begin(first.explicitStart);
 }
 
+void live_panel::show_start(const played_fn& played) {
+    if (startShown_) return;
+    startShown_ = true;
+    live_result start;
+    start.ok = start.recorded = start.unchecked = true;
+    start.step = "start";
+    played(start);
+}
+
+// The panel starts by itself before the first step that is not "devices".
 void live_panel::play_to(std::size_t last, const played_fn& played) {
     const std::vector<scenario_step>& steps = plan_->steps;
-    // The panel starts by itself before the first step that is not "devices";
-    // the recording says where, so that a "start" recorded later (a restart)
-    // does not keep a replay from starting it there too.
-    const auto show_start = [&] {
-        if (startShown_) return;
-        startShown_ = true;
-        live_result start;
-        start.ok = start.recorded = start.unchecked = true;
-        start.step = "start";
-        played(start);
-    };
     for (; played_ < std::min(last, steps.size()); ++played_) {
-        if (!std::holds_alternative<devices_step>(steps[played_].action)) show_start();
+        if (!std::holds_alternative<devices_step>(steps[played_].action)) show_start(played);
         played(play(steps[played_]));
     }
     if (played_ < steps.size()) return;
-    show_start();
+    show_start(played);
     runner_.end_of_steps(steps.empty() ? "before the first action" : "after the last step");
+}
+
+void live_panel::play_one(std::size_t number, const played_fn& played) {
+    if (number == 0 || number > plan_->steps.size()) {
+        show_start(played);
+        runner_.end_of_steps(played_ ? "after the last step" : "before the first step");
+        return;
+    }
+    const scenario_step& step = plan_->steps[number - 1];
+    if (!std::holds_alternative<devices_step>(step.action)) show_start(played);
+    ++played_;
+    played(play(step, static_cast<int>(number)));
 }
 
 live_result live_panel::play(const std::string& step) {
@@ -92,10 +104,13 @@ std::string live_panel::refusal(const step_action& action) const {
     return "";
 }
 
-live_result live_panel::play(const scenario_step& step) {
+live_result live_panel::play(const scenario_step& step, int number) {
     live_result result;
     result.step = step.source;
-    result.ok = runner_.play(step);
+    // A devices file is named from the scenario's folder: the recording, elsewhere, names it in full.
+    if (const auto* d = std::get_if<devices_step>(&step.action))
+        result.step = write_step(devices_step{full_path(d->file)});
+    result.ok = number > 0 ? runner_.play_at(step, number) : runner_.play(step);
     if (!result.ok) result.error = step.source + " could not be carried out";
     if (is_check(step.action)) return result;
     result.property = std::holds_alternative<property_step>(step.action);

@@ -35,6 +35,9 @@ public:
     // starts the panel if no step did.
     void open(const scenario& first);
     void play_to(std::size_t last, const played_fn& played);
+    // One script of several (serve's studio): plays step `number` alone, the
+    // others being other scripts'; 0 starts the panel if no step did.
+    void play_one(std::size_t number, const played_fn& played);
     // A page's action or a timer tick (`origin`), one step in its canonical
     // text: refused when the host would not carry it out now.
     live_result apply(const std::string& origin, const std::string& step);
@@ -69,7 +72,12 @@ public:
     std::vector<device_change> source_names() const;
 
 private:
-    live_result play(const scenario_step& step);
+    // `number`: as the scenario numbers it, when its other steps are played elsewhere.
+    live_result play(const scenario_step& step, int number = 0);
+    // The result of the panel's own start, once: the recording says where
+    // it started, so that a "start" recorded later (a restart) does not keep
+    // a replay from starting it there too.
+    void show_start(const played_fn& played);
     // Why the host will not carry the step out now; empty when it will.
     std::string refusal(const step_action& action) const;
 

@@ -73,7 +73,7 @@ int run_panel_process(const run_request& request) {
     } else live.begin(run.plan, answer);
     begun();
     while (pipe.receive(name, bytes)) {
-        if (name == "step") { // paused: the scenario's next step
+        if (name == "step" || name == "play") { // paused: the scenario's next step; a studio's: one step
             std::uint64_t number = 0;
             std::string why;
             if (!read_decimal(bytes, run.plan.steps.size(), number, why)) { // the file changed since serve read it
@@ -82,7 +82,8 @@ int run_panel_process(const run_request& request) {
                                               " steps): it changed since serve read it"));
                 return exitUsage;
             }
-            live.play_to(static_cast<std::size_t>(number), answer); // at most the steps there are
+            if (name == "step") live.play_to(static_cast<std::size_t>(number), answer); // at most the steps there are
+            else live.play_one(static_cast<std::size_t>(number), answer);
             begun();
         } else if (name == "act") {
             std::string origin, step;

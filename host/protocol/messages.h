@@ -6,6 +6,9 @@
 //                               step "start", or nothing yet (serve --paused)
 //   step   "N"                  paused: play the scenario's step N, the next
 //                               one; after its last, start the panel if no step did
+//   play   "N"                  one script of several (begun "paused"): play
+//                               step N of the scenario alone; 0: start the
+//                               panel if no step did
 //   act    "ORIGIN\nSTEP"       a page's action, as one scenario step
 //   change frames               from "ORIGIN", device "NUMBER INDEX TEXT"...:
 //                               devices another script of a studio changed,

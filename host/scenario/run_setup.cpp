@@ -31,20 +31,6 @@ script_entry named_library(const std::string& argument, std::string& path) {
     return {named ? name : std::filesystem::path(path).stem().string(), nullptr, ""};
 }
 
-// Every script a step names ("script", "start NAME", "stop NAME") is one of the run's.
-bool check_named_scripts(const scenario& plan, const std::vector<script_entry>& scripts, std::string& error) {
-    for (const scenario_step& step : plan.steps) {
-        const std::string* name = named_script(step.action);
-        if (!name || std::any_of(scripts.begin(), scripts.end(), [&](const auto& e) { return e.name == *name; }))
-            continue;
-        std::string names;
-        for (const script_entry& e : scripts) names += (names.empty() ? "" : ", ") + e.name;
-        error = step.where + ": no script is named \"" + *name + "\" (the run's: " + names + ")";
-        return false;
-    }
-    return true;
-}
-
 // Opens every script's library; the first is `run.library`.
 bool open_libraries(const std::vector<std::string>& paths, prepared_run& run, std::string& error) {
     for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -76,6 +62,19 @@ bool name_libraries(const std::vector<std::string>& arguments, const std::string
     return true;
 }
 
+bool check_named_scripts(const scenario& plan, const std::vector<script_entry>& scripts, std::string& error) {
+    for (const scenario_step& step : plan.steps) {
+        const std::string* name = named_script(step.action);
+        if (!name || std::any_of(scripts.begin(), scripts.end(), [&](const auto& e) { return e.name == *name; }))
+            continue;
+        std::string names;
+        for (const script_entry& e : scripts) names += (names.empty() ? "" : ", ") + e.name;
+        error = step.where + ": no script is named \"" + *name + "\" (the run's: " + names + ")";
+        return false;
+    }
+    return true;
+}
+
 prepared_run::~prepared_run() {
     if (guarded) step_guard_leave();
 }
@@ -89,7 +88,7 @@ int prepare_run(const run_request& request, prepared_run& run, std::string& erro
     const std::vector<std::string> arguments =
         request.libraries.empty() ? std::vector<std::string>{request.library} : request.libraries;
     if (!name_libraries(arguments, request.options.basePath, run.scripts, paths, error) ||
-        !check_named_scripts(run.plan, run.scripts, error))
+        (!request.oneOfSeveral && !check_named_scripts(run.plan, run.scripts, error)))
         return exitUsage;
     run_options& options = run.options;
     options = request.options;

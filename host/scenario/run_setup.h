@@ -30,6 +30,9 @@ struct run_request {
     // Further files the command writes (serve's recording): refused when one
     // would replace an input of the run.
     std::vector<std::string> outputs;
+    // One script of several whose others run elsewhere (serve's studio): the
+    // scenario's steps may name them.
+    bool oneOfSeveral = false;
 };
 
 // A run ready to play. The watchdog is installed until this object goes.
@@ -54,6 +57,10 @@ struct prepared_run {
 // share a name.
 bool name_libraries(const std::vector<std::string>& arguments, const std::string& basePath,
                     std::vector<script_entry>& scripts, std::vector<std::string>& paths, std::string& error);
+
+// Every script a step names ("script", "start NAME", "stop NAME") is one of
+// `scripts`; false with the step's "file:line" and why otherwise.
+bool check_named_scripts(const scenario& plan, const std::vector<script_entry>& scripts, std::string& error);
 
 // Prepares `request` into `run`. exitAllHeld when the run is ready;
 // otherwise the exit status it ends with (exitUsage for a bad input,

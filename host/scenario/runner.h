@@ -61,6 +61,12 @@ public:
     // panel, print the summary and give the run's exit status.
     void begin(bool explicitStart);
     bool play(const scenario_step& step);
+    // The same for one step of a scenario whose other steps are played
+    // elsewhere (by other scripts' processes), numbered as the scenario numbers it.
+    bool play_at(const scenario_step& step, int number) {
+        stepNumber_ = number - 1;
+        return play(step);
+    }
     void end_of_steps(const char* when);
     int finish();
     // A device changed by another script of a live studio (serve): reported

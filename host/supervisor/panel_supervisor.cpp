@@ -48,7 +48,19 @@ bool panel_supervisor::take_state(state_update& update) {
     return true;
 }
 
-void panel_supervisor::earlier_result(const live_result& result) { record(result); }
+void panel_supervisor::earlier_result(const live_result& result) {
+    if (!unrecorded_) record(result);
+}
+
+bool panel_supervisor::play_step(std::size_t number, bool recorded) {
+    if (!link_) return false;
+    counted_ = true; // what the scenario does counts as run counts it
+    unrecorded_ = !recorded;
+    talk(frame("play", std::to_string(number)), "begun", nullptr);
+    counted_ = unrecorded_ = false;
+    publish();
+    return link_ != nullptr;
+}
 
 // A studio's replay starts every script before its first step, as the first
 // script's plain "start" says; later a start or stop is this script's only,
@@ -121,6 +133,7 @@ bool panel_supervisor::launch(const std::string& library, bool first) {
     const std::string named = setup_.script.studio() ? setup_.script.name + "=" + library : library;
     std::vector<std::string> args = {
         setup_.program, "serve-panel", named, "--base", r.options.basePath, "--timeout", std::to_string(r.timeout)};
+    if (setup_.script.studio()) args.push_back("--one-of-several");
     if (!r.devicesFile.empty()) args.insert(args.end(), {"--devices", r.devicesFile});
     if (first && !r.scenarioFile.empty()) args.insert(args.end(), {"--scenario", r.scenarioFile});
     if (first && !setup_.recordFile.empty()) args.insert(args.end(), {"--record", setup_.recordFile});
@@ -164,7 +177,8 @@ void panel_supervisor::begin(scenario_recording* recording) {
     recording_ = recording;
     begun_ = link_ != nullptr;
     counted_ = true; // what the scenario does counts as run counts it
-    if (link_ && talk(frame("begin", paused_ ? "paused" : "scenario"), "begun", nullptr) && !paused_)
+    const bool stepped = paused_ || setup_.stepped;
+    if (link_ && talk(frame("begin", stepped ? "paused" : "scenario"), "begun", nullptr) && !stepped)
         panelRunning_ = true;
     counted_ = false;
     publish();

@@ -53,6 +53,9 @@ struct supervisor_setup {
     bool watch = false;     // reload when the library file is replaced
     // --paused: the scenario's number of steps; none is played at first
     std::optional<std::size_t> paused;
+    // A studio's scenario: begun with none of it played; the studio plays
+    // its steps one at a time in the scripts they go to (play_step).
+    bool stepped = false;
     const std::atomic<bool>* interrupted = nullptr;
 };
 
@@ -91,6 +94,12 @@ public:
     std::vector<device_change> forward(const std::vector<device_change>& changes, const std::string& from);
     // Whether a process runs for this script.
     bool live() const { return link_ != nullptr; }
+    // A studio's scenario (`stepped`): plays its step `number` alone in this
+    // script's process, or with 0 starts the panel if no step did; what it
+    // does counts in the exit status as run counts it. `recorded`: the
+    // recording gets the step (a step every script plays is recorded once).
+    // False when the process was lost.
+    bool play_step(std::size_t number, bool recorded);
     // Stops the panel, prints the summary and ends its process: the status
     // run gives for what was played (the scenario's failed expectations, a
     // crash or hang in it or in the panel's end), exitPanelHung when the
@@ -164,6 +173,7 @@ private:
     steady::time_point interruptedAt_; // when an interrupt was first seen in the current wait
     held_states fresh_;                // reported as changed and not taken yet
     std::string toldBy_;               // forward(): the script whose changes this one is told of
+    bool unrecorded_ = false;          // play_step(): the results that come are not recorded
     bool lineStart_ = true;            // the conversation's text ended with a whole line
 };
 

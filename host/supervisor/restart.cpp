@@ -29,13 +29,16 @@ void panel_supervisor::begin_panel(const std::string& why) {
     for (const device_change& c : reported_.devices().list()) link_->post(device_frame(c));
     for (const device_change& c : reported_.names().list()) link_->post(device_frame(c, "name"));
     note_ = why;
-    if (!begun_) { // the first library did not load: the panel begins as it would have then
+    // The first library did not load: the panel begins as it would have
+    // then; one script of a studio's scenario just starts, the scenario being the studio's.
+    if (!begun_ && !setup_.stepped) {
         begun_ = counted_ = lateStart_ = true;
         if (talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
         counted_ = false;
         publish();
         return;
     }
+    begun_ = true;
     live_result started;
     if (talk(frame("begin", "start"), "result", &started)) record(started);
     if (link_ && talk("", "begun", nullptr)) panelRunning_ = true;

@@ -34,11 +34,12 @@ int studio_supervisor::load(std::string& error, std::ostream& errors) {
     return exitAllHeld;
 }
 
-void studio_supervisor::begin(scenario_recording* recording) {
+void studio_supervisor::begin(scenario_recording* recording, const scenario& plan) {
     for (auto& script : scripts_) {
         script->begin(recording);
         script->take_fresh(); // the devices as every script found them: no change of anyone's
     }
+    if (scripts_.size() > 1 && !plan.steps.empty()) play(plan);
 }
 
 void studio_supervisor::serve_actions() {

@@ -38,8 +38,9 @@ public:
     // says so on `errors`), otherwise the status the first failed with and
     // `error` says why.
     int load(std::string& error, std::ostream& errors);
-    // Begins every script in order, as a run starts them.
-    void begin(scenario_recording* recording);
+    // Begins every script in order, as a run starts them; several play
+    // `plan` together (studio_scenario.cpp), each one its own steps.
+    void begin(scenario_recording* recording, const scenario& plan);
     // The host's one thread until interrupted: a page action waiting is
     // served first, then at most one due tick, then --watch looks.
     void serve_actions();
@@ -54,6 +55,8 @@ private:
     // The changes script `from` made go round the others.
     void spread(panel_supervisor& from);
     void tick();
+    void play(const scenario& plan);
+    std::size_t index_of(const std::string& name) const;
     // The studio's own line, for the terminal and the pages.
     void say(const std::string& line);
 

@@ -3,6 +3,7 @@ ends with the same expectations, all of them held; with --renamed, a source
 name a scenario set is kept across a restart (route DEST to SOURCE, rename
 it PICTURE, restart: CONTROL shows PICTURE).
 
+The recording of what it played replays from another folder.
 usage: serve_scenario_test.py --library LIB --scenario FILE [--devices FILE] [--renamed "DEST SOURCE PICTURE CONTROL"]
        --work DIR -- HOST_COMMAND...
 """
@@ -10,7 +11,7 @@ import os
 import re
 import subprocess
 
-from serve_process import Serve, check, run_main, test_arguments
+from serve_process import Serve, check, replay_recording, run_main, test_arguments
 
 SUMMARY = r"expectations: (\d+) passed, (\d+) failed"
 
@@ -25,7 +26,8 @@ def main():
     check(run.returncode == 0 and ran, f"run failed ({run.returncode}):\n{run.stdout[-2000:]}{run.stderr[-500:]}")
 
     name = os.path.splitext(os.path.basename(a.scenario))[0]
-    serve = Serve(a.host + ["serve", a.library, "--port", "0", "--scenario", a.scenario] + devices,
+    record = os.path.join(a.work, "recorded", f"{name}.scn")  # elsewhere than the scenario: its files named in full
+    serve = Serve(a.host + ["serve", a.library, "--port", "0", "--scenario", a.scenario, "--record", record] + devices,
                   os.path.join(a.work, f"scenario_{name}.log")).start()
     try:
         serve.wait_for(r"^panel_host: .* played \(\d+ steps\); live$", 120)
@@ -38,7 +40,8 @@ def main():
           f"run said {ran.group(0)!r}, serve {served.group(0) if served else None!r}:\n{serve.output()[-3000:]}")
     check("FAILED" not in serve.output() and "\n  ! " not in serve.output(),
           "serve reported a failure or a fault:\n" + serve.output()[-3000:])
-    print(f"{name}: serve and run both say {ran.group(0)!r}")
+    replay_recording(a.host, a.library, record, devices)
+    print(f"{name}: serve and run both say {ran.group(0)!r}; the recording replays")
 
     # A restarted panel gets the source names a "source" step set, as it would after a stop and start.
     if not a.renamed:

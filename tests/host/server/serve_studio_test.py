@@ -93,8 +93,44 @@ def crash_on_change(a):
     print("a crash on another script's change: recorded as such, and replayed")
 
 
+def scenario(a, text, status):
+    """Serves relay and watch with a studio scenario; the expectations of both scripts, summed."""
+    path = os.path.join(a.work, f"studio_{status}.scn")
+    with open(path, "w") as f:
+        f.write(f"devices {os.path.relpath(a.devices, a.work)}\n" + text)
+    record = os.path.join(a.work, "recorded", f"studio_{status}.scn")
+    libraries = [f"relay={a.library}", f"watch={a.watch}"]
+    serve = Serve(a.host + ["serve"] + libraries + ["--port", "0", "--scenario", path, "--record", record],
+                  os.path.join(a.work, f"scenario_{status}.log")).start()
+    try:
+        serve.wait_for(r"^panel_host: .* played \(\d+ steps\); live$", 60)
+    finally:
+        code = serve.interrupt()
+    check(code == status, f"serve exited {code}, not {status}:\n{serve.output()[-2000:]}")
+    counts = re.findall(r"^\[(relay|watch)\] expectations: (\d+) passed, (\d+) failed$", serve.output(), re.M)
+    check(len(counts) == 2, f"summaries {counts}")
+    return record, libraries, [sum(int(c[i]) for c in counts) for i in (1, 2)]
+
+
+def studio_scenario(a):
+    """A studio's scenario plays in serve as in run: each script's steps in its process."""
+    with open(a.scenario) as f:
+        text = "".join(line for line in f if not line.startswith("devices "))
+    run = subprocess.run(a.host + ["run", f"relay={a.library}", f"watch={a.watch}", a.scenario, "--strict"],
+                         capture_output=True, text=True, timeout=120)
+    ran = re.search(r"expectations: (\d+) passed, (\d+) failed", run.stdout)
+    check(run.returncode == 0 and ran, f"run failed ({run.returncode}):\n{run.stdout[-2000:]}")
+    record, libraries, served = scenario(a, text, 0)
+    check(served == [int(ran.group(1)), 0], f"run said {ran.group(0)!r}, serve {served}")
+    replay_recording(a.host, libraries, record, [])
+    _, _, served = scenario(a, text.replace('Mon_9 text "SRC 5"', 'Mon_9 text "SRC 6"'), 1)
+    check(served[1] == 1, f"a wrong expectation of watch's: {served}")
+    print(f"a studio scenario: serve and run both say {ran.group(0)!r}; the recording replays")
+
+
 def main():
-    a = test_arguments("--devices", "--watch", "--crash", "--ping", "--pong")
+    a = test_arguments("--devices", "--watch", "--crash", "--ping", "--pong", "--scenario")
+    studio_scenario(a)
     endless(a)
     crash_on_change(a)
     scripts = ["third", "relay", "watch"]

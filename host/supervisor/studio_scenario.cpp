@@ -1,0 +1,73 @@
+// studio_supervisor's scenario (serve --scenario with several scripts),
+// played as run plays one: each step in the process of the script it goes
+// to, the changes it makes passed to the others before the next step.
+#include "supervisor/studio_supervisor.h"
+
+namespace quon::host {
+
+namespace {
+
+// The scripts a step of a studio's scenario is played by, given the one
+// the steps go to now: "devices" and "wait" change what every script has
+// (the devices declared, the one virtual clock), "start" and "stop" act on
+// the script they name or on all; any other step on the current one.
+std::vector<std::size_t> players(const step_action& action, std::size_t current,
+                                 const std::vector<std::string>& names) {
+    std::vector<std::size_t> all;
+    for (std::size_t i = 0; i < names.size(); ++i) all.push_back(i);
+    if (std::holds_alternative<devices_step>(action) || std::holds_alternative<wait_step>(action)) return all;
+    const std::string* named = named_script(action);
+    if (!std::holds_alternative<start_step>(action) && !std::holds_alternative<stop_step>(action)) return {current};
+    if (!named) return all;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i] == *named) return {i};
+    return {};
+}
+
+} // namespace
+
+std::size_t studio_supervisor::index_of(const std::string& name) const {
+    for (std::size_t i = 0; i < scripts_.size(); ++i)
+        if (scripts_[i]->script().name == name) return i;
+    return 0; // serve checked the scenario's names before it began
+}
+
+// Every script starts before the first step that is not "devices", unless
+// the scenario starts them itself; one whose process ends ends the scenario,
+// as a crash ends a run.
+void studio_supervisor::play(const scenario& plan) {
+    std::vector<std::string> names;
+    for (auto& script : scripts_) names.push_back(script->script().name);
+    std::size_t current = 0;
+    bool started = plan.explicitStart;
+    const auto play_in = [&](std::size_t i, std::size_t number, bool recorded, bool spreads) {
+        panel_supervisor& script = *scripts_[i];
+        script.take_fresh();
+        if (!script.play_step(number, recorded)) {
+            say("\n[the scenario stops at step " + std::to_string(number) + ": " + names[i] + "'s process ended]\n");
+            return false;
+        }
+        if (spreads) spread(script);
+        else script.take_fresh(); // the devices declared anew: no change of anyone's
+        return true;
+    };
+    for (std::size_t n = 1; n <= plan.steps.size(); ++n) {
+        const step_action& action = plan.steps[n - 1].action;
+        const bool forAll = std::holds_alternative<devices_step>(action) || std::holds_alternative<wait_step>(action);
+        if (const auto* s = std::get_if<script_step>(&action)) {
+            current = index_of(s->name);
+            continue;
+        }
+        const bool declares = std::holds_alternative<devices_step>(action);
+        for (std::size_t i = 0; i < scripts_.size() && !declares && !started; ++i)
+            if (!play_in(i, 0, true, true)) return;
+        started = started || !declares;
+        const std::vector<std::size_t> by = players(action, current, names);
+        for (std::size_t i : by) // a step every script plays is recorded once
+            if (!play_in(i, n, !forAll || i == by.front(), !declares)) return;
+    }
+    for (std::size_t i = 0; i < scripts_.size(); ++i) // a scenario of "devices" steps only starts them here
+        if (!play_in(i, 0, true, true)) return;
+}
+
+} // namespace quon::host
