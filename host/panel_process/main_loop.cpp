@@ -29,6 +29,21 @@ bool receive_begin(protocol_pipe& pipe, device_set& devices, std::string& how) {
     return name == "begin";
 }
 
+// The number a "step" or "play" message gives; false, the server told,
+// when the scenario has no such step: the file changed since serve read it.
+bool read_step_number(protocol_pipe& pipe, const std::string& bytes, const std::string& file, std::size_t steps,
+                      std::size_t& number) {
+    std::uint64_t n = 0;
+    std::string why;
+    if (read_decimal(bytes, steps, n, why)) {
+        number = static_cast<std::size_t>(n);
+        return true;
+    }
+    pipe.send(frame("failed", "step " + bytes + " is not in " + file + " (" + std::to_string(steps) +
+                                  " steps): it changed since serve read it"));
+    return false;
+}
+
 // The library is loaded: this process's id, for the pages.
 void send_ready(protocol_pipe& pipe) {
 #ifdef _WIN32
@@ -74,16 +89,10 @@ int run_panel_process(const run_request& request) {
     begun();
     while (pipe.receive(name, bytes)) {
         if (name == "step" || name == "play") { // paused: the scenario's next step; a studio's: one step
-            std::uint64_t number = 0;
-            std::string why;
-            if (!read_decimal(bytes, run.plan.steps.size(), number, why)) { // the file changed since serve read it
-                pipe.send(frame("failed", "step " + std::string(bytes) + " is not in " + request.scenarioFile + " (" +
-                                              std::to_string(run.plan.steps.size()) +
-                                              " steps): it changed since serve read it"));
-                return exitUsage;
-            }
-            if (name == "step") live.play_to(static_cast<std::size_t>(number), answer); // at most the steps there are
-            else live.play_one(static_cast<std::size_t>(number), answer);
+            std::size_t number = 0;
+            if (!read_step_number(pipe, bytes, request.scenarioFile, run.plan.steps.size(), number)) return exitUsage;
+            if (name == "step") live.play_to(number, answer); // at most the steps there are
+            else live.play_one(number, answer);
             begun();
         } else if (name == "act") {
             std::string origin, step;
