@@ -82,12 +82,9 @@ bool action_queue::restart_waits(const std::string& script, bool first) {
     return false;
 }
 
-void action_queue::restart_taken(const std::string& script, bool first) {
+void action_queue::restart_taken(const std::string& script) {
     std::lock_guard<std::mutex> guard(lock_);
-    restarts_.erase(
-        std::remove_if(restarts_.begin(), restarts_.end(),
-                       [&](const std::string& asked) { return asked == script || (first && asked.empty()); }),
-        restarts_.end());
+    restarts_.erase(std::remove(restarts_.begin(), restarts_.end(), script), restarts_.end());
 }
 
 } // namespace quon::host

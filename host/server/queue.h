@@ -65,7 +65,8 @@ public:
     // waited for. Server threads ask; the host's thread looks and takes.
     void restart_asked(const std::string& script);
     bool restart_waits(const std::string& script, bool first);
-    void restart_taken(const std::string& script, bool first);
+    // The restarts asked by the name `script` (as given) are taken.
+    void restart_taken(const std::string& script);
 
 private:
     std::vector<std::string> restarts_; // asked and not taken, by the name given

@@ -50,7 +50,6 @@ public:
     }
     std::vector<device_change> list() const;
     void clear() { states_.clear(); }
-    bool empty() const { return states_.empty(); }
 
 private:
     std::map<std::pair<std::int32_t, std::int32_t>, std::string> states_;
