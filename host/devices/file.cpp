@@ -82,32 +82,6 @@ bool device_range(device_set& set, const std::string& device, const std::string&
     return true;
 }
 
-// The state text a device keeps for a value, or false when the value does
-// not suit the device.
-bool normal_state(const declared_device& d, const std::string& value, std::string& out, std::string& why) {
-    if (d.type == device_type::info) {
-        out = value;
-        return true;
-    }
-    if (d.type == device_type::gpi) {
-        if (value == "on" || value == "1") out = "1";
-        else if (value == "off" || value == "0") out = "0";
-        else {
-            why = "GPI state \"" + value + "\" is neither on nor off";
-            return false;
-        }
-        return true;
-    }
-    std::int32_t source = 0;
-    if (value == "park") source = 0;
-    else if (!parse_number(value, source) || source < 0 || source > d.sources) {
-        why = "source \"" + value + "\" is not park or 0.." + std::to_string(d.sources);
-        return false;
-    }
-    out = std::to_string(source);
-    return true;
-}
-
 bool state_line(const definition_line& line, device_set& out, declaration_budget& budget, std::string& why) {
     declared_device* d = nullptr;
     std::int32_t first = 0, last = 0;
@@ -193,6 +167,34 @@ bool alias_line(const definition_line& line, device_set& out, declaration_budget
 }
 
 } // namespace
+
+bool read_gpi_state(const std::string& word, bool& on, std::string& why) {
+    on = word == "on" || word == "1";
+    if (on || word == "off" || word == "0") return true;
+    why = "GPI state \"" + word + "\" is neither on nor off";
+    return false;
+}
+
+bool normal_state(const declared_device& d, const std::string& value, std::string& out, std::string& why) {
+    if (d.type == device_type::info) {
+        out = value;
+        return true;
+    }
+    if (d.type == device_type::gpi) {
+        bool on = false;
+        if (!read_gpi_state(value, on, why)) return false;
+        out = on ? "1" : "0";
+        return true;
+    }
+    std::int32_t source = 0;
+    if (value != "park" && (!parse_number(value, source) || source < 0 || source > d.sources)) {
+        why = "source \"" + value + "\" is not park or 0.." + std::to_string(d.sources);
+        return false;
+    }
+    out = std::to_string(source);
+    return true;
+}
+
 
 const char* device_type_name(device_type type) {
     switch (type) {

@@ -95,14 +95,25 @@ load_result read_devices_file(const std::string& path, device_set& out, std::str
 bool parse_devices(const std::string& text, const std::string& file, const std::string& folder, device_set& out,
                    std::string& error, declaration_budget* budget = nullptr);
 
-// A device change a scenario step asks for: index `index` of device `device`
-// takes `value` ("route": a source number or "park"; "gpi": on or off; "info":
-// any text).
+// A state of one index of a device, in the words of a devices file's
+// "state" lines: a router destination's source number or "park" (0 parks),
+// a GPI input's "on" or "1", "off" or "0", a slot's any text. A scenario's
+// steps, the host's declared commands and the pipe between serve's
+// processes all give a device its state in these words; the state a device
+// keeps and reports is its normal form (normal_state), which they read back
+// as it is.
 struct device_change {
     std::int32_t device = 0;
     std::int32_t index = 0;
     std::string value;
 };
+
+// A GPI state in those words; false with why.
+bool read_gpi_state(const std::string& word, bool& on, std::string& why);
+// The state text device `d` keeps for `value` (its normal form: a source
+// number, "1" or "0", the text); false with why when `value` does not suit
+// the device.
+bool normal_state(const declared_device& d, const std::string& value, std::string& out, std::string& why);
 
 // Expands a scenario step whose name is an alias of `devices` ("tally 3 2").
 // `args` are the step's fields after its name: the index, then the value as

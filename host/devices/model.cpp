@@ -134,23 +134,7 @@ bool device_model::accepts(const device_change& c, std::string& text, std::strin
               " has no index " + std::to_string(c.index) + " (1.." + std::to_string(d->declared->size) + ")";
         return false;
     }
-    text = c.value;
-    if (d->declared->type == device_type::gpi) {
-        if (c.value != "on" && c.value != "off") {
-            why = "GPI state \"" + c.value + "\" is neither on nor off";
-            return false;
-        }
-        text = c.value == "on" ? "1" : "0";
-    } else if (d->declared->type == device_type::router) {
-        std::int64_t source = 0;
-        std::string ignored;
-        if (c.value != "park" && !read_decimal(c.value, 0, d->declared->sources, source, ignored)) {
-            why = "source \"" + c.value + "\" is not park or 0.." + std::to_string(d->declared->sources);
-            return false;
-        }
-        text = std::to_string(source);
-    }
-    return true;
+    return normal_state(*d->declared, c.value, text, why);
 }
 
 bool device_model::change(const device_change& c, std::vector<addressed_report>& reports, std::string& why) {

@@ -64,8 +64,8 @@ public:
     // the number of indices outside the device. Empty for an unknown device.
     std::vector<status_report> poll(std::int32_t device, std::int32_t first, std::int32_t last, int& skipped) const;
 
-    // Sets one index of a device: a router destination takes a source number
-    // or "park", a GPI input "on" or "off", a slot any text. `reports` gets
+    // Sets one index of a device to a state in a devices file's words
+    // (device_change), as normal_state reads them. `reports` gets
     // one report for each script registered for the index, in the order the
     // scripts registered. False with why when the device, index or value
     // does not exist.

@@ -3,6 +3,7 @@
 
 #include "base/decimal_number.h"
 #include "devices/declared_commands.h"
+#include "devices/file.h"
 
 #include <type_traits>
 
@@ -59,11 +60,7 @@ bool parse_gpi(step_fields& f, step_action& out) {
     gpi_step s;
     std::string state;
     if (!f.number("INPUT", s.input) || !f.word("STATE", state) || !f.end()) return false;
-    if (state != "on" && state != "off") {
-        f.why = "GPI state \"" + state + "\" is neither on nor off";
-        return false;
-    }
-    s.on = state == "on";
+    if (!read_gpi_state(state, s.on, f.why)) return false;
     out = s;
     return true;
 }

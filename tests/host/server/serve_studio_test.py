@@ -9,7 +9,8 @@ recording, with its "script" steps, replays with run --strict. A script that
 crashes on another's change: the recording says a replay crashes there too,
 and it does. Two scripts
 that answer each other's routes for ever are stopped after the bound of
-passes, the action answered and the host live.
+passes, the action answered and the host live. A GPI set in one script's
+process is held by the other's as well.
 
 usage: serve_studio_test.py --library RELAY --watch LIB --crash LIB --ping LIB --pong LIB --devices FILE --work DIR
        -- HOST_COMMAND...
@@ -74,6 +75,28 @@ def endless(a):
     print("two scripts answering each other: stopped after 1000 passes")
 
 
+def gpi_between_scripts(a):
+    """A GPI input set from the third's page reaches the watch's process: once the third is down, the
+    devices the pages show are the watch's alone."""
+    devices = os.path.join(a.work, "gpi.devices")
+    with open(a.devices) as f, open(devices, "w") as out:
+        out.write(f.read() + "gpi 1 inputs=16\n")
+    serve = Serve(a.host + ["serve", f"third={a.crash}", f"watch={a.watch}", "--port", "0", "--devices", devices],
+                  os.path.join(a.work, "gpi.log")).start()
+    try:
+        act(serve, "gpi", "script=third&input=5&state=on")
+        act(serve, "button", "script=third&panel=1&control=Crash&event=press", 500)
+        act(serve, "route", "script=watch&destination=1&source=2")  # the watch's process reports its devices
+        _, devices = state_now(serve, ["third", "watch"])
+        check(devices["router"]["states"][0] == "2", f"not the watch's devices: {devices}")
+        check(devices["gpi"]["states"][4] == "1", f"the watch holds GPI 5 as {devices['gpi']['states'][4]!r}")
+    finally:
+        code = serve.interrupt()
+    check("neither on nor off" not in serve.output(), serve.output()[-2000:])
+    check(code == 0, f"serve exited {code}:\n{serve.output()[-2000:]}")
+    print("a GPI set by one script of a studio: the other holds it")
+
+
 def crash_on_change(a):
     record = os.path.join(a.work, "crash_on_change.scn")
     libraries = [f"relay={a.library}", f"third={a.crash}"]
@@ -130,6 +153,7 @@ def studio_scenario(a):
 
 def main():
     a = test_arguments("--devices", "--watch", "--crash", "--ping", "--pong", "--scenario")
+    gpi_between_scripts(a)
     studio_scenario(a)
     endless(a)
     crash_on_change(a)
