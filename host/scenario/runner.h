@@ -1,5 +1,5 @@
 // runner: plays a scenario against a panel, or several scripts on one set
-// of devices (a studio, scenario/studio.h): starts them through their
+// of devices (a studio, session/studio.h): starts them through their
 // factories, applies each step to the devices or the script it goes to,
 // checks the expectations, writes the snapshots, stops the scripts and prints
 // the summary.
@@ -12,7 +12,7 @@
 #include "session/panel_session.h"
 #include "quon_export.h"
 #include "scenario/format.h"
-#include "scenario/studio.h"
+#include "session/studio.h"
 
 #include <map>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "scenario/studio.h"
+#include "session/studio.h"
 
 #include <algorithm>
 
