@@ -4,11 +4,11 @@
 
 namespace quon::host {
 
-namespace {
-// Scripts that answer each other's reports with changes could go on for
-// ever: the reports one step delivers are bounded.
-constexpr std::size_t maxReportsPerStep = 100000;
-} // namespace
+bool change_bound::take(std::size_t changes) {
+    reached_ = reached_ || changes > maxChangesPerAction - told_;
+    if (!reached_) told_ += changes;
+    return !reached_;
+}
 
 studio::studio(std::vector<script_entry> scripts, device_model& devices, conversation_log& log) : log_(log) {
     for (script_entry& e : scripts) members_.push_back(std::make_unique<member>(std::move(e), devices, log));
@@ -46,11 +46,12 @@ void studio::deliver(std::vector<addressed_report> reports) {
 }
 
 void studio::deliver_queued() {
-    std::size_t delivered = 0;
+    const bool reachedBefore = bound_.reached(); // said once an action
     // Each delivery may queue more reports: taken in order until none is left.
     for (std::size_t next = 0; next < queued_.size(); ++next) {
-        if (delivered++ == maxReportsPerStep) {
-            log_.problem("the scripts keep changing devices for each other; the remaining reports are dropped");
+        if (!bound_.take(1)) {
+            if (!reachedBefore)
+                log_.problem("the scripts keep changing devices for each other; the remaining reports are dropped");
             break;
         }
         const addressed_report r = queued_[next];
@@ -98,6 +99,7 @@ int studio::outstanding() {
 }
 
 void studio::clear_step() {
+    bound_.reset();
     for (auto& m : members_) {
         m->session.host().clear_commands();
         m->session.clear_debug_texts();

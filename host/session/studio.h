@@ -27,6 +27,28 @@ struct script_entry {
     std::string basePath;
 };
 
+// Scripts that answer each other's changes could go on for ever: the
+// changes one action (a step, a page's action, a tick) makes are told to the
+// other scripts at most maxChangesPerAction times, each change told to one
+// script counting once. run (studio::deliver_queued) and serve (the studio
+// supervisor passing one script's changes to another's process) both count
+// against it.
+class change_bound {
+public:
+    static constexpr std::size_t maxChangesPerAction = 10000;
+
+    // Whether `changes` more may be told in this action; false once the
+    // bound would be passed, and from then on until the next action.
+    bool take(std::size_t changes);
+    bool reached() const { return reached_; }
+    // A new action: none told yet.
+    void reset() { told_ = 0, reached_ = false; }
+
+private:
+    std::size_t told_ = 0;
+    bool reached_ = false;
+};
+
 class studio {
 public:
     struct member {
@@ -69,8 +91,11 @@ public:
     bool any_running() const;
     // Replies the scripts have not handed back.
     int outstanding();
-    // A new action: the commands and debugger texts so far are the last step's.
+    // A new action: the commands and debugger texts so far are the last
+    // step's, and its changes count anew against the bound.
     void clear_step();
+    // The last action's changes reached change_bound and the rest were dropped.
+    bool bound_reached() const { return bound_.reached(); }
 
 private:
     timer_clock& clock(std::size_t i) { return at(i).session.host().timers(); }
@@ -80,6 +105,7 @@ private:
     std::size_t current_ = 0;
     // Reports of changes the scripts made, not delivered yet (several scripts only).
     std::vector<addressed_report> queued_;
+    change_bound bound_;
 };
 
 } // namespace quon::host

@@ -1,6 +1,7 @@
 #include "supervisor/studio_supervisor.h"
 
 #include "base/utf8_text.h"
+#include "session/studio.h"
 
 #include <deque>
 
@@ -100,15 +101,15 @@ live_result studio_supervisor::apply(const live_action& action) {
 void studio_supervisor::spread(panel_supervisor& from) {
     std::deque<std::pair<panel_supervisor*, std::vector<device_change>>> waves;
     waves.emplace_back(&from, from.take_fresh());
-    std::size_t passes = 0;
+    change_bound bound; // as run's studio counts the changes of one step
     while (!waves.empty() && scripts_.size() > 1 && !(interrupted_ && *interrupted_)) {
         auto [origin, changes] = std::move(waves.front());
         waves.pop_front();
         for (auto& script : scripts_) {
             if (script.get() == origin || changes.empty()) continue;
-            if (++passes > maxPasses) {
+            if (!bound.take(changes.size())) {
                 say("\n[the scripts kept changing the devices for each other: their changes were passed on " +
-                    std::to_string(maxPasses) + " times for this action, and no more]\n");
+                    std::to_string(change_bound::maxChangesPerAction) + " times for this action, and no more]\n");
                 return;
             }
             waves.emplace_back(script.get(), script->forward(changes, origin->script().name));

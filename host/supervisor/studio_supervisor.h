@@ -4,7 +4,7 @@
 // thread: it takes the pages' actions in order, gives each to the script it
 // names (the first by default), and then, as a host does, reports every
 // device change a script made to the other scripts, whose own changes in
-// turn go round until none is left (at most maxPasses). A tick of the
+// turn go round until none is left (at most change_bound's, as in run). A tick of the
 // host's timers moves every script's virtual clock at once, as "wait" moves
 // them in a run of several scripts, so the recording replays. A script whose
 // process ended misses nothing: it starts its next one from the devices as
@@ -23,11 +23,6 @@ namespace quon::host {
 
 class studio_supervisor {
 public:
-    // Passes for one action, at most (a pass: the changes one script made,
-    // reported to another): scripts that keep answering each other's
-    // changes cannot hold the host. One pass carries any number of changes.
-    static constexpr std::size_t maxPasses = 1000;
-
     // One panel_supervisor for each of `scripts` (name and library path, in
     // order), with `common` otherwise.
     studio_supervisor(const supervisor_setup& common, const std::vector<std::pair<std::string, std::string>>& scripts,
