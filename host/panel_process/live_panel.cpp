@@ -18,41 +18,45 @@ void live_panel::begin(const scenario& first, const played_fn& played) {
 void live_panel::open(const scenario& first) {
     plan_ = &first;
     played_ = 0;
-    startShown_ = first.explicitStart;
     runner_.begin(first.explicitStart);
 }
 
-void live_panel::show_start(const played_fn& played) {
-    if (startShown_) return;
-    startShown_ = true;
+// The panel's own start (scenario_runner's start_rule), given as a result
+// once it happened: the recording says where it started, so that a "start"
+// recorded later (a restart) does not keep a replay from starting it there too.
+void live_panel::show_start(bool wasPending, const played_fn& played) {
+    if (!wasPending || runner_.start_pending()) return;
     live_result start;
     start.ok = start.recorded = start.unchecked = true;
     start.step = "start";
     played(start);
 }
 
-// The panel starts by itself before the first step that is not "devices".
 void live_panel::play_to(std::size_t last, const played_fn& played) {
     const std::vector<scenario_step>& steps = plan_->steps;
     for (; played_ < std::min(last, steps.size()); ++played_) {
-        if (!std::holds_alternative<devices_step>(steps[played_].action)) show_start(played);
-        played(play(steps[played_]));
+        const bool pending = runner_.start_pending();
+        const live_result result = play(steps[played_]);
+        show_start(pending, played);
+        played(result);
     }
     if (played_ < steps.size()) return;
-    show_start(played);
+    const bool pending = runner_.start_pending();
     runner_.end_of_steps(steps.empty() ? "before the first action" : "after the last step");
+    show_start(pending, played);
 }
 
 void live_panel::play_one(std::size_t number, const played_fn& played) {
+    const bool pending = runner_.start_pending();
     if (number == 0 || number > plan_->steps.size()) {
-        show_start(played);
         runner_.end_of_steps(played_ ? "after the last step" : "before the first step");
+        show_start(pending, played);
         return;
     }
-    const scenario_step& step = plan_->steps[number - 1];
-    if (!std::holds_alternative<devices_step>(step.action)) show_start(played);
     ++played_;
-    played(play(step, static_cast<int>(number)));
+    const live_result result = play(plan_->steps[number - 1], static_cast<int>(number));
+    show_start(pending, played);
+    played(result);
 }
 
 live_result live_panel::play(const std::string& step) {
@@ -80,27 +84,11 @@ live_result live_panel::apply(const std::string& origin, const std::string& text
 }
 
 std::string live_panel::refusal(const step_action& action) const {
-    if (scenario_runner::needs_panel(action) && !runner_.running()) return "the panel is not running";
-    const device_set& declared = runner_.devices().declared();
-    if (const auto* b = std::get_if<button_step>(&action)) {
-        const page_layout* layout = declared.layout.get();
-        if (!runner_.page().control(b->panel, b->control) && !(layout && layout->find(b->panel, b->control)))
-            return "unknown control " + b->control + " on panel " + b->panel;
-        return "";
-    }
-    // A device step acts on the first device of its type; the device model
-    // says whether it takes the change, or the runner would count a failed step.
-    const auto refused = [&](device_type type, std::int32_t index, const std::string& value) -> std::string {
-        const declared_device* d = declared.first(type);
-        if (!d) return std::string("no ") + device_type_name(type) + " device is declared";
-        std::string text, why;
-        return runner_.devices().accepts({d->number, index, value}, text, why) ? "" : why;
-    };
-    if (const auto* r = std::get_if<route_step>(&action))
-        return refused(device_type::router, r->destination, std::to_string(r->source));
-    if (const auto* g = std::get_if<gpi_step>(&action))
-        return refused(device_type::gpi, g->input, g->on ? "on" : "off");
-    if (const auto* i = std::get_if<info_step>(&action)) return refused(device_type::info, i->slot, i->text);
+    if (std::string why = runner_.refusal(action); !why.empty()) return why;
+    const auto* b = std::get_if<button_step>(&action);
+    const page_layout* layout = runner_.devices().declared().layout.get();
+    if (b && !runner_.page().control(b->panel, b->control) && !(layout && layout->find(b->panel, b->control)))
+        return "unknown control " + b->control + " on panel " + b->panel;
     return "";
 }
 

@@ -74,17 +74,16 @@ public:
 private:
     // `number`: as the scenario numbers it, when its other steps are played elsewhere.
     live_result play(const scenario_step& step, int number = 0);
-    // The result of the panel's own start, once: the recording says where
-    // it started, so that a "start" recorded later (a restart) does not keep
-    // a replay from starting it there too.
-    void show_start(const played_fn& played);
-    // Why the host will not carry the step out now; empty when it will.
+    // The result of the panel's own start, when the runner started it since
+    // its start was `wasPending`.
+    void show_start(bool wasPending, const played_fn& played);
+    // Why the host will not carry the step out now (the runner's refusal, or
+    // a control the page does not have); empty when it will.
     std::string refusal(const step_action& action) const;
 
     scenario_runner runner_;
     const scenario* plan_ = nullptr;
-    std::size_t played_ = 0;  // of its steps
-    bool startShown_ = false; // the result of the panel's own start was given
+    std::size_t played_ = 0; // of its steps
 };
 
 } // namespace quon::host

@@ -40,21 +40,31 @@ int scenario_runner::run(const scenario& s) {
     return finish();
 }
 
-void scenario_runner::begin(bool explicitStart) { startPending_ = !explicitStart; }
+std::string panel_not_running(const std::string& because) {
+    return "the panel is not running" + (because.empty() ? std::string() : " (" + because + ")");
+}
+
+bool start_rule::before(const step_action& action) {
+    if (!pending_ || std::holds_alternative<devices_step>(action)) return false;
+    pending_ = false;
+    return true;
+}
+
+bool start_rule::at_end() {
+    const bool starts = pending_;
+    pending_ = false;
+    return starts;
+}
+
+void scenario_runner::begin(bool explicitStart) { start_ = start_rule(explicitStart); }
 
 bool scenario_runner::play(const scenario_step& step) {
-    // The panel starts once the devices it plays are declared.
-    if (startPending_ && !std::holds_alternative<devices_step>(step.action)) {
-        startPending_ = false;
-        start_before_first_step("before the first step");
-    }
+    if (start_.before(step.action)) start_before_first_step("before the first step");
     return play(step, ++stepNumber_);
 }
 
 void scenario_runner::end_of_steps(const char* when) {
-    if (!startPending_) return;
-    startPending_ = false;
-    start_before_first_step(when);
+    if (start_.at_end()) start_before_first_step(when);
 }
 
 bool scenario_runner::needs_panel(const step_action& action) {
@@ -134,9 +144,17 @@ int scenario_runner::finish() {
     return log_.failed() > 0 || stepErrors_ > 0 || (options_.strict && faults) ? exitExpectationFailed : exitAllHeld;
 }
 
+std::string scenario_runner::refusal(const step_action& action) const {
+    if (needs_panel(action) && !running()) return panel_not_running();
+    std::string why, state;
+    const std::optional<device_change> c = first_device_change(action, why);
+    if (c) devices_.accepts(*c, state, why);
+    return why;
+}
+
 bool scenario_runner::apply(const scenario_step& step) {
-    if (needs_panel(step.action) && !running()) {
-        log_.problem("the panel is not running");
+    if (const std::string why = refusal(step.action); !why.empty()) {
+        log_.problem(why);
         return false;
     }
     if (is_check(step.action)) { // the emulator's own work: no panel runs meanwhile
@@ -214,13 +232,27 @@ bool scenario_runner::apply(const say_step& s) {
 
 // Route, GPI and information steps name no device: they change the first
 // device of their type that the devices file declares.
-bool scenario_runner::change_first(device_type type, std::int32_t index, const std::string& value) {
+std::optional<device_change> scenario_runner::first_device_change(const step_action& action, std::string& why) const {
+    device_type type = device_type::router;
+    device_change c;
+    if (const auto* r = std::get_if<route_step>(&action)) {
+        c = {0, r->destination, std::to_string(r->source)};
+    } else if (const auto* g = std::get_if<gpi_step>(&action)) {
+        type = device_type::gpi;
+        c = {0, g->input, g->on ? "on" : "off"};
+    } else if (const auto* i = std::get_if<info_step>(&action)) {
+        type = device_type::info;
+        c = {0, i->slot, i->text};
+    } else {
+        return std::nullopt;
+    }
     const declared_device* d = devices_.declared().first(type);
     if (!d) {
-        log_.problem(std::string("no ") + device_type_name(type) + " device is declared (a devices file names them)");
-        return false;
+        why = std::string("no ") + device_type_name(type) + " device is declared (a devices file names them)";
+        return std::nullopt;
     }
-    return change({d->number, index, value});
+    c.device = d->number;
+    return c;
 }
 
 bool scenario_runner::change(const device_change& c) {
@@ -230,13 +262,21 @@ bool scenario_runner::change(const device_change& c) {
     return report(why.empty(), std::move(reports));
 }
 
+// refusal() found the device and the state it takes.
 bool scenario_runner::apply(const route_step& s) {
-    return change_first(device_type::router, s.destination, std::to_string(s.source));
+    std::string why;
+    return change(*first_device_change(s, why));
 }
 
-bool scenario_runner::apply(const gpi_step& s) { return change_first(device_type::gpi, s.input, s.on ? "on" : "off"); }
+bool scenario_runner::apply(const gpi_step& s) {
+    std::string why;
+    return change(*first_device_change(s, why));
+}
 
-bool scenario_runner::apply(const info_step& s) { return change_first(device_type::info, s.slot, s.text); }
+bool scenario_runner::apply(const info_step& s) {
+    std::string why;
+    return change(*first_device_change(s, why));
+}
 
 // "umd" and "tally" are aliases a devices file defines (kivren's does).
 bool scenario_runner::alias(const char* name, std::int32_t index, const std::string& value) {

@@ -22,6 +22,26 @@
 
 namespace quon::host {
 
+// What a step that acts on the panel is refused with while none runs;
+// `because`: why none does, when known.
+std::string panel_not_running(const std::string& because = "");
+
+// The panel starts by itself before the first step that is not "devices"
+// (a scenario declares its devices before the panel sees them), unless the
+// scenario starts it itself; at the latest once its steps are played.
+class start_rule {
+public:
+    explicit start_rule(bool explicitStart = true) : pending_(!explicitStart) {}
+    // Whether the panel starts before `action`: true once.
+    bool before(const step_action& action);
+    // Whether it starts now that the steps are played: true once, if no step started it.
+    bool at_end();
+    bool pending() const { return pending_; }
+
+private:
+    bool pending_;
+};
+
 struct run_options {
     std::string basePath;     // the factory's second argument
     std::string outDir = "."; // where snapshot files go
@@ -75,6 +95,13 @@ public:
 
     // Whether a step acts on the panel, so that it fails while none runs.
     static bool needs_panel(const step_action& action);
+    // Why `action` cannot be carried out now, found without playing it: a
+    // step on the panel while none runs, a route, gpi or info step on a
+    // device that is not declared or to a state the device does not take;
+    // empty when it can. A step refused here fails as it is played.
+    std::string refusal(const step_action& action) const;
+    // The panel will start by itself before the next step that is not "devices".
+    bool start_pending() const { return start_.pending(); }
 
     // Commands the panel the steps go to sent since the last step that was not a check.
     const std::vector<std::string>& commands() { return session().host().commands(); }
@@ -122,7 +149,8 @@ private:
     bool apply(const devices_step& s);
     bool apply(const wait_step& s);
     bool apply(const script_step& s);
-    bool change_first(device_type type, std::int32_t index, const std::string& value);
+    // A route, gpi or info step as the change of the first device of its type; none for other steps.
+    std::optional<device_change> first_device_change(const step_action& action, std::string& why) const;
     bool change(const device_change& c);
     bool alias(const char* name, std::int32_t index, const std::string& value);
     // A device change made: its reports go to the scripts registered for it.
@@ -134,7 +162,7 @@ private:
     conversation_log log_;
     device_model devices_;
     studio studio_;
-    bool startPending_ = false;
+    start_rule start_;
     int stepNumber_ = 0;
     bool answered_ = false;
     int stepErrors_ = 0; // steps that could not be carried out

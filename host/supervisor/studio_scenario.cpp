@@ -39,7 +39,7 @@ void studio_supervisor::play(const scenario& plan) {
     std::vector<std::string> names;
     for (auto& script : scripts_) names.push_back(script->script().name);
     std::size_t current = 0;
-    bool started = plan.explicitStart;
+    start_rule start(plan.explicitStart);
     const auto play_in = [&](std::size_t i, std::size_t number, bool recorded, bool spreads) {
         panel_supervisor& script = *scripts_[i];
         script.take_fresh();
@@ -59,9 +59,9 @@ void studio_supervisor::play(const scenario& plan) {
             continue;
         }
         const bool declares = std::holds_alternative<devices_step>(action);
-        for (std::size_t i = 0; i < scripts_.size() && !declares && !started; ++i)
-            if (!play_in(i, 0, true, true)) return;
-        started = started || !declares;
+        if (start.before(action))
+            for (std::size_t i = 0; i < scripts_.size(); ++i)
+                if (!play_in(i, 0, true, true)) return;
         const std::vector<std::size_t> by = players(action, current, names);
         for (std::size_t i : by) // a step every script plays is recorded once
             if (!play_in(i, n, !forAll || i == by.front(), !declares)) return;
