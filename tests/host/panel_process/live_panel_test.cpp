@@ -1,6 +1,7 @@
 // The panel's process at its joins: device changes one script's process
 // reports, passed in a change frame to another script's process, as serve's
 // studio passes them.
+#include "base/exit_status.h"
 #include "fake_panel.h"
 #include "panel_process/live_panel.h"
 #include "protocol/messages.h"
@@ -59,4 +60,33 @@ TEST(LivePanelChanges, WhatOneProcessReportsTheOtherTakes) {
         EXPECT_TRUE(r.ok) << step << ": " << r.error << "\n" << outB.str();
         EXPECT_EQ(held(b), held(a)) << step;
     }
+}
+
+// A page's action the host would not carry out is refused with the runner's
+// own reason, as run fails the step, and changes nothing: no device, no
+// failed step in the exit status.
+TEST(LivePanelChanges, ARefusedActionSaysWhyAsRunDoesAndChangesNothing) {
+    std::ostringstream out;
+    const scenario none;
+    live_panel live(fake_panel_create, studio_devices(), out);
+    live.begin(none, [](const live_result&) {});
+    const std::vector<std::string> before = held(live);
+    const std::pair<const char*, const char*> refused[] = {
+        {"route 17 1", "router device 3 has no index 17 (1..16)"},
+        {"route 1 21", "source \"21\" is not park or 0..20"},
+        {"gpi 0 on", "GPI device 1 has no index 0 (1..16)"},
+        {"info 41 x", "information device 2 has no index 41 (1..40)"},
+        {"button 1 Nowhere press", "unknown control Nowhere on panel 1"},
+        {"expect-answer null", "not an action: expect-answer null"},
+    };
+    for (const auto& [step, why] : refused) {
+        const live_result r = live.apply("the page", step);
+        EXPECT_FALSE(r.ok) << step;
+        EXPECT_EQ(r.error, why) << step;
+    }
+    ASSERT_TRUE(live.play("stop").ok);
+    EXPECT_EQ(live.apply("the page", "property x").error, "the panel is not running");
+    EXPECT_EQ(held(live), before);
+    EXPECT_FALSE(live.expectations_failed());
+    EXPECT_EQ(live.finish(), exitAllHeld);
 }
