@@ -195,7 +195,6 @@ bool normal_state(const declared_device& d, const std::string& value, std::strin
     return true;
 }
 
-
 const char* device_type_name(device_type type) {
     switch (type) {
     case device_type::router:
