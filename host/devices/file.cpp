@@ -175,23 +175,47 @@ bool read_gpi_state(const std::string& word, bool& on, std::string& why) {
     return false;
 }
 
-bool normal_state(const declared_device& d, const std::string& value, std::string& out, std::string& why) {
+namespace {
+
+std::string not_a_source(const std::string& value, const declared_device& d) {
+    return "source \"" + value + "\" is not park or 0.." + std::to_string(d.sources);
+}
+
+} // namespace
+
+bool read_state(const declared_device& d, const std::string& words, device_state& out, std::string& why) {
+    out = device_state{};
     if (d.type == device_type::info) {
-        out = value;
+        out.text = words;
         return true;
     }
     if (d.type == device_type::gpi) {
         bool on = false;
-        if (!read_gpi_state(value, on, why)) return false;
-        out = on ? "1" : "0";
+        if (!read_gpi_state(words, on, why)) return false;
+        out.number = on ? 1 : 0;
         return true;
     }
-    std::int32_t source = 0;
-    if (value != "park" && (!parse_number(value, source) || source < 0 || source > d.sources)) {
-        why = "source \"" + value + "\" is not park or 0.." + std::to_string(d.sources);
-        return false;
-    }
-    out = std::to_string(source);
+    if (words == "park" || parse_number(words, out.number)) return true;
+    why = not_a_source(words, d);
+    return false;
+}
+
+bool takes_state(const declared_device& d, const device_state& state, std::string& why) {
+    if (d.type != device_type::router || (state.number >= 0 && state.number <= d.sources)) return true;
+    why = not_a_source(std::to_string(state.number), d);
+    return false;
+}
+
+std::string state_text(const declared_device& d, const device_state& state) {
+    if (d.type == device_type::info) return state.text;
+    if (d.type == device_type::gpi) return state.number ? "1" : "0";
+    return std::to_string(state.number);
+}
+
+bool normal_state(const declared_device& d, const std::string& value, std::string& out, std::string& why) {
+    device_state state;
+    if (!read_state(d, value, state, why) || !takes_state(d, state, why)) return false;
+    out = state_text(d, state);
     return true;
 }
 

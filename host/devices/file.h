@@ -108,11 +108,25 @@ struct device_change {
     std::string value;
 };
 
+// A state of one index as a step gives it, typed: a router destination's
+// source (0 parks) or a GPI input's 1 (on) or 0 (off) in `number`, a slot's
+// text in `text`.
+struct device_state {
+    std::int32_t number = 0;
+    std::string text;
+};
+
 // A GPI state in those words; false with why.
 bool read_gpi_state(const std::string& word, bool& on, std::string& why);
-// The state text device `d` keeps for `value` (its normal form: a source
-// number, "1" or "0", the text); false with why when `value` does not suit
-// the device.
+// A state in those words, typed for device `d`; false with why when they are
+// none of its kind (the range is takes_state's).
+bool read_state(const declared_device& d, const std::string& words, device_state& out, std::string& why);
+// Whether device `d` takes `state`: a router's source within 0..sources.
+bool takes_state(const declared_device& d, const device_state& state, std::string& why);
+// The state text device `d` keeps for `state` (its normal form: a source
+// number, "1" or "0", the text).
+std::string state_text(const declared_device& d, const device_state& state);
+// All three: the normal form of `value` for device `d`, or false with why.
 bool normal_state(const declared_device& d, const std::string& value, std::string& out, std::string& why);
 
 // Expands a scenario step whose name is an alias of `devices` ("tally 3 2").

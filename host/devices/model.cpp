@@ -123,30 +123,41 @@ std::vector<status_report> device_model::poll(std::int32_t number, std::int32_t 
     return out;
 }
 
-bool device_model::accepts(const device_change& c, std::string& text, std::string& why) const {
-    const device* d = find(c.device);
+const device_model::device* device_model::find(std::int32_t number, std::int32_t index, std::string& why) const {
+    const device* d = find(number);
     if (!d) {
-        why = "no device " + std::to_string(c.device);
-        return false;
+        why = "no device " + std::to_string(number);
+        return nullptr;
     }
-    if (c.index < 1 || c.index > d->declared->size) {
-        why = std::string(device_type_name(d->declared->type)) + " device " + std::to_string(c.device) +
-              " has no index " + std::to_string(c.index) + " (1.." + std::to_string(d->declared->size) + ")";
-        return false;
+    if (index < 1 || index > d->declared->size) {
+        why = std::string(device_type_name(d->declared->type)) + " device " + std::to_string(number) +
+              " has no index " + std::to_string(index) + " (1.." + std::to_string(d->declared->size) + ")";
+        return nullptr;
     }
-    return normal_state(*d->declared, c.value, text, why);
+    return d;
 }
 
-bool device_model::change(const device_change& c, std::vector<addressed_report>& reports, std::string& why) {
+bool device_model::accepts(const device_setting& c, std::string& why) const {
+    const device* d = find(c.device, c.index, why);
+    return d && takes_state(*d->declared, c.state, why);
+}
+
+bool device_model::change(const device_setting& c, std::vector<addressed_report>& reports, std::string& why) {
     reports.clear();
-    std::string text;
-    if (!accepts(c, text, why)) return false;
+    if (!accepts(c, why)) return false;
     device* d = find(c.device);
-    d->states[static_cast<std::size_t>(c.index)] = text;
+    d->states[static_cast<std::size_t>(c.index)] = state_text(*d->declared, c.state);
     d->setAt[static_cast<std::size_t>(c.index)] = ++revision_;
     for (const script_registrations& r : d->registrations)
         if (r.covers(c.index)) reports.push_back({r.script, report(*d, c.index)});
     return true;
+}
+
+bool device_model::change(const device_change& c, std::vector<addressed_report>& reports, std::string& why) {
+    reports.clear();
+    const device* d = find(c.device, c.index, why);
+    device_setting typed{c.device, c.index, {}};
+    return d && read_state(*d->declared, c.value, typed.state, why) && change(typed, reports, why);
 }
 
 bool device_model::change(const device_change& c, std::optional<status_report>& r, std::string& why) {

@@ -31,6 +31,14 @@ struct addressed_report {
     status_report report;
 };
 
+// A change as a scenario step gives it: an index of a device and the typed
+// state it takes.
+struct device_setting {
+    std::int32_t device = 0;
+    std::int32_t index = 0;
+    device_state state;
+};
+
 class device_model {
 public:
     device_model() = default;
@@ -64,17 +72,19 @@ public:
     // the number of indices outside the device. Empty for an unknown device.
     std::vector<status_report> poll(std::int32_t device, std::int32_t first, std::int32_t last, int& skipped) const;
 
-    // Sets one index of a device to a state in a devices file's words
-    // (device_change), as normal_state reads them. `reports` gets
-    // one report for each script registered for the index, in the order the
-    // scripts registered. False with why when the device, index or value
-    // does not exist.
+    // Sets one index of a device to a state. `reports` gets one report for
+    // each script registered for the index, in the order the scripts
+    // registered. False with why when the device, index or state does not
+    // exist (accepts).
+    bool change(const device_setting& c, std::vector<addressed_report>& reports, std::string& why);
+    // The same from a state in a devices file's words (device_change): the
+    // host's declared commands, a scenario's aliases, another script's
+    // process.
     bool change(const device_change& c, std::vector<addressed_report>& reports, std::string& why);
     // The same for a host of one script (0): its report, if registered.
     bool change(const device_change& c, std::optional<status_report>& report, std::string& why);
-    // Whether change() would take `c`, and the state text it would set;
-    // false with why, as change() says it.
-    bool accepts(const device_change& c, std::string& text, std::string& why) const;
+    // Whether change() would take `c`; false with why, as change() says it.
+    bool accepts(const device_setting& c, std::string& why) const;
 
     // The state text of an index ("" outside the device).
     std::string state(std::int32_t device, std::int32_t index) const;
@@ -106,6 +116,8 @@ private:
     };
     device* find(std::int32_t number);
     const device* find(std::int32_t number) const;
+    // The device that has index `index`, or null with why.
+    const device* find(std::int32_t number, std::int32_t index, std::string& why) const;
     status_report report(const device& d, int index) const;
 
     device_set declared_;

@@ -146,9 +146,9 @@ int scenario_runner::finish() {
 
 std::string scenario_runner::refusal(const step_action& action) const {
     if (needs_panel(action) && !running()) return panel_not_running();
-    std::string why, state;
-    const std::optional<device_change> c = first_device_change(action, why);
-    if (c) devices_.accepts(*c, state, why);
+    std::string why;
+    const std::optional<device_setting> c = first_device_setting(action, why);
+    if (c) devices_.accepts(*c, why);
     return why;
 }
 
@@ -232,17 +232,17 @@ bool scenario_runner::apply(const say_step& s) {
 
 // Route, GPI and information steps name no device: they change the first
 // device of their type that the devices file declares.
-std::optional<device_change> scenario_runner::first_device_change(const step_action& action, std::string& why) const {
+std::optional<device_setting> scenario_runner::first_device_setting(const step_action& action, std::string& why) const {
     device_type type = device_type::router;
-    device_change c;
+    device_setting c;
     if (const auto* r = std::get_if<route_step>(&action)) {
-        c = {0, r->destination, std::to_string(r->source)};
+        c = {0, r->destination, {r->source, ""}};
     } else if (const auto* g = std::get_if<gpi_step>(&action)) {
         type = device_type::gpi;
-        c = {0, g->input, g->on ? "on" : "off"};
+        c = {0, g->input, {g->on ? 1 : 0, ""}};
     } else if (const auto* i = std::get_if<info_step>(&action)) {
         type = device_type::info;
-        c = {0, i->slot, i->text};
+        c = {0, i->slot, {0, i->text}};
     } else {
         return std::nullopt;
     }
@@ -255,7 +255,8 @@ std::optional<device_change> scenario_runner::first_device_change(const step_act
     return c;
 }
 
-bool scenario_runner::change(const device_change& c) {
+template <typename change_type>
+bool scenario_runner::change(const change_type& c) {
     std::vector<addressed_report> reports;
     std::string why;
     if (!devices_.change(c, reports, why)) log_.problem(why);
@@ -265,17 +266,17 @@ bool scenario_runner::change(const device_change& c) {
 // refusal() found the device and the state it takes.
 bool scenario_runner::apply(const route_step& s) {
     std::string why;
-    return change(*first_device_change(s, why));
+    return change(*first_device_setting(s, why));
 }
 
 bool scenario_runner::apply(const gpi_step& s) {
     std::string why;
-    return change(*first_device_change(s, why));
+    return change(*first_device_setting(s, why));
 }
 
 bool scenario_runner::apply(const info_step& s) {
     std::string why;
-    return change(*first_device_change(s, why));
+    return change(*first_device_setting(s, why));
 }
 
 // "umd" and "tally" are aliases a devices file defines (kivren's does).

@@ -150,8 +150,10 @@ private:
     bool apply(const wait_step& s);
     bool apply(const script_step& s);
     // A route, gpi or info step as the change of the first device of its type; none for other steps.
-    std::optional<device_change> first_device_change(const step_action& action, std::string& why) const;
-    bool change(const device_change& c);
+    std::optional<device_setting> first_device_setting(const step_action& action, std::string& why) const;
+    // A change in a devices file's words (device_change) or typed as a step gives it (device_setting).
+    template <typename change_type>
+    bool change(const change_type& c);
     bool alias(const char* name, std::int32_t index, const std::string& value);
     // A device change made: its reports go to the scripts registered for it.
     bool report(bool inRange, std::vector<addressed_report> reports);

@@ -130,6 +130,12 @@ TEST(DeviceModel, ChangesReportOnlyRegisteredIndices) {
         EXPECT_FALSE(d.change(c, r, why)) << message;
         EXPECT_NE(why.find(message), std::string::npos) << why;
     }
+    // A step's typed state meets the same rules as the words.
+    std::vector<addressed_report> reports;
+    EXPECT_FALSE(d.change(device_setting{3, 1, {21, ""}}, reports, why));
+    EXPECT_EQ(why, "source \"21\" is not park or 0..20");
+    EXPECT_TRUE(d.change(device_setting{1, 2, {1, ""}}, reports, why));
+    EXPECT_EQ(d.state(1, 2), "1");
 
     ASSERT_TRUE(d.register_range(1, 1, 16, false));
     EXPECT_TRUE(change(1, 7, "on"));
