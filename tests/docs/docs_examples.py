@@ -99,6 +99,21 @@ def check_case(name, cmd, cwd, status, pattern):
         fail(f"{name}: exit {rc} (expected {status}); output does not hold /{pattern}/:\n{out[-2000:]}")
 
 
+def check_usage(host, page):
+    """Each command's positional arguments, as the page's synopsis gives them, are its help's usage."""
+    synopsis = re.findall(r"^panel_host (\w+) ([^\[\n]*?) *\[", page, re.M)
+    if len(synopsis) < 4:
+        fail(f"panel_host.md: {len(synopsis)} synopsis lines found")
+    for command, positionals in synopsis:
+        rc, out = run([host, command, "--help"], ".")
+        usage = re.search(rf"^Usage: panel_host {command} \[OPTIONS\] (.*)$", out, re.M)
+        if rc != 0 or not usage or usage.group(1) != positionals:
+            fail(f"{command} --help: usage {usage.group(1) if usage else out[:200]!r}, the page {positionals!r}")
+        for line in out.splitlines():  # options keep their labels; positionals are named as used
+            if re.search(r"\.{4}", line) or (not line.strip().startswith("-") and re.search(r" TEXT\b|REQUIRED", line)):
+                fail(f"{command} --help: the line {line.strip()!r} shows CLI11's notation, not the names")
+
+
 def fresh(folder, examples):
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
@@ -193,6 +208,7 @@ def main():
     footer = {int(v) for v in re.findall(r"(?:Exit status:|,)\s+(\d+)\s", footer_text)}
     if not header or page != header or footer != header:
         fail(f"exit statuses differ: docs {sorted(page)}, exit_status.h {sorted(header)}, --help {sorted(footer)}")
+    check_usage(a.host, (pathlib.Path(a.docs) / "panel_host.md").read_text())
 
     for f in failures:
         print("FAIL:", f, file=sys.stderr)
