@@ -12,11 +12,16 @@ Links hold where the SDK installs the pages: a page links only pages and
 pictures of docs/ (and their headings), the README only docs/.
 """
 import argparse
+import json
 import pathlib
 import re
 import shutil
 import subprocess
 import sys
+import time
+import urllib.error
+import urllib.parse
+import urllib.request
 
 failures = []
 
@@ -46,6 +51,8 @@ def tables(text):
         for line in m.group(3).splitlines()[2:]:  # past the header and the rule
             cells = re.split(r"(?<!\\)\|", line.strip())[1:-1]
             rows.append([cell_text(c) for c in cells])
+            if m.group(1) == "serve-errors":  # the request's body is its second code span
+                rows[-1] = [cell_text(cells[0]), re.findall(r"`([^`]*)`", cells[0])[1], cell_text(cells[1])]
         found[m.group(1)] = (m.group(2).split(), rows)
     return found
 
@@ -114,6 +121,41 @@ def check_usage(host, page):
                 fail(f"{command} --help: the line {line.strip()!r} shows CLI11's notation, not the names")
 
 
+def serve_errors(host, panels, examples_dir, args, rows, folder):
+    """Plays a table of requests to serve (ARGS: the devices file under the examples, the scripts)."""
+    folder.mkdir(parents=True, exist_ok=True)
+    cmd = [host, "serve", *(panels[n] for n in args[1:]), "--devices", str(examples_dir / args[0]), "--port", "0"]
+    with open(folder / "serve.log", "w+") as log:
+        server = subprocess.Popen(cmd, cwd=folder, stdout=log, stderr=subprocess.STDOUT)
+        try:
+            url = None
+            for _ in range(600):  # until serve says where it listens, or ends
+                log.seek(0)
+                found = re.search(r"^serving (http://\S+/)$", log.read(), re.M)
+                if found or server.poll() is not None:
+                    url = found and found.group(1)
+                    break
+                time.sleep(0.1)
+            if not url:
+                log.seek(0)
+                return fail(f"serve-errors: serve did not start: {log.read()[-2000:]}")
+            for n, (request, body, error) in enumerate(rows, 1):
+                path = request.split()[-1]
+                data = body.encode()
+                req = urllib.request.Request(url.rstrip("/") + path, data=data, method="POST",
+                                             headers={"Origin": url.rstrip("/")})
+                try:
+                    with urllib.request.urlopen(req, timeout=60) as answer:
+                        got = json.load(answer)
+                except urllib.error.HTTPError as refused:
+                    got = json.load(refused)
+                if got.get("error") != error:
+                    fail(f"serve-errors row {n} ({request} {body}): serve answered {got}, the page {error!r}")
+        finally:
+            server.terminate()
+            server.wait(timeout=60)
+
+
 def fresh(folder, examples):
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
@@ -129,6 +171,7 @@ def main():
     ap.add_argument("--exit-statuses", required=True)
     ap.add_argument("--work", required=True)
     ap.add_argument("--readme", required=True)
+    ap.add_argument("--examples", required=True, help="the folder of the example panels")
     a = ap.parse_args()
     a.host = str(pathlib.Path(a.host).resolve())  # the runs go on in folders of their own
     panels = {n: str(pathlib.Path(lib).resolve()) for n, lib in (p.split("=", 1) for p in a.panel)}
@@ -195,10 +238,14 @@ def main():
                 (folder / "case.scn").write_text(f"devices {args[0]}\n" + "\n".join(lines) + "\n")
                 check_case(name, [a.host, "run", panels[args[1]], "case.scn", "--strict"], folder, 1,
                            expected_pattern("", error))
-            elif kind == "exit-statuses":
+            elif kind in ("exit-statuses", "serve-errors"):
                 pass
             else:
                 fail(f"unknown table kind {kind}")
+
+    if "serve-errors" in marked:
+        args, rows = marked["serve-errors"]
+        serve_errors(a.host, panels, pathlib.Path(a.examples), args, rows, work / "serve-errors")
 
     # Exit statuses: the page's table, the header's constants, the help's footer.
     page = {int(r[0]) for r in marked.get("exit-statuses", ([], []))[1] if r and r[0].isdigit()}
