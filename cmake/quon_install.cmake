@@ -49,7 +49,7 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/quonConfigVersion.c
 install(FILES cmake/quonConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/quonConfigVersion.cmake
               cmake/quon_panel.cmake cmake/quon_gtest.cmake cmake/project_warnings.cmake
               cmake/wine_tests.cmake cmake/wine_run.sh cmake/closing_line.sh cmake/gtest_run.sh
-              cmake/mingw-i686.cmake scripts/check_dll.py test_host/quon_panel_fuzz.cmake
+              cmake/mingw-i686.cmake cmake/quon_coverage.cmake cmake/quon_coverage_run.cmake scripts/check_dll.py test_host/quon_panel_fuzz.cmake
               test_host/quon_panel_fuzz_run.cmake test_host/quon_panel_fuzz.cpp test_host/quon_fuzz_devices.h
         DESTINATION ${quon_package_dir})
 install(DIRECTORY cmake/panel DESTINATION ${quon_package_dir})

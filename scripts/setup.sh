@@ -35,6 +35,7 @@ packages=(
   python3-selenium
   librsvg2-bin
   doxygen
+  python3-yaml
   gcovr
 )
 

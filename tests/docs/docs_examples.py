@@ -16,6 +16,7 @@ import json
 import pathlib
 import re
 import shutil
+import socket
 import subprocess
 import sys
 import time
@@ -156,6 +157,36 @@ def serve_errors(host, panels, examples_dir, args, rows, folder):
             server.wait(timeout=60)
 
 
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def picture_recipe(host, kivren, examples_dir, blocks, folder):
+    """Plays the recipe for a picture of serve's page at a step in a copy of the example kivren's project."""
+    if not (blocks.get("picture.py") and blocks.get("picture.sh")):
+        return fail("no picture recipe (picture.py, picture.sh) in the docs")
+    if not (pathlib.Path("/usr/bin/chromium").exists() and pathlib.Path("/usr/bin/chromedriver").exists()):
+        return print("picture recipe not played: no chromium and chromedriver (scripts/setup.sh installs them)")
+    shutil.copytree(examples_dir / "kivren", folder, ignore=shutil.ignore_patterns("tests"))
+    (folder / "build/native").mkdir(parents=True)
+    (folder / "build/native/kivren.so").symlink_to(kivren)
+    (folder / "prefix/bin").mkdir(parents=True)
+    (folder / "prefix/bin/panel_host").symlink_to(host)
+    step = re.search(r"-d to=(\d+)", blocks["picture.sh"])
+    script = blocks["picture.sh"].replace("PREFIX/", str(folder / "prefix") + "/")
+    (folder / "picture.sh").write_text(re.sub(r"^port=\d+$", f"port={free_port()}", script, flags=re.M))
+    (folder / "picture.py").write_text(blocks["picture.py"])
+    rc, out = run(["bash", "picture.sh"], folder)
+    png = folder / f"step{step.group(1) if step else ''}.png"
+    head = png.read_bytes()[:24] if png.exists() else b""
+    if rc != 0 or not step or f'"shown":{step.group(1)}' not in out:
+        return fail(f"picture recipe: exit {rc}, not at its step:\n{out[-2000:]}")
+    if head[:8] != b"\x89PNG\r\n\x1a\n" or int.from_bytes(head[16:20], "big") < 800:
+        fail(f"picture recipe: {png.name} is not a PNG of the page ({head!r})")
+
+
 def fresh(folder, examples):
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
@@ -178,10 +209,12 @@ def main():
     work = pathlib.Path(a.work)
     shutil.rmtree(work, ignore_errors=True)
 
-    examples, scenarios, marked = {}, [], {}
+    examples, scenarios, marked, recipes = {}, [], {}, {}
     for page in sorted(pathlib.Path(a.docs).glob("*.md")):
         text = page.read_text()
         for kind, args, body in code_blocks(text):
+            if kind in ("python", "sh"):
+                recipes[args[0]] = body
             if kind not in ("devices", "layout", "scenario"):
                 continue
             if args[0] in examples and examples[args[0]] != body:
@@ -246,6 +279,8 @@ def main():
     if "serve-errors" in marked:
         args, rows = marked["serve-errors"]
         serve_errors(a.host, panels, pathlib.Path(a.examples), args, rows, work / "serve-errors")
+
+    picture_recipe(a.host, panels["kivren"], pathlib.Path(a.examples), recipes, work / "picture")
 
     # Exit statuses: the page's table, the header's constants, the help's footer.
     page = {int(r[0]) for r in marked.get("exit-statuses", ([], []))[1] if r and r[0].isdigit()}

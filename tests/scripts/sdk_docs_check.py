@@ -27,7 +27,7 @@ TEMPLATE = "router_status"
 REPOSITORY_FOLDERS = {"scripts", "panels", "boundary", "host", "fuzz", "bench", "third_party", "cmake",
                       "script_helper", "test_host", "string"}
 SDK_FOLDERS = {"bin", "include", "lib", "share"}
-PROJECT_FOLDERS = {"scenarios", "tests"}
+PROJECT_FOLDERS = {"scenarios", "tests", "ci", ".github"}
 PLACEHOLDERS = r"\b(STEM|CHECK|VERSION|PAGE|EXAMPLE|N)\b|…|\.\.\.$"
 failures = []
 WINDOWS = True  # whether the SDK holds its Windows half (an install of one native build does not)

@@ -131,6 +131,18 @@ router_control router_control_scenario_routing
 router_control router_control_test
 router_status router_status_test
 TESTS
+  # The project's CI: both files run every step of ci/panel_ci.sh, whose
+  # native step runs here as a CI service runs it, with validate's cases kept.
+  cd "$work/projects/router_status"
+  steps=$(sed -n 's/^ *echo "usage: bash ci\/panel_ci.sh \([a-z|]*\)".*/\1/p' ci/panel_ci.sh | tr '|' '\n' | sort)
+  [ -n "$steps" ] || fail "ci/panel_ci.sh names no steps"
+  for file in .github/workflows/ci.yml .gitlab-ci.yml; do
+    /usr/bin/python3 -c 'import sys, yaml; yaml.safe_load(open(sys.argv[1]))' "$file" || fail "$file is not YAML"
+    [ "$(grep -o 'ci/panel_ci.sh [a-z]*' "$file" | cut -d' ' -f2 | sort -u)" = "$steps" ] ||
+      fail "$file does not run every step of ci/panel_ci.sh ($(echo $steps))"
+  done
+  QUON_SDK=$sdk bash ci/panel_ci.sh native >ci.log 2>&1 || fail "ci/panel_ci.sh native: $(tail -n 20 ci.log)"
+  grep -q "all checks passed" ci.log && [ -d build/validate-failures ] || fail "the CI's validate: $(tail -n 20 ci.log)"
   /usr/bin/python3 "$source_dir/tests/scripts/sdk_docs_check.py" "$sdk" "$source_dir" "$work/projects" || fail "the installed pages"
 fi
 echo "package test passed"
