@@ -6,8 +6,9 @@
 # unpacked SDK with quon-new-panel, then built and tested with the project's
 # PRESET (native or windows), then again with the panel ending the process in
 # its constructor, which fails every test; natively, each example made with
-# quon-new-panel --example, built and tested the same way, and the installed
-# pages held to what the SDK and those projects hold (sdk_docs_check.py).
+# quon-new-panel --example, built and tested the same way, a new project's CI
+# files read and its native CI step run, and the installed pages held to what
+# the SDK and those projects hold (sdk_docs_check.py).
 # Also the refusals of quon-new-panel and install_sdk.sh, each one line that
 # leaves nothing behind. The archive is the tree install_sdk.sh installs,
 # tarred: this build's install is the same tree but for the other
