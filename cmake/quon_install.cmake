@@ -7,7 +7,8 @@
 #   bin/                        panel_host, panel_host.exe, quon-new-panel
 #   share/quon/                 the panel template quon-new-panel copies, and
 #                               examples/NAME/, the example panels it copies with --example
-#   share/doc/quon/             the README, docs/ (every page, its pictures), the API reference
+#   share/doc/quon/             the SDK's README, docs/ (the pages for panel authors, their
+#                               pictures), the API reference
 # Every path is relative to the prefix: the tree may be moved as a whole.
 include(CMakePackageConfigHelpers)
 include(GNUInstallDirs)
@@ -48,7 +49,7 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/quonConfigVersion.c
 install(FILES cmake/quonConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/quonConfigVersion.cmake
               cmake/quon_panel.cmake cmake/quon_gtest.cmake cmake/project_warnings.cmake
               cmake/wine_tests.cmake cmake/wine_run.sh cmake/closing_line.sh cmake/gtest_run.sh
-              cmake/mingw-i686.cmake scripts/check_dll.py test_host/quon_panel_fuzz.cmake
+              cmake/mingw-i686.cmake cmake/quon_coverage.cmake cmake/quon_coverage_run.cmake scripts/check_dll.py test_host/quon_panel_fuzz.cmake
               test_host/quon_panel_fuzz_run.cmake test_host/quon_panel_fuzz.cpp test_host/quon_fuzz_devices.h
         DESTINATION ${quon_package_dir})
 install(DIRECTORY cmake/panel DESTINATION ${quon_package_dir})
@@ -56,16 +57,24 @@ install(PROGRAMS scripts/quon-new-panel DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES scripts/panel_name.sh scripts/panel_reserved_names.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
 install(DIRECTORY scripts/panel_template scripts/panel_standalone DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
 # The examples, each its folder of panels/ as this project builds and tests
-# it, with the README of the project quon-new-panel --example makes of it.
-foreach(example alarmwall)
+# it, with the README of the project quon-new-panel --example makes of it;
+# without what only this repository can run: kivren's unit tests (they use
+# its test support) and router_control's picture makers.
+foreach(example alarmwall kivren router_control)
   install(DIRECTORY panels/${example}/ scripts/panel_examples/${example}/
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/quon/examples/${example})
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/quon/examples/${example}
+          REGEX "/kivren/tests$" EXCLUDE REGEX "_picture\\.[a-z]+$" EXCLUDE)
 endforeach()
-# The README, and beside it every page of docs/ with the pictures the pages
-# show, so that the installed pages' links hold: the README links docs/PAGE,
-# the pages link each other and their pictures by plain file names.
-install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quon)
+# The SDK's own README, and beside it the pages for panel authors with the
+# pictures they show, so that the installed pages' links hold: the README
+# links docs/PAGE, the pages link each other and their pictures by plain
+# file names. The pages for this repository's contributors stay here.
+install(FILES scripts/sdk_README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quon RENAME README.md)
+set(quon_contributor_pages architecture.md building-and-testing.md)
 file(GLOB quon_doc_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
+foreach(page ${quon_contributor_pages})
+  list(REMOVE_ITEM quon_doc_pages ${PROJECT_SOURCE_DIR}/docs/${page})
+endforeach()
 set(quon_doc_pictures "")
 foreach(page ${quon_doc_pages})
   file(READ ${page} text)

@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     // before the subcommands, which take the setting from here.
     app.allow_windows_style_options(false);
     app.footer(exitStatuses);
+    quon::host::use_help_formatter(app);
     int exitStatus = quon::host::exitAllHeld;
     quon::host::add_run_command(app, exitStatus);
     quon::host::add_serve_command(app, exitStatus);

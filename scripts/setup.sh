@@ -2,9 +2,10 @@
 # Installs what a fresh Debian machine lacks to build and test the project:
 # the i686 mingw-w64 cross compiler, wine with its 32-bit part, doxygen for
 # the API reference, the tools the tests read binaries with, the compiler
-# cache builds go through, the HTTP library of panel_host serve and the
-# headless browser its tests drive. Safe to run again: it installs only what
-# is missing and does nothing when everything is there.
+# cache builds go through, the HTTP library of panel_host serve, the
+# headless browser its tests drive and gcovr for a panel's coverage report.
+# Safe to run again: it installs only what is missing and does nothing when
+# everything is there.
 set -euo pipefail
 
 packages=(
@@ -34,6 +35,8 @@ packages=(
   python3-selenium
   librsvg2-bin
   doxygen
+  python3-yaml
+  gcovr
 )
 
 add_i386=0

@@ -1,8 +1,11 @@
 // Options several subcommands share: the panel library, and numbers read by
 // the program's one number reader, so "+5", " 5", "", "-0" and values beyond
-// the option's range are refused.
+// the option's range are refused; and the help's look.
 #include "base/decimal_number.h"
 #include "commands/subcommands.h"
+
+#include <memory>
+#include <string>
 
 namespace quon::host {
 
@@ -31,6 +34,26 @@ CLI::Option* add_number_option(CLI::App& app, const std::string& name, std::uint
                                const std::string& description) {
     return number_option(app, name, target, description, max);
 }
+
+namespace {
+
+// CLI11 adds "..." to a positional that takes many values, and its type and
+// count to its line; ours are named as they are used ("PANEL_LIBRARY...
+// SCENARIO"), so a positional is shown by its name alone.
+class help_formatter : public CLI::Formatter {
+public:
+    std::string make_option_usage(const CLI::Option* opt) const override {
+        const std::string name = opt->get_name(true, false);
+        return opt->get_required() ? name : "[" + name + "]";
+    }
+    std::string make_option_opts(const CLI::Option* opt) const override {
+        return opt->nonpositional() ? CLI::Formatter::make_option_opts(opt) : "";
+    }
+};
+
+} // namespace
+
+void use_help_formatter(CLI::App& app) { app.formatter(std::make_shared<help_formatter>()); }
 
 CLI::Option* add_library_argument(CLI::App& app, std::string& target) {
     return app.add_option("PANEL_LIBRARY", target, "the panel library (.so natively, .dll on Windows), a path")

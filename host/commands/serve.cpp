@@ -143,14 +143,16 @@ int serve(serve_arguments& a) {
     server.set_answer_wait(std::chrono::milliseconds(a.answerWait));
     if (!server.bind(static_cast<int>(a.port), error)) return fail(exitEmulatorFault, error);
     catch_interrupts();
-    supervisor_setup common{a.panelProcess.empty() ? own_program() : a.panelProcess,
-                            a.run,
-                            {},
-                            a.recordFile,
-                            a.watch,
-                            a.paused ? std::optional<std::size_t>(plan.steps.size()) : std::nullopt,
-                            scripts.size() > 1 && !a.run.scenarioFile.empty(),
-                            &interrupted};
+    // Set member by member: GCC 12 at -O2 sees the aggregate's unset script
+    // name as maybe uninitialized (-Wmaybe-uninitialized).
+    supervisor_setup common;
+    common.program = a.panelProcess.empty() ? own_program() : a.panelProcess;
+    common.request = a.run;
+    common.recordFile = a.recordFile;
+    common.watch = a.watch;
+    if (a.paused) common.paused = plan.steps.size();
+    common.stepped = scripts.size() > 1 && !a.run.scenarioFile.empty();
+    common.interrupted = &interrupted;
     studio_supervisor bench(common, scripts, feed, queue, std::cout);
     if (const int status = bench.load(error, std::cerr); status != exitAllHeld) return fail(status, error);
     std::unique_ptr<scenario_recording> recording;

@@ -18,6 +18,9 @@ void add_run_command(CLI::App& app, int& exitStatus);
 void add_serve_command(CLI::App& app, int& exitStatus);
 void add_validate_command(CLI::App& app, int& exitStatus);
 
+// The help's look, set on the program before its subcommands, which take it.
+void use_help_formatter(CLI::App& app);
+
 // The positional PANEL_LIBRARY argument, required.
 CLI::Option* add_library_argument(CLI::App& app, std::string& target);
 

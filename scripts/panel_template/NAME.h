@@ -1,7 +1,8 @@
 // @NAME@: a panel script. It shows panel "1", mirrors destinations 1 to 4 of
 // router device 3 onto the text controls Dest_1 to Dest_4, answers a "Take"
 // press on its Status control, keeps the property myParam and stops every
-// timer that ticks. See docs/writing-a-panel.md.
+// timer that ticks. The guide: share/doc/quon/docs/writing-a-panel.md in the
+// SDK.
 #ifndef @GUARD@
 #define @GUARD@
 

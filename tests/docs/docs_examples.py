@@ -12,11 +12,17 @@ Links hold where the SDK installs the pages: a page links only pages and
 pictures of docs/ (and their headings), the README only docs/.
 """
 import argparse
+import json
 import pathlib
 import re
 import shutil
+import socket
 import subprocess
 import sys
+import time
+import urllib.error
+import urllib.parse
+import urllib.request
 
 failures = []
 
@@ -46,6 +52,8 @@ def tables(text):
         for line in m.group(3).splitlines()[2:]:  # past the header and the rule
             cells = re.split(r"(?<!\\)\|", line.strip())[1:-1]
             rows.append([cell_text(c) for c in cells])
+            if m.group(1) == "serve-errors":  # the request's body is its second code span
+                rows[-1] = [cell_text(cells[0]), re.findall(r"`([^`]*)`", cells[0])[1], cell_text(cells[1])]
         found[m.group(1)] = (m.group(2).split(), rows)
     return found
 
@@ -99,6 +107,86 @@ def check_case(name, cmd, cwd, status, pattern):
         fail(f"{name}: exit {rc} (expected {status}); output does not hold /{pattern}/:\n{out[-2000:]}")
 
 
+def check_usage(host, page):
+    """Each command's positional arguments, as the page's synopsis gives them, are its help's usage."""
+    synopsis = re.findall(r"^panel_host (\w+) ([^\[\n]*?) *\[", page, re.M)
+    if len(synopsis) < 4:
+        fail(f"panel_host.md: {len(synopsis)} synopsis lines found")
+    for command, positionals in synopsis:
+        rc, out = run([host, command, "--help"], ".")
+        usage = re.search(rf"^Usage: panel_host {command} \[OPTIONS\] (.*)$", out, re.M)
+        if rc != 0 or not usage or usage.group(1) != positionals:
+            fail(f"{command} --help: usage {usage.group(1) if usage else out[:200]!r}, the page {positionals!r}")
+        for line in out.splitlines():  # options keep their labels; positionals are named as used
+            if re.search(r"\.{4}", line) or (not line.strip().startswith("-") and re.search(r" TEXT\b|REQUIRED", line)):
+                fail(f"{command} --help: the line {line.strip()!r} shows CLI11's notation, not the names")
+
+
+def serve_errors(host, panels, examples_dir, args, rows, folder):
+    """Plays a table of requests to serve (ARGS: the devices file under the examples, the scripts)."""
+    folder.mkdir(parents=True, exist_ok=True)
+    cmd = [host, "serve", *(panels[n] for n in args[1:]), "--devices", str(examples_dir / args[0]), "--port", "0"]
+    with open(folder / "serve.log", "w+") as log:
+        server = subprocess.Popen(cmd, cwd=folder, stdout=log, stderr=subprocess.STDOUT)
+        try:
+            url = None
+            for _ in range(600):  # until serve says where it listens, or ends
+                log.seek(0)
+                found = re.search(r"^serving (http://\S+/)$", log.read(), re.M)
+                if found or server.poll() is not None:
+                    url = found and found.group(1)
+                    break
+                time.sleep(0.1)
+            if not url:
+                log.seek(0)
+                return fail(f"serve-errors: serve did not start: {log.read()[-2000:]}")
+            for n, (request, body, error) in enumerate(rows, 1):
+                path = request.split()[-1]
+                data = body.encode()
+                req = urllib.request.Request(url.rstrip("/") + path, data=data, method="POST",
+                                             headers={"Origin": url.rstrip("/")})
+                try:
+                    with urllib.request.urlopen(req, timeout=60) as answer:
+                        got = json.load(answer)
+                except urllib.error.HTTPError as refused:
+                    got = json.load(refused)
+                if got.get("error") != error:
+                    fail(f"serve-errors row {n} ({request} {body}): serve answered {got}, the page {error!r}")
+        finally:
+            server.terminate()
+            server.wait(timeout=60)
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def picture_recipe(host, kivren, examples_dir, blocks, folder):
+    """Plays the recipe for a picture of serve's page at a step in a copy of the example kivren's project."""
+    if not (blocks.get("picture.py") and blocks.get("picture.sh")):
+        return fail("no picture recipe (picture.py, picture.sh) in the docs")
+    if not (pathlib.Path("/usr/bin/chromium").exists() and pathlib.Path("/usr/bin/chromedriver").exists()):
+        return print("picture recipe not played: no chromium and chromedriver (scripts/setup.sh installs them)")
+    shutil.copytree(examples_dir / "kivren", folder, ignore=shutil.ignore_patterns("tests"))
+    (folder / "build/native").mkdir(parents=True)
+    (folder / "build/native/kivren.so").symlink_to(kivren)
+    (folder / "prefix/bin").mkdir(parents=True)
+    (folder / "prefix/bin/panel_host").symlink_to(host)
+    step = re.search(r"-d to=(\d+)", blocks["picture.sh"])
+    script = blocks["picture.sh"].replace("PREFIX/", str(folder / "prefix") + "/")
+    (folder / "picture.sh").write_text(re.sub(r"^port=\d+$", f"port={free_port()}", script, flags=re.M))
+    (folder / "picture.py").write_text(blocks["picture.py"])
+    rc, out = run(["bash", "picture.sh"], folder)
+    png = folder / f"step{step.group(1) if step else ''}.png"
+    head = png.read_bytes()[:24] if png.exists() else b""
+    if rc != 0 or not step or f'"shown":{step.group(1)}' not in out:
+        return fail(f"picture recipe: exit {rc}, not at its step:\n{out[-2000:]}")
+    if head[:8] != b"\x89PNG\r\n\x1a\n" or int.from_bytes(head[16:20], "big") < 800:
+        fail(f"picture recipe: {png.name} is not a PNG of the page ({head!r})")
+
+
 def fresh(folder, examples):
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
@@ -114,16 +202,19 @@ def main():
     ap.add_argument("--exit-statuses", required=True)
     ap.add_argument("--work", required=True)
     ap.add_argument("--readme", required=True)
+    ap.add_argument("--examples", required=True, help="the folder of the example panels")
     a = ap.parse_args()
     a.host = str(pathlib.Path(a.host).resolve())  # the runs go on in folders of their own
     panels = {n: str(pathlib.Path(lib).resolve()) for n, lib in (p.split("=", 1) for p in a.panel)}
     work = pathlib.Path(a.work)
     shutil.rmtree(work, ignore_errors=True)
 
-    examples, scenarios, marked = {}, [], {}
+    examples, scenarios, marked, recipes = {}, [], {}, {}
     for page in sorted(pathlib.Path(a.docs).glob("*.md")):
         text = page.read_text()
         for kind, args, body in code_blocks(text):
+            if kind in ("python", "sh"):
+                recipes[args[0]] = body
             if kind not in ("devices", "layout", "scenario"):
                 continue
             if args[0] in examples and examples[args[0]] != body:
@@ -180,10 +271,16 @@ def main():
                 (folder / "case.scn").write_text(f"devices {args[0]}\n" + "\n".join(lines) + "\n")
                 check_case(name, [a.host, "run", panels[args[1]], "case.scn", "--strict"], folder, 1,
                            expected_pattern("", error))
-            elif kind == "exit-statuses":
+            elif kind in ("exit-statuses", "serve-errors"):
                 pass
             else:
                 fail(f"unknown table kind {kind}")
+
+    if "serve-errors" in marked:
+        args, rows = marked["serve-errors"]
+        serve_errors(a.host, panels, pathlib.Path(a.examples), args, rows, work / "serve-errors")
+
+    picture_recipe(a.host, panels["kivren"], pathlib.Path(a.examples), recipes, work / "picture")
 
     # Exit statuses: the page's table, the header's constants, the help's footer.
     page = {int(r[0]) for r in marked.get("exit-statuses", ([], []))[1] if r and r[0].isdigit()}
@@ -193,6 +290,7 @@ def main():
     footer = {int(v) for v in re.findall(r"(?:Exit status:|,)\s+(\d+)\s", footer_text)}
     if not header or page != header or footer != header:
         fail(f"exit statuses differ: docs {sorted(page)}, exit_status.h {sorted(header)}, --help {sorted(footer)}")
+    check_usage(a.host, (pathlib.Path(a.docs) / "panel_host.md").read_text())
 
     for f in failures:
         print("FAIL:", f, file=sys.stderr)
