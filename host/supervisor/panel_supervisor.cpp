@@ -122,7 +122,7 @@ std::string panel_supervisor::give_up(steady::time_point started, bool loading) 
     }
     if (now - started <= restartPatience) return "";
     if (replaced) return "given up for the rebuilt library: the panel had not returned";
-    if (queue_.restart_waits(setup_.script.name, setup_.script.index == 0))
+    if (queue_.pending_restart(setup_.script.name, setup_.script.index == 0))
         return "given up: the panel had not returned";
     return "";
 }

@@ -82,7 +82,6 @@ panel_supervisor* studio_supervisor::named(const request_outcome& request, std::
 live_result studio_supervisor::apply(const live_action& action) {
     std::string why;
     panel_supervisor* script = named(action.request, why);
-    if (action.request.host == host_action::restart) queue_.restart_taken(action.request.script);
     if (!script) {
         say("\n[refused " + action.origin + "] " + why + "\n");
         live_result refused;
