@@ -13,12 +13,17 @@ constexpr auto restartPatience = std::chrono::seconds(1); // a running step a re
 
 } // namespace
 
-panel_supervisor::panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out)
-    : setup_(std::move(setup)), feed_(feed), queue_(queue), out_(out), reported_(feed, setup_.script.index) {
+panel_supervisor::panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out,
+                                   link_maker makeLink)
+    : setup_(std::move(setup)), makeLink_(std::move(makeLink)), feed_(feed), queue_(queue), out_(out), reported_(feed, setup_.script.index) {
     if (setup_.request.options.basePath.empty())
         setup_.request.options.basePath = std::filesystem::path(setup_.request.library).stem().string();
     if (setup_.watch) watch_ = std::make_unique<library_watch>(setup_.request.library);
     if (setup_.paused) paused_ = paused_scenario{*setup_.paused};
+    if (!makeLink_)
+        makeLink_ = [](panel_link::listener& told, std::int64_t timeout) {
+            return std::make_unique<process_link>(told, timeout);
+        };
 }
 
 panel_supervisor::~panel_supervisor() { link_.reset(); }
@@ -137,7 +142,7 @@ bool panel_supervisor::launch(const std::string& library, bool first) {
     if (!r.devicesFile.empty()) args.insert(args.end(), {"--devices", r.devicesFile});
     if (first && !r.scenarioFile.empty()) args.insert(args.end(), {"--scenario", r.scenarioFile});
     if (first && !setup_.recordFile.empty()) args.insert(args.end(), {"--record", setup_.recordFile});
-    link_ = std::make_unique<panel_link>(static_cast<panel_link::listener&>(*this), r.timeout);
+    link_ = makeLink_(*this, r.timeout);
     unloadable_ = false;
     std::string error;
     if (!link_->start(args, error)) {
@@ -199,7 +204,7 @@ void panel_supervisor::lost() {
     const long pid = link_->pid();
     link_.reset();
     lastExit_ = loss.exitStatus;
-    unloadable_ = loss.unloadable;
+    unloadable_ = loss.how == panel_end::unloadable;
     if (trial_) {
         trialFault_ = loss.fault;
         return;
@@ -207,10 +212,7 @@ void panel_supervisor::lost() {
     fault_ = loss.fault;
     faultStep_ = loss.step;
     note_.clear(); // a reload or restart noted before no longer holds
-    if (counted_) {
-        const bool hung = loss.why.find("in time") != std::string::npos || loss.why.find("given up") == 0;
-        note_status(is_panel_fault(lastExit_) || loss.refused ? lastExit_ : hung ? exitPanelHung : exitPanelCrashed);
-    }
+    if (counted_) note_status(loss_status(loss));
     panelRunning_ = false;
     say("\n[panel process " + std::to_string(pid) + " ended] " + fault_ + "\n");
     // A step that ends a script's process is left out; a change another

@@ -23,7 +23,7 @@
 #include "server/queue.h"
 #include "server/recording.h"
 #include "supervisor/library_watch.h"
-#include "supervisor/panel_link.h"
+#include "supervisor/process_link.h"
 #include "supervisor/reported_state.h"
 #include "supervisor/stepping.h"
 
@@ -61,7 +61,10 @@ struct supervisor_setup {
 
 class panel_supervisor : private panel_link::listener {
 public:
-    panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out);
+    // `makeLink` makes the link to each new process: none, a process of
+    // `program` (supervisor/process_link.h); a test gives a fake.
+    panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out,
+                     link_maker makeLink = {});
     ~panel_supervisor() override;
 
     // Starts the first process: exitAllHeld once the library is loaded,
@@ -146,6 +149,7 @@ private:
     std::string give_up(steady::time_point started, bool loading) override;
 
     supervisor_setup setup_;
+    link_maker makeLink_;
     live_feed& feed_;
     action_queue& queue_;
     std::ostream& out_;

@@ -8,13 +8,13 @@ namespace quon::host {
 
 studio_supervisor::studio_supervisor(const supervisor_setup& common,
                                      const std::vector<std::pair<std::string, std::string>>& scripts, live_feed& feed,
-                                     action_queue& queue, std::ostream& out)
+                                     action_queue& queue, std::ostream& out, const link_maker& makeLink)
     : queue_(queue), interrupted_(common.interrupted), out_(out), feed_(feed), watch_(common.watch) {
     for (std::size_t i = 0; i < scripts.size(); ++i) {
         supervisor_setup setup = common;
         setup.request.library = scripts[i].second;
         setup.script = {scripts[i].first, i, scripts.size()};
-        scripts_.push_back(std::make_unique<panel_supervisor>(std::move(setup), feed, queue, out));
+        scripts_.push_back(std::make_unique<panel_supervisor>(std::move(setup), feed, queue, out, makeLink));
     }
 }
 

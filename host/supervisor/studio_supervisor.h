@@ -29,9 +29,9 @@ public:
     static constexpr std::size_t maxPasses = 1000;
 
     // One panel_supervisor for each of `scripts` (name and library path, in
-    // order), with `common` otherwise.
+    // order), with `common` otherwise; `makeLink` as panel_supervisor's.
     studio_supervisor(const supervisor_setup& common, const std::vector<std::pair<std::string, std::string>>& scripts,
-                      live_feed& feed, action_queue& queue, std::ostream& out);
+                      live_feed& feed, action_queue& queue, std::ostream& out, const link_maker& makeLink = {});
 
     // Starts every script's process: exitAllHeld once all have loaded (with
     // --watch, a library that does not load waits for its next build, and

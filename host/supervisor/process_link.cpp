@@ -1,8 +1,10 @@
-#include "supervisor/panel_link.h"
+#include "supervisor/process_link.h"
 
+#include "base/exit_status.h"
 #include "base/utf8_text.h"
 
 #include <cstdlib>
+#include <optional>
 
 namespace quon::host {
 
@@ -12,18 +14,49 @@ constexpr auto loadTime = std::chrono::seconds(120);    // a process to start an
 constexpr auto beyondTimeout = std::chrono::seconds(5); // the process's own watchdog ends a hang before this
 constexpr std::size_t keptErrors = 4096;                // of its standard error, the end: the guard's message
 
+// How a process that ended by itself ended: its step guard ends it with
+// run's status for a crash or a hang; any other end is the panel's doing.
+panel_end end_of(int exitStatus) {
+    if (exitStatus < 0 || exitStatus == exitPanelCrashed) return panel_end::crashed;
+    return exitStatus == exitPanelHung ? panel_end::hung : panel_end::exited;
+}
+
+// The step guard's last line on standard error ("panel_host: WHAT during
+// STEP"), shown as the fault's words; nothing is decided by it.
+std::string guard_words(const std::string& errors) {
+    std::string words;
+    for (std::size_t at = 0; (at = errors.find("panel_host: ", at)) != std::string::npos; at += 12)
+        words = errors.substr(at + 12, errors.find_first_of("\r\n", at) - at - 12);
+    return words;
+}
+
 } // namespace
 
-bool panel_link::start(const std::vector<std::string>& args, std::string& error) {
+int loss_status(const link_loss& loss) {
+    switch (loss.how) {
+    case panel_end::refused:
+    case panel_end::unloadable:
+        return loss.exitStatus > 0 && loss.exitStatus < 256 ? loss.exitStatus : exitEmulatorFault;
+    case panel_end::hung:
+        return exitPanelHung;
+    case panel_end::crashed:
+    case panel_end::exited:
+    case panel_end::lost_pipe:
+        break;
+    }
+    return exitPanelCrashed;
+}
+
+bool process_link::start(const std::vector<std::string>& args, std::string& error) {
     if (child_.start(args, error)) return true;
     loss_ = {};
-    loss_.fault = loss_.why = error;
+    loss_.fault = error;
     return false;
 }
 
 // What the process wrote on its standard error is shown as it comes and its
-// end kept (its crash message names the fault).
-void panel_link::take_errors() {
+// end kept, for the fault's words.
+void process_link::take_errors() {
     const std::string text = child_.errors();
     if (text.empty()) return;
     listener_.say(text);
@@ -31,9 +64,9 @@ void panel_link::take_errors() {
     if (errors_.size() > keptErrors) errors_.erase(0, errors_.size() - keptErrors);
 }
 
-bool panel_link::exchange(const std::string& message, const char* until, live_result* result) {
+bool process_link::exchange(const std::string& message, const char* until, live_result* result) {
     if (!message.empty() && !child_.send(message)) {
-        lost("the panel's process no longer reads");
+        lost(panel_end::exited, "the panel's process no longer reads");
         return false;
     }
     const auto started = steady::now();
@@ -44,13 +77,14 @@ bool panel_link::exchange(const std::string& message, const char* until, live_re
         if (given_up(until, started)) return false;
         if (child_.receive(buffer_, steady::now() + std::chrono::milliseconds(100)) ==
             child_process::wait_result::ended) { // complete frames are taken
-            lost(buffer_.empty() ? "the panel's process ended" : "the panel's process ended halfway through a frame");
+            lost(panel_end::exited,
+                 buffer_.empty() ? "the panel's process ended" : "the panel's process ended halfway through a frame");
             return false;
         }
     }
 }
 
-int panel_link::take_frames(const char* until, live_result* result) {
+int process_link::take_frames(const char* until, live_result* result) {
     std::string_view name, bytes; // views into buffer_, which is cut only after the frames are taken
     std::string why;
     frame_status s;
@@ -80,10 +114,7 @@ int panel_link::take_frames(const char* until, live_result* result) {
             if (name != until) listener_.earlier_result(r);
             else if (result) *result = r;
         } else if (name == "failed" || name == "unloadable") {
-            const bool unloadable = name == "unloadable";
-            lost(std::string(bytes));
-            loss_.unloadable = unloadable;
-            loss_.refused = !unloadable;
+            lost(name == "unloadable" ? panel_end::unloadable : panel_end::refused, std::string(bytes));
             return -1;
         } else if (name != until && name != "ready" && name != "begun" && name != "bye") {
             why = "frame \"" + printable(std::string(name)) + "\" out of place";
@@ -99,13 +130,13 @@ int panel_link::take_frames(const char* until, live_result* result) {
     if (answered) return 1;
     if (s != frame_status::garbage) return 0;
     child_.kill();
-    lost("the panel's process wrote what is not the protocol (" + why + ")");
+    lost(panel_end::lost_pipe, "the panel's process wrote what is not the protocol (" + why + ")");
     return -1;
 }
 
 // No answer in time (the process's own watchdog ends a hang first), or the
 // listener gives the wait up (an interrupt, a restart, a rebuilt library).
-bool panel_link::given_up(const char* until, steady::time_point started) {
+bool process_link::given_up(const char* until, steady::time_point started) {
     const bool loading = std::string(until) == "ready";
     const auto deadline = loading        ? started + loadTime
                           : timeout_ > 0 ? started + std::chrono::seconds(timeout_) + beyondTimeout
@@ -113,28 +144,27 @@ bool panel_link::given_up(const char* until, steady::time_point started) {
     const std::string why = listener_.give_up(started, loading);
     if (why.empty() && steady::now() < deadline) return false;
     child_.kill();
-    lost(why.empty() ? "the panel's process did not answer in time" : why);
+    lost(panel_end::hung, why.empty() ? "the panel's process did not answer in time" : why);
     return true;
 }
 
-// The process is gone or is ended now: how, in the words of its step guard
-// when it said them.
-void panel_link::lost(const std::string& why) {
+// A process that ended by itself tells how by its exit. The fault's words
+// are its step guard's alone when the guard ended it (its status says so),
+// and follow ours otherwise (a load that failed, the emulator's own failure).
+void process_link::lost(panel_end how, const std::string& why) {
     if (!child_.wait(steady::now() + std::chrono::seconds(2))) child_.kill();
     take_errors();
-    std::string guard;
-    for (std::size_t at = 0; (at = errors_.find("panel_host: ", at)) != std::string::npos; at += 12)
-        guard = errors_.substr(at + 12, errors_.find_first_of("\r\n", at) - at - 12);
+    const std::string guard = guard_words(errors_);
     loss_ = {};
-    loss_.why = why;
     loss_.exitStatus = child_.exit_status();
-    loss_.fault = !guard.empty() ? guard : why + " (" + child_.ending() + ")";
+    loss_.how = how == panel_end::exited ? end_of(loss_.exitStatus) : how;
+    const bool guardEnded = loss_.exitStatus == exitPanelCrashed || loss_.exitStatus == exitPanelHung;
+    loss_.fault = guard.empty() ? why + " (" + child_.ending() + ")" : guardEnded ? guard : why + ": " + guard;
     const std::size_t during = loss_.fault.find(" during ");
     if (during != std::string::npos) loss_.step = loss_.fault.substr(during + 8);
-    if (!guard.empty() && guard.rfind("the panel", 0) != 0) loss_.fault = why + ": " + guard; // a load failure
 }
 
-void panel_link::end(steady::time_point until) {
+void process_link::end(steady::time_point until) {
     if (!child_.wait(until)) child_.kill();
 }
 
