@@ -127,7 +127,10 @@ std::string panel_supervisor::give_up(steady::time_point started, bool loading) 
     }
     if (now - started <= restartPatience) return "";
     if (replaced) return "given up for the rebuilt library: the panel had not returned";
-    if (queue_.pending_restart(setup_.script.name, setup_.script.index == 0))
+    // Only for a restart that will be carried out: paused before the last
+    // step, it is refused, and a refused action changes nothing.
+    const bool restartRefused = !paused_refusal(paused_ ? &*paused_ : nullptr).empty();
+    if (!restartRefused && queue_.pending_restart(setup_.script.name, setup_.script.index == 0))
         return "given up: the panel had not returned";
     return "";
 }
