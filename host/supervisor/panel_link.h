@@ -44,8 +44,8 @@ class panel_link {
 public:
     using steady = std::chrono::steady_clock;
 
-    // What the frames are for. Called on the supervisor's thread, from
-    // exchange(); the listener outlives the link.
+    // What the frames of one exchange are for, called from exchange() on
+    // the supervisor's thread.
     struct listener {
         virtual ~listener() = default;
         // Text for the terminal and the pages: conversation, standard error.
@@ -67,17 +67,17 @@ public:
     // A message no frame answers (a device state to start from).
     virtual void post(const std::string& message) = 0;
     // Sends `message` (none: only waits), then takes frames until one named
-    // `until`, whose result goes to `result`. False when the process was
-    // lost meanwhile (it is ended then): loss() says how.
-    virtual bool exchange(const std::string& message, const char* until, live_result* result) = 0;
+    // `until`, whose result goes to `result`, the others to `told`. False
+    // when the process was lost meanwhile (it is ended then): loss() says how.
+    virtual bool exchange(const std::string& message, const char* until, live_result* result, listener& told) = 0;
     virtual const link_loss& loss() const = 0;
     // Waits until `until` for the process to end by itself, then ends it.
     virtual void end(steady::time_point until) = 0;
 };
 
-// Makes the link to a new process, reporting to `told`; `timeout` is the
-// process's own watchdog, in seconds (0: none).
-using link_maker = std::function<std::unique_ptr<panel_link>(panel_link::listener& told, std::int64_t timeout)>;
+// Makes the link to a new process; `timeout` is the process's own
+// watchdog, in seconds (0: none).
+using link_maker = std::function<std::unique_ptr<panel_link>(std::int64_t timeout)>;
 
 } // namespace quon::host
 

@@ -21,9 +21,7 @@ panel_supervisor::panel_supervisor(supervisor_setup setup, live_feed& feed, acti
     if (setup_.watch) watch_ = std::make_unique<library_watch>(setup_.request.library);
     if (setup_.paused) paused_ = paused_scenario{*setup_.paused};
     if (!makeLink_)
-        makeLink_ = [](panel_link::listener& told, std::int64_t timeout) {
-            return std::make_unique<process_link>(told, timeout);
-        };
+        makeLink_ = [](std::int64_t timeout) { return std::make_unique<process_link>(timeout); };
 }
 
 panel_supervisor::~panel_supervisor() { link_.reset(); }
@@ -53,16 +51,30 @@ bool panel_supervisor::take_state(state_update& update) {
     return true;
 }
 
-void panel_supervisor::earlier_result(const live_result& result) {
-    if (!unrecorded_) record(result);
-}
+// The listener of one exchange: its context is explicit, the rest the supervisor's.
+class panel_supervisor::exchange_listener : public panel_link::listener {
+public:
+    exchange_listener(panel_supervisor& supervisor, const exchange_context& context)
+        : supervisor_(supervisor), context_(context) {}
+    void say(const std::string& text) override { supervisor_.say(text); }
+    bool take_state(state_update& update) override { return supervisor_.take_state(update); }
+    void earlier_result(const live_result& result) override {
+        if (context_.recorded) supervisor_.record(result);
+    }
+    void run_status(int status) override { supervisor_.note_status(status); }
+    std::string give_up(steady::time_point started, bool loading) override {
+        return supervisor_.give_up(started, loading);
+    }
+
+private:
+    panel_supervisor& supervisor_;
+    const exchange_context& context_;
+};
 
 bool panel_supervisor::play_step(std::size_t number, bool recorded) {
     if (!link_) return false;
-    counted_ = true; // what the scenario does counts as run counts it
-    unrecorded_ = !recorded;
-    talk(frame("play", std::to_string(number)), "begun", nullptr);
-    counted_ = unrecorded_ = false;
+    // What the scenario does counts as run counts it.
+    talk(frame("play", std::to_string(number)), "begun", nullptr, {true, recorded, ""});
     publish();
     return link_ != nullptr;
 }
@@ -88,13 +100,12 @@ std::vector<device_change> panel_supervisor::take_fresh() {
 }
 
 std::vector<device_change> panel_supervisor::forward(const std::vector<device_change>& changes,
-                                                     const std::string& from) {
+                                                     const std::string& from, bool counts) {
     reported_.keep_devices(changes); // held before the echo comes: it is no change of this script's
     fresh_.clear();
-    toldBy_ = from;
     live_result r;
-    if (link_ && !changes.empty()) talk(change_message("changed by " + from, changes), "result", &r);
-    toldBy_.clear();
+    if (link_ && !changes.empty())
+        talk(change_message("changed by " + from, changes), "result", &r, {counts, true, from});
     return take_fresh();
 }
 
@@ -135,7 +146,7 @@ std::string panel_supervisor::give_up(steady::time_point started, bool loading) 
     return "";
 }
 
-bool panel_supervisor::launch(const std::string& library, bool first) {
+bool panel_supervisor::launch(const std::string& library, bool first, bool trial, std::string& why) {
     const run_request& r = setup_.request;
     // A studio's process names its script as serve does: its "start NAME" and "stop NAME" are the recording's.
     const std::string named = setup_.script.studio() ? setup_.script.name + "=" + library : library;
@@ -145,15 +156,25 @@ bool panel_supervisor::launch(const std::string& library, bool first) {
     if (!r.devicesFile.empty()) args.insert(args.end(), {"--devices", r.devicesFile});
     if (first && !r.scenarioFile.empty()) args.insert(args.end(), {"--scenario", r.scenarioFile});
     if (first && !setup_.recordFile.empty()) args.insert(args.end(), {"--record", setup_.recordFile});
-    link_ = makeLink_(*this, r.timeout);
+    link_ = makeLink_(r.timeout);
     unloadable_ = false;
-    std::string error;
-    if (!link_->start(args, error)) {
+    if (!link_->start(args, why)) {
         link_.reset();
-        (trial_ ? trialFault_ : fault_) = error;
+        if (!trial) fault_ = why;
         return false;
     }
-    return talk("", "ready", nullptr);
+    exchange_listener told(*this, {});
+    if (link_->exchange("", "ready", nullptr, told)) return true;
+    if (!trial) {
+        lost({});
+        why = fault_;
+        return false;
+    }
+    why = link_->loss().fault; // a rebuilt library that does not load is only not ready
+    lastExit_ = link_->loss().exitStatus;
+    unloadable_ = link_->loss().how == panel_end::unloadable;
+    link_.reset();
+    return false;
 }
 
 bool panel_supervisor::start_process(bool first, std::string& error, int& status) {
@@ -166,8 +187,7 @@ bool panel_supervisor::start_process(bool first, std::string& error, int& status
         watch_->taken(copy_->identity().exists ? copy_->identity() : identity_of(library));
     }
     reported_.ticks().reset(steady::now());
-    if (!launch(library, first)) {
-        error = fault_;
+    if (!launch(library, first, false, error)) {
         status = lastExit_;
         return false;
     }
@@ -184,45 +204,41 @@ int panel_supervisor::load(std::string& error) {
 void panel_supervisor::begin(scenario_recording* recording) {
     recording_ = recording;
     begun_ = link_ != nullptr;
-    counted_ = true; // what the scenario does counts as run counts it
     const bool stepped = paused_ || setup_.stepped;
-    if (link_ && talk(frame("begin", stepped ? "paused" : "scenario"), "begun", nullptr) && !stepped)
+    // What the scenario does counts as run counts it.
+    if (link_ && talk(frame("begin", stepped ? "paused" : "scenario"), "begun", nullptr, {true, true, ""}) && !stepped)
         panelRunning_ = true;
-    counted_ = false;
     publish();
 }
 
-bool panel_supervisor::talk(const std::string& message, const char* until, live_result* result) {
-    const bool answered = link_->exchange(message, until, result);
+bool panel_supervisor::talk(const std::string& message, const char* until, live_result* result,
+                            const exchange_context& context) {
+    exchange_listener told(*this, context);
+    const bool answered = link_->exchange(message, until, result, told);
     if (!lineStart_) say("\n"); // a studio's scripts take turns in the conversation by whole lines
     if (answered) return true;
-    lost();
+    lost(context);
     return false;
 }
 
-// A rebuilt library on trial is only not ready; otherwise the pages are told
-// why, and the recording marks the place.
-void panel_supervisor::lost() {
+// The pages are told why, and the recording marks the place.
+void panel_supervisor::lost(const exchange_context& context) {
     const link_loss loss = link_->loss();
     const long pid = link_->pid();
     link_.reset();
     lastExit_ = loss.exitStatus;
     unloadable_ = loss.how == panel_end::unloadable;
-    if (trial_) {
-        trialFault_ = loss.fault;
-        return;
-    }
     fault_ = loss.fault;
     faultStep_ = loss.step;
     note_.clear(); // a reload or restart noted before no longer holds
-    if (counted_) note_status(loss_status(loss));
+    if (context.counts) note_status(loss_status(loss));
     panelRunning_ = false;
     say("\n[panel process " + std::to_string(pid) + " ended] " + fault_ + "\n");
     // A step that ends a script's process is left out; a change another
     // script made stays, and a replay reports it to this script too.
-    if (recording_ && toldBy_.empty()) recording_->comment(fault_ + "; what follows replays without that step");
+    if (recording_ && context.toldBy.empty()) recording_->comment(fault_ + "; what follows replays without that step");
     else if (recording_)
-        recording_->comment(setup_.script.name + ": " + fault_ + ", told of a change " + toldBy_ +
+        recording_->comment(setup_.script.name + ": " + fault_ + ", told of a change " + context.toldBy +
                             " made in the step above: a replay tells it too and ends there as well");
     publish();
 }
@@ -273,9 +289,7 @@ std::optional<std::string> panel_supervisor::due_tick(steady::time_point now) {
 
 // The panel's end counts as run's end does: a crash or hang there is its status.
 int panel_supervisor::finish() {
-    counted_ = true;
-    if (link_ && talk(frame("finish", ""), "bye", nullptr)) link_->end(steady::now() + stopGrace);
-    counted_ = false;
+    if (link_ && talk(frame("finish", ""), "bye", nullptr, {true, true, ""})) link_->end(steady::now() + stopGrace);
     link_.reset();
     if (abandoned_) note_status(exitPanelHung);
     return runStatus_;

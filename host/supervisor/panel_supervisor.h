@@ -59,13 +59,20 @@ struct supervisor_setup {
     const std::atomic<bool>* interrupted = nullptr;
 };
 
-class panel_supervisor : private panel_link::listener {
+// What one exchange of a supervisor with its panel's process is part of.
+struct exchange_context {
+    bool counts = false;  // a loss counts in the exit status (the scenario, the panel's end)
+    bool recorded = true; // the results it brings are recorded
+    std::string toldBy;   // the script whose changes it tells this one of
+};
+
+class panel_supervisor {
 public:
     // `makeLink` makes the link to each new process: none, a process of
     // `program` (supervisor/process_link.h); a test gives a fake.
     panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out,
                      link_maker makeLink = {});
-    ~panel_supervisor() override;
+    ~panel_supervisor();
 
     // Starts the first process: exitAllHeld once the library is loaded,
     // otherwise the status it failed with and `error` says why.
@@ -94,7 +101,9 @@ public:
     // Changes another script (`from`) made, reported to this one's as a
     // host would; what this script changed in turn. A script with no
     // process starts its next one from them.
-    std::vector<device_change> forward(const std::vector<device_change>& changes, const std::string& from);
+    // `counts`: a loss here counts in the exit status (a studio's scenario).
+    std::vector<device_change> forward(const std::vector<device_change>& changes, const std::string& from,
+                                       bool counts = false);
     // Whether a process runs for this script.
     bool live() const { return link_ != nullptr; }
     // A studio's scenario (`stepped`): plays its step `number` alone in this
@@ -115,14 +124,18 @@ private:
     using steady = std::chrono::steady_clock;
     static constexpr std::chrono::seconds stopGrace{5}; // to stop, once interrupted, restarting or reloading
 
+    class exchange_listener; // the link's listener for one exchange
+
     bool start_process(bool first, std::string& error, int& status);
-    // Starts a process on `library` and waits for it to load it.
-    bool launch(const std::string& library, bool first);
+    // Starts a process on `library` and waits for it to load it; false with
+    // why. A rebuilt library on `trial` that does not load is only not ready.
+    bool launch(const std::string& library, bool first, bool trial, std::string& why);
     // Sends `message`, then takes what comes until a frame named `until`;
     // false when the process was lost meanwhile.
-    bool talk(const std::string& message, const char* until, live_result* result);
+    bool talk(const std::string& message, const char* until, live_result* result,
+              const exchange_context& context = {});
     // The process is gone: the pages are told why, the recording marks the place.
-    void lost();
+    void lost(const exchange_context& context);
     // Destroys the panel through slot 0 as a host does (or, its process gone,
     // has the replay destroy the one it still has); creates it in the new one.
     void stop_panel();
@@ -141,12 +154,11 @@ private:
     // A studio's conversation: each line tagged with the script's name.
     std::string tagged(const std::string& text);
 
-    // panel_link::listener
-    void say(const std::string& text) override;
-    bool take_state(state_update& update) override;
-    void earlier_result(const live_result& result) override;
-    void run_status(int status) override { note_status(status); }
-    std::string give_up(steady::time_point started, bool loading) override;
+    // What the link's listener is told.
+    void say(const std::string& text);
+    bool take_state(state_update& update);
+    // Whether to give up a wait begun at `started` now: why, or empty.
+    std::string give_up(steady::time_point started, bool loading);
 
     supervisor_setup setup_;
     link_maker makeLink_;
@@ -168,16 +180,11 @@ private:
     bool begun_ = false;       // a panel was begun: its scenario is played
     bool lateStart_ = false;   // begun only once a rebuilt library loaded (--watch)
     bool unloadable_ = false;
-    bool trial_ = false;               // loading a rebuilt library: a loss says it is not ready
-    std::string trialFault_;           // why it was not
-    bool counted_ = false;             // a loss now counts in the exit status (the scenario, the end)
     bool abandoned_ = false;           // given up after an interrupt: it never returned
     int lastExit_ = exitEmulatorFault; // of the last process that ended
     int runStatus_ = exitAllHeld;      // run's status for what was played
     steady::time_point interruptedAt_; // when an interrupt was first seen in the current wait
     held_states fresh_;                // reported as changed and not taken yet
-    std::string toldBy_;               // forward(): the script whose changes this one is told of
-    bool unrecorded_ = false;          // play_step(): the results that come are not recorded
     bool lineStart_ = true;            // the conversation's text ended with a whole line
 };
 

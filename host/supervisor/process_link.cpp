@@ -56,35 +56,36 @@ bool process_link::start(const std::vector<std::string>& args, std::string& erro
 
 // What the process wrote on its standard error is shown as it comes and its
 // end kept, for the fault's words.
-void process_link::take_errors() {
+void process_link::take_errors(listener& told) {
     const std::string text = child_.errors();
     if (text.empty()) return;
-    listener_.say(text);
+    told.say(text);
     errors_ += text;
     if (errors_.size() > keptErrors) errors_.erase(0, errors_.size() - keptErrors);
 }
 
-bool process_link::exchange(const std::string& message, const char* until, live_result* result) {
+bool process_link::exchange(const std::string& message, const char* until, live_result* result, listener& told) {
     if (!message.empty() && !child_.send(message)) {
-        lost(panel_end::exited, "the panel's process no longer reads");
+        lost(panel_end::exited, "the panel's process no longer reads", told);
         return false;
     }
     const auto started = steady::now();
     for (;;) {
-        take_errors();
-        const int taken = take_frames(until, result);
+        take_errors(told);
+        const int taken = take_frames(until, result, told);
         if (taken != 0) return taken > 0;
-        if (given_up(until, started)) return false;
+        if (given_up(until, started, told)) return false;
         if (child_.receive(buffer_, steady::now() + std::chrono::milliseconds(100)) ==
             child_process::wait_result::ended) { // complete frames are taken
             lost(panel_end::exited,
-                 buffer_.empty() ? "the panel's process ended" : "the panel's process ended halfway through a frame");
+                 buffer_.empty() ? "the panel's process ended" : "the panel's process ended halfway through a frame",
+                 told);
             return false;
         }
     }
 }
 
-int process_link::take_frames(const char* until, live_result* result) {
+int process_link::take_frames(const char* until, live_result* result, listener& told) {
     std::string_view name, bytes; // views into buffer_, which is cut only after the frames are taken
     std::string why;
     frame_status s;
@@ -92,7 +93,7 @@ int process_link::take_frames(const char* until, live_result* result) {
     bool answered = false;
     std::string logged; // the log frames that came together, shown at once
     const auto show_logged = [&] {
-        if (!logged.empty()) listener_.say(logged);
+        if (!logged.empty()) told.say(logged);
         logged.clear();
     };
     while (!answered && (s = read_frame(buffer_, at, name, bytes, why)) == frame_status::frame) {
@@ -104,24 +105,24 @@ int process_link::take_frames(const char* until, live_result* result) {
         live_result r;
         state_update update;
         if (name == "state") {
-            if (!read_state(bytes, update) || !listener_.take_state(update)) {
+            if (!read_state(bytes, update) || !told.take_state(update)) {
                 why = "a state message that is not frames of a state, or changes a control group the "
                       "picture does not have";
                 s = frame_status::garbage;
                 break;
             }
         } else if (name == "result" && read_result(bytes, r)) {
-            if (name != until) listener_.earlier_result(r);
+            if (name != until) told.earlier_result(r);
             else if (result) *result = r;
         } else if (name == "failed" || name == "unloadable") {
-            lost(name == "unloadable" ? panel_end::unloadable : panel_end::refused, std::string(bytes));
+            lost(name == "unloadable" ? panel_end::unloadable : panel_end::refused, std::string(bytes), told);
             return -1;
         } else if (name != until && name != "ready" && name != "begun" && name != "bye") {
             why = "frame \"" + printable(std::string(name)) + "\" out of place";
             s = frame_status::garbage;
             break;
         } else if ((name == "begun" || name == "bye") && !bytes.empty()) { // run's status for what it played
-            listener_.run_status(std::atoi(std::string(bytes).c_str()));
+            told.run_status(std::atoi(std::string(bytes).c_str()));
         }
         answered = name == until;
     }
@@ -130,30 +131,30 @@ int process_link::take_frames(const char* until, live_result* result) {
     if (answered) return 1;
     if (s != frame_status::garbage) return 0;
     child_.kill();
-    lost(panel_end::lost_pipe, "the panel's process wrote what is not the protocol (" + why + ")");
+    lost(panel_end::lost_pipe, "the panel's process wrote what is not the protocol (" + why + ")", told);
     return -1;
 }
 
 // No answer in time (the process's own watchdog ends a hang first), or the
 // listener gives the wait up (an interrupt, a restart, a rebuilt library).
-bool process_link::given_up(const char* until, steady::time_point started) {
+bool process_link::given_up(const char* until, steady::time_point started, listener& told) {
     const bool loading = std::string(until) == "ready";
     const auto deadline = loading        ? started + loadTime
                           : timeout_ > 0 ? started + std::chrono::seconds(timeout_) + beyondTimeout
                                          : steady::time_point::max();
-    const std::string why = listener_.give_up(started, loading);
+    const std::string why = told.give_up(started, loading);
     if (why.empty() && steady::now() < deadline) return false;
     child_.kill();
-    lost(panel_end::hung, why.empty() ? "the panel's process did not answer in time" : why);
+    lost(panel_end::hung, why.empty() ? "the panel's process did not answer in time" : why, told);
     return true;
 }
 
 // A process that ended by itself tells how by its exit. The fault's words
 // are its step guard's alone when the guard ended it (its status says so),
 // and follow ours otherwise (a load that failed, the emulator's own failure).
-void process_link::lost(panel_end how, const std::string& why) {
+void process_link::lost(panel_end how, const std::string& why, listener& told) {
     if (!child_.wait(steady::now() + std::chrono::seconds(2))) child_.kill();
-    take_errors();
+    take_errors(told);
     const std::string guard = guard_words(errors_);
     loss_ = {};
     loss_.exitStatus = child_.exit_status();

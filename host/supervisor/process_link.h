@@ -11,25 +11,24 @@ namespace quon::host {
 
 class process_link : public panel_link {
 public:
-    process_link(listener& told, std::int64_t timeout) : listener_(told), timeout_(timeout) {}
+    explicit process_link(std::int64_t timeout) : timeout_(timeout) {}
 
     bool start(const std::vector<std::string>& args, std::string& error) override;
     long pid() const override { return child_.pid(); }
     void post(const std::string& message) override { child_.send(message); }
-    bool exchange(const std::string& message, const char* until, live_result* result) override;
+    bool exchange(const std::string& message, const char* until, live_result* result, listener& told) override;
     const link_loss& loss() const override { return loss_; }
     void end(steady::time_point until) override;
 
 private:
     // The whole frames taken: 1 `until` came, 0 wait for more, -1 lost.
-    int take_frames(const char* until, live_result* result);
-    bool given_up(const char* until, steady::time_point started);
-    void take_errors();
+    int take_frames(const char* until, live_result* result, listener& told);
+    bool given_up(const char* until, steady::time_point started, listener& told);
+    void take_errors(listener& told);
     // The process is gone, or is ended now: `how`, or with `exited` as its
     // exit tells.
-    void lost(panel_end how, const std::string& why);
+    void lost(panel_end how, const std::string& why, listener& told);
 
-    listener& listener_;
     std::int64_t timeout_;
     child_process child_;
     std::string buffer_; // what the process wrote and is not taken yet

@@ -32,9 +32,8 @@ void panel_supervisor::begin_panel(const std::string& why) {
     // The first library did not load: the panel begins as it would have
     // then; one script of a studio's scenario just starts, the scenario being the studio's.
     if (!begun_ && !setup_.stepped) {
-        begun_ = counted_ = lateStart_ = true;
-        if (talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
-        counted_ = false;
+        begun_ = lateStart_ = true;
+        if (talk(frame("begin", "scenario"), "begun", nullptr, {true, true, ""})) panelRunning_ = true;
         publish();
         return;
     }
@@ -68,14 +67,11 @@ void panel_supervisor::reload() {
     const bool copied = copy->make(setup_.request.library, error);
     watch_->taken(copied ? copy->identity() : identity_of(setup_.request.library));
     std::unique_ptr<panel_link> running = std::move(link_);
-    trial_ = true;
-    trialFault_ = error;
-    const bool loaded = copied && launch(copy->path(), !begun_);
-    trial_ = false;
+    const bool loaded = copied && launch(copy->path(), !begun_, true, error);
     std::unique_ptr<panel_link> candidate = std::move(link_);
     link_ = std::move(running);
     if (!loaded) {
-        say("\n[the rebuilt library is not ready (" + trialFault_ + "); waiting for the next build]\n");
+        say("\n[the rebuilt library is not ready (" + error + "); waiting for the next build]\n");
         return;
     }
     const std::string why = "the library was rebuilt: reloaded";

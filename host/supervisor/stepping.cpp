@@ -35,13 +35,11 @@ live_result panel_supervisor::step_to(const live_action& action) {
     r.step = action.request.step;
     const std::size_t to = static_cast<std::size_t>(action.request.to);
     if (way_to(*paused_, to, link_ != nullptr) == step_way::from_start) replay_from_start(to);
-    counted_ = true; // what the scenario does counts as run counts it
     const auto interrupted = [this] { return setup_.interrupted && *setup_.interrupted; };
     while (link_ && paused_->shown < to && !interrupted()) {
         ++paused_->shown; // a step the panel ends in is the one shown: its fault is
-        talk(frame("step", std::to_string(paused_->shown)), "begun", nullptr);
+        talk(frame("step", std::to_string(paused_->shown)), "begun", nullptr, {true, true, ""}); // counts as run's
     }
-    counted_ = false;
     publish();
     r.shown = std::make_pair(paused_->shown, paused_->count);
     r.ok = link_ != nullptr;

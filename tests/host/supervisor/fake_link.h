@@ -40,7 +40,7 @@ struct fake_panels {
 
 class fake_link : public panel_link {
 public:
-    fake_link(fake_panels& panels, listener& told) : panels_(panels), told_(told) {}
+    explicit fake_link(fake_panels& panels) : panels_(panels) {}
 
     // A studio's process names its script as "NAME=LIBRARY".
     bool start(const std::vector<std::string>& args, std::string&) override {
@@ -54,7 +54,7 @@ public:
     const link_loss& loss() const override { return loss_; }
     void end(steady::time_point) override {}
 
-    bool exchange(const std::string& message, const char* until, live_result* result) override {
+    bool exchange(const std::string& message, const char* until, live_result* result, listener& told) override {
         std::string_view name, bytes;
         std::string why;
         std::size_t at = 0;
@@ -74,7 +74,7 @@ public:
         case fake_panels::does::exit:
             return lose(panel_end::exited, "the panel's process ended (exit status 0)", 0);
         case fake_panels::does::slow: { // it runs past a restart's patience
-            const std::string given = told_.give_up(steady::now() - std::chrono::seconds(2), false);
+            const std::string given = told.give_up(steady::now() - std::chrono::seconds(2), false);
             if (!given.empty()) return lose(panel_end::hung, given + " (signal 9)", -1);
             break;
         }
@@ -87,7 +87,7 @@ public:
         state_update state;
         state.status = "running";
         state.deviceStates = r.changes;
-        told_.take_state(state);
+        told.take_state(state);
         if (result) {
             result->ok = result->recorded = true;
             result->step = std::string(name) == "act" ? std::string(bytes.substr(bytes.find('\n') + 1)) : "";
@@ -103,14 +103,13 @@ private:
     }
 
     fake_panels& panels_;
-    listener& told_;
     std::string script_;
     long pid_ = 0;
     link_loss loss_;
 };
 
 inline link_maker fake_panels::maker() {
-    return [this](panel_link::listener& told, std::int64_t) { return std::make_unique<fake_link>(*this, told); };
+    return [this](std::int64_t) { return std::make_unique<fake_link>(*this); };
 }
 
 } // namespace quon::host
