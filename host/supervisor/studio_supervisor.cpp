@@ -96,7 +96,7 @@ live_result studio_supervisor::apply(const live_action& action) {
 
 // Breadth first, as the reports of one change reach every script before
 // those of the changes they cause.
-void studio_supervisor::spread(panel_supervisor& from) {
+void studio_supervisor::spread(panel_supervisor& from, bool counts) {
     std::deque<std::pair<panel_supervisor*, std::vector<device_change>>> waves;
     waves.emplace_back(&from, from.take_fresh());
     std::size_t passes = 0;
@@ -110,7 +110,7 @@ void studio_supervisor::spread(panel_supervisor& from) {
                     std::to_string(maxPasses) + " times for this action, and no more]\n");
                 return;
             }
-            waves.emplace_back(script.get(), script->forward(changes, origin->script().name));
+            waves.emplace_back(script.get(), script->forward(changes, origin->script().name, counts));
         }
     }
 }

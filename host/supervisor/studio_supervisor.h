@@ -52,8 +52,9 @@ public:
 private:
     // The script an action names, or null with why.
     panel_supervisor* named(const request_outcome& request, std::string& why);
-    // The changes script `from` made go round the others.
-    void spread(panel_supervisor& from);
+    // The changes script `from` made go round the others; `counts`: a loss
+    // there counts in the exit status (the scenario's).
+    void spread(panel_supervisor& from, bool counts = false);
     void tick();
     void play(const scenario& plan);
     std::size_t index_of(const std::string& name) const;

@@ -131,3 +131,72 @@ TEST(SupervisorByLink, ARestartThatWillBeRefusedGivesNoStepUp) {
     EXPECT_EQ(bench.panels.processes, 1) << "the refused restart changed nothing";
     EXPECT_EQ(supervisor.finish(), exitAllHeld);
 }
+
+namespace {
+
+struct studio_bench : serve_bench {
+    std::unique_ptr<studio_supervisor> studio;
+    void open() {
+        feed.set_scripts({"a", "b"});
+        studio = std::make_unique<studio_supervisor>(setup(), std::vector<std::pair<std::string, std::string>>{
+                                                                  {"a", "a.so"}, {"b", "b.so"}},
+                                                     feed, queue, out, panels.maker());
+        std::ostringstream errors;
+        std::string error;
+        ASSERT_EQ(studio->load(error, errors), exitAllHeld) << error;
+    }
+};
+
+} // namespace
+
+// A change one script makes is told to the other; scripts that answer
+// each other's changes stop at the bound, and the action is still answered.
+TEST(StudioByLink, ChangesGoToTheOtherScriptsUpToTheBound) {
+    struct row {
+        const char* name;
+        does bChanges; // what b does when told
+        std::size_t toB, toA;
+    };
+    const row rows[] = {
+        {"once", does::answer, 1, 0},
+        {"answering each other", does::changes_back, studio_supervisor::maxPasses / 2,
+         studio_supervisor::maxPasses / 2},
+    };
+    for (const row& r : rows) {
+        studio_bench bench;
+        bench.open();
+        bench.studio->begin(nullptr, scenario{});
+        for (std::size_t i = 0; i <= studio_supervisor::maxPasses; ++i) {
+            bench.panels.on("b", "change", {r.bChanges, {}});
+            bench.panels.on("a", "change", {does::changes_back, {}});
+        }
+        bench.panels.on("a", "act", {does::answer, {{7, 1, "5"}}});
+        const live_result answer = bench.studio->apply(bench.action("button 1 Take press", host_action::none, "a"));
+        EXPECT_TRUE(answer.ok) << r.name;
+        EXPECT_EQ(bench.panels.count("b", "change"), r.toB) << r.name;
+        EXPECT_EQ(bench.panels.count("a", "change"), r.toA) << r.name;
+        EXPECT_EQ(bench.studio->finish(), exitAllHeld) << r.name;
+    }
+}
+
+// A script that crashes on another's change ends the scenario there, as a
+// crash ends a run: no later step is played, the exit status is run's, and
+// the log names the step.
+TEST(StudioByLink, AScriptLostOnAChangeEndsTheScenarioAsRunDoes) {
+    studio_bench bench;
+    bench.open();
+    scenario plan;
+    std::string error;
+    ASSERT_TRUE(parse_scenario("script a\nbutton 1 Take press\nbutton 1 Take press\nscript b\nbutton 1 Take press\n",
+                               "studio.scn", plan, error))
+        << error;
+    bench.panels.on("a", "play", {does::answer, {}});               // the start
+    bench.panels.on("a", "play", {does::answer, {{7, 1, "5"}}});    // step 2
+    bench.panels.on("b", "change", {does::crash, {}});
+    bench.studio->begin(nullptr, plan);
+    EXPECT_EQ(bench.panels.count("a", "play"), 2u) << "a step after the crash was played";
+    EXPECT_EQ(bench.panels.count("b", "play"), 1u);
+    EXPECT_NE(bench.out.str().find("the scenario stops at step 2: b's process ended"), std::string::npos)
+        << bench.out.str();
+    EXPECT_EQ(bench.studio->finish(), exitPanelCrashed);
+}
