@@ -101,7 +101,9 @@ std::vector<device_change> panel_supervisor::take_fresh() {
 
 std::vector<device_change> panel_supervisor::forward(const std::vector<device_change>& changes,
                                                      const std::string& from, bool counts) {
-    reported_.keep_devices(changes); // held before the echo comes: it is no change of this script's
+    // Held before they are told: the process reports them back as states it
+    // holds, and those are no change of this script's to pass on.
+    reported_.keep_devices(changes);
     fresh_.clear();
     live_result r;
     if (link_ && !changes.empty())

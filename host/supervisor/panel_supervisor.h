@@ -98,6 +98,9 @@ public:
     // The device changes this script's process reported as new since the
     // last call: states other than those it held.
     std::vector<device_change> take_fresh();
+    // Drops the changes reported so far unpassed: they are no action's (the
+    // devices as a script started, or declared anew), or an earlier one's.
+    void drop_fresh() { fresh_.clear(); }
     // Changes another script (`from`) made, reported to this one's as a
     // host would; what this script changed in turn. A script with no
     // process starts its next one from them.

@@ -37,7 +37,7 @@ int studio_supervisor::load(std::string& error, std::ostream& errors) {
 void studio_supervisor::begin(scenario_recording* recording, const scenario& plan) {
     for (auto& script : scripts_) {
         script->begin(recording);
-        script->take_fresh(); // the devices as every script found them: no change of anyone's
+        script->drop_fresh(); // the devices as every script found them
     }
     if (scripts_.size() > 1 && !plan.steps.empty()) play(plan);
 }
@@ -88,7 +88,7 @@ live_result studio_supervisor::apply(const live_action& action) {
         refused.error = why;
         return refused;
     }
-    script->take_fresh(); // what came before the action is not its doing
+    script->drop_fresh();
     const live_result result = script->apply(action);
     spread(*script);
     return result;
@@ -128,7 +128,7 @@ void studio_supervisor::tick() {
         action.request.step = *step;
         for (auto& script : scripts_) {
             if (!script->live()) continue;
-            script->take_fresh();
+            script->drop_fresh();
             script->apply(action, script == due);
             spread(*script);
         }
