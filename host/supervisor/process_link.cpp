@@ -65,7 +65,7 @@ void process_link::take_errors(listener& told) {
 }
 
 bool process_link::exchange(const std::string& message, const char* until, live_result* result, listener& told) {
-    if (!message.empty() && !child_.send(message)) {
+    if (!message.empty() && !child_.send(frame("ask", std::to_string(++asked_)) + message)) {
         lost(panel_end::exited, "the panel's process no longer reads", told);
         return false;
     }
@@ -102,6 +102,16 @@ int process_link::take_frames(const char* until, live_result* result, listener& 
             continue;
         }
         show_logged();
+        if (name == "answers") {
+            stale_ = bytes != std::to_string(asked_);
+            if (stale_)
+                told.say("\n[an answer to message " + printable(std::string(bytes)) + " came again while message " +
+                         std::to_string(asked_) +
+                         " is awaited: another process answers on the panel's pipe (did the panel fork?); left "
+                         "out]\n");
+            continue;
+        }
+        if (stale_ && (name == "state" || name == "result" || name == "begun" || name == "bye")) continue;
         live_result r;
         state_update update;
         if (name == "state") {
