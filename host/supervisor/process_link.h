@@ -31,8 +31,8 @@ private:
 
     std::int64_t timeout_;
     child_process child_;
-    std::string buffer_; // what the process wrote and is not taken yet
-    std::string errors_; // the end of what it wrote on its standard error
+    std::string buffer_;      // what the process wrote and is not taken yet
+    std::string errors_;      // the end of what it wrote on its standard error
     std::uint64_t asked_ = 0; // the number of the last message sent that waits an answer
     bool stale_ = false;      // the frames coming answer another message: left out
     link_loss loss_;

@@ -51,8 +51,8 @@ void studio_supervisor::play(const scenario& plan) {
         else if (played) script.drop_fresh(); // the devices declared anew
         for (std::size_t j = 0; j < scripts_.size(); ++j)
             if ((j == i || wereLive[j]) && !scripts_[j]->live()) { // lost in the step or on the changes it made
-                say("\n[the scenario stops " + (number ? "at step " + std::to_string(number) : "as it starts") +
-                    ": " + names[j] + "'s process ended]\n");
+                say("\n[the scenario stops " + (number ? "at step " + std::to_string(number) : "as it starts") + ": " +
+                    names[j] + "'s process ended]\n");
                 return false;
             }
         return true;

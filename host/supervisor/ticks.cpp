@@ -23,8 +23,7 @@ void tick_schedule::report(const timer_report& timers, steady::time_point at) {
     // Another step moved the clock ("wait" from a page), or no timer ran: the
     // virtual clock stood still while real time went on, so a timer started
     // now counts from now.
-    else if (!known_ || timers.nowMs != timers_.nowMs || timers_.running.empty())
-        anchor_ = at;
+    else if (!known_ || timers.nowMs != timers_.nowMs || timers_.running.empty()) anchor_ = at;
     given_.reset();
     known_ = true;
     timers_ = timers;

@@ -60,8 +60,7 @@ int main(int argc, char** argv) {
                 const std::string answer = numbered(frame("result", frame("ok", "1") + frame("step", step)));
                 send(answer);
                 send(answer);
-            }
-            else if (mode == "garbage") send("HTTP/1.1 200 OK\r\n\r\n");
+            } else if (mode == "garbage") send("HTTP/1.1 200 OK\r\n\r\n");
             else if (mode == "stray") send(frame("state", frame("control", "5\n<g/>")));
             else if (mode == "die") {
                 send("log 100\nhalf a line");

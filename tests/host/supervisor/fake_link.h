@@ -68,9 +68,11 @@ public:
         }
         switch (r.what) {
         case fake_panels::does::crash:
-            return lose(panel_end::crashed, "the panel crashed (SIGSEGV) during " + std::string(name), exitPanelCrashed);
+            return lose(panel_end::crashed, "the panel crashed (SIGSEGV) during " + std::string(name),
+                        exitPanelCrashed);
         case fake_panels::does::hang:
-            return lose(panel_end::hung, "the panel did not return within 1 s during " + std::string(name), exitPanelHung);
+            return lose(panel_end::hung, "the panel did not return within 1 s during " + std::string(name),
+                        exitPanelHung);
         case fake_panels::does::exit:
             return lose(panel_end::exited, "the panel's process ended (exit status 0)", 0);
         case fake_panels::does::slow: { // it runs past a restart's patience

@@ -138,9 +138,9 @@ struct studio_bench : serve_bench {
     std::unique_ptr<studio_supervisor> studio;
     void open() {
         feed.set_scripts({"a", "b"});
-        studio = std::make_unique<studio_supervisor>(setup(), std::vector<std::pair<std::string, std::string>>{
-                                                                  {"a", "a.so"}, {"b", "b.so"}},
-                                                     feed, queue, out, panels.maker());
+        studio = std::make_unique<studio_supervisor>(
+            setup(), std::vector<std::pair<std::string, std::string>>{{"a", "a.so"}, {"b", "b.so"}}, feed, queue, out,
+            panels.maker());
         std::ostringstream errors;
         std::string error;
         ASSERT_EQ(studio->load(error, errors), exitAllHeld) << error;
@@ -190,8 +190,8 @@ TEST(StudioByLink, AScriptLostOnAChangeEndsTheScenarioAsRunDoes) {
     ASSERT_TRUE(parse_scenario("script a\nbutton 1 Take press\nbutton 1 Take press\nscript b\nbutton 1 Take press\n",
                                "studio.scn", plan, error))
         << error;
-    bench.panels.on("a", "play", {does::answer, {}});               // the start
-    bench.panels.on("a", "play", {does::answer, {{7, 1, "5"}}});    // step 2
+    bench.panels.on("a", "play", {does::answer, {}});            // the start
+    bench.panels.on("a", "play", {does::answer, {{7, 1, "5"}}}); // step 2
     bench.panels.on("b", "change", {does::crash, {}});
     bench.studio->begin(nullptr, plan);
     EXPECT_EQ(bench.panels.count("a", "play"), 2u) << "a step after the crash was played";
