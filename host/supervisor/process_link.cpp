@@ -105,10 +105,10 @@ int process_link::take_frames(const char* until, live_result* result, listener& 
         if (name == "answers") {
             stale_ = bytes != std::to_string(asked_);
             if (stale_)
-                told.say("\n[an answer to message " + printable(std::string(bytes)) + " came again while message " +
+                told.say("\n[an answer to message " + printable(std::string(bytes)) + ", not to message " +
                          std::to_string(asked_) +
-                         " is awaited: another process answers on the panel's pipe (did the panel fork?); left "
-                         "out]\n");
+                         " that is awaited, came on the panel's pipe: another process answers there (did the panel "
+                         "fork?); left out]\n");
             continue;
         }
         if (stale_ && (name == "state" || name == "result" || name == "begun" || name == "bye")) continue;
