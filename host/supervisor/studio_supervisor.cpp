@@ -34,12 +34,17 @@ int studio_supervisor::load(std::string& error, std::ostream& errors) {
     return exitAllHeld;
 }
 
-void studio_supervisor::begin(scenario_recording* recording, const scenario& plan) {
+bool studio_supervisor::begin(scenario_recording* recording, const scenario& plan) {
+    std::vector<bool> wereLive;
     for (auto& script : scripts_) {
+        wereLive.push_back(script->live());
         script->begin(recording);
         script->drop_fresh(); // the devices as every script found them
     }
     if (scripts_.size() > 1 && !plan.steps.empty()) play(plan);
+    for (std::size_t i = 0; i < scripts_.size(); ++i)
+        if (wereLive[i] && !scripts_[i]->live()) return false;
+    return true;
 }
 
 void studio_supervisor::serve_actions() {

@@ -40,7 +40,9 @@ public:
     int load(std::string& error, std::ostream& errors);
     // Begins every script in order, as a run starts them; several play
     // `plan` together (studio_scenario.cpp), each one its own steps.
-    void begin(scenario_recording* recording, const scenario& plan);
+    // False when a script's process ended meanwhile: the scenario stopped
+    // there (the log says where).
+    bool begin(scenario_recording* recording, const scenario& plan);
     // The host's one thread until interrupted: a page action waiting is
     // served first, then at most one due tick, then --watch looks.
     void serve_actions();
