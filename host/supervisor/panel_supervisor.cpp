@@ -56,8 +56,7 @@ private:
 
 bool panel_supervisor::play_step(std::size_t number, bool recorded) {
     if (!link_) return false;
-    // What the scenario does counts as run counts it.
-    talk(frame("play", std::to_string(number)), "begun", nullptr, {true, recorded, ""});
+    talk(frame("play", std::to_string(number)), "begun", nullptr, counted(recorded));
     publish();
     return link_ != nullptr;
 }
@@ -160,8 +159,7 @@ void panel_supervisor::begin(scenario_recording* recording) {
     record_.open(recording);
     begun_ = link_ != nullptr;
     const bool stepped = paused_ || setup_.stepped;
-    // What the scenario does counts as run counts it.
-    if (link_ && talk(frame("begin", stepped ? "paused" : "scenario"), "begun", nullptr, {true, true, ""}) && !stepped)
+    if (link_ && talk(frame("begin", stepped ? "paused" : "scenario"), "begun", nullptr, counted()) && !stepped)
         panelRunning_ = true;
     publish();
 }
@@ -238,7 +236,7 @@ std::optional<std::string> panel_supervisor::due_tick(steady::time_point now) {
 
 // The panel's end counts as run's end does: a crash or hang there is its status.
 int panel_supervisor::finish() {
-    if (link_ && talk(frame("finish", ""), "bye", nullptr, {true, true, ""})) link_->end(steady::now() + stopGrace);
+    if (link_ && talk(frame("finish", ""), "bye", nullptr, counted())) link_->end(steady::now() + stopGrace);
     link_.reset();
     return account_.status();
 }

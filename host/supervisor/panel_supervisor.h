@@ -131,6 +131,8 @@ private:
     static constexpr std::chrono::seconds stopGrace{5}; // to stop, once interrupted, restarting or reloading
 
     class exchange_listener; // the link's listener for one exchange
+    // What the scenario does and the panel's end count as run counts them.
+    static exchange_context counted(bool recorded = true) { return {true, recorded, ""}; }
 
     bool start_process(bool first, std::string& error, int& status);
     // Starts a process on `library` and waits for it to load it; false with

@@ -29,7 +29,7 @@ void panel_supervisor::begin_panel(const std::string& why) {
     if (!begun_ && !setup_.stepped) {
         begun_ = true;
         record_.started_late();
-        if (talk(frame("begin", "scenario"), "begun", nullptr, {true, true, ""})) panelRunning_ = true;
+        if (talk(frame("begin", "scenario"), "begun", nullptr, counted())) panelRunning_ = true;
         publish();
         return;
     }

@@ -38,7 +38,7 @@ live_result panel_supervisor::step_to(const live_action& action) {
     const auto interrupted = [this] { return setup_.interrupted && *setup_.interrupted; };
     while (link_ && paused_->shown < to && !interrupted()) {
         ++paused_->shown; // a step the panel ends in is the one shown: its fault is
-        talk(frame("step", std::to_string(paused_->shown)), "begun", nullptr, {true, true, ""}); // counts as run's
+        talk(frame("step", std::to_string(paused_->shown)), "begun", nullptr, counted());
     }
     publish();
     r.shown = std::make_pair(paused_->shown, paused_->count);
