@@ -37,8 +37,8 @@ bool panel_supervisor::take_state(state_update& update) {
 // The listener of one exchange: its context is explicit, the rest the supervisor's.
 class panel_supervisor::exchange_listener : public panel_link::listener {
 public:
-    exchange_listener(panel_supervisor& supervisor, const exchange_context& context)
-        : supervisor_(supervisor), context_(context) {}
+    exchange_listener(panel_supervisor& supervisor, exchange_context context)
+        : supervisor_(supervisor), context_(std::move(context)) {}
     void say(const std::string& text) override { supervisor_.say(text); }
     bool take_state(state_update& update) override { return supervisor_.take_state(update); }
     void earlier_result(const live_result& result) override {
@@ -51,7 +51,7 @@ public:
 
 private:
     panel_supervisor& supervisor_;
-    const exchange_context& context_;
+    const exchange_context context_;
 };
 
 bool panel_supervisor::play_step(std::size_t number, bool recorded) {
@@ -119,7 +119,9 @@ bool panel_supervisor::launch(const std::string& library, bool first, bool trial
         return false;
     }
     exchange_listener told(*this, {});
-    if (link_->exchange("", "ready", nullptr, told)) return true;
+    const bool loaded = link_->exchange("", "ready", nullptr, told);
+    pages_.end_line();
+    if (loaded) return true;
     if (!trial) {
         lost({});
         why = pages_.story().fault;

@@ -242,8 +242,7 @@ TEST(ServeQueue, ARestartIsPendingOnlyWhileQueued) {
     for (std::size_t i = 0; i < action_queue::limit; ++i) ASSERT_TRUE(queue.push("POST", step));
     EXPECT_FALSE(queue.push("POST /api/restart", restart)); // full
     EXPECT_FALSE(queue.pending_restart("b", false)) << "a refused restart left its mark";
-    while (queue.pop(0ms)) {
-    }
+    while (queue.pop(0ms)) {}
     ASSERT_TRUE(queue.push("POST /api/restart", restart));
     EXPECT_TRUE(queue.pending_restart("b", false));
     EXPECT_FALSE(queue.pending_restart("a", true)) << "it names b";
