@@ -164,13 +164,15 @@ int serve(serve_arguments& a) {
     std::cout << "panel_host: " << live << " live" << (a.watch ? ", reloaded when rebuilt" : "")
               << "\nserving http://127.0.0.1:" << server.port() << "/" << std::endl;
     server.start();
-    bench.begin(recording.get(), plan);
+    const bool playedWhole = bench.begin(recording.get(), plan);
     if (a.paused)
         std::cout << "panel_host: " << a.run.scenarioFile << " paused before its first step (" << plan.steps.size()
                   << " steps): POST /api/step with to=N shows the page after step N" << std::endl;
     else if (!a.run.scenarioFile.empty())
-        std::cout << "panel_host: " << a.run.scenarioFile << " played (" << plan.steps.size() << " steps); live"
-                  << std::endl;
+        std::cout << "panel_host: " << a.run.scenarioFile
+                  << (playedWhole ? " played (" + std::to_string(plan.steps.size()) + " steps)"
+                                  : " stopped where a script's process ended")
+                  << "; live" << std::endl;
     bench.serve_actions();
     std::cout << "\npanel_host: interrupted; stopping" << std::endl;
     queue.close();

@@ -14,10 +14,11 @@ namespace quon::host {
 namespace {
 
 // The devices and source names as the server last saw them, then how to
-// begin (`how`); false when the protocol ends or breaks first.
-bool receive_begin(protocol_pipe& pipe, device_set& devices, std::string& how) {
+// begin (`how`) and its number (`asked`); false when the protocol ends or breaks first.
+bool receive_begin(protocol_pipe& pipe, device_set& devices, std::string& how, std::string& asked) {
     std::string name;
-    while (pipe.receive(name, how) && (name == "device" || name == "name")) {
+    while (pipe.receive(name, how) && (name == "device" || name == "name" || name == "ask")) {
+        if (name == "ask") asked = how;
         device_change c;
         if (!read_device(how, c)) continue;
         for (declared_device& d : devices.devices)
@@ -58,13 +59,13 @@ void send_ready(protocol_pipe& pipe) {
 int run_panel_process(const run_request& request) {
     protocol_pipe pipe;
     prepared_run run;
-    std::string error, name, bytes;
+    std::string error, name, bytes, asked; // asked: the number of the message answered
     if (const int status = prepare_run(request, run, error); status != exitAllHeld) {
         pipe.send(frame(run.libraryRefused ? "unloadable" : "failed", error));
         return status;
     }
     send_ready(pipe);
-    if (!receive_begin(pipe, run.options.devices, bytes)) return exitEmulatorFault;
+    if (!receive_begin(pipe, run.options.devices, bytes, asked)) return exitEmulatorFault;
     log_frames logged(pipe);
     std::ostream out(&logged);
     live_panel live(run.library.factory(), run.options, out);
@@ -77,10 +78,12 @@ int run_panel_process(const run_request& request) {
     bool failed = false; // a step of the scenario that could not be carried out
     const auto answer = [&](const live_result& r) {
         failed = failed || !r.ok;
-        pipe.send(state() + result_message(r));
+        pipe.send(frame("answers", asked) + state() + result_message(r));
     };
     // "1" when run would fail what was played so far: the server's exit status says it.
-    const auto begun = [&] { pipe.send(state() + frame("begun", failed || live.expectations_failed() ? "1" : "")); };
+    const auto begun = [&] {
+        pipe.send(frame("answers", asked) + state() + frame("begun", failed || live.expectations_failed() ? "1" : ""));
+    };
     if (bytes == "start") answer(live.play("start"));
     else if (bytes == "paused") {
         live.open(run.plan);
@@ -88,7 +91,8 @@ int run_panel_process(const run_request& request) {
     } else live.begin(run.plan, answer);
     begun();
     while (pipe.receive(name, bytes)) {
-        if (name == "step" || name == "play") { // paused: the scenario's next step; a studio's: one step
+        if (name == "ask") asked = bytes;
+        else if (name == "step" || name == "play") { // paused: the scenario's next step; a studio's: one step
             std::size_t number = 0;
             if (!read_step_number(pipe, bytes, request.scenarioFile, run.plan.steps.size(), number)) return exitUsage;
             if (name == "step") live.play_to(number, answer); // at most the steps there are
@@ -109,7 +113,7 @@ int run_panel_process(const run_request& request) {
     const int status = live.finish();
     logged.end_step();
     out.flush();
-    pipe.send(frame("bye", status == exitAllHeld ? "" : std::to_string(status)));
+    pipe.send(frame("answers", asked) + frame("bye", status == exitAllHeld ? "" : std::to_string(status)));
     return exitAllHeld;
 }
 

@@ -33,7 +33,12 @@
 //                  fail what was played so far
 //   bye    ""      finished; it ends
 // Every message to it but device and name is answered, at the latest, by
-// the frame after which it waits again (result, begun, bye).
+// the frame after which it waits again (result, begun, bye). Answers are
+// numbered: the server sends "ask N" before each message it waits an answer
+// for, and the process sends "answers N" first in each write of frames
+// (state, result, begun, bye) that answer it; an answer numbered otherwise
+// is another process's (the panel forked and its child carried on), never
+// taken for the one awaited.
 #ifndef HOST_PROTOCOL_MESSAGES_H
 #define HOST_PROTOCOL_MESSAGES_H
 

@@ -179,7 +179,6 @@ void live_server::impl::action(const httplib::Request& req, const httplib::Conte
     if (!read) return refuse(req, res, 400, "malformed request: the body could not be read");
     const std::string origin = origin_of(req);
     const request_outcome request = step_for_body(req.matches[1], body);
-    if (request.ok && request.host == host_action::restart) queue.restart_asked(request.script);
     const std::shared_ptr<action_answer> answer = queue.push(origin, request);
     if (!answer) {
         answer_json(res, 503, error_json("the host is busy or stopping; try again"));

@@ -1,7 +1,5 @@
 #include "server/queue.h"
 
-#include <algorithm>
-
 namespace quon::host {
 
 void action_answer::taken() {
@@ -70,21 +68,13 @@ void action_queue::close() {
     actions_.clear();
 }
 
-void action_queue::restart_asked(const std::string& script) {
+bool action_queue::pending_restart(const std::string& script, bool first) {
     std::lock_guard<std::mutex> guard(lock_);
-    restarts_.push_back(script);
-}
-
-bool action_queue::restart_waits(const std::string& script, bool first) {
-    std::lock_guard<std::mutex> guard(lock_);
-    for (const std::string& asked : restarts_)
-        if (asked == script || (first && asked.empty())) return true;
+    for (const live_action& a : actions_)
+        if (a.request.ok && a.request.host == host_action::restart &&
+            (a.request.script == script || (first && a.request.script.empty())))
+            return true;
     return false;
-}
-
-void action_queue::restart_taken(const std::string& script) {
-    std::lock_guard<std::mutex> guard(lock_);
-    restarts_.erase(std::remove(restarts_.begin(), restarts_.end(), script), restarts_.end());
 }
 
 } // namespace quon::host

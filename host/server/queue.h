@@ -60,16 +60,13 @@ public:
     std::optional<live_action> pop(std::chrono::milliseconds wait);
     // No more actions; those still waiting are answered that the server stops.
     void close();
-    // A restart of the script named `script` (empty: the first) waits: a
-    // panel of it that has not answered is given up at once rather than
-    // waited for. Server threads ask; the host's thread looks and takes.
-    void restart_asked(const std::string& script);
-    bool restart_waits(const std::string& script, bool first);
-    // The restarts asked by the name `script` (as given) are taken.
-    void restart_taken(const std::string& script);
+    // Whether a restart of the script named `script` waits in the queue (one
+    // that names no script is the first's): a panel of it that has not
+    // answered is given up at once rather than waited for. A restart the
+    // queue refused (full) was never queued, so it is not pending.
+    bool pending_restart(const std::string& script, bool first);
 
 private:
-    std::vector<std::string> restarts_; // asked and not taken, by the name given
     std::mutex lock_;
     std::condition_variable changed_;
     std::deque<live_action> actions_;

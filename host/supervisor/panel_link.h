@@ -1,39 +1,51 @@
 // panel_link: one panel process as the supervisor talks to it over the
-// protocol (protocol/messages.h). It sends a message and takes the frames
+// protocol (protocol/messages.h): it sends a message and takes the frames
 // that come until the one that answers it, handing conversation text,
-// states, earlier results and run's status to its listener as they come;
-// it keeps the end of the process's standard error, whose step guard names
-// a fault; and when the process is gone it says how, in those words.
+// states, earlier results and run's status to its listener as they come,
+// and when the process is gone it says how, as a value (link_loss). serve's
+// links are processes (supervisor/process_link.h); a test fakes one.
 #ifndef HOST_SUPERVISOR_PANEL_LINK_H
 #define HOST_SUPERVISOR_PANEL_LINK_H
 
-#include "process/subprocess.h"
 #include "protocol/messages.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace quon::host {
 
+// How a panel's process ended.
+enum class panel_end {
+    crashed,    // by a signal, or its step guard caught a crash
+    hung,       // no answer in time (its step guard's or ours), or given up
+    exited,     // with an exit status of its own: the panel ended it
+    lost_pipe,  // it stopped reading, or wrote what is not the protocol
+    refused,    // it said an input was not one ("failed"): no fault of the panel's
+    unloadable, // it said the library did not load (the inputs did)
+};
+
 // How a panel process was lost.
 struct link_loss {
-    std::string fault;       // in the step guard's words when it said them
-    std::string step;        // the step it ended in, when named
-    int exitStatus = -1;     // the process's
-    bool unloadable = false; // it said the library did not load (the inputs did)
-    bool refused = false;    // it said an input was not one ("failed"): no fault of the panel's
-    std::string why;         // the reason it was lost, as this side saw it
+    panel_end how = panel_end::lost_pipe;
+    std::string fault;   // for the pages and the log, as it happened
+    std::string step;    // the step it ended in, when known
+    int exitStatus = -1; // the process's, when it ended with one
 };
+
+// run's exit status for a loss that counts: a refused input is the
+// process's own status, anything else the panel's crash or hang.
+int loss_status(const link_loss& loss);
 
 class panel_link {
 public:
     using steady = std::chrono::steady_clock;
 
-    // What the frames are for. Called on the supervisor's thread, from
-    // exchange(); the listener outlives the link.
+    // What the frames of one exchange are for, called from exchange() on
+    // the supervisor's thread.
     struct listener {
         virtual ~listener() = default;
         // Text for the terminal and the pages: conversation, standard error.
@@ -48,36 +60,24 @@ public:
         virtual std::string give_up(steady::time_point started, bool loading) = 0;
     };
 
-    // `timeout`: the process's own watchdog, in seconds (0: none).
-    panel_link(listener& told, std::int64_t timeout) : listener_(told), timeout_(timeout) {}
-
+    virtual ~panel_link() = default;
     // Starts the process; false with why.
-    bool start(const std::vector<std::string>& args, std::string& error);
-    long pid() const { return child_.pid(); }
+    virtual bool start(const std::vector<std::string>& args, std::string& error) = 0;
+    virtual long pid() const = 0;
     // A message no frame answers (a device state to start from).
-    void post(const std::string& message) { child_.send(message); }
+    virtual void post(const std::string& message) = 0;
     // Sends `message` (none: only waits), then takes frames until one named
-    // `until`, whose result goes to `result`. False when the process was
-    // lost meanwhile (it is ended then): loss() says how.
-    bool exchange(const std::string& message, const char* until, live_result* result);
-    const link_loss& loss() const { return loss_; }
+    // `until`, whose result goes to `result`, the others to `told`. False
+    // when the process was lost meanwhile (it is ended then): loss() says how.
+    virtual bool exchange(const std::string& message, const char* until, live_result* result, listener& told) = 0;
+    virtual const link_loss& loss() const = 0;
     // Waits until `until` for the process to end by itself, then ends it.
-    void end(steady::time_point until);
-
-private:
-    // The whole frames taken: 1 `until` came, 0 wait for more, -1 lost.
-    int take_frames(const char* until, live_result* result);
-    bool given_up(const char* until, steady::time_point started);
-    void take_errors();
-    void lost(const std::string& why);
-
-    listener& listener_;
-    std::int64_t timeout_;
-    child_process child_;
-    std::string buffer_; // what the process wrote and is not taken yet
-    std::string errors_; // the end of what it wrote on its standard error
-    link_loss loss_;
+    virtual void end(steady::time_point until) = 0;
 };
+
+// Makes the link to a new process; `timeout` is the process's own
+// watchdog, in seconds (0: none).
+using link_maker = std::function<std::unique_ptr<panel_link>(std::int64_t timeout)>;
 
 } // namespace quon::host
 

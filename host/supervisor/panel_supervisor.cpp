@@ -13,121 +13,95 @@ constexpr auto restartPatience = std::chrono::seconds(1); // a running step a re
 
 } // namespace
 
-panel_supervisor::panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out)
-    : setup_(std::move(setup)), feed_(feed), queue_(queue), out_(out), reported_(feed, setup_.script.index) {
+panel_supervisor::panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out,
+                                   link_maker makeLink)
+    : setup_(std::move(setup)), makeLink_(std::move(makeLink)), queue_(queue), pages_(feed, out, setup_.script),
+      record_(setup_.script) {
     if (setup_.request.options.basePath.empty())
         setup_.request.options.basePath = std::filesystem::path(setup_.request.library).stem().string();
-    if (setup_.watch) watch_ = std::make_unique<library_watch>(setup_.request.library);
+    if (setup_.watch) library_.watch = std::make_unique<library_watch>(setup_.request.library);
     if (setup_.paused) paused_ = paused_scenario{*setup_.paused};
+    if (!makeLink_) makeLink_ = [](std::int64_t timeout) { return std::make_unique<process_link>(timeout); };
 }
 
 panel_supervisor::~panel_supervisor() { link_.reset(); }
 
-void panel_supervisor::say(const std::string& text) {
-    const std::string shown = setup_.script.studio() ? tagged(text) : text;
-    out_ << shown << std::flush;
-    feed_.append(shown);
-}
-
-std::string panel_supervisor::tagged(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (lineStart_ && c != '\n') out += "[" + setup_.script.name + "] ";
-        out += c;
-        lineStart_ = c == '\n';
-    }
-    return out;
-}
-
 bool panel_supervisor::take_state(state_update& update) {
-    for (const device_change& c : update.deviceStates) // before they are held: new only if they differ
-        if (!reported_.devices().holds(c)) fresh_.keep(c);
-    if (!reported_.take(update, steady::now())) return false;
-    panelRunning_ = replayPanel_ = reported_.running();
+    if (!pages_.take_state(update, steady::now())) return false;
+    panelRunning_ = pages_.reported().running();
+    record_.replay_has_panel(panelRunning_);
     publish();
     return true;
 }
 
-void panel_supervisor::earlier_result(const live_result& result) {
-    if (!unrecorded_) record(result);
-}
+// The listener of one exchange: its context is explicit, the rest the supervisor's.
+class panel_supervisor::exchange_listener : public panel_link::listener {
+public:
+    exchange_listener(panel_supervisor& supervisor, exchange_context context)
+        : supervisor_(supervisor), context_(std::move(context)) {}
+    void say(const std::string& text) override { supervisor_.say(text); }
+    bool take_state(state_update& update) override { return supervisor_.take_state(update); }
+    void earlier_result(const live_result& result) override {
+        if (context_.recorded) supervisor_.record_.add(result);
+    }
+    void run_status(int status) override { supervisor_.account_.note(status); }
+    std::string give_up(steady::time_point started, bool loading) override {
+        return supervisor_.give_up(started, loading);
+    }
+
+private:
+    panel_supervisor& supervisor_;
+    const exchange_context context_;
+};
 
 bool panel_supervisor::play_step(std::size_t number, bool recorded) {
     if (!link_) return false;
-    counted_ = true; // what the scenario does counts as run counts it
-    unrecorded_ = !recorded;
-    talk(frame("play", std::to_string(number)), "begun", nullptr);
-    counted_ = unrecorded_ = false;
+    talk(frame("play", std::to_string(number)), "begun", nullptr, counted(recorded));
     publish();
     return link_ != nullptr;
 }
 
-// A studio's replay starts every script before its first step, as the first
-// script's plain "start" says; later a start or stop is this script's only,
-// as is the start of one whose library loaded only later (--watch).
-void panel_supervisor::record(live_result r) {
-    if (!recording_ || !r.recorded) return;
-    if (setup_.script.studio()) {
-        const bool startUp = r.unchecked && r.step == "start" && !lateStart_;
-        if (startUp && setup_.script.index > 0) return;
-        if (!startUp && (r.step == "start" || r.step == "stop")) r.step += " " + setup_.script.name;
-        recording_->speak_for(setup_.script.name);
-    }
-    recording_->add_result(r);
-}
+std::vector<device_change> panel_supervisor::take_fresh() { return pages_.take_fresh(); }
 
-std::vector<device_change> panel_supervisor::take_fresh() {
-    std::vector<device_change> fresh = fresh_.list();
-    fresh_.clear();
-    return fresh;
-}
-
-std::vector<device_change> panel_supervisor::forward(const std::vector<device_change>& changes,
-                                                     const std::string& from) {
-    reported_.keep_devices(changes); // held before the echo comes: it is no change of this script's
-    fresh_.clear();
-    toldBy_ = from;
+std::vector<device_change> panel_supervisor::forward(const std::vector<device_change>& changes, const std::string& from,
+                                                     bool counts) {
+    // Held before they are told: the process reports them back as states it
+    // holds, and those are no change of this script's to pass on.
+    pages_.reported().keep_devices(changes);
+    pages_.drop_fresh();
     live_result r;
-    if (link_ && !changes.empty()) talk(change_message("changed by " + from, changes), "result", &r);
-    toldBy_.clear();
+    if (link_ && !changes.empty())
+        talk(change_message("changed by " + from, changes), "result", &r, {counts, true, from});
     return take_fresh();
 }
 
 void panel_supervisor::publish() {
     panel_status s;
-    s.state = link_ ? (panelRunning_ ? "running" : "stopped") : fault_.empty() ? "stopped" : "down";
+    s.state = link_ ? (panelRunning_ ? "running" : "stopped") : pages_.story().fault.empty() ? "stopped" : "down";
     s.pid = link_ ? link_->pid() : 0;
-    s.fault = fault_;
-    s.step = faultStep_;
-    s.note = note_;
     s.library = setup_.request.library;
-    if (setup_.script.studio()) s.script = setup_.script.name;
     if (paused_) s.paused = std::make_pair(paused_->shown, paused_->count);
-    reported_.publish(s);
+    pages_.publish(s);
 }
-
-// run gives one status: a crash or hang ends it, so the first of them stays.
-void panel_supervisor::note_status(int status) { runStatus_ = combined_status(runStatus_, status); }
 
 // Whether a step is given up: an interrupt not answered within the grace, or
 // a restart asked for (or a build landed, --watch) while a step runs on.
 std::string panel_supervisor::give_up(steady::time_point started, bool loading) {
     const auto now = steady::now();
-    if (setup_.interrupted && *setup_.interrupted && interruptedAt_ < started) interruptedAt_ = now;
-    const bool interrupted = interruptedAt_ >= started;
-    const bool replaced = watch_ && !loading && watch_->ready(now);
-    if (interrupted && now - interruptedAt_ > stopGrace) {
-        abandoned_ = true;
+    const bool replaced = library_.watch && !loading && library_.watch->ready(now);
+    if (account_.abandon(started, now, setup_.interrupted && *setup_.interrupted, stopGrace))
         return "given up: the panel had not returned";
-    }
     if (now - started <= restartPatience) return "";
     if (replaced) return "given up for the rebuilt library: the panel had not returned";
-    if (queue_.restart_waits(setup_.script.name, setup_.script.index == 0))
+    // Only for a restart that will be carried out: paused before the last
+    // step, it is refused, and a refused action changes nothing.
+    const bool restartRefused = !paused_refusal(paused_ ? &*paused_ : nullptr).empty();
+    if (!restartRefused && queue_.pending_restart(setup_.script.name, setup_.script.index == 0))
         return "given up: the panel had not returned";
     return "";
 }
 
-bool panel_supervisor::launch(const std::string& library, bool first) {
+bool panel_supervisor::launch(const std::string& library, bool first, bool trial, std::string& why) {
     const run_request& r = setup_.request;
     // A studio's process names its script as serve does: its "start NAME" and "stop NAME" are the recording's.
     const std::string named = setup_.script.studio() ? setup_.script.name + "=" + library : library;
@@ -137,30 +111,40 @@ bool panel_supervisor::launch(const std::string& library, bool first) {
     if (!r.devicesFile.empty()) args.insert(args.end(), {"--devices", r.devicesFile});
     if (first && !r.scenarioFile.empty()) args.insert(args.end(), {"--scenario", r.scenarioFile});
     if (first && !setup_.recordFile.empty()) args.insert(args.end(), {"--record", setup_.recordFile});
-    link_ = std::make_unique<panel_link>(static_cast<panel_link::listener&>(*this), r.timeout);
-    unloadable_ = false;
-    std::string error;
-    if (!link_->start(args, error)) {
+    link_ = makeLink_(r.timeout);
+    lastLoss_ = {};
+    if (!link_->start(args, why)) {
         link_.reset();
-        (trial_ ? trialFault_ : fault_) = error;
+        if (!trial) pages_.story().fault = why;
         return false;
     }
-    return talk("", "ready", nullptr);
+    exchange_listener told(*this, {});
+    const bool loaded = link_->exchange("", "ready", nullptr, told);
+    pages_.end_line();
+    if (loaded) return true;
+    if (!trial) {
+        lost({});
+        why = pages_.story().fault;
+        return false;
+    }
+    lastLoss_ = link_->loss(); // a rebuilt library that does not load is only not ready
+    why = lastLoss_.fault;
+    link_.reset();
+    return false;
 }
 
 bool panel_supervisor::start_process(bool first, std::string& error, int& status) {
     std::string library = setup_.request.library;
     status = exitEmulatorFault;
     if (setup_.watch) { // the process loads a copy: the build may replace the file while it runs
-        copy_ = std::make_unique<private_copy>();
-        if (copy_->make(library, error)) library = copy_->path();
+        library_.copy = std::make_unique<private_copy>();
+        if (library_.copy->make(library, error)) library = library_.copy->path();
         else say("\n[" + error + "]\n");
-        watch_->taken(copy_->identity().exists ? copy_->identity() : identity_of(library));
+        library_.watch->taken(library_.copy->identity().exists ? library_.copy->identity() : identity_of(library));
     }
-    reported_.ticks().reset(steady::now());
-    if (!launch(library, first)) {
-        error = fault_;
-        status = lastExit_;
+    pages_.reported().ticks().reset(steady::now());
+    if (!launch(library, first, false, error)) {
+        status = lastLoss_.exitStatus;
         return false;
     }
     say("\n[panel process " + std::to_string(link_->pid()) + "] " + setup_.request.library + " loaded\n");
@@ -174,51 +158,37 @@ int panel_supervisor::load(std::string& error) {
 }
 
 void panel_supervisor::begin(scenario_recording* recording) {
-    recording_ = recording;
+    record_.open(recording);
     begun_ = link_ != nullptr;
-    counted_ = true; // what the scenario does counts as run counts it
     const bool stepped = paused_ || setup_.stepped;
-    if (link_ && talk(frame("begin", stepped ? "paused" : "scenario"), "begun", nullptr) && !stepped)
+    if (link_ && talk(frame("begin", stepped ? "paused" : "scenario"), "begun", nullptr, counted()) && !stepped)
         panelRunning_ = true;
-    counted_ = false;
     publish();
 }
 
-bool panel_supervisor::talk(const std::string& message, const char* until, live_result* result) {
-    const bool answered = link_->exchange(message, until, result);
-    if (!lineStart_) say("\n"); // a studio's scripts take turns in the conversation by whole lines
+bool panel_supervisor::talk(const std::string& message, const char* until, live_result* result,
+                            const exchange_context& context) {
+    exchange_listener told(*this, context);
+    const bool answered = link_->exchange(message, until, result, told);
+    pages_.end_line(); // a studio's scripts take turns in the conversation by whole lines
     if (answered) return true;
-    lost();
+    lost(context);
     return false;
 }
 
-// A rebuilt library on trial is only not ready; otherwise the pages are told
-// why, and the recording marks the place.
-void panel_supervisor::lost() {
-    const link_loss loss = link_->loss();
+// The pages are told why, and the recording marks the place.
+void panel_supervisor::lost(const exchange_context& context) {
+    lastLoss_ = link_->loss();
     const long pid = link_->pid();
     link_.reset();
-    lastExit_ = loss.exitStatus;
-    unloadable_ = loss.unloadable;
-    if (trial_) {
-        trialFault_ = loss.fault;
-        return;
-    }
-    fault_ = loss.fault;
-    faultStep_ = loss.step;
-    note_.clear(); // a reload or restart noted before no longer holds
-    if (counted_) {
-        const bool hung = loss.why.find("in time") != std::string::npos || loss.why.find("given up") == 0;
-        note_status(is_panel_fault(lastExit_) || loss.refused ? lastExit_ : hung ? exitPanelHung : exitPanelCrashed);
-    }
+    panel_story& story = pages_.story();
+    story.fault = lastLoss_.fault;
+    story.step = lastLoss_.step;
+    story.note.clear(); // a reload or restart noted before no longer holds
+    if (context.counts) account_.note(loss_status(lastLoss_));
     panelRunning_ = false;
-    say("\n[panel process " + std::to_string(pid) + " ended] " + fault_ + "\n");
-    // A step that ends a script's process is left out; a change another
-    // script made stays, and a replay reports it to this script too.
-    if (recording_ && toldBy_.empty()) recording_->comment(fault_ + "; what follows replays without that step");
-    else if (recording_)
-        recording_->comment(setup_.script.name + ": " + fault_ + ", told of a change " + toldBy_ +
-                            " made in the step above: a replay tells it too and ends there as well");
+    say("\n[panel process " + std::to_string(pid) + " ended] " + story.fault + "\n");
+    record_.lost(story.fault, context.toldBy);
     publish();
 }
 
@@ -239,40 +209,37 @@ live_result panel_supervisor::apply(const live_action& action, bool recorded) {
         restart("restarted from the page");
         r.ok = link_ != nullptr;
         r.step = action.request.step;
-        r.error = r.ok ? "" : fault_;
+        r.error = r.ok ? "" : pages_.story().fault;
         return r;
     }
     if (!action.request.ok || !link_)
-        return refuse(action, action.request.ok ? panel_not_running(fault_) + "; restart it" : action.request.error);
+        return refuse(action, action.request.ok ? panel_not_running(pages_.story().fault) + "; restart it" : action.request.error);
     if (talk(act_message(action.origin, action.request.step), "result", &r)) {
-        if (recorded) record(r);
+        if (recorded) record_.add(r);
         return r;
     }
     r = live_result{};
     r.step = action.request.step;
-    r.error = fault_;
+    r.error = pages_.story().fault;
     r.fault = true;
     return r;
 }
 
 panel_supervisor::steady::time_point panel_supervisor::next_tick() const {
     const bool live = link_ && panelRunning_ && (!paused_ || paused_->at_end()); // ticks wait for the last step
-    return live ? reported_.ticks().next() : steady::time_point::max();
+    return live ? pages_.reported().ticks().next() : steady::time_point::max();
 }
 
 std::optional<std::string> panel_supervisor::due_tick(steady::time_point now) {
     if (next_tick() == steady::time_point::max()) return std::nullopt;
-    return reported_.ticks().due(now);
+    return pages_.reported().ticks().due(now);
 }
 
 // The panel's end counts as run's end does: a crash or hang there is its status.
 int panel_supervisor::finish() {
-    counted_ = true;
-    if (link_ && talk(frame("finish", ""), "bye", nullptr)) link_->end(steady::now() + stopGrace);
-    counted_ = false;
+    if (link_ && talk(frame("finish", ""), "bye", nullptr, counted())) link_->end(steady::now() + stopGrace);
     link_.reset();
-    if (abandoned_) note_status(exitPanelHung);
-    return runStatus_;
+    return account_.status();
 }
 
 } // namespace quon::host

@@ -2,8 +2,10 @@
 // process of its own (commands/serve_panel.cpp), on the host's one thread
 // (supervisor/studio_supervisor.h): it starts that process, plays the page's
 // actions, the timers' ticks and other scripts' device changes in it
-// (through a panel_link), and restarts it. What outlives a process is kept apart (reported_state, the
-// recording). When the panel crashes or hangs, only its process ends: the
+// (through a panel_link, made by a link_maker a test may fake), and
+// restarts it. What outlives a process is kept in parts of its own: what the
+// pages see (script_pages), the recording (script_record) and the exit
+// status (run_account). When the panel crashes or hangs, only its process ends: the
 // pages are told what happened (the fault, the step, the conversation up to
 // it) and actions are refused until a restart, which starts a new process
 // with the devices as they were. With --watch a rebuilt library is loaded in
@@ -23,8 +25,11 @@
 #include "server/queue.h"
 #include "server/recording.h"
 #include "supervisor/library_watch.h"
-#include "supervisor/panel_link.h"
+#include "supervisor/process_link.h"
 #include "supervisor/reported_state.h"
+#include "supervisor/run_account.h"
+#include "supervisor/script_pages.h"
+#include "supervisor/script_record.h"
 #include "supervisor/stepping.h"
 
 #include <atomic>
@@ -36,13 +41,11 @@
 
 namespace quon::host {
 
-// Which script of serve a supervisor runs: serve runs one, or several on one
-// set of devices (a studio, supervisor/studio_supervisor.h).
-struct serve_script {
-    std::string name;      // the conversation's tags, the recording's "script" steps, the pages' labels
-    std::size_t index = 0; // among serve's scripts, in order: its place in the feed
-    std::size_t count = 1; // serve's scripts; with one, nothing is tagged or named
-    bool studio() const { return count > 1; }
+// --watch: the library file watched for builds, and the private copy of it
+// the running process loaded (the build may replace the file meanwhile).
+struct watched_library {
+    std::unique_ptr<library_watch> watch;
+    std::unique_ptr<private_copy> copy;
 };
 
 struct supervisor_setup {
@@ -59,10 +62,20 @@ struct supervisor_setup {
     const std::atomic<bool>* interrupted = nullptr;
 };
 
-class panel_supervisor : private panel_link::listener {
+// What one exchange of a supervisor with its panel's process is part of.
+struct exchange_context {
+    bool counts = false;  // a loss counts in the exit status (the scenario, the panel's end)
+    bool recorded = true; // the results it brings are recorded
+    std::string toldBy;   // the script whose changes it tells this one of
+};
+
+class panel_supervisor {
 public:
-    panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out);
-    ~panel_supervisor() override;
+    // `makeLink` makes the link to each new process: none, a process of
+    // `program` (supervisor/process_link.h); a test gives a fake.
+    panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out,
+                     link_maker makeLink = {});
+    ~panel_supervisor();
 
     // Starts the first process: exitAllHeld once the library is loaded,
     // otherwise the status it failed with and `error` says why.
@@ -70,8 +83,8 @@ public:
     // Plays the scenario (if any) in it, recording each step, then starts the panel.
     void begin(scenario_recording* recording);
     // The last process ended because the library did not load (the inputs did).
-    bool unloadable() const { return unloadable_; }
-    const serve_script& script() const { return setup_.script; }
+    bool unloadable() const { return lastLoss_.how == panel_end::unloadable; }
+    const serve_script& script() const { return pages_.script(); }
     // A page action or a timer tick, for this script; `recorded`: the
     // recording gets its step (a studio's tick is recorded once).
     live_result apply(const live_action& action, bool recorded = true);
@@ -88,10 +101,15 @@ public:
     // The device changes this script's process reported as new since the
     // last call: states other than those it held.
     std::vector<device_change> take_fresh();
+    // Drops the changes reported so far unpassed: they are no action's (the
+    // devices as a script started, or declared anew), or an earlier one's.
+    void drop_fresh() { pages_.drop_fresh(); }
     // Changes another script (`from`) made, reported to this one's as a
     // host would; what this script changed in turn. A script with no
     // process starts its next one from them.
-    std::vector<device_change> forward(const std::vector<device_change>& changes, const std::string& from);
+    // `counts`: a loss here counts in the exit status (a studio's scenario).
+    std::vector<device_change> forward(const std::vector<device_change>& changes, const std::string& from,
+                                       bool counts = false);
     // Whether a process runs for this script.
     bool live() const { return link_ != nullptr; }
     // A studio's scenario (`stepped`): plays its step `number` alone in this
@@ -106,20 +124,25 @@ public:
     // panel had to be abandoned.
     int finish();
     // The panel was given up after an interrupt: it never returned.
-    bool abandoned() const { return abandoned_; }
+    bool abandoned() const { return account_.abandoned(); }
 
 private:
     using steady = std::chrono::steady_clock;
     static constexpr std::chrono::seconds stopGrace{5}; // to stop, once interrupted, restarting or reloading
 
+    class exchange_listener; // the link's listener for one exchange
+    // What the scenario does and the panel's end count as run counts them.
+    static exchange_context counted(bool recorded = true) { return {true, recorded, ""}; }
+
     bool start_process(bool first, std::string& error, int& status);
-    // Starts a process on `library` and waits for it to load it.
-    bool launch(const std::string& library, bool first);
+    // Starts a process on `library` and waits for it to load it; false with
+    // why. A rebuilt library on `trial` that does not load is only not ready.
+    bool launch(const std::string& library, bool first, bool trial, std::string& why);
     // Sends `message`, then takes what comes until a frame named `until`;
     // false when the process was lost meanwhile.
-    bool talk(const std::string& message, const char* until, live_result* result);
+    bool talk(const std::string& message, const char* until, live_result* result, const exchange_context& context = {});
     // The process is gone: the pages are told why, the recording marks the place.
-    void lost();
+    void lost(const exchange_context& context);
     // Destroys the panel through slot 0 as a host does (or, its process gone,
     // has the replay destroy the one it still has); creates it in the new one.
     void stop_panel();
@@ -130,51 +153,26 @@ private:
     void replay_from_start(std::size_t to);
     // Says that `action` is refused and why; the result that answers it.
     live_result refuse(const live_action& action, const std::string& why);
-    void note_status(int status);
     void publish();
-    // What the process carried out, to the recording: a studio's steps are
-    // named for their script.
-    void record(live_result result);
-    // A studio's conversation: each line tagged with the script's name.
-    std::string tagged(const std::string& text);
 
-    // panel_link::listener
-    void say(const std::string& text) override;
-    bool take_state(state_update& update) override;
-    void earlier_result(const live_result& result) override;
-    void run_status(int status) override { note_status(status); }
-    std::string give_up(steady::time_point started, bool loading) override;
+    // What the link's listener is told.
+    void say(const std::string& text) { pages_.say(text); }
+    bool take_state(state_update& update);
+    // Whether to give up a wait begun at `started` now: why, or empty.
+    std::string give_up(steady::time_point started, bool loading);
 
     supervisor_setup setup_;
-    live_feed& feed_;
+    link_maker makeLink_;
     action_queue& queue_;
-    std::ostream& out_;
-    scenario_recording* recording_ = nullptr;
-    reported_state reported_;
-    std::unique_ptr<panel_link> link_;     // the panel's process; none while it is down
-    std::unique_ptr<library_watch> watch_; // --watch
-    std::unique_ptr<private_copy> copy_;   // the library copy the process loaded (--watch)
-    std::string fault_;                    // why no panel runs; empty while one does
-    std::string faultStep_;                // the step it ended in
-    std::string note_;                     // the last restart or reload, for the page
-    // --paused: the step shown, of how many
-    std::optional<paused_scenario> paused_;
+    script_pages pages_;                    // what the pages and the terminal see
+    script_record record_;                  // this script's part of the recording
+    run_account account_;                   // the exit status for what was played
+    std::unique_ptr<panel_link> link_;      // the panel's process; none while it is down
+    watched_library library_;               // --watch
+    std::optional<paused_scenario> paused_; // --paused: the step shown, of how many
     bool panelRunning_ = false;
-    bool replayPanel_ = false; // a replay of the recording has a panel here
-    bool begun_ = false;       // a panel was begun: its scenario is played
-    bool lateStart_ = false;   // begun only once a rebuilt library loaded (--watch)
-    bool unloadable_ = false;
-    bool trial_ = false;               // loading a rebuilt library: a loss says it is not ready
-    std::string trialFault_;           // why it was not
-    bool counted_ = false;             // a loss now counts in the exit status (the scenario, the end)
-    bool abandoned_ = false;           // given up after an interrupt: it never returned
-    int lastExit_ = exitEmulatorFault; // of the last process that ended
-    int runStatus_ = exitAllHeld;      // run's status for what was played
-    steady::time_point interruptedAt_; // when an interrupt was first seen in the current wait
-    held_states fresh_;                // reported as changed and not taken yet
-    std::string toldBy_;               // forward(): the script whose changes this one is told of
-    bool unrecorded_ = false;          // play_step(): the results that come are not recorded
-    bool lineStart_ = true;            // the conversation's text ended with a whole line
+    bool begun_ = false; // a panel was begun: its scenario is played
+    link_loss lastLoss_; // how the last process ended
 };
 
 } // namespace quon::host

@@ -35,7 +35,8 @@ struct panel_status {
 };
 
 // States by device and index (for names: by router and source), each kept
-// once whatever the number of reports: looked up in log time.
+// once whatever the number of reports, in a map: a lookup costs the
+// logarithm of the indices held, not a scan of every report.
 class held_states {
 public:
     // A device index's state replaced, or added.

@@ -11,36 +11,31 @@ using steady = std::chrono::steady_clock;
 void panel_supervisor::stop_panel() {
     if (link_ && panelRunning_) { // the panel is destroyed through slot 0, as a host does
         live_result stopped;
-        if (talk(frame("stop", ""), "result", &stopped)) record(stopped);
+        if (talk(frame("stop", ""), "result", &stopped)) record_.add(stopped);
     }
-    if (!link_ && replayPanel_) { // it crashed or hung (its destructor too), live only: the replay still has it
-        if (recording_) recording_->comment("the panel process ended; a replay leaves the panel it still has");
-        if (recording_ && setup_.script.studio()) recording_->speak_for(setup_.script.name);
-        if (recording_) recording_->add_unchecked("abandon");
-        replayPanel_ = false;
-    }
+    if (!link_) record_.abandon();
     if (link_ && talk(frame("finish", ""), "bye", nullptr)) link_->end(steady::now() + stopGrace);
     link_.reset();
-    fault_.clear();
-    faultStep_.clear();
+    pages_.story().fault.clear();
+    pages_.story().step.clear();
 }
 
 void panel_supervisor::begin_panel(const std::string& why) {
-    for (const device_change& c : reported_.devices().list()) link_->post(device_frame(c));
-    for (const device_change& c : reported_.names().list()) link_->post(device_frame(c, "name"));
-    note_ = why;
+    for (const device_change& c : pages_.reported().devices().list()) link_->post(device_frame(c));
+    for (const device_change& c : pages_.reported().names().list()) link_->post(device_frame(c, "name"));
+    pages_.story().note = why;
     // The first library did not load: the panel begins as it would have
     // then; one script of a studio's scenario just starts, the scenario being the studio's.
     if (!begun_ && !setup_.stepped) {
-        begun_ = counted_ = lateStart_ = true;
-        if (talk(frame("begin", "scenario"), "begun", nullptr)) panelRunning_ = true;
-        counted_ = false;
+        begun_ = true;
+        record_.started_late();
+        if (talk(frame("begin", "scenario"), "begun", nullptr, counted())) panelRunning_ = true;
         publish();
         return;
     }
     begun_ = true;
     live_result started;
-    if (talk(frame("begin", "start"), "result", &started)) record(started);
+    if (talk(frame("begin", "start"), "result", &started)) record_.add(started);
     if (link_ && talk("", "begun", nullptr)) panelRunning_ = true;
     publish();
 }
@@ -48,11 +43,11 @@ void panel_supervisor::begin_panel(const std::string& why) {
 void panel_supervisor::restart(const std::string& why) {
     say("\n[" + why + "] a new panel process, the devices as they were\n");
     stop_panel();
-    if (recording_) recording_->comment(why);
+    record_.comment(why);
     std::string error;
     int status = 0;
     if (!start_process(!begun_, error, status)) {
-        if (link_ == nullptr && fault_.empty()) fault_ = error;
+        if (link_ == nullptr && pages_.story().fault.empty()) pages_.story().fault = error;
         publish();
         return;
     }
@@ -66,33 +61,30 @@ void panel_supervisor::reload() {
     auto copy = std::make_unique<private_copy>();
     std::string error;
     const bool copied = copy->make(setup_.request.library, error);
-    watch_->taken(copied ? copy->identity() : identity_of(setup_.request.library));
+    library_.watch->taken(copied ? copy->identity() : identity_of(setup_.request.library));
     std::unique_ptr<panel_link> running = std::move(link_);
-    trial_ = true;
-    trialFault_ = error;
-    const bool loaded = copied && launch(copy->path(), !begun_);
-    trial_ = false;
+    const bool loaded = copied && launch(copy->path(), !begun_, true, error);
     std::unique_ptr<panel_link> candidate = std::move(link_);
     link_ = std::move(running);
     if (!loaded) {
-        say("\n[the rebuilt library is not ready (" + trialFault_ + "); waiting for the next build]\n");
+        say("\n[the rebuilt library is not ready (" + error + "); waiting for the next build]\n");
         return;
     }
     const std::string why = "the library was rebuilt: reloaded";
     say("\n[" + why + "] a new panel process, the devices as they were\n");
     stop_panel();
-    if (recording_) recording_->comment(why);
-    if (recording_) recording_->add_unchecked("reloaded");
+    record_.comment(why);
+    record_.reloaded();
     link_ = std::move(candidate);
-    copy_ = std::move(copy);
-    unloadable_ = false;
-    reported_.ticks().reset(steady::now());
+    library_.copy = std::move(copy);
+    lastLoss_ = {};
+    pages_.reported().ticks().reset(steady::now());
     say("\n[panel process " + std::to_string(link_->pid()) + "] " + setup_.request.library + " loaded\n");
     begin_panel(why);
 }
 
 void panel_supervisor::watch() {
-    if (watch_ && watch_->ready()) reload();
+    if (library_.watch && library_.watch->ready()) reload();
 }
 
 } // namespace quon::host

@@ -35,18 +35,16 @@ live_result panel_supervisor::step_to(const live_action& action) {
     r.step = action.request.step;
     const std::size_t to = static_cast<std::size_t>(action.request.to);
     if (way_to(*paused_, to, link_ != nullptr) == step_way::from_start) replay_from_start(to);
-    counted_ = true; // what the scenario does counts as run counts it
     const auto interrupted = [this] { return setup_.interrupted && *setup_.interrupted; };
     while (link_ && paused_->shown < to && !interrupted()) {
         ++paused_->shown; // a step the panel ends in is the one shown: its fault is
-        talk(frame("step", std::to_string(paused_->shown)), "begun", nullptr);
+        talk(frame("step", std::to_string(paused_->shown)), "begun", nullptr, counted());
     }
-    counted_ = false;
     publish();
     r.shown = std::make_pair(paused_->shown, paused_->count);
     r.ok = link_ != nullptr;
     r.fault = !r.ok;
-    r.error = fault_;
+    r.error = pages_.story().fault;
     return r;
 }
 
@@ -55,14 +53,14 @@ live_result panel_supervisor::step_to(const live_action& action) {
 void panel_supervisor::replay_from_start(std::size_t to) {
     say("\n[to step " + std::to_string(to) + ": the scenario replayed from its start in a new panel process]\n");
     stop_panel();
-    reported_.forget_devices();
+    pages_.reported().forget_devices();
     paused_->shown = 0;
     paused_->acted = false;
-    note_ = "replayed from the start";
+    pages_.story().note = "replayed from the start";
     std::string error;
     int status = 0;
     if (!start_process(true, error, status)) {
-        if (fault_.empty()) fault_ = error;
+        if (pages_.story().fault.empty()) pages_.story().fault = error;
         return;
     }
     talk(frame("begin", "paused"), "begun", nullptr);

@@ -33,22 +33,28 @@ std::size_t studio_supervisor::index_of(const std::string& name) const {
 }
 
 // Every script starts before the first step that is not "devices", unless
-// the scenario starts them itself; one whose process ends ends the scenario,
-// as a crash ends a run.
+// the scenario starts them itself; one whose process ends, in its step or
+// told of another's changes, ends the scenario as a crash ends a run, and
+// counts in the exit status as run counts it.
 void studio_supervisor::play(const scenario& plan) {
     std::vector<std::string> names;
     for (auto& script : scripts_) names.push_back(script->script().name);
     std::size_t current = 0;
     start_rule start(plan.explicitStart);
+    std::vector<bool> wereLive; // a script whose library did not load (--watch) ends nothing until a step goes to it
+    for (auto& script : scripts_) wereLive.push_back(script->live());
     const auto play_in = [&](std::size_t i, std::size_t number, bool recorded, bool spreads) {
         panel_supervisor& script = *scripts_[i];
-        script.take_fresh();
-        if (!script.play_step(number, recorded)) {
-            say("\n[the scenario stops at step " + std::to_string(number) + ": " + names[i] + "'s process ended]\n");
-            return false;
-        }
-        if (spreads) spread(script);
-        else script.take_fresh(); // the devices declared anew: no change of anyone's
+        script.drop_fresh();
+        const bool played = script.play_step(number, recorded);
+        if (played && spreads) spread(script, true);
+        else if (played) script.drop_fresh(); // the devices declared anew
+        for (std::size_t j = 0; j < scripts_.size(); ++j)
+            if ((j == i || wereLive[j]) && !scripts_[j]->live()) { // lost in the step or on the changes it made
+                say("\n[the scenario stops " + (number ? "at step " + std::to_string(number) : "as it starts") + ": " +
+                    names[j] + "'s process ended]\n");
+                return false;
+            }
         return true;
     };
     for (std::size_t n = 1; n <= plan.steps.size(); ++n) {

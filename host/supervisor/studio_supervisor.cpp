@@ -9,13 +9,13 @@ namespace quon::host {
 
 studio_supervisor::studio_supervisor(const supervisor_setup& common,
                                      const std::vector<std::pair<std::string, std::string>>& scripts, live_feed& feed,
-                                     action_queue& queue, std::ostream& out)
+                                     action_queue& queue, std::ostream& out, const link_maker& makeLink)
     : queue_(queue), interrupted_(common.interrupted), out_(out), feed_(feed), watch_(common.watch) {
     for (std::size_t i = 0; i < scripts.size(); ++i) {
         supervisor_setup setup = common;
         setup.request.library = scripts[i].second;
         setup.script = {scripts[i].first, i, scripts.size()};
-        scripts_.push_back(std::make_unique<panel_supervisor>(std::move(setup), feed, queue, out));
+        scripts_.push_back(std::make_unique<panel_supervisor>(std::move(setup), feed, queue, out, makeLink));
     }
 }
 
@@ -35,12 +35,17 @@ int studio_supervisor::load(std::string& error, std::ostream& errors) {
     return exitAllHeld;
 }
 
-void studio_supervisor::begin(scenario_recording* recording, const scenario& plan) {
+bool studio_supervisor::begin(scenario_recording* recording, const scenario& plan) {
+    std::vector<bool> wereLive;
     for (auto& script : scripts_) {
+        wereLive.push_back(script->live());
         script->begin(recording);
-        script->take_fresh(); // the devices as every script found them: no change of anyone's
+        script->drop_fresh(); // the devices as every script found them
     }
     if (scripts_.size() > 1 && !plan.steps.empty()) play(plan);
+    for (std::size_t i = 0; i < scripts_.size(); ++i)
+        if (wereLive[i] && !scripts_[i]->live()) return false;
+    return true;
 }
 
 void studio_supervisor::serve_actions() {
@@ -83,14 +88,13 @@ panel_supervisor* studio_supervisor::named(const request_outcome& request, std::
 live_result studio_supervisor::apply(const live_action& action) {
     std::string why;
     panel_supervisor* script = named(action.request, why);
-    if (action.request.host == host_action::restart) queue_.restart_taken(action.request.script);
     if (!script) {
         say("\n[refused " + action.origin + "] " + why + "\n");
         live_result refused;
         refused.error = why;
         return refused;
     }
-    script->take_fresh(); // what came before the action is not its doing
+    script->drop_fresh();
     const live_result result = script->apply(action);
     spread(*script);
     return result;
@@ -98,7 +102,7 @@ live_result studio_supervisor::apply(const live_action& action) {
 
 // Breadth first, as the reports of one change reach every script before
 // those of the changes they cause.
-void studio_supervisor::spread(panel_supervisor& from) {
+void studio_supervisor::spread(panel_supervisor& from, bool counts) {
     std::deque<std::pair<panel_supervisor*, std::vector<device_change>>> waves;
     waves.emplace_back(&from, from.take_fresh());
     change_bound bound; // as run's studio counts the changes of one step
@@ -112,7 +116,7 @@ void studio_supervisor::spread(panel_supervisor& from) {
                     std::to_string(change_bound::maxChangesPerAction) + " times for this action, and no more]\n");
                 return;
             }
-            waves.emplace_back(script.get(), script->forward(changes, origin->script().name));
+            waves.emplace_back(script.get(), script->forward(changes, origin->script().name, counts));
         }
     }
 }
@@ -130,7 +134,7 @@ void studio_supervisor::tick() {
         action.request.step = *step;
         for (auto& script : scripts_) {
             if (!script->live()) continue;
-            script->take_fresh();
+            script->drop_fresh();
             script->apply(action, script == due);
             spread(*script);
         }

@@ -24,9 +24,9 @@ namespace quon::host {
 class studio_supervisor {
 public:
     // One panel_supervisor for each of `scripts` (name and library path, in
-    // order), with `common` otherwise.
+    // order), with `common` otherwise; `makeLink` as panel_supervisor's.
     studio_supervisor(const supervisor_setup& common, const std::vector<std::pair<std::string, std::string>>& scripts,
-                      live_feed& feed, action_queue& queue, std::ostream& out);
+                      live_feed& feed, action_queue& queue, std::ostream& out, const link_maker& makeLink = {});
 
     // Starts every script's process: exitAllHeld once all have loaded (with
     // --watch, a library that does not load waits for its next build, and
@@ -35,7 +35,9 @@ public:
     int load(std::string& error, std::ostream& errors);
     // Begins every script in order, as a run starts them; several play
     // `plan` together (studio_scenario.cpp), each one its own steps.
-    void begin(scenario_recording* recording, const scenario& plan);
+    // False when a script's process ended meanwhile: the scenario stopped
+    // there (the log says where).
+    bool begin(scenario_recording* recording, const scenario& plan);
     // The host's one thread until interrupted: a page action waiting is
     // served first, then at most one due tick, then --watch looks.
     void serve_actions();
@@ -47,8 +49,9 @@ public:
 private:
     // The script an action names, or null with why.
     panel_supervisor* named(const request_outcome& request, std::string& why);
-    // The changes script `from` made go round the others.
-    void spread(panel_supervisor& from);
+    // The changes script `from` made go round the others; `counts`: a loss
+    // there counts in the exit status (the scenario's).
+    void spread(panel_supervisor& from, bool counts = false);
     void tick();
     void play(const scenario& plan);
     std::size_t index_of(const std::string& name) const;

@@ -20,8 +20,10 @@ std::optional<std::int64_t> earliest_due(const timer_report& r) {
 void tick_schedule::report(const timer_report& timers, steady::time_point at) {
     if (given_ && timers.nowMs == *given_) // the tick step given: the clock is where it was due
         anchor_ = givenDue_ >= at - slip ? givenDue_ : at;
-    else if (!known_ || timers.nowMs != timers_.nowMs) // another step moved the clock ("wait" from a page)
-        anchor_ = at;
+    // Another step moved the clock ("wait" from a page), or no timer ran: the
+    // virtual clock stood still while real time went on, so a timer started
+    // now counts from now.
+    else if (!known_ || timers.nowMs != timers_.nowMs || timers_.running.empty()) anchor_ = at;
     given_.reset();
     known_ = true;
     timers_ = timers;

@@ -6,6 +6,8 @@
 // step delivers exactly the ticks due at that moment, in the same order, and
 // the recording replays it faithfully: the replay's clock moves as the live
 // one did, so timers the panel (re)starts or stops tick the same there too.
+// While no timer runs the virtual clock stands still, so a timer started
+// after an idle spell counts from the report that shows it.
 //
 // Bounded: there is never more than one tick step pending, steps come at
 // most maxPerSecond times a second, and the server's loop serves a waiting

@@ -1,9 +1,10 @@
 // Stands in for serve's panel process to break the pipe's protocol, as --base
 // says: "garbage" answers an action with bytes that are no frame, "die" ends
 // halfway through a frame, "silent" never answers, "stray" changes a control
-// group the picture does not have. A program of its own, so
+// group the picture does not have, "forked" answers each action twice, as a
+// panel that forked and whose child carried on would. A program of its own, so
 // that the Windows build starts it under wine as it starts its own process.
-#include "protocol/frames.h"
+#include "protocol/messages.h"
 
 #include <chrono>
 #include <cstdio>
@@ -40,13 +41,26 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--base") == 0) mode = argv[i + 1];
     send(frame("ready", "0"));
     std::string buffer, name, bytes, why;
+    std::string asked; // the number the server gave the message answered, when it numbers them
+    const auto numbered = [&](const std::string& answer) {
+        return (asked.empty() ? "" : frame("answers", asked)) + answer;
+    };
     char chunk[4096];
     for (;;) {
         frame_status s;
         while ((s = take_frame(buffer, name, bytes, why)) == frame_status::frame) {
-            if (name == "begin") send(frame("begun", ""));
-            else if (name != "act") continue;
-            else if (mode == "garbage") send("HTTP/1.1 200 OK\r\n\r\n");
+            std::string origin, step;
+            if (name == "ask") asked = bytes;
+            else if (name == "begin") send(numbered(frame("begun", "")));
+            else if (name == "finish" && mode == "forked") {
+                send(numbered(frame("bye", "")));
+                return 0;
+            } else if (name != "act") continue;
+            else if (mode == "forked" && read_act(bytes, origin, step)) {
+                const std::string answer = numbered(frame("result", frame("ok", "1") + frame("step", step)));
+                send(answer);
+                send(answer);
+            } else if (mode == "garbage") send("HTTP/1.1 200 OK\r\n\r\n");
             else if (mode == "stray") send(frame("state", frame("control", "5\n<g/>")));
             else if (mode == "die") {
                 send("log 100\nhalf a line");

@@ -141,6 +141,18 @@ def main():
         finally:
             check(s.interrupt() == 0, f"{mode}: no clean stop")
 
+    # A panel process that answers twice (a panel that forked, its child
+    # carrying on): each action is answered with its own step, the extra
+    # answer is said and left out.
+    s = serve("forked", a.fixed, "--panel-process", fake, "--base", "forked")
+    try:
+        for timer in ["1", "2", "3"]:
+            status, body = post(s, "timer", "id=" + timer)
+            check(status == 200 and f'"step":"timer {timer}"' in body, f"forked: timer {timer}: {status} {body}")
+        check("an answer to message 2, not to message 3 that is awaited" in s.output(), "forked: the extra answers are not said")
+    finally:
+        check(s.interrupt() == 0, "forked: no clean stop")
+
     # 100 restarts: one panel process at the end, the server's memory flat.
     base = f"restarts-{os.getpid()}"  # on the panel processes' command lines: other tests run this panel too
     s = serve("restarts", a.fixed, "--base", base)

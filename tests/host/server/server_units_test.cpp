@@ -228,6 +228,33 @@ TEST(ServeQueue, InOrderBoundedAndAnsweredWhenClosed) {
     EXPECT_FALSE(queue.push("POST", first));
 }
 
+// A restart pending is a question to the queue: one refused because the
+// queue was full leaves no mark; one queued is pending for the script it
+// names (no name: the first) until it is taken.
+TEST(ServeQueue, ARestartIsPendingOnlyWhileQueued) {
+    action_queue queue;
+    request_outcome step, restart;
+    step.ok = restart.ok = true;
+    step.step = "timer 1";
+    restart.step = "restart";
+    restart.host = host_action::restart;
+    restart.script = "b";
+    for (std::size_t i = 0; i < action_queue::limit; ++i) ASSERT_TRUE(queue.push("POST", step));
+    EXPECT_FALSE(queue.push("POST /api/restart", restart)); // full
+    EXPECT_FALSE(queue.pending_restart("b", false)) << "a refused restart left its mark";
+    while (queue.pop(0ms)) {}
+    ASSERT_TRUE(queue.push("POST /api/restart", restart));
+    EXPECT_TRUE(queue.pending_restart("b", false));
+    EXPECT_FALSE(queue.pending_restart("a", true)) << "it names b";
+    restart.script.clear();
+    ASSERT_TRUE(queue.push("POST /api/restart", restart));
+    EXPECT_TRUE(queue.pending_restart("a", true)) << "no name: the first's";
+    EXPECT_FALSE(queue.pending_restart("c", false));
+    queue.pop(0ms);
+    queue.pop(0ms);
+    EXPECT_FALSE(queue.pending_restart("b", false)) << "taken";
+}
+
 // A request that stops waiting is told whether its action runs, and its
 // result goes to `late` once, whichever thread is first.
 TEST(ServeQueue, AResultAfterTheRequestStoppedWaitingGoesToLate) {

@@ -142,6 +142,29 @@ TEST(ServeTicks, RealTimeFromTheReportedClockBoundedAndReanchoredWhenBehind) {
     EXPECT_EQ(timers_json({}), "[]");
 }
 
+// A timer counts from its start: one started after the virtual clock stood
+// still (no timer ran) ticks a period after the report that shows it, not a
+// period after the clock last moved.
+TEST(ServeTicks, ATimerStartedAfterAnIdleSpellCountsFromItsStart) {
+    using steady = tick_schedule::steady;
+    const steady::time_point t0 = steady::now();
+    const auto at = [&](int ms) { return t0 + std::chrono::milliseconds(ms); };
+    tick_schedule s;
+    s.reset(t0);
+    s.report({0, {}}, at(0));
+    s.report({0, {{7, 1000, 1000, 0, 0}}}, at(5000)); // idle 5 s, then a timer-start
+    EXPECT_EQ(s.next(), at(6000));
+    EXPECT_FALSE(s.due(at(5999)));
+    EXPECT_EQ(s.due(at(6000)), "wait 1000");
+    s.report({1000, {{7, 1000, 2000, 0, 1}}}, at(6010));
+    EXPECT_EQ(s.next(), at(7000)) << "the cadence holds from its start";
+
+    // Stopped, idle, started again: from the new start too.
+    s.report({1000, {}}, at(6500));
+    s.report({1000, {{8, 500, 1500, 0, 0}}}, at(9000));
+    EXPECT_EQ(s.next(), at(9500));
+}
+
 // Forwards is played on; anything else replays from the start in a new
 // process, as does a page that acted after the last step.
 TEST(ServeStepping, TheWayToAStepAndWhatWaitsForTheLast) {

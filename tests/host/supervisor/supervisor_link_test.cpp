@@ -1,0 +1,202 @@
+// The supervisor and the studio driven through fake panel processes
+// (fake_link.h): what a process's end counts for, when a step is given up
+// for a restart, and what the scripts of a studio pass each other.
+#include "fake_link.h"
+#include "scenario/format.h"
+#include "supervisor/studio_supervisor.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace quon::host;
+using does = fake_panels::does;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct serve_bench {
+    live_feed feed;
+    action_queue queue;
+    std::ostringstream out;
+    fake_panels panels;
+
+    supervisor_setup setup(std::optional<std::size_t> paused = std::nullopt) {
+        supervisor_setup s;
+        s.program = "panel_host";
+        s.request.library = "panel.so";
+        s.request.options.basePath = "panel";
+        s.paused = paused;
+        return s;
+    }
+    live_action action(const std::string& step, host_action host = host_action::none, const std::string& script = "") {
+        live_action a;
+        a.origin = "POST /api/test";
+        a.request.ok = true;
+        a.request.step = step;
+        a.request.host = host;
+        a.request.script = script;
+        return a;
+    }
+};
+
+} // namespace
+
+// A loss in what run would count (the scenario, the panel's end) is run's
+// status for it; a page action's is told to the page and counts for nothing.
+TEST(SupervisorByLink, HowAProcessEndedIsTheStatusItCountsFor) {
+    struct row {
+        const char* message; // the message the process ends on
+        does what;
+        int status; // serve's exit status
+        bool pageFault;
+    };
+    const row rows[] = {
+        {"begin", does::crash, exitPanelCrashed, false}, {"begin", does::hang, exitPanelHung, false},
+        {"begin", does::exit, exitPanelCrashed, false},  {"finish", does::hang, exitPanelHung, false},
+        {"act", does::crash, exitAllHeld, true},         {"act", does::hang, exitAllHeld, true},
+        {"act", does::answer, exitAllHeld, false},
+    };
+    for (const row& r : rows) {
+        serve_bench bench;
+        bench.panels.on("", r.message, {r.what, {}});
+        panel_supervisor supervisor(bench.setup(), bench.feed, bench.queue, bench.out, bench.panels.maker());
+        std::string error;
+        ASSERT_EQ(supervisor.load(error), exitAllHeld) << error;
+        supervisor.begin(nullptr);
+        if (supervisor.live()) {
+            const live_result answer = supervisor.apply(bench.action("button 1 Take press"));
+            EXPECT_EQ(answer.fault, r.pageFault) << r.message;
+            EXPECT_EQ(supervisor.live(), !r.pageFault) << r.message;
+        }
+        EXPECT_EQ(supervisor.finish(), r.status) << r.message << " " << static_cast<int>(r.what);
+    }
+}
+
+// A step that runs past a second is given up only for a restart of its
+// script waiting in the queue, one that will be carried out.
+TEST(SupervisorByLink, ASlowStepIsGivenUpOnlyForARestartQueuedForIt) {
+    struct row {
+        const char* name;
+        const char* restartOf; // the script a restart names; null: none pushed
+        bool full;             // the queue is full: the restart is refused
+        bool givenUp;
+    };
+    const row rows[] = {
+        {"restart while queued", "", false, true},
+        {"restart of another script", "other", false, false},
+        {"restart refused when full", "", true, false},
+        {"no restart", nullptr, false, false},
+    };
+    for (const row& r : rows) {
+        serve_bench bench;
+        panel_supervisor supervisor(bench.setup(), bench.feed, bench.queue, bench.out, bench.panels.maker());
+        std::string error;
+        ASSERT_EQ(supervisor.load(error), exitAllHeld);
+        supervisor.begin(nullptr);
+        for (std::size_t i = 0; r.full && i < action_queue::limit; ++i)
+            bench.queue.push("POST /api/timer", bench.action("timer 1").request);
+        if (r.restartOf) {
+            const auto restart = bench.action("restart", host_action::restart, r.restartOf);
+            EXPECT_EQ(bench.queue.push("POST /api/restart", restart.request) != nullptr, !r.full);
+        }
+        bench.panels.on("", "act", {does::slow, {}});
+        const live_result answer = supervisor.apply(bench.action("button 1 Take press"));
+        EXPECT_EQ(answer.fault, r.givenUp) << r.name << ": " << answer.error;
+        EXPECT_EQ(supervisor.finish(), exitAllHeld) << r.name;
+    }
+}
+
+// Paused before the last step, a restart is refused: one waiting in the
+// queue gives no step up, and nothing counts as a hang.
+TEST(SupervisorByLink, ARestartThatWillBeRefusedGivesNoStepUp) {
+    serve_bench bench;
+    panel_supervisor supervisor(bench.setup(4), bench.feed, bench.queue, bench.out, bench.panels.maker());
+    std::string error;
+    ASSERT_EQ(supervisor.load(error), exitAllHeld);
+    supervisor.begin(nullptr);
+    live_action to = bench.action("step", host_action::step);
+    to.request.to = 2;
+    ASSERT_TRUE(supervisor.apply(to).ok);
+    ASSERT_TRUE(bench.queue.push("POST /api/restart", bench.action("restart", host_action::restart).request));
+    bench.panels.on("", "step", {does::slow, {}});
+    to.request.to = 3;
+    const live_result stepped = supervisor.apply(to);
+    EXPECT_TRUE(stepped.ok) << stepped.error;
+    const std::optional<live_action> restart = bench.queue.pop(0ms);
+    ASSERT_TRUE(restart);
+    const live_result refused = supervisor.apply(*restart);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.error.find("paused at step 3 of 4"), std::string::npos) << refused.error;
+    EXPECT_EQ(bench.panels.processes, 1) << "the refused restart changed nothing";
+    EXPECT_EQ(supervisor.finish(), exitAllHeld);
+}
+
+namespace {
+
+struct studio_bench : serve_bench {
+    std::unique_ptr<studio_supervisor> studio;
+    void open() {
+        feed.set_scripts({"a", "b"});
+        studio = std::make_unique<studio_supervisor>(
+            setup(), std::vector<std::pair<std::string, std::string>>{{"a", "a.so"}, {"b", "b.so"}}, feed, queue, out,
+            panels.maker());
+        std::ostringstream errors;
+        std::string error;
+        ASSERT_EQ(studio->load(error, errors), exitAllHeld) << error;
+    }
+};
+
+} // namespace
+
+// A change one script makes is told to the other; scripts that answer
+// each other's changes stop at the bound, and the action is still answered.
+TEST(StudioByLink, ChangesGoToTheOtherScriptsUpToTheBound) {
+    struct row {
+        const char* name;
+        does bChanges; // what b does when told
+        std::size_t toB, toA;
+    };
+    const row rows[] = {
+        {"once", does::answer, 1, 0},
+        {"answering each other", does::changes_back, studio_supervisor::maxPasses / 2,
+         studio_supervisor::maxPasses / 2},
+    };
+    for (const row& r : rows) {
+        studio_bench bench;
+        bench.open();
+        bench.studio->begin(nullptr, scenario{});
+        for (std::size_t i = 0; i <= studio_supervisor::maxPasses; ++i) {
+            bench.panels.on("b", "change", {r.bChanges, {}});
+            bench.panels.on("a", "change", {does::changes_back, {}});
+        }
+        bench.panels.on("a", "act", {does::answer, {{7, 1, "5"}}});
+        const live_result answer = bench.studio->apply(bench.action("button 1 Take press", host_action::none, "a"));
+        EXPECT_TRUE(answer.ok) << r.name;
+        EXPECT_EQ(bench.panels.count("b", "change"), r.toB) << r.name;
+        EXPECT_EQ(bench.panels.count("a", "change"), r.toA) << r.name;
+        EXPECT_EQ(bench.studio->finish(), exitAllHeld) << r.name;
+    }
+}
+
+// A script that crashes on another's change ends the scenario there, as a
+// crash ends a run: no later step is played, the exit status is run's, and
+// the log names the step.
+TEST(StudioByLink, AScriptLostOnAChangeEndsTheScenarioAsRunDoes) {
+    studio_bench bench;
+    bench.open();
+    scenario plan;
+    std::string error;
+    ASSERT_TRUE(parse_scenario("script a\nbutton 1 Take press\nbutton 1 Take press\nscript b\nbutton 1 Take press\n",
+                               "studio.scn", plan, error))
+        << error;
+    bench.panels.on("a", "play", {does::answer, {}});            // the start
+    bench.panels.on("a", "play", {does::answer, {{7, 1, "5"}}}); // step 2
+    bench.panels.on("b", "change", {does::crash, {}});
+    EXPECT_FALSE(bench.studio->begin(nullptr, plan)) << "said to be played whole";
+    EXPECT_EQ(bench.panels.count("a", "play"), 2u) << "a step after the crash was played";
+    EXPECT_EQ(bench.panels.count("b", "play"), 1u);
+    EXPECT_NE(bench.out.str().find("the scenario stops at step 2: b's process ended"), std::string::npos)
+        << bench.out.str();
+    EXPECT_EQ(bench.studio->finish(), exitPanelCrashed);
+}
