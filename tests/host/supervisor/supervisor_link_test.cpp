@@ -159,14 +159,14 @@ TEST(StudioByLink, ChangesGoToTheOtherScriptsUpToTheBound) {
     };
     const row rows[] = {
         {"once", does::answer, 1, 0},
-        {"answering each other", does::changes_back, studio_supervisor::maxPasses / 2,
-         studio_supervisor::maxPasses / 2},
+        {"answering each other", does::changes_back, change_bound::maxChangesPerAction / 2,
+         change_bound::maxChangesPerAction / 2},
     };
     for (const row& r : rows) {
         studio_bench bench;
         bench.open();
         bench.studio->begin(nullptr, scenario{});
-        for (std::size_t i = 0; i <= studio_supervisor::maxPasses; ++i) {
+        for (std::size_t i = 0; i <= change_bound::maxChangesPerAction; ++i) {
             bench.panels.on("b", "change", {r.bChanges, {}});
             bench.panels.on("a", "change", {does::changes_back, {}});
         }
