@@ -62,6 +62,7 @@ public:
     soak_game(const soak_plan& plan, soak_tally& tally, soak_faults& faults)
         : plan_(plan), tally_(tally), faults_(faults), out_(&lines_), log_(out_), devices_(plan.devices),
           studio_(plan.scripts, devices_, log_), random_(plan.seed) {
+        log_.set_faults_only(true);
         for (const declared_device& d : devices_.declared().devices)
             if (d.size > 0) byType_[static_cast<std::size_t>(d.type)].push_back(&d);
     }
@@ -182,6 +183,7 @@ void soak_game::enter_stretch(std::int64_t startMs) {
 }
 
 void soak_game::play() {
+    tally_.reserve_windows(static_cast<std::size_t>(plan_.durationMs / stretchMs + 1));
     if (!start_scripts()) return;
     traffic_schedule schedule(plan_.rates, enabled(), random_);
     std::int64_t stretchEnd = stretchMs;

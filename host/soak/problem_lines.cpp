@@ -1,5 +1,6 @@
 #include "soak/problem_lines.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quon::host {
@@ -24,9 +25,14 @@ problem_lines::int_type problem_lines::overflow(int_type c) {
 }
 
 std::streamsize problem_lines::xsputn(const char* s, std::streamsize n) {
-    for (std::streamsize i = 0; i < n; ++i) {
-        if (s[i] == '\n') end_line();
-        else if (line_.size() < longest) line_.push_back(s[i]);
+    const char* end = s + n;
+    while (s < end) {
+        const char* stop = static_cast<const char*>(std::memchr(s, '\n', static_cast<std::size_t>(end - s)));
+        const char* part = stop ? stop : end;
+        line_.append(s, std::min<std::size_t>(static_cast<std::size_t>(part - s), longest - std::min(longest, line_.size())));
+        if (!stop) break;
+        end_line();
+        s = stop + 1;
     }
     return n;
 }
