@@ -1,5 +1,5 @@
 // "panel_host soak PANEL_LIBRARY... --devices FILE [--days N] [--seed S] [--rate KIND=N/s ...]
-// [--budget-ms M] [--report DIR] [--timeout SECONDS]": plays days of a busy
+// [--budget-ms M] [--save-failures DIR] [--report DIR] [--timeout SECONDS]": plays days of a busy
 // studio's traffic in virtual time to the scripts and judges what it cost
 // (docs/soak.md). The soak is the work of a guarded process: a panel that
 // crashes, hangs or ends it is reported as run reports it.
@@ -36,6 +36,9 @@ void add_soak_command(CLI::App& app, int& exitStatus) {
                       "give up when the panel has not returned after SECONDS of its own time in one ten-minute "
                       "stretch of virtual time (default 60; 0: never)")
         ->type_name("SECONDS");
+    cmd->add_option("--save-failures", a->saveDir,
+                    "write each finding to DIR as a scenario: the stretch of traffic that shows it")
+        ->type_name("DIR");
     cmd->add_option("--report", a->reportDir, "write DIR/index.html (pictures) and DIR/soak.json (the figures)")
         ->type_name("DIR");
     cmd->callback([a, rates, &exitStatus] {

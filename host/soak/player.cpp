@@ -35,13 +35,14 @@ std::string clock_text(std::int64_t ms) {
 
 // A change as a scenario step says it where one can (the first device of
 // its type), else in words.
-std::string describe_change(const declared_device& d, bool first, const device_change& c) {
+said_step describe_change(const declared_device& d, bool first, const device_change& c) {
     if (first && d.type == device_type::router)
-        return write_step(route_step{c.index, c.value == "park" ? 0 : std::stoi(c.value)});
-    if (first && d.type == device_type::gpi) return write_step(gpi_step{c.index, c.value == "on"});
-    if (first && d.type == device_type::info) return write_step(info_step{c.index, c.value});
-    return std::string(device_type_name(d.type)) + " device " + std::to_string(d.number) + " index " +
-           std::to_string(c.index) + " takes " + quote_step_text(c.value);
+        return {"", write_step(route_step{c.index, c.value == "park" ? 0 : std::stoi(c.value)})};
+    if (first && d.type == device_type::gpi) return {"", write_step(gpi_step{c.index, c.value == "on"})};
+    if (first && d.type == device_type::info) return {"", write_step(info_step{c.index, c.value})};
+    return {"", std::string(device_type_name(d.type)) + " device " + std::to_string(d.number) + " index " +
+                    std::to_string(c.index) + " takes " + quote_step_text(c.value),
+            false};
 }
 
 // An information slot's new text: a studio's words, a tally state, or a
@@ -75,7 +76,9 @@ private:
     void refresh_controls();
     // Measures one event: `deliver` gives it; `describe` names it if it is among the slowest.
     void measure(event_kind kind, std::int64_t atMs, const std::function<void()>& deliver,
-                 const std::function<std::string()>& describe);
+                 const std::function<said_step()>& describe);
+    // Keeps the event's step for --save-failures.
+    void keep_step(event_kind kind, const said_step& said, std::int64_t cpuNs, bool firstFault);
     void ticks_until(std::int64_t untilMs);
     void scheduled(event_kind kind, std::int64_t atMs, traffic_schedule& schedule);
     void change(event_kind kind, std::int64_t atMs);
@@ -134,7 +137,7 @@ void soak_game::refresh_controls() {
 }
 
 void soak_game::measure(event_kind kind, std::int64_t atMs, const std::function<void()>& deliver,
-                        const std::function<std::string()>& describe) {
+                        const std::function<said_step()>& describe) {
     ++number_;
     const int problemsBefore = log_.problems() + log_.malformed();
     const std::int64_t before = thread_cpu_ns();
@@ -144,14 +147,25 @@ void soak_game::measure(event_kind kind, std::int64_t atMs, const std::function<
     for (std::size_t i = 0; i < studio_.size(); ++i)
         commands += static_cast<std::int64_t>(studio_.at(i).session.host().commands().size());
     studio_.clear_step();
-    if (tally_.count(kind, cpu, commands)) tally_.name_slowest(number_, atMs, kind, cpu, describe());
     const int problems = log_.problems() + log_.malformed() - problemsBefore;
+    if (plan_.stretches) keep_step(kind, describe(), cpu, problems > 0 && faults_.count == 0);
+    if (tally_.count(kind, cpu, commands)) tally_.name_slowest(number_, atMs, kind, cpu, describe().text());
     if (problems == 0) return;
     faults_.count += problems;
     for (std::string& line : lines_.take())
         if (faults_.first.size() < problem_lines::kept)
             faults_.first.push_back("event " + std::to_string(number_) + " at " + clock_text(atMs) + " (" +
-                                    describe() + "):" + line.substr(line.find('!') + 1));
+                                    describe().text() + "):" + line.substr(line.find('!') + 1));
+}
+
+void soak_game::keep_step(event_kind kind, const said_step& said, std::int64_t cpuNs, bool firstFault) {
+    soak_stretches& s = *plan_.stretches;
+    s.rings.add(kind, said);
+    if (firstFault) s.beforeFault = s.rings.last();
+    if (cpuNs > plan_.budgetNs && cpuNs > s.slowestNs) {
+        s.slowestNs = cpuNs;
+        s.beforeSlowest = s.rings.last();
+    }
 }
 
 void soak_game::ticks_until(std::int64_t untilMs) {
@@ -171,7 +185,7 @@ void soak_game::ticks_until(std::int64_t untilMs) {
                 studio_.at(due).session.timer(id);
                 studio_.deliver_queued();
             },
-            [&] { return studio_.at(due).entry.name + ": " + write_step(timer_step{id}); });
+            [&] { return said_step{studio_.at(due).entry.name, write_step(timer_step{id})}; });
     }
     for (std::size_t i = 0; i < studio_.size(); ++i) studio_.at(i).session.host().timers().advance_to(untilMs);
 }
@@ -261,7 +275,7 @@ void soak_game::press(std::int64_t atMs, traffic_schedule& schedule) {
             studio_.at(c.script).session.button(c.panel, c.id, "press");
             studio_.deliver_queued();
         },
-        [&] { return studio_.at(c.script).entry.name + ": " + write_step(button_step{c.panel, c.id, "press"}); });
+        [&] { return said_step{studio_.at(c.script).entry.name, write_step(button_step{c.panel, c.id, "press"})}; });
     releases_.push_back(c);
     schedule.owe_release(atMs);
 }
@@ -276,7 +290,9 @@ void soak_game::release(std::int64_t atMs) {
             studio_.at(c.script).session.button(c.panel, c.id, "release");
             studio_.deliver_queued();
         },
-        [&] { return studio_.at(c.script).entry.name + ": " + write_step(button_step{c.panel, c.id, "release"}); });
+        [&] {
+            return said_step{studio_.at(c.script).entry.name, write_step(button_step{c.panel, c.id, "release"})};
+        });
 }
 
 void soak_game::property(std::int64_t atMs) {
@@ -289,7 +305,7 @@ void soak_game::property(std::int64_t atMs) {
             studio_.at(script).session.property(message);
             studio_.deliver_queued();
         },
-        [&] { return studio_.at(script).entry.name + ": " + write_step(property_step{message}); });
+        [&] { return said_step{studio_.at(script).entry.name, write_step(property_step{message})}; });
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "devices/file.h"
 #include "scenario/studio.h"
+#include "soak/stretch.h"
 #include "soak/tally.h"
 #include "soak/traffic.h"
 
@@ -26,6 +27,7 @@ struct soak_plan {
     std::int64_t durationMs = 7LL * 24 * 3600 * 1000;
     std::uint64_t seed = 0;
     std::int64_t budgetNs = 16000000;
+    soak_stretches* stretches = nullptr; // --save-failures: the recent steps kept there
 };
 
 // Faults the run went on from (malformed commands, other problems the

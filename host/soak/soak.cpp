@@ -4,6 +4,7 @@
 #include "soak/player.h"
 #include "soak/probes.h"
 #include "soak/report.h"
+#include "soak/saved_findings.h"
 #include "soak/verdict.h"
 
 #include <algorithm>
@@ -54,6 +55,23 @@ std::uint64_t fresh_seed() {
            static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
 }
 
+// --save-failures: each finding as a scenario; the exit status.
+int save(const soak_request& request, const soak_plan& plan, const std::vector<soak_finding>& findings,
+         const soak_faults& faults, int status) {
+    std::vector<std::string> files;
+    std::string error;
+    const soak_save_setup setup{request.saveDir, request.libraries, request.devicesFile, plan.scripts.size() > 1};
+    if (!save_soak_findings(setup, findings, faults, *plan.stretches, files, error)) {
+        std::fprintf(stderr, "panel_host: --save-failures: %s\n", error.c_str());
+        return exitEmulatorFault;
+    }
+    if (!files.empty())
+        std::printf("%zu finding%s saved as scenarios in %s\n", files.size(), files.size() == 1 ? "" : "s",
+                    request.saveDir.c_str());
+    for (const std::string& f : files) std::printf("  %s\n", f.c_str());
+    return status;
+}
+
 // Prints the figures and the verdict, writes the report; the exit status.
 int conclude(const soak_request& request, const soak_plan& plan, const soak_tally& tally, const soak_faults& faults,
              double seconds) {
@@ -73,6 +91,7 @@ int conclude(const soak_request& request, const soak_plan& plan, const soak_tall
     }
     for (const soak_finding& f : findings) ++failed, std::printf("FAIL  %s\n", f.line.c_str());
     int status = failed == 0 ? exitAllHeld : exitExpectationFailed;
+    if (!request.saveDir.empty() && plan.stretches) status = save(request, plan, findings, faults, status);
     if (!request.reportDir.empty()) {
         std::string error;
         if (!write_soak_report(request.reportDir, {plan, tally, findings, faults, seconds}, error)) {
@@ -129,6 +148,8 @@ int run_soak(const soak_request& request) {
     plan.durationMs = request.days * 24 * 3600 * 1000;
     plan.seed = request.seeded ? request.seed : fresh_seed();
     plan.budgetNs = request.budgetMs * 1000000;
+    soak_stretches stretches;
+    if (!request.saveDir.empty()) plan.stretches = &stretches;
     std::printf("panel_host soak: %lld virtual days, seed %llu (replay: --seed %llu)\nrates: %s\n"
                 "property messages: %zu from the scenarios beside the devices file\n",
                 static_cast<long long>(request.days), static_cast<unsigned long long>(plan.seed),

@@ -17,6 +17,7 @@ namespace quon::host {
 struct soak_request {
     std::vector<std::string> libraries; // PATH or NAME=PATH, as run's
     std::string devicesFile, reportDir;
+    std::string saveDir; // --save-failures: each finding saved there as a scenario
     std::int64_t days = 7, budgetMs = 16, timeout = 60;
     std::uint64_t seed = 0;
     bool seeded = false;
