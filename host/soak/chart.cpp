@@ -14,8 +14,7 @@ const char* const colours[] = {"#1f6fb4", "#d2691e", "#2e8b57", "#8a2be2", "#b22
 
 std::string number(double v) {
     char text[32];
-    if (v >= 1e6 || v <= -1e6) std::snprintf(text, sizeof text, "%.3g", v);
-    else std::snprintf(text, sizeof text, "%.6g", v);
+    std::snprintf(text, sizeof text, v >= 1e6 || v <= -1e6 ? "%.3g" : "%.6g", v);
     return text;
 }
 
@@ -40,6 +39,7 @@ std::string line_chart(const std::string& title, const std::string& xLabel, cons
     for (double v : x) xMax = std::max(xMax, v);
     for (const chart_series& s : series)
         for (double v : s.y) yMax = std::max(yMax, v), yMin = std::min(yMin, v);
+    yMax *= 1.25; // room above a flat line, which would sit on the frame
     std::string svg = frame(title, yMin, yMax);
     const double w = width - left - right, h = height - top - bottom;
     for (std::size_t i = 0; i < series.size(); ++i) {

@@ -104,7 +104,9 @@ std::string cpu_charts(const soak_tally& tally) {
         std::vector<std::string> labels;
         std::vector<double> values;
         for (std::size_t b = lo; b <= hi; ++b) {
-            labels.push_back(num(cpu_bucket_floor(b) / 1000) + "µs");
+            char label[32];
+            std::snprintf(label, sizeof label, "%.3g µs", cpu_bucket_floor(b) / 1000);
+            labels.push_back(label);
             values.push_back(static_cast<double>(t.histogram[b]));
         }
         s += bar_chart(std::string(event_kind_name(static_cast<event_kind>(k))) + " events by CPU time", labels, values);
