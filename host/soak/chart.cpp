@@ -45,9 +45,11 @@ std::string line_chart(const std::string& title, const std::string& xLabel, cons
     for (std::size_t i = 0; i < series.size(); ++i) {
         std::string points;
         for (std::size_t j = 0; j < x.size() && j < series[i].y.size(); ++j)
-            points += number(left + w * x[j] / xMax) + "," + number(top + h * (1 - (series[i].y[j] - yMin) / (yMax - yMin))) + " ";
+            points += number(left + w * x[j] / xMax) + "," +
+                      number(top + h * (1 - (series[i].y[j] - yMin) / (yMax - yMin))) + " ";
         const char* colour = colours[i % 7];
-        svg += "<polyline fill=\"none\" stroke=\"" + std::string(colour) + "\" stroke-width=\"1.5\" points=\"" + points + "\"/>";
+        svg += "<polyline fill=\"none\" stroke=\"" + std::string(colour) + "\" stroke-width=\"1.5\" points=\"" +
+               points + "\"/>";
         svg += "<text x=\"" + number(left + 8 + 150 * static_cast<double>(i)) + "\" y=\"" + number(top + 14) +
                "\" fill=\"" + colour + "\">" + xml_escape(series[i].label) + "</text>";
     }
@@ -56,7 +58,8 @@ std::string line_chart(const std::string& title, const std::string& xLabel, cons
     return svg;
 }
 
-std::string bar_chart(const std::string& title, const std::vector<std::string>& labels, const std::vector<double>& values) {
+std::string bar_chart(const std::string& title, const std::vector<std::string>& labels,
+                      const std::vector<double>& values) {
     double yMax = 1;
     for (double v : values) yMax = std::max(yMax, v);
     std::string svg = frame(title, 0, yMax);

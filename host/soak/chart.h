@@ -17,7 +17,8 @@ struct chart_series {
 std::string line_chart(const std::string& title, const std::string& xLabel, const std::vector<double>& x,
                        const std::vector<chart_series>& series);
 // One bar per value, `labels` under every few bars.
-std::string bar_chart(const std::string& title, const std::vector<std::string>& labels, const std::vector<double>& values);
+std::string bar_chart(const std::string& title, const std::vector<std::string>& labels,
+                      const std::vector<double>& values);
 
 } // namespace quon::host
 

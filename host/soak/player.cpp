@@ -32,7 +32,6 @@ std::string clock_text(std::int64_t ms) {
     return text;
 }
 
-
 // A change as a scenario step says it where one can (the first device of
 // its type), else in words.
 said_step describe_change(const declared_device& d, bool first, const device_change& c) {
@@ -40,8 +39,9 @@ said_step describe_change(const declared_device& d, bool first, const device_cha
         return {"", write_step(route_step{c.index, c.value == "park" ? 0 : std::stoi(c.value)})};
     if (first && d.type == device_type::gpi) return {"", write_step(gpi_step{c.index, c.value == "on"})};
     if (first && d.type == device_type::info) return {"", write_step(info_step{c.index, c.value})};
-    return {"", std::string(device_type_name(d.type)) + " device " + std::to_string(d.number) + " index " +
-                    std::to_string(c.index) + " takes " + quote_step_text(c.value),
+    return {"",
+            std::string(device_type_name(d.type)) + " device " + std::to_string(d.number) + " index " +
+                std::to_string(c.index) + " takes " + quote_step_text(c.value),
             false};
 }
 
@@ -185,7 +185,9 @@ void soak_game::ticks_until(std::int64_t untilMs) {
                 studio_.at(due).session.timer(id);
                 studio_.deliver_queued();
             },
-            [&] { return said_step{studio_.at(due).entry.name, write_step(timer_step{id})}; });
+            [&] {
+                return said_step{studio_.at(due).entry.name, write_step(timer_step{id})};
+            });
     }
     for (std::size_t i = 0; i < studio_.size(); ++i) studio_.at(i).session.host().timers().advance_to(untilMs);
 }
@@ -275,7 +277,9 @@ void soak_game::press(std::int64_t atMs, traffic_schedule& schedule) {
             studio_.at(c.script).session.button(c.panel, c.id, "press");
             studio_.deliver_queued();
         },
-        [&] { return said_step{studio_.at(c.script).entry.name, write_step(button_step{c.panel, c.id, "press"})}; });
+        [&] {
+            return said_step{studio_.at(c.script).entry.name, write_step(button_step{c.panel, c.id, "press"})};
+        });
     releases_.push_back(c);
     schedule.owe_release(atMs);
 }
@@ -305,7 +309,9 @@ void soak_game::property(std::int64_t atMs) {
             studio_.at(script).session.property(message);
             studio_.deliver_queued();
         },
-        [&] { return said_step{studio_.at(script).entry.name, write_step(property_step{message})}; });
+        [&] {
+            return said_step{studio_.at(script).entry.name, write_step(property_step{message})};
+        });
 }
 
 } // namespace

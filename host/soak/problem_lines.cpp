@@ -29,7 +29,8 @@ std::streamsize problem_lines::xsputn(const char* s, std::streamsize n) {
     while (s < end) {
         const char* stop = static_cast<const char*>(std::memchr(s, '\n', static_cast<std::size_t>(end - s)));
         const char* part = stop ? stop : end;
-        line_.append(s, std::min<std::size_t>(static_cast<std::size_t>(part - s), longest - std::min(longest, line_.size())));
+        line_.append(
+            s, std::min<std::size_t>(static_cast<std::size_t>(part - s), longest - std::min(longest, line_.size())));
         if (!stop) break;
         end_line();
         s = stop + 1;

@@ -22,15 +22,17 @@ std::string json_kinds(const soak_tally& tally) {
     std::string s = "{";
     for (std::size_t k = 0; k < eventKinds; ++k) {
         const kind_tally& t = tally.kinds()[k];
-        s += std::string(k ? "," : "") + "\"" + event_kind_name(static_cast<event_kind>(k)) + "\":{\"events\":" +
-             std::to_string(t.events) + ",\"commands\":" + std::to_string(t.commands) + ",\"cpu_ns\":" +
-             std::to_string(t.cpuNs) + ",\"max_ns\":" + std::to_string(t.maxNs) + ",\"over_budget\":" +
-             std::to_string(t.overBudget) + ",\"p50_ns\":" + num(t.percentile_ns(0.5)) + ",\"p90_ns\":" +
-             num(t.percentile_ns(0.9)) + ",\"p99_ns\":" + num(t.percentile_ns(0.99)) + ",\"histogram\":[";
+        s += std::string(k ? "," : "") + "\"" + event_kind_name(static_cast<event_kind>(k)) +
+             "\":{\"events\":" + std::to_string(t.events) + ",\"commands\":" + std::to_string(t.commands) +
+             ",\"cpu_ns\":" + std::to_string(t.cpuNs) + ",\"max_ns\":" + std::to_string(t.maxNs) +
+             ",\"over_budget\":" + std::to_string(t.overBudget) + ",\"p50_ns\":" + num(t.percentile_ns(0.5)) +
+             ",\"p90_ns\":" + num(t.percentile_ns(0.9)) + ",\"p99_ns\":" + num(t.percentile_ns(0.99)) +
+             ",\"histogram\":[";
         bool first = true;
         for (std::size_t b = 0; b < cpuBuckets; ++b)
             if (t.histogram[b] > 0) {
-                s += std::string(first ? "" : ",") + "[" + num(cpu_bucket_floor(b)) + "," + std::to_string(t.histogram[b]) + "]";
+                s += std::string(first ? "" : ",") + "[" + num(cpu_bucket_floor(b)) + "," +
+                     std::to_string(t.histogram[b]) + "]";
                 first = false;
             }
         s += "]}";
@@ -42,10 +44,12 @@ std::string json_windows(const soak_tally& tally) {
     std::string s = "[";
     for (std::size_t i = 0; i < tally.windows().size(); ++i) {
         const soak_window& w = tally.windows()[i];
-        s += std::string(i ? "," : "") + "{\"end_ms\":" + std::to_string(w.endMs) + ",\"heap_bytes\":" +
-             std::to_string(w.process.heapBytes) + ",\"descriptors\":" + std::to_string(w.process.descriptors) +
-             ",\"threads\":" + std::to_string(w.process.threads) + ",\"resident_kib\":" +
-             std::to_string(w.process.residentKiB) + ",\"commands\":" + std::to_string(w.commands) + ",\"events\":[";
+        s += std::string(i ? "," : "") + "{\"end_ms\":" + std::to_string(w.endMs) +
+             ",\"heap_bytes\":" + std::to_string(w.process.heapBytes) +
+             ",\"descriptors\":" + std::to_string(w.process.descriptors) +
+             ",\"threads\":" + std::to_string(w.process.threads) +
+             ",\"resident_kib\":" + std::to_string(w.process.residentKiB) +
+             ",\"commands\":" + std::to_string(w.commands) + ",\"events\":[";
         for (std::size_t k = 0; k < eventKinds; ++k) s += std::string(k ? "," : "") + std::to_string(w.events[k]);
         s += "]}";
     }
@@ -109,7 +113,8 @@ std::string cpu_charts(const soak_tally& tally) {
             labels.push_back(label);
             values.push_back(static_cast<double>(t.histogram[b]));
         }
-        s += bar_chart(std::string(event_kind_name(static_cast<event_kind>(k))) + " events by CPU time", labels, values);
+        s +=
+            bar_chart(std::string(event_kind_name(static_cast<event_kind>(k))) + " events by CPU time", labels, values);
     }
     return s;
 }
@@ -130,16 +135,16 @@ std::string soak_json(const soak_report_input& in) {
     std::string s = "{\"verdict\":\"";
     s += in.findings.empty() && in.faults.count == 0 && in.faults.startFailure.empty() ? "clean" : "fail";
     s += "\",\"seed\":" + std::to_string(in.plan.seed) + ",\"virtual_ms\":" + std::to_string(in.plan.durationMs) +
-         ",\"seconds\":" + num(in.seconds) + ",\"events\":" + std::to_string(in.tally.events()) + ",\"commands\":" +
-         std::to_string(in.tally.commands()) + ",\"budget_ns\":" + std::to_string(in.plan.budgetNs) +
+         ",\"seconds\":" + num(in.seconds) + ",\"events\":" + std::to_string(in.tally.events()) +
+         ",\"commands\":" + std::to_string(in.tally.commands()) + ",\"budget_ns\":" + std::to_string(in.plan.budgetNs) +
          ",\"faults\":" + std::to_string(in.faults.count) + ",\"heap_source\":";
     append_json_string(s, process_probe::heap_source());
-    s += ",\"findings\":" + json_findings(in) + ",\"kinds\":" + json_kinds(in.tally) + ",\"windows\":" +
-         json_windows(in.tally) + ",\"slowest\":[";
+    s += ",\"findings\":" + json_findings(in) + ",\"kinds\":" + json_kinds(in.tally) +
+         ",\"windows\":" + json_windows(in.tally) + ",\"slowest\":[";
     for (std::size_t i = 0; i < in.tally.slowest().size(); ++i) {
         const slow_event& e = in.tally.slowest()[i];
-        s += std::string(i ? "," : "") + "{\"cpu_ns\":" + std::to_string(e.cpuNs) + ",\"event\":" +
-             std::to_string(e.number) + ",\"at_ms\":" + std::to_string(e.atMs) + ",\"kind\":\"" +
+        s += std::string(i ? "," : "") + "{\"cpu_ns\":" + std::to_string(e.cpuNs) +
+             ",\"event\":" + std::to_string(e.number) + ",\"at_ms\":" + std::to_string(e.atMs) + ",\"kind\":\"" +
              event_kind_name(e.kind) + "\",\"step\":";
         append_json_string(s, e.step);
         s += "}";
@@ -158,7 +163,8 @@ std::string soak_html(const soak_report_input& in) {
          " events in " + num(in.seconds) + " s. Heap: " + xml_escape(process_probe::heap_source()) + ".</p>";
     s += "<h2>Verdict</h2><ul>";
     std::string lines;
-    if (!in.faults.startFailure.empty()) lines += "<li class=\"fail\">FAIL " + xml_escape(in.faults.startFailure) + "</li>";
+    if (!in.faults.startFailure.empty())
+        lines += "<li class=\"fail\">FAIL " + xml_escape(in.faults.startFailure) + "</li>";
     for (const std::string& f : in.faults.first) lines += "<li class=\"fail\">FAIL " + xml_escape(f) + "</li>";
     for (const soak_finding& f : in.findings) lines += "<li class=\"fail\">FAIL " + xml_escape(f.line) + "</li>";
     s += lines.empty() ? "<li class=\"pass\">clean: no growth, no event over the budget, no fault</li>" : lines;

@@ -37,8 +37,8 @@ saved_case case_of(const soak_save_setup& setup, const std::string& kind, const 
     c.steps = stretch_steps(stretch, setup.several, repeats, leftOut, first);
     c.notes.push_back(what);
     if (leftOut > 0)
-        c.notes.push_back(std::to_string(leftOut) + " events are left out: no scenario step gives them (the first: " +
-                          first + ")");
+        c.notes.push_back(std::to_string(leftOut) +
+                          " events are left out: no scenario step gives them (the first: " + first + ")");
     c.notes.push_back("not cut: run's replay does not measure what the soak found");
     return c;
 }

@@ -51,8 +51,7 @@ public:
     // Counts one event; true when it is among the slowest so far (the
     // caller then names it with slowest_named).
     bool count(event_kind kind, std::int64_t cpuNs, std::int64_t commands);
-    void name_slowest(std::int64_t number, std::int64_t atMs, event_kind kind, std::int64_t cpuNs,
-                      std::string step);
+    void name_slowest(std::int64_t number, std::int64_t atMs, event_kind kind, std::int64_t cpuNs, std::string step);
     // Room for every window before the soak: the tally's own growth is not the panel's.
     void reserve_windows(std::size_t n) { windows_.reserve(n); }
     void close_window(std::int64_t endMs, const process_sample& sample);

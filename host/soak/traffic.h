@@ -44,8 +44,7 @@ constexpr std::int64_t releaseAfterMs = 150;
 class traffic_schedule {
 public:
     // `enabled`: the kinds the studio has something for (no router: no route).
-    traffic_schedule(const traffic_rates& rates, const std::array<bool, eventKinds>& enabled,
-                     validate_random& random);
+    traffic_schedule(const traffic_rates& rates, const std::array<bool, eventKinds>& enabled, validate_random& random);
 
     // The next scheduled event: its time and kind (releases included).
     std::int64_t next_time() const;

@@ -50,7 +50,8 @@ void blame(const std::vector<soak_window>& w, std::size_t from, soak_resource r,
         steps.push_back(static_cast<double>(sample_of(w[i].process, r) - sample_of(w[i - 1].process, r)));
     for (std::size_t k = 0; k < eventKinds; ++k) {
         std::vector<double> counts;
-        for (std::size_t i = from + 1; i < w.size(); ++i) counts.push_back(static_cast<double>(w[i].events[k] - w[i - 1].events[k]));
+        for (std::size_t i = from + 1; i < w.size(); ++i)
+            counts.push_back(static_cast<double>(w[i].events[k] - w[i - 1].events[k]));
         const line_fit g = fit(counts, steps);
         if (g.r > 0.5 && g.r > f.fit) {
             f.kindKnown = true;

@@ -19,11 +19,11 @@ TEST(SoakTraffic, RatesAreReadAsWrittenAndRefusedOtherwise) {
         std::int64_t perHour;
     };
     const rate_case cases[] = {
-        {"route=2/s", true, event_kind::route, 7200},   {"gpi=3/min", true, event_kind::gpi, 180},
+        {"route=2/s", true, event_kind::route, 7200},    {"gpi=3/min", true, event_kind::gpi, 180},
         {"property=5/h", true, event_kind::property, 5}, {"press=0/s", true, event_kind::press, 0},
-        {"release=1/s", false, event_kind::route, 0},   {"timer=1/s", false, event_kind::route, 0},
-        {"route=2", false, event_kind::route, 0},       {"route=2/day", false, event_kind::route, 0},
-        {"route=-1/s", false, event_kind::route, 0},    {"route=1.5/s", false, event_kind::route, 0},
+        {"release=1/s", false, event_kind::route, 0},    {"timer=1/s", false, event_kind::route, 0},
+        {"route=2", false, event_kind::route, 0},        {"route=2/day", false, event_kind::route, 0},
+        {"route=-1/s", false, event_kind::route, 0},     {"route=1.5/s", false, event_kind::route, 0},
         {"route/s=2", false, event_kind::route, 0},
     };
     for (const rate_case& c : cases) {
@@ -86,18 +86,15 @@ TEST(SoakTraffic, OneSeedOneScheduleEachKindAtItsRate) {
 
 TEST(SoakStretch, ScriptsNamedWhereTheyChangeAndUnsaidEventsCounted) {
     const std::vector<said_step> stretch = {
-        {"relay", "button 1 Take \"press\"", true},
-        {"", "gpi 1 on", true},
-        {"relay", "timer 1", true},
-        {"", "router device 4 index 2 takes \"3\"", false},
-        {"watch", "timer 1", true},
+        {"relay", "button 1 Take \"press\"", true},         {"", "gpi 1 on", true},     {"relay", "timer 1", true},
+        {"", "router device 4 index 2 takes \"3\"", false}, {"watch", "timer 1", true},
     };
     std::size_t leftOut = 0;
     std::string first;
     const std::vector<std::string> studio = stretch_steps(stretch, true, 2, leftOut, first);
-    const std::vector<std::string> expected = {"script relay", "button 1 Take \"press\"", "gpi 1 on", "timer 1",
-                                               "script watch", "timer 1", "script relay", "button 1 Take \"press\"",
-                                               "gpi 1 on", "timer 1", "script watch", "timer 1"};
+    const std::vector<std::string> expected = {
+        "script relay", "button 1 Take \"press\"", "gpi 1 on", "timer 1", "script watch", "timer 1",
+        "script relay", "button 1 Take \"press\"", "gpi 1 on", "timer 1", "script watch", "timer 1"};
     EXPECT_EQ(studio, expected);
     EXPECT_EQ(leftOut, 2u);
     EXPECT_EQ(first, "router device 4 index 2 takes \"3\"");

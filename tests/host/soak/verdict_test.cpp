@@ -59,7 +59,9 @@ TEST(SoakVerdict, GrowthIsFoundAndLaidAtItsKind) {
         {"48 bytes per GPI change", [](const auto& c, std::size_t) { return flat(400000 + 48 * c[1], 5); }, true,
          soak_resource::heap, event_kind::gpi},
         {"a cache that fills in the first hours",
-         [](const auto&, std::size_t w) { return flat(400000 + 4000000 * static_cast<std::int64_t>(std::min<std::size_t>(w, 30)), 5); },
+         [](const auto&, std::size_t w) {
+             return flat(400000 + 4000000 * static_cast<std::int64_t>(std::min<std::size_t>(w, 30)), 5);
+         },
          false, soak_resource::heap, event_kind::route},
         {"a descriptor per timer tick",
          [](const auto& c, std::size_t) { return flat(400000, 5 + c[index_of(event_kind::timer)]); }, true,
@@ -93,9 +95,8 @@ TEST(SoakVerdict, CpuThatRisesWithItsCountIsFoundOnlyThen) {
 
 TEST(SoakVerdict, AnEventOverTheBudgetIsNamed) {
     const auto still = [](const auto&, std::size_t) { return flat(400000, 5); };
-    const std::vector<soak_finding> found = judge(soak_of(20, still, [](event_kind k, std::int64_t n) {
-        return k == event_kind::info && n == 17 ? 17000000 : 3000;
-    }));
+    const std::vector<soak_finding> found = judge(soak_of(
+        20, still, [](event_kind k, std::int64_t n) { return k == event_kind::info && n == 17 ? 17000000 : 3000; }));
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].type, finding_type::over_budget);
     EXPECT_EQ(found[0].kind, event_kind::info);
