@@ -5,6 +5,7 @@
 // crashes, hangs or ends it is reported as run reports it.
 #include "commands/subcommands.h"
 #include "session/guarded_process.h"
+#include "soak/saved_findings.h"
 #include "soak/soak.h"
 
 #include <memory>
@@ -50,7 +51,15 @@ void add_soak_command(CLI::App& app, int& exitStatus) {
                 return;
             }
         }
+        // --save-failures: the worker's last steps outlive a panel that ends it.
+        crash_journal journal;
+        if (!a->saveDir.empty() && journal.create()) a->journal = &journal;
         exitStatus = run_guarded([a] { return run_soak(*a); });
+        if (a->journal && is_panel_fault(exitStatus)) {
+            const soak_save_setup setup{a->saveDir, a->libraries, a->devicesFile, a->libraries.size() > 1};
+            exitStatus = save_soak_crash(setup, journal.read(), exitStatus);
+        }
+        a->journal = nullptr;
     });
 }
 

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <ostream>
 
 namespace quon::host {
@@ -139,6 +140,12 @@ void soak_game::refresh_controls() {
 void soak_game::measure(event_kind kind, std::int64_t atMs, const std::function<void()>& deliver,
                         const std::function<said_step()>& describe) {
     ++number_;
+    std::optional<said_step> said; // named once, only when needed
+    const auto step = [&]() -> const said_step& {
+        if (!said) said = describe();
+        return *said;
+    };
+    if (plan_.journal) plan_.journal->put(step());
     const int problemsBefore = log_.problems() + log_.malformed();
     const std::int64_t before = thread_cpu_ns();
     deliver();
@@ -148,14 +155,14 @@ void soak_game::measure(event_kind kind, std::int64_t atMs, const std::function<
         commands += static_cast<std::int64_t>(studio_.at(i).session.host().commands().size());
     studio_.clear_step();
     const int problems = log_.problems() + log_.malformed() - problemsBefore;
-    if (plan_.stretches) keep_step(kind, describe(), cpu, problems > 0 && faults_.count == 0);
-    if (tally_.count(kind, cpu, commands)) tally_.name_slowest(number_, atMs, kind, cpu, describe().text());
+    if (plan_.stretches) keep_step(kind, step(), cpu, problems > 0 && faults_.count == 0);
+    if (tally_.count(kind, cpu, commands)) tally_.name_slowest(number_, atMs, kind, cpu, step().text());
     if (problems == 0) return;
     faults_.count += problems;
     for (std::string& line : lines_.take())
         if (faults_.first.size() < problem_lines::kept)
             faults_.first.push_back("event " + std::to_string(number_) + " at " + clock_text(atMs) + " (" +
-                                    describe().text() + "):" + line.substr(line.find('!') + 1));
+                                    step().text() + "):" + line.substr(line.find('!') + 1));
 }
 
 void soak_game::keep_step(event_kind kind, const said_step& said, std::int64_t cpuNs, bool firstFault) {

@@ -9,6 +9,7 @@
 
 #include "devices/file.h"
 #include "scenario/studio.h"
+#include "soak/crash_journal.h"
 #include "soak/stretch.h"
 #include "soak/tally.h"
 #include "soak/traffic.h"
@@ -28,6 +29,7 @@ struct soak_plan {
     std::uint64_t seed = 0;
     std::int64_t budgetNs = 16000000;
     soak_stretches* stretches = nullptr; // --save-failures: the recent steps kept there
+    crash_journal* journal = nullptr;    // --save-failures: each step written there before its event
 };
 
 // Faults the run went on from (malformed commands, other problems the

@@ -1,8 +1,13 @@
 #include "soak/saved_findings.h"
 
+#include "base/exit_status.h"
 #include "base/output_file.h"
+#include "scenario/run_setup.h"
+
+#include <cstdio>
 #include "validation/failure_recorder.h"
 #include "validation/private_file.h"
+#include "validation/save_failures.h"
 #include "validation/saved_case.h"
 
 namespace quon::host {
@@ -43,9 +48,20 @@ saved_case case_of(const soak_save_setup& setup, const std::string& kind, const 
     return c;
 }
 
+// A library argument with its path made full, its NAME= kept: the replay
+// command holds from any folder.
+std::string full_library(const std::string& argument) {
+    std::vector<script_entry> scripts;
+    std::vector<std::string> paths;
+    std::string ignored;
+    if (!name_libraries({argument}, "", scripts, paths, ignored)) return argument;
+    const bool named = argument.size() > paths.front().size();
+    return (named ? scripts.front().name + "=" : std::string()) + full_path(paths.front());
+}
+
 bool write_case(const soak_save_setup& setup, saved_case c, std::vector<std::string>& files, std::string& error) {
     std::string libraries;
-    for (const std::string& l : setup.libraries) libraries += (libraries.empty() ? "" : " ") + full_path(l);
+    for (const std::string& l : setup.libraries) libraries += (libraries.empty() ? "" : " ") + full_library(l);
     const std::string file = case_file_name(setup.dir, c);
     if (!write_file_privately(file, case_text(c, libraries, file), error)) return false;
     files.push_back(file);
@@ -99,6 +115,27 @@ bool save_soak_findings(const soak_save_setup& setup, const std::vector<soak_fin
         if (!write_case(setup, c, files, error)) return false;
     }
     return true;
+}
+
+int save_soak_crash(const soak_save_setup& setup, const std::vector<said_step>& journal, int status) {
+    const bool hang = status == exitPanelHung;
+    saved_case c = case_of(
+        setup, hang ? "hang" : "crash",
+        hang ? "the panel did not return in time during the soak"
+             : "the panel crashed or ended the process during the soak",
+        journal, 1, "the last " + std::to_string(journal.size()) + " events of the soak, up to the one it happened in");
+    c.notes.pop_back(); // run replays a crash or a hang: it is cut below
+    std::vector<std::string> files;
+    std::string error;
+    if (!make_directories(setup.dir, error) || !write_case(setup, c, files, error)) {
+        std::fprintf(stderr, "panel_host: --save-failures: %s\n", error.c_str());
+        return exitEmulatorFault;
+    }
+    if (setup.libraries.size() == 1 &&
+        cut_saved_case(full_library(setup.libraries.front()), files.front(), 10) == cut_outcome::not_written)
+        status = exitEmulatorFault;
+    std::printf("1 fault saved as scenarios in %s\n  %s\n", setup.dir.c_str(), files.front().c_str());
+    return status;
 }
 
 } // namespace quon::host

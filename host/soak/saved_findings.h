@@ -36,6 +36,11 @@ bool save_soak_findings(const soak_save_setup& setup, const std::vector<soak_fin
                         const soak_faults& faults, const soak_stretches& stretches, std::vector<std::string>& files,
                         std::string& error);
 
+// The watcher, after the worker ended with a panel's fault (`status` 3 or
+// 4): the journal's steps saved as a case, cut down as validate's are when
+// one library was soaked. The status to exit with.
+int save_soak_crash(const soak_save_setup& setup, const std::vector<said_step>& journal, int status);
+
 } // namespace quon::host
 
 #endif

@@ -150,6 +150,7 @@ int run_soak(const soak_request& request) {
     plan.budgetNs = request.budgetMs * 1000000;
     soak_stretches stretches;
     if (!request.saveDir.empty()) plan.stretches = &stretches;
+    plan.journal = request.journal;
     std::printf("panel_host soak: %lld virtual days, seed %llu (replay: --seed %llu)\nrates: %s\n"
                 "property messages: %zu from the scenarios beside the devices file\n",
                 static_cast<long long>(request.days), static_cast<unsigned long long>(plan.seed),

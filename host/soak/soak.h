@@ -6,6 +6,7 @@
 #ifndef HOST_SOAK_SOAK_H
 #define HOST_SOAK_SOAK_H
 
+#include "soak/crash_journal.h"
 #include "soak/traffic.h"
 
 #include <cstdint>
@@ -22,6 +23,7 @@ struct soak_request {
     std::uint64_t seed = 0;
     bool seeded = false;
     traffic_rates rates = traffic_rates::defaults();
+    crash_journal* journal = nullptr; // --save-failures: made by the watcher before the worker
 };
 
 // The property messages the scenarios in the "scenarios" folder beside the
