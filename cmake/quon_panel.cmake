@@ -11,7 +11,8 @@
 #     [DEVICES file.devices]     the devices, commands and timers validate plays (--devices)
 #     [SCENARIOS file.scn...]    scenarios the tests play with panel_host run --strict
 #     [TESTS file.cpp...]        GoogleTest unit tests of the panel (see quon_test_host.h)
-#     [FUZZ [FUZZ_SECONDS S]])   a fuzz target, fuzz_NAME, in the fuzz build (below); S default 30
+#     [FUZZ [FUZZ_SECONDS S]]    a fuzz target, fuzz_NAME, in the fuzz build (below); S default 30
+#     [SOAK [SOAK_DAYS D]])      a soak test, NAME_soak, of D virtual days (default 1; needs DEVICES)
 #
 # Targets: NAME_objects (the compiled sources), NAME_panel (the same as a
 # static library, for tests that drive the class directly) and NAME, the
@@ -63,13 +64,17 @@ macro(_quon_panel_argument keyword default regex what)
 endmacro()
 
 function(quon_add_panel name)
-  cmake_parse_arguments(ARG "FUZZ" "VERSION;DESCRIPTION;COMPANY;PRODUCT;COPYRIGHT;LANGUAGE;DEVICES;FUZZ_SECONDS"
+  cmake_parse_arguments(ARG "FUZZ;SOAK" "VERSION;DESCRIPTION;COMPANY;PRODUCT;COPYRIGHT;LANGUAGE;DEVICES;FUZZ_SECONDS;SOAK_DAYS"
                         "SOURCES;SCENARIOS;TESTS" ${ARGN})
   if(ARG_UNPARSED_ARGUMENTS OR NOT ARG_SOURCES)
     message(FATAL_ERROR "quon_add_panel(${name}): SOURCES needed; unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
   endif()
   _quon_panel_argument(VERSION 1.0.0.0 "^[0-9]+[.][0-9]+[.][0-9]+[.][0-9]+$" "a.b.c.d")
   _quon_panel_argument(LANGUAGE 0809 "^[0-9a-fA-F][0-9a-fA-F][0-9a-fA-F][0-9a-fA-F]$" "four hex digits")
+  _quon_panel_argument(SOAK_DAYS 1 "^[1-9][0-9]*$" "a whole number of days from 1")
+  if(ARG_SOAK AND NOT DEFINED ARG_DEVICES)
+    message(FATAL_ERROR "quon_add_panel(${name}): SOAK needs DEVICES, whose devices and timers make the traffic")
+  endif()
   string(TOLOWER ${ARG_LANGUAGE} ARG_LANGUAGE)
   if(NOT DEFINED ARG_DESCRIPTION)
     set(ARG_DESCRIPTION ${name})
@@ -184,4 +189,13 @@ function(_quon_panel_tests name)
     quon_add_wine_test(NAME ${name}_scenario_${stem} CLOSING_LINE "^expectations: [0-9]+ passed, 0 failed$" NATIVE_TOO
                          COMMAND quon::panel_host run $<TARGET_FILE:${name}> ${path} --base ${name} --strict --out ${out})
   endforeach()
+  # SOAK: a seeded soak of SOAK_DAYS virtual days (docs/soak.md); its page
+  # and figures go to soak_report/NAME in the build tree. Native builds only:
+  # panel_host.exe has no soak.
+  if(ARG_SOAK AND NOT WIN32)
+    set(report ${CMAKE_CURRENT_BINARY_DIR}/soak_report/${name})
+    quon_add_wine_test(NAME ${name}_soak CLOSING_LINE "^soak clean$" NATIVE_TOO
+                         COMMAND quon::panel_host soak $<TARGET_FILE:${name}> ${devices} --days ${ARG_SOAK_DAYS} --seed 1
+                                 --report ${report})
+  endif()
 endfunction()

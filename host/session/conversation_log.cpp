@@ -31,31 +31,37 @@ const char* kind_name(unsigned kind) {
 } // namespace
 
 void conversation_log::step(const std::string& where, const std::string& what) {
+    if (faultsOnly_) return;
     out_ << "\n";
     line() << "[" << where << "] " << printable(what) << std::endl;
 }
 
 void conversation_log::event(unsigned kind, const std::string& what) {
     ++events_[kind];
+    if (faultsOnly_) return;
     line() << "  > kind " << kind << " " << kind_name(kind) << ": " << printable(what) << std::endl;
 }
 
-void conversation_log::lifecycle(const std::string& what) { line() << "  > " << printable(what) << std::endl; }
+void conversation_log::lifecycle(const std::string& what) {
+    if (!faultsOnly_) line() << "  > " << printable(what) << std::endl;
+}
 
 void conversation_log::answer(const std::string* text) {
     ++answers_;
     if (!text) ++nullAnswers_;
+    if (faultsOnly_) return;
     line() << "  < answer: " << (text ? "\"" + printable(*text) + "\"" : std::string("null")) << std::endl;
 }
 
 void conversation_log::command(const char* text, const std::string& code) {
-    const std::string t = text ? text : "";
     ++commands_[code.empty() ? std::string("??") : code];
+    if (faultsOnly_) return;
+    const std::string t = text ? text : "";
     line() << "  < kind 0 " << (text ? printable(t) : std::string("(null)")) << std::endl;
 }
 
 void conversation_log::reply(const std::string* text) {
-    if (text) line() << "    reply \"" << printable(*text) << "\"" << std::endl;
+    if (text && !faultsOnly_) line() << "    reply \"" << printable(*text) << "\"" << std::endl;
 }
 
 void conversation_log::malformed(const std::string& why) {
@@ -66,6 +72,7 @@ void conversation_log::malformed(const std::string& why) {
 void conversation_log::hand_back(const std::string* text) {
     ++handBacks_;
     if (!text) ++nullHandBacks_;
+    if (faultsOnly_) return;
     line() << "  < kind 5 hand-back " << (text ? "\"" + printable(*text) + "\"" : std::string("null")) << std::endl;
 }
 
@@ -73,11 +80,13 @@ void conversation_log::unexpected(unsigned kind) {
     problem("script called the host with kind " + std::to_string(kind) + " (" + kind_name(kind) + ")");
 }
 
-void conversation_log::note(const std::string& text) { line() << "    " << printable(text) << std::endl; }
+void conversation_log::note(const std::string& text) {
+    if (!faultsOnly_) line() << "    " << printable(text) << std::endl;
+}
 
 void conversation_log::debug_text(const std::string& text) {
     // The same line as the Windows demo shows for wine's debugger channel.
-    line() << "  debug text: " << printable(text) << std::endl;
+    if (!faultsOnly_) line() << "  debug text: " << printable(text) << std::endl;
 }
 
 void conversation_log::problem(const std::string& text) {

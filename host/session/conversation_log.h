@@ -35,6 +35,10 @@ public:
     // Where several scripts share the run, the one each line is about: its
     // lines begin "[NAME] " (empty: no tag).
     void set_script(const std::string& name) { tag_ = name.empty() ? name : "[" + name + "] "; }
+    // Only the lines naming a fault of the script (problems, malformed
+    // commands) are written; the rest is only counted: a soak plays millions
+    // of events whose conversation nobody reads.
+    void set_faults_only(bool faultsOnly) { faultsOnly_ = faultsOnly; }
 
     int failed() const { return failed_; }
     int problems() const { return problems_; }
@@ -52,6 +56,7 @@ private:
     int answers_ = 0, nullAnswers_ = 0, handBacks_ = 0, nullHandBacks_ = 0;
     int malformed_ = 0, problems_ = 0, passed_ = 0, failed_ = 0;
     bool earlierBuild_ = false;
+    bool faultsOnly_ = false;
 };
 
 } // namespace quon::host

@@ -1,0 +1,50 @@
+// crash_journal: soak --save-failures keeps the last events' steps in
+// memory shared with the watching process, each written before the event
+// is delivered: when the panel crashes, hangs or ends the worker, no code of
+// the worker runs after, and the watcher still reads the steps up to the
+// event that did it (the last one) and saves them as a case, as validate's
+// journal does for its checks.
+#ifndef HOST_SOAK_CRASH_JOURNAL_H
+#define HOST_SOAK_CRASH_JOURNAL_H
+
+#include "soak/stretch.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace quon::host {
+
+class crash_journal {
+public:
+    static constexpr std::size_t slots = 200, scriptBytes = 64, lineBytes = 448;
+
+    crash_journal() = default;
+    ~crash_journal();
+    crash_journal(const crash_journal&) = delete;
+    crash_journal& operator=(const crash_journal&) = delete;
+
+    // Maps the shared memory; made before the worker is forked. False when
+    // the system refused it.
+    bool create();
+    // The worker: the step of the event about to be delivered. A step too
+    // long for a slot is kept as one no scenario step gives.
+    void put(const said_step& step);
+    // The watcher: the steps, oldest first.
+    std::vector<said_step> read() const;
+
+private:
+    struct slot {
+        char script[scriptBytes];
+        char line[lineBytes];
+        std::uint8_t sayable;
+    };
+    struct shared {
+        std::uint64_t written;
+        slot ring[slots];
+    };
+    shared* shared_ = nullptr;
+};
+
+} // namespace quon::host
+
+#endif

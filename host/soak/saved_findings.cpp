@@ -1,0 +1,141 @@
+#include "soak/saved_findings.h"
+
+#include "base/exit_status.h"
+#include "base/output_file.h"
+#include "scenario/run_setup.h"
+
+#include <cstdio>
+#include "validation/failure_recorder.h"
+#include "validation/private_file.h"
+#include "validation/save_failures.h"
+#include "validation/saved_case.h"
+
+namespace quon::host {
+
+namespace {
+
+std::string case_kind(const soak_finding& f) {
+    switch (f.type) {
+    case finding_type::growth:
+        return std::string(f.resource == soak_resource::heap          ? "heap"
+                           : f.resource == soak_resource::descriptors ? "descriptors"
+                                                                      : "threads") +
+               "-growth";
+    case finding_type::cpu_growth:
+        return std::string("cpu-growth-") + event_kind_name(f.kind);
+    case finding_type::over_budget:
+        return std::string("over-budget-") + event_kind_name(f.kind);
+    }
+    return "finding";
+}
+
+saved_case case_of(const soak_save_setup& setup, const std::string& kind, const std::string& fault,
+                   const std::vector<said_step>& stretch, int repeats, const std::string& what) {
+    saved_case c;
+    c.finder = "panel_host soak";
+    c.check = "soak";
+    c.kind = kind;
+    c.fault = fault;
+    c.devicesStep = devices_step_for(setup.devicesFile);
+    std::size_t leftOut = 0;
+    std::string first;
+    c.steps = stretch_steps(stretch, setup.several, repeats, leftOut, first);
+    c.notes.push_back(what);
+    if (leftOut > 0)
+        c.notes.push_back(std::to_string(leftOut) +
+                          " events are left out: no scenario step gives them (the first: " + first + ")");
+    c.notes.push_back("not cut: run's replay does not measure what the soak found");
+    return c;
+}
+
+// A library argument with its path made full, its NAME= kept: the replay
+// command holds from any folder.
+std::string full_library(const std::string& argument) {
+    std::vector<script_entry> scripts;
+    std::vector<std::string> paths;
+    std::string ignored;
+    if (!name_libraries({argument}, "", scripts, paths, ignored)) return argument;
+    const bool named = argument.size() > paths.front().size();
+    return (named ? scripts.front().name + "=" : std::string()) + full_path(paths.front());
+}
+
+bool write_case(const soak_save_setup& setup, saved_case c, std::vector<std::string>& files, std::string& error) {
+    std::string libraries;
+    for (const std::string& l : setup.libraries) libraries += (libraries.empty() ? "" : " ") + full_library(l);
+    const std::string file = case_file_name(setup.dir, c);
+    if (!write_file_privately(file, case_text(c, libraries, file), error)) return false;
+    files.push_back(file);
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> stretch_steps(const std::vector<said_step>& stretch, bool several, int repeats,
+                                       std::size_t& leftOut, std::string& firstLeftOut) {
+    std::vector<std::string> steps;
+    std::string script;
+    for (int r = 0; r < repeats; ++r)
+        for (const said_step& s : stretch) {
+            if (!s.sayable) {
+                if (leftOut++ == 0) firstLeftOut = s.line;
+                continue;
+            }
+            if (several && !s.script.empty() && s.script != script)
+                steps.push_back(write_step(script_step{script = s.script}));
+            steps.push_back(s.line);
+        }
+    return steps;
+}
+
+bool save_soak_findings(const soak_save_setup& setup, const std::vector<soak_finding>& findings,
+                        const soak_faults& faults, const soak_stretches& stretches, std::vector<std::string>& files,
+                        std::string& error) {
+    if (!make_directories(setup.dir, error)) return false;
+    for (const soak_finding& f : findings) {
+        saved_case c;
+        if (f.type == finding_type::over_budget) {
+            c = case_of(setup, case_kind(f), f.line, stretches.beforeSlowest, 1,
+                        "the last " + std::to_string(stretches.beforeSlowest.size()) +
+                            " events up to the slowest over the budget");
+        } else {
+            const bool ofKind = f.kindKnown;
+            const std::vector<said_step> stretch = ofKind ? stretches.rings.of_kind(f.kind) : stretches.rings.last();
+            c = case_of(setup, case_kind(f), f.line, stretch, stretchRepeats,
+                        "the stretch: the last " + std::to_string(stretch.size()) + " " +
+                            (ofKind ? std::string(event_kind_name(f.kind)) + " events" : std::string("events")) +
+                            " of the soak, played " + std::to_string(stretchRepeats) + " times over");
+        }
+        if (!write_case(setup, c, files, error)) return false;
+    }
+    if (faults.count > 0 && !faults.first.empty()) {
+        saved_case c = case_of(setup, "faults", faults.first.front(), stretches.beforeFault, 1,
+                               "the last " + std::to_string(stretches.beforeFault.size()) +
+                                   " events up to the first fault; run --strict replays it");
+        c.strict = true;
+        if (!write_case(setup, c, files, error)) return false;
+    }
+    return true;
+}
+
+int save_soak_crash(const soak_save_setup& setup, const std::vector<said_step>& journal, int status) {
+    const bool hang = status == exitPanelHung;
+    saved_case c = case_of(
+        setup, hang ? "hang" : "crash",
+        hang ? "the panel did not return in time during the soak"
+             : "the panel crashed or ended the process during the soak",
+        journal, 1, "the last " + std::to_string(journal.size()) + " events of the soak, up to the one it happened in");
+    c.notes.pop_back(); // run replays a crash or a hang: it is cut below
+    std::vector<std::string> files;
+    std::string error;
+    if (!make_directories(setup.dir, error) || !write_case(setup, c, files, error)) {
+        std::fprintf(stderr, "panel_host: --save-failures: %s\n", error.c_str());
+        return exitEmulatorFault;
+    }
+    if (setup.libraries.size() == 1 &&
+        cut_saved_case(full_library(setup.libraries.front()), files.front(), 10) == cut_outcome::not_written)
+        status = exitEmulatorFault;
+    std::printf("1 fault saved as scenarios in %s\n  %s\n", setup.dir.c_str(), files.front().c_str());
+    return status;
+}
+
+} // namespace quon::host

@@ -1,0 +1,168 @@
+#include "soak/soak.h"
+
+#include "scenario/run_setup.h"
+#include "soak/player.h"
+#include "soak/probes.h"
+#include "soak/report.h"
+#include "soak/saved_findings.h"
+#include "soak/verdict.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+namespace quon::host {
+
+namespace {
+
+void print_table(const soak_tally& tally) {
+    std::printf("%-9s %11s %9s %9s %9s %9s %10s\n", "kind", "events", "commands", "cpu p50", "p90", "p99", "max");
+    for (std::size_t k = 0; k < eventKinds; ++k) {
+        const kind_tally& t = tally.kinds()[k];
+        if (t.events == 0) continue;
+        std::printf("%-9s %11lld %9.2f %7.1fµs %7.1fµs %7.1fµs %8.1fµs\n", event_kind_name(static_cast<event_kind>(k)),
+                    static_cast<long long>(t.events), static_cast<double>(t.commands) / static_cast<double>(t.events),
+                    t.percentile_ns(0.5) / 1000, t.percentile_ns(0.9) / 1000, t.percentile_ns(0.99) / 1000,
+                    static_cast<double>(t.maxNs) / 1000);
+    }
+}
+
+void print_resources(const soak_tally& tally) {
+    const std::vector<soak_window>& w = tally.windows();
+    if (w.empty()) return;
+    const std::size_t from = std::min(warm_up_windows(w.size()), w.size() - 1);
+    for (soak_resource r : soakResources)
+        std::printf("%-16s %lld after the warm-up, %lld at the end (floor for a growth: %lld)\n", resource_name(r),
+                    static_cast<long long>(sample_of(w[from].process, r)),
+                    static_cast<long long>(sample_of(w.back().process, r)), static_cast<long long>(growth_floor(r)));
+    std::printf("resident memory  %lld KiB at the end (host and panel)\nheap measured by %s\n",
+                static_cast<long long>(w.back().process.residentKiB), process_probe::heap_source());
+}
+
+std::string rates_text(const traffic_rates& rates) {
+    std::string text;
+    for (event_kind k : scheduledKinds)
+        text += (text.empty() ? "" : ", ") + std::string(event_kind_name(k)) + " " +
+                std::to_string(rates.perHour[index_of(k)]) + "/h";
+    return text + ", release 150 ms after each press, timers at their periods";
+}
+
+std::uint64_t fresh_seed() {
+    std::random_device device;
+    return (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
+           static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+}
+
+// --save-failures: each finding as a scenario; the exit status.
+int save(const soak_request& request, const soak_plan& plan, const std::vector<soak_finding>& findings,
+         const soak_faults& faults, int status) {
+    std::vector<std::string> files;
+    std::string error;
+    const soak_save_setup setup{request.saveDir, request.libraries, request.devicesFile, plan.scripts.size() > 1};
+    if (!save_soak_findings(setup, findings, faults, *plan.stretches, files, error)) {
+        std::fprintf(stderr, "panel_host: --save-failures: %s\n", error.c_str());
+        return exitEmulatorFault;
+    }
+    if (!files.empty())
+        std::printf("%zu finding%s saved as scenarios in %s\n", files.size(), files.size() == 1 ? "" : "s",
+                    request.saveDir.c_str());
+    for (const std::string& f : files) std::printf("  %s\n", f.c_str());
+    return status;
+}
+
+// Prints the figures and the verdict, writes the report; the exit status.
+int conclude(const soak_request& request, const soak_plan& plan, const soak_tally& tally, const soak_faults& faults,
+             double seconds) {
+    std::printf("played %lld events in %.1f s (%.0f a second), %zu windows of 10 virtual minutes\n",
+                static_cast<long long>(tally.events()), seconds, static_cast<double>(tally.events()) / seconds,
+                tally.windows().size());
+    print_table(tally);
+    print_resources(tally);
+    const std::vector<soak_finding> findings = judge(tally);
+    int failed = 0;
+    if (!faults.startFailure.empty()) ++failed, std::printf("FAIL  %s\n", faults.startFailure.c_str());
+    if (faults.count > 0) {
+        ++failed;
+        std::printf("FAIL  the panel made %lld faults the run went on from (as run --strict counts them)\n",
+                    static_cast<long long>(faults.count));
+        for (const std::string& f : faults.first) std::printf("      %s\n", f.c_str());
+    }
+    for (const soak_finding& f : findings) ++failed, std::printf("FAIL  %s\n", f.line.c_str());
+    int status = failed == 0 ? exitAllHeld : exitExpectationFailed;
+    if (!request.saveDir.empty() && plan.stretches) status = save(request, plan, findings, faults, status);
+    if (!request.reportDir.empty()) {
+        std::string error;
+        if (!write_soak_report(request.reportDir, {plan, tally, findings, faults, seconds}, error)) {
+            std::fprintf(stderr, "panel_host: --report: %s\n", error.c_str());
+            status = exitEmulatorFault;
+        } else {
+            std::printf("report: %s/index.html and soak.json\n", request.reportDir.c_str());
+        }
+    }
+    if (failed == 0) std::printf("soak clean\n");
+    else std::printf("%d finding%s\n", failed, failed == 1 ? "" : "s");
+    return status;
+}
+
+} // namespace
+
+std::vector<std::string> scenario_properties(const std::string& devicesFile) {
+    std::vector<std::string> found;
+    std::error_code ignored;
+    const std::filesystem::path folder = std::filesystem::path(devicesFile).parent_path() / "scenarios";
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+        if (entry.path().extension() == ".scn") files.push_back(entry.path());
+    std::sort(files.begin(), files.end()); // the same order on every machine
+    for (const auto& file : files) {
+        scenario plan;
+        std::string error;
+        if (load_scenario(file.string(), plan, error) != load_result::ok) continue;
+        for (const scenario_step& step : plan.steps)
+            if (const auto* p = std::get_if<property_step>(&step.action))
+                if (found.size() < 1000 && std::find(found.begin(), found.end(), p->message) == found.end())
+                    found.push_back(p->message);
+    }
+    return found;
+}
+
+int run_soak(const soak_request& request) {
+    run_request setup;
+    setup.libraries = request.libraries;
+    setup.library = request.libraries.front();
+    setup.devicesFile = request.devicesFile;
+    setup.timeout = request.timeout;
+    prepared_run run;
+    std::string error;
+    if (const int status = prepare_run(setup, run, error); status != exitAllHeld) {
+        std::fprintf(stderr, "panel_host: %s\n", error.c_str());
+        return status;
+    }
+    soak_plan plan;
+    plan.scripts = run.scripts;
+    plan.devices = run.options.devices;
+    plan.properties = scenario_properties(request.devicesFile);
+    plan.rates = request.rates;
+    plan.durationMs = request.days * 24 * 3600 * 1000;
+    plan.seed = request.seeded ? request.seed : fresh_seed();
+    plan.budgetNs = request.budgetMs * 1000000;
+    soak_stretches stretches;
+    if (!request.saveDir.empty()) plan.stretches = &stretches;
+    plan.journal = request.journal;
+    std::printf("panel_host soak: %lld virtual days, seed %llu (replay: --seed %llu)\nrates: %s\n"
+                "property messages: %zu from the scenarios beside the devices file\n",
+                static_cast<long long>(request.days), static_cast<unsigned long long>(plan.seed),
+                static_cast<unsigned long long>(plan.seed), rates_text(plan.rates).c_str(), plan.properties.size());
+    std::fflush(stdout);
+
+    soak_tally tally(plan.budgetNs);
+    soak_faults faults;
+    const auto start = std::chrono::steady_clock::now();
+    play_soak(plan, tally, faults);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return conclude(request, plan, tally, faults, seconds);
+}
+
+} // namespace quon::host

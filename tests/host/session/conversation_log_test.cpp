@@ -1,0 +1,40 @@
+// A conversation written with only its fault lines (soak's) counts all
+// that passed as the whole one does, and shows those lines and no other.
+#include "session/conversation_log.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace quon::host;
+
+namespace {
+
+void converse(conversation_log& log) {
+    log.step("a.scn:1", "gpi 1 on");
+    log.lifecycle("factory");
+    log.event(1, "device 1 index 1 state 1 text \"1\"");
+    log.command("TP 'text=a' '1' 'Take'", "TP");
+    log.command("ZZ", "");
+    log.malformed("unknown code");
+    const std::string reply = "a=b";
+    log.reply(&reply);
+    log.hand_back(&reply);
+    log.answer(nullptr);
+    log.note("virtual time 5 ms");
+    log.debug_text("hello");
+    log.problem("no GPI device numbered 9");
+}
+
+TEST(ConversationLog, FaultsOnlyWritesTheFaultLinesAndCountsAll) {
+    std::ostringstream whole, faults;
+    conversation_log all(whole), only(faults);
+    only.set_faults_only(true);
+    converse(all);
+    converse(only);
+    EXPECT_EQ(only.summary_text(0), all.summary_text(0));
+    EXPECT_EQ(faults.str(), "    ! malformed command, skipped: unknown code\n    ! no GPI device numbered 9\n");
+    EXPECT_NE(whole.str().find("debug text: hello"), std::string::npos);
+}
+
+} // namespace
