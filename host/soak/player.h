@@ -1,5 +1,5 @@
 // player: plays a soak's traffic (soak/traffic.h) to the scripts of a studio
-// (scenario/studio.h) on the declared devices, in virtual time, with every
+// (session/studio.h) on the declared devices, in virtual time, with every
 // declared or started timer ticking at its period, and measures each event:
 // its CPU time on this thread and the commands it caused; at the end of each
 // ten-minute stretch it samples the process (soak/probes.h). The step guard
@@ -8,7 +8,7 @@
 #define HOST_SOAK_PLAYER_H
 
 #include "devices/file.h"
-#include "scenario/studio.h"
+#include "session/studio.h"
 #include "soak/crash_journal.h"
 #include "soak/stretch.h"
 #include "soak/tally.h"
