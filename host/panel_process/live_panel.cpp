@@ -83,10 +83,8 @@ std::string live_panel::refusal(const step_action& action) const {
     if (scenario_runner::needs_panel(action) && !runner_.running()) return "the panel is not running";
     const device_set& declared = runner_.devices().declared();
     if (const auto* b = std::get_if<button_step>(&action)) {
-        const page_layout* layout = declared.layout.get();
-        if (!runner_.page().control(b->panel, b->control) && !(layout && layout->find(b->panel, b->control)))
-            return "unknown control " + b->control + " on panel " + b->panel;
-        return "";
+        std::string why;
+        return runner_.page().accepts_press(b->panel, b->control, why) ? "" : why;
     }
     // A device step acts on the first device of its type; the device model
     // says whether it takes the change, or the runner would count a failed step.
