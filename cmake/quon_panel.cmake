@@ -48,6 +48,10 @@ set(QUON_PANEL_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR}) # quon_panel_fuzz.cpp, quon_p
 if(NOT EXISTS ${QUON_PANEL_FUZZ_DIR}/quon_panel_fuzz.cpp)
   set(QUON_PANEL_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR}/../test_host) # this project's tree
 endif()
+set(QUON_SDK_SOURCES_DIR ${CMAKE_CURRENT_LIST_DIR}/sources) # string/, script_helper/: their .cpp files
+if(NOT EXISTS ${QUON_SDK_SOURCES_DIR})
+  set(QUON_SDK_SOURCES_DIR ${CMAKE_CURRENT_LIST_DIR}/..) # this project's tree
+endif()
 set(QUON_CHECK_DLL ${CMAKE_CURRENT_LIST_DIR}/check_dll.py)
 if(NOT EXISTS ${QUON_CHECK_DLL})
   set(QUON_CHECK_DLL ${CMAKE_CURRENT_LIST_DIR}/../scripts/check_dll.py) # this project's tree
