@@ -24,8 +24,9 @@ struct quon_fuzz_values {
 
     // A word a scenario step can carry: no space, quote or control character.
     static bool is_word(const std::string& s) {
-        return !s.empty() &&
-               std::none_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == '"' || c == 127; });
+        return !s.empty() && std::none_of(s.begin(), s.end(), [](char c) {
+            return static_cast<unsigned char>(c) <= ' ' || c == '"' || c == 127;
+        });
     }
     static void add(std::vector<std::string>& list, const std::string& text, bool word = true) {
         if ((word ? is_word(text) : !text.empty()) && list.size() < maxNames &&

@@ -290,8 +290,8 @@ private:
     // memcmp it watches, the text's NUL included).
     std::string text(std::size_t max) {
         std::string s = in_.ConsumeRandomLengthString(max);
-        s.resize(static_cast<std::size_t>(
-            std::find_if(s.begin(), s.end(), [](char c) { return c < ' ' || c > '~'; }) - s.begin()));
+        s.resize(static_cast<std::size_t>(std::find_if(s.begin(), s.end(), [](char c) { return c < ' ' || c > '~'; }) -
+                                          s.begin()));
         return s;
     }
     std::string word() {

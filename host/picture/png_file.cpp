@@ -39,8 +39,8 @@ bool find_png_converter(std::string& program, std::string& error) {
 
 std::string png_path_for(const std::string& svgFile) {
     const std::string suffix = ".svg";
-    const bool svg = svgFile.size() > suffix.size() &&
-                     svgFile.compare(svgFile.size() - suffix.size(), suffix.size(), suffix) == 0;
+    const bool svg =
+        svgFile.size() > suffix.size() && svgFile.compare(svgFile.size() - suffix.size(), suffix.size(), suffix) == 0;
     return (svg ? svgFile.substr(0, svgFile.size() - suffix.size()) : svgFile) + ".png";
 }
 

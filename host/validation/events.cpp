@@ -33,8 +33,7 @@ bool known_property(validate_random& r, const panel_values* v, std::string& text
 }
 
 // A control the panel handles, with an event it takes or a page's own.
-bool known_control(validate_random& r, const panel_values* v, std::string& panel, std::string& id,
-                   std::string& event) {
+bool known_control(validate_random& r, const panel_values* v, std::string& panel, std::string& id, std::string& event) {
     if (!v || v->controls.empty() || r.one_in(2)) return false;
     const panel_values::control& c = pick(r, v->controls);
     panel = c.panel;
@@ -65,8 +64,7 @@ std::unique_ptr<validate_event> validate_event::random(validate_random& r, const
     return of_kind(1, r);
 }
 
-std::unique_ptr<validate_event> validate_event::of_kind(unsigned kind, validate_random& r,
-                                                        const panel_values* values) {
+std::unique_ptr<validate_event> validate_event::of_kind(unsigned kind, validate_random& r, const panel_values* values) {
     std::string panel, id, event;
     if (kind == 2 && known_control(r, values, panel, id, event)) return button(panel, id, event);
     if (kind == 3 && known_property(r, values, event)) return property(event);

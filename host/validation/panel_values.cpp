@@ -68,7 +68,8 @@ bool parse_hints(const std::string& text, const std::string& file, panel_values&
             if (w[0] == "property" || w[0] == "control" || w[0] == "value")
                 why = "usage: property NAME [VALUE...] | control PANEL ID [EVENT...] | value VALUE...";
             else
-                why = "unknown item \"" + w[0] + "\" (property NAME [VALUE...] | control PANEL ID [EVENT...] | value "
+                why = "unknown item \"" + w[0] +
+                      "\" (property NAME [VALUE...] | control PANEL ID [EVENT...] | value "
                       "VALUE...)";
             return false;
         },

@@ -22,8 +22,8 @@ void set_path(const std::string& value) {
 
 // A folder of the test's own, removed at the end.
 struct own_folder {
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("png_file_test." + std::to_string(std::random_device{}()));
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("png_file_test." + std::to_string(std::random_device{}()));
     own_folder() { std::filesystem::create_directories(path); }
     ~own_folder() { std::filesystem::remove_all(path); }
     std::string file(const std::string& name, const std::string& text = "") const {
