@@ -51,8 +51,17 @@ install(FILES cmake/quonConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/quonConfigVersi
               cmake/wine_tests.cmake cmake/wine_run.sh cmake/closing_line.sh cmake/gtest_run.sh
               cmake/mingw-i686.cmake cmake/quon_coverage.cmake cmake/quon_coverage_run.cmake scripts/check_dll.py test_host/quon_panel_fuzz.cmake
               test_host/quon_panel_fuzz_run.cmake test_host/quon_panel_fuzz.cpp test_host/quon_fuzz_devices.h
+              test_host/quon_fuzz_values.h
         DESTINATION ${quon_package_dir})
 install(DIRECTORY cmake/panel DESTINATION ${quon_package_dir})
+# The fuzz flavour of the framework and string libraries: their sources,
+# which a panel's fuzz target compiles with its own (libFuzzer's
+# instrumentation, the sanitizers), so that the fuzzer sees the comparisons
+# the panel makes through them (quon_panel_fuzz.cmake).
+foreach(part string script_helper)
+  install(DIRECTORY ${part}/ DESTINATION ${quon_package_dir}/sources/${part} FILES_MATCHING PATTERN "*.cpp"
+          PATTERN panel_runtime.cpp EXCLUDE PATTERN detail EXCLUDE)
+endforeach()
 install(PROGRAMS scripts/quon-new-panel DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES scripts/panel_name.sh scripts/panel_reserved_names.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)
 install(DIRECTORY scripts/panel_template scripts/panel_standalone DESTINATION ${CMAKE_INSTALL_DATADIR}/quon)

@@ -8,7 +8,8 @@
 #     [PRODUCT text]             ProductName; default "QUON V4.5"
 #     [COPYRIGHT text]           LegalCopyright; left out when not given
 #     [LANGUAGE hhhh]            Windows language id in hex; default 0809, English (United Kingdom)
-#     [DEVICES file.devices]     the devices, commands and timers validate plays (--devices)
+#     [DEVICES file.devices]     the devices, commands and timers validate plays (--devices); a
+#                                hints file beside it (file.hints) names values the panel cares about
 #     [SCENARIOS file.scn...]    scenarios the tests play with panel_host run --strict
 #     [TESTS file.cpp...]        GoogleTest unit tests of the panel (see quon_test_host.h)
 #     [FUZZ [FUZZ_SECONDS S]]    a fuzz target, fuzz_NAME, in the fuzz build (below); S default 30
@@ -21,8 +22,10 @@
 # terminate handler, script_helper/panel_runtime.cpp) and the DLL is stripped and
 # carries the version resource and manifest made from cmake/panel/.
 #
-# Tests, every name beginning with NAME: NAME_validate (panel_host validate;
-# a fault it finds is saved, cut down, in validate_failures/NAME of the build tree),
+# Tests, every name beginning with NAME: NAME_validate (panel_host validate,
+# given the scenarios and the hints file beside DEVICES, when there is one, for
+# the values the panel cares about; a fault it finds is saved, cut down, in
+# validate_failures/NAME of the build tree),
 # NAME_scenario_STEM for each scenario, the unit tests (natively one test per
 # case, named NAME_test.Suite.case; under wine NAME_test) and, in the Windows
 # build, NAME_dll_check (check_dll.py with the name, version, company and
@@ -45,6 +48,10 @@ set(QUON_PANEL_TEMPLATES ${CMAKE_CURRENT_LIST_DIR}/panel)
 set(QUON_PANEL_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR}) # quon_panel_fuzz.cpp, quon_panel_fuzz_run.cmake
 if(NOT EXISTS ${QUON_PANEL_FUZZ_DIR}/quon_panel_fuzz.cpp)
   set(QUON_PANEL_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR}/../test_host) # this project's tree
+endif()
+set(QUON_SDK_SOURCES_DIR ${CMAKE_CURRENT_LIST_DIR}/sources) # string/, script_helper/: their .cpp files
+if(NOT EXISTS ${QUON_SDK_SOURCES_DIR})
+  set(QUON_SDK_SOURCES_DIR ${CMAKE_CURRENT_LIST_DIR}/..) # this project's tree
 endif()
 set(QUON_CHECK_DLL ${CMAKE_CURRENT_LIST_DIR}/check_dll.py)
 if(NOT EXISTS ${QUON_CHECK_DLL})
@@ -178,8 +185,10 @@ function(_quon_panel_tests name)
   # build tree as a scenario cut down to what gives it, and named in the
   # output (panel_host run replays it).
   set(failures ${CMAKE_CURRENT_BINARY_DIR}/validate_failures/${name})
+  _quon_panel_values(values)
   quon_add_wine_test(NAME ${name}_validate CLOSING_LINE "^all checks passed$" NATIVE_TOO
-                       COMMAND quon::panel_host validate $<TARGET_FILE:${name}> ${devices} --save-failures ${failures})
+                       COMMAND quon::panel_host validate $<TARGET_FILE:${name}> ${devices} ${values}
+                               --save-failures ${failures})
   foreach(scenario ${ARG_SCENARIOS})
     get_filename_component(stem ${scenario} NAME_WE)
     get_filename_component(path ${scenario} ABSOLUTE)
@@ -198,4 +207,34 @@ function(_quon_panel_tests name)
                          COMMAND quon::panel_host soak $<TARGET_FILE:${name}> ${devices} --days ${ARG_SOAK_DAYS} --seed 1
                                  --report ${report})
   endif()
+endfunction()
+
+# _quon_panel_hints(VAR): in quon_add_panel's scope, the hints file beside
+# DEVICES (its name ending in .hints), or "" when there is none.
+function(_quon_panel_hints var)
+  set(hints "")
+  if(DEFINED ARG_DEVICES)
+    get_filename_component(devices ${ARG_DEVICES} ABSOLUTE)
+    get_filename_component(folder ${devices} DIRECTORY)
+    get_filename_component(stem ${devices} NAME_WE)
+    if(EXISTS ${folder}/${stem}.hints)
+      set(hints ${folder}/${stem}.hints)
+    endif()
+  endif()
+  set(${var} "${hints}" PARENT_SCOPE)
+endfunction()
+
+# _quon_panel_values(VAR): validate's options for the values the panel cares
+# about (docs/formats.md, "Hints file"): --scenario for each scenario, --hints.
+function(_quon_panel_values var)
+  set(options "")
+  foreach(scenario ${ARG_SCENARIOS})
+    get_filename_component(path ${scenario} ABSOLUTE)
+    list(APPEND options --scenario ${path})
+  endforeach()
+  _quon_panel_hints(hints)
+  if(hints)
+    list(APPEND options --hints ${hints})
+  endif()
+  set(${var} "${options}" PARENT_SCOPE)
 endfunction()

@@ -1,5 +1,6 @@
 #include "quon_string.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -86,10 +87,11 @@ quon_string& quon_string::operator+=(const char* text) {
 
 bool quon_string::operator==(const char* text) const {
     if (!text) return length_ == 0;
-    // One pass, stopping at the first difference or at the end of text.
-    for (std::size_t i = 0; i < length_; ++i)
-        if (text[i] != data_[i] || text[i] == '\0') return false;
-    return text[length_] == '\0';
+    // One memcmp over the shorter text with its NUL: a panel's fuzz build
+    // watches memcmp, and learns the texts a panel compares with, the end
+    // of each included (a NUL inside this string never equals a text).
+    const std::size_t textLength = std::strlen(text);
+    return std::memcmp(text, data_, std::min(textLength, length_) + 1) == 0 && textLength == length_;
 }
 
 bool quon_string::operator==(int value) const {

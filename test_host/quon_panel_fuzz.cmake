@@ -1,7 +1,12 @@
 # _quon_panel_fuzz(NAME): quon_add_panel's FUZZ part, in the fuzz build
-# (QUON_FUZZ, Clang). Its events use the devices of DEVICES and the names of
-# the controls, properties and timers in SCENARIOS. fuzz_NAME compiles the panel's sources again, with the
-# fuzzer's coverage and the sanitizers, around quon_panel_fuzz.cpp; the
+# (QUON_FUZZ, Clang). Its events use the devices of DEVICES and the names and
+# values of the controls, properties and timers in SCENARIOS, in the hints
+# file beside DEVICES and in the string literals of SOURCES, which its test
+# also gives libFuzzer as a dictionary.
+# fuzz_NAME compiles the panel's sources again, with the fuzzer's coverage
+# and the sanitizers, around quon_panel_fuzz.cpp, and the SDK's framework and
+# string sources with them: the installed libraries are plain builds, whose
+# comparisons (a property's name, a value) libFuzzer would not see. The
 # library NAME itself stays a plain build, which panel_host loads to replay
 # and cut what the fuzzer finds. Its test runs quon_panel_fuzz_run.cmake.
 function(_quon_panel_fuzz name)
@@ -23,14 +28,25 @@ function(_quon_panel_fuzz name)
     list(APPEND scenarios ${path})
   endforeach()
   string(JOIN "|" scenarios ${scenarios})
+  set(sources "")
+  foreach(source ${ARG_SOURCES})
+    get_filename_component(path ${source} ABSOLUTE)
+    list(APPEND sources ${path})
+  endforeach()
+  string(JOIN "|" sources ${sources})
+  _quon_panel_hints(hints)
+  # Compiled before the libraries are searched: their plain objects are never taken.
+  file(GLOB sdk_sources ${QUON_SDK_SOURCES_DIR}/string/*.cpp ${QUON_SDK_SOURCES_DIR}/script_helper/*.cpp)
+  list(FILTER sdk_sources EXCLUDE REGEX "/panel_runtime[.]cpp$")
   set(target fuzz_${name})
-  add_executable(${target} ${QUON_PANEL_FUZZ_DIR}/quon_panel_fuzz.cpp ${ARG_SOURCES})
+  add_executable(${target} ${QUON_PANEL_FUZZ_DIR}/quon_panel_fuzz.cpp ${ARG_SOURCES} ${sdk_sources})
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${QUON_PANEL_FUZZ_DIR})
   # The test host fails a GoogleTest test only when no onFault is set: its
   # header needs GoogleTest's library, which the target links but never runs.
   target_link_libraries(${target} PRIVATE quon::script_helper quon::test_host quon_gtest)
   target_compile_definitions(${target} PRIVATE QUON_FUZZ_PANEL="${name}" QUON_FUZZ_DEVICES="${devices}"
-                                               QUON_FUZZ_SCENARIOS="${scenarios}"
+                                               QUON_FUZZ_SCENARIOS="${scenarios}" QUON_FUZZ_HINTS="${hints}"
+                                               QUON_FUZZ_SOURCES="${sources}"
                                                QUON_FUZZ_LIBRARY="$<TARGET_FILE:${name}>")
   set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link ${sanitizers} -g)

@@ -5,8 +5,9 @@
 // run on any fault of the reply protocol, then up to maxSteps events, each
 // one a scenario step: control events on the panels and controls the panel
 // has put properties on or its scenarios press (and on made-up ones),
-// property messages (with the names its scenarios and answers use), timer
-// ticks (those its scenarios, devices file and commands name), and
+// property messages (with the names and values its scenarios, hints file and
+// answers use), timer ticks (those its scenarios, devices file and commands
+// name), and
 // changes of the devices its
 // devices file declares, reported only where the panel registered, polls
 // answered, as panel_host plays them. Commands are answered with null.
@@ -17,10 +18,12 @@
 // the scenario that led to the crash, which "panel_host cut" cuts down and
 // "panel_host run" replays. QUON_FUZZ_KIND names the fault the input gave
 // (crash, the default, or hang). Compiled with QUON_FUZZ_PANEL (the name),
-// QUON_FUZZ_DEVICES (the devices file, or ""), QUON_FUZZ_SCENARIOS and
+// QUON_FUZZ_DEVICES (the devices file, or ""), QUON_FUZZ_SCENARIOS,
+// QUON_FUZZ_HINTS (the hints file, or ""), QUON_FUZZ_SOURCES and
 // QUON_FUZZ_LIBRARY.
 #include "quon_export.h"
 #include "quon_fuzz_devices.h"
+#include "quon_fuzz_values.h"
 #include "quon_test_host.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -102,15 +105,7 @@ private:
     std::vector<std::string> steps_;
 };
 
-// A word a scenario step can carry: no space, quote or control character.
-bool is_word(const std::string& s) {
-    return !s.empty() && std::none_of(s.begin(), s.end(), [](char c) { return c <= ' ' || c == '"' || c == 127; });
-}
-
-void add_name(std::vector<std::string>& names, const std::string& name) {
-    if (is_word(name) && names.size() < maxNames && std::find(names.begin(), names.end(), name) == names.end())
-        names.push_back(name);
-}
+void add_name(std::vector<std::string>& names, const std::string& name) { quon_fuzz_values::add(names, name); }
 
 // The quoted fields of a command, 'like' 'this', from the last backwards.
 std::vector<std::string> quoted_fields_from_end(const std::string& command, std::size_t count) {
@@ -125,36 +120,24 @@ std::vector<std::string> quoted_fields_from_end(const std::string& command, std:
     return fields;
 }
 
-// The names events are made of: panels, controls, properties and timers.
-struct surface {
-    std::vector<std::string> panels, controls, properties;
-    std::vector<int> timers;
-};
-
-// What the panel's scenarios name: a button never put on does not show in
-// the commands (QUON_FUZZ_SCENARIOS: the files, apart by "|").
-surface scenario_surface() {
-    surface names;
-    std::istringstream files(QUON_FUZZ_SCENARIOS);
-    for (std::string file; std::getline(files, file, '|');) {
-        std::ifstream scenario(file);
-        for (std::string line; std::getline(scenario, line);) {
-            std::istringstream words(line);
-            std::string step, a, b;
-            words >> step >> a;
-            if (step == "button" && words >> b) add_name(names.panels, a), add_name(names.controls, b);
-            if (step == "property") add_name(names.properties, a.substr(a[0] == '"', a.find('=') - (a[0] == '"')));
-            if (step == "timer" && names.timers.size() < maxNames) names.timers.push_back(std::atoi(a.c_str()));
-        }
-    }
+// What the panel's scenarios, hints file and sources name (QUON_FUZZ_SCENARIOS
+// and QUON_FUZZ_SOURCES: files apart by "|"; QUON_FUZZ_HINTS: the file or
+// ""): a button never put on does not show in the commands, a value compared
+// with never in answers.
+quon_fuzz_values named_values() {
+    quon_fuzz_values names;
+    std::istringstream scenarios(QUON_FUZZ_SCENARIOS), sources(QUON_FUZZ_SOURCES);
+    for (std::string file; std::getline(scenarios, file, '|');) names.read_scenario(file);
+    if (*QUON_FUZZ_HINTS) names.read_hints(QUON_FUZZ_HINTS);
+    for (std::string file; std::getline(sources, file, '|');) names.read_source_literals(file);
     return names;
 }
 
 class fuzz_run {
 public:
-    fuzz_run(FuzzedDataProvider& in, quon_fuzz_devices& devices, const surface& names, case_writer& out)
+    fuzz_run(FuzzedDataProvider& in, quon_fuzz_devices& devices, const quon_fuzz_values& names, case_writer& out)
         : in_(in), devices_(devices), out_(out), panels_(names.panels), controls_(names.controls),
-          properties_(names.properties), timers_(names.timers) {
+          properties_(names.properties), values_(names.values), events_(names.events), timers_(names.timers) {
         timers_.insert(timers_.end(), devices.timers.begin(), devices.timers.end());
         host_.onFault = [this](const std::string& fault) {
             out_.fault(fault);
@@ -240,7 +223,7 @@ private:
             event = word() + "=" + value();
             break;
         default:
-            event = word();
+            event = events_.empty() || in_.ConsumeBool() ? word() : pick(events_);
         }
         out_.step("button " + panel + " " + control + " " + case_writer::quoted(event));
         host_.button(panel.c_str(), control.c_str(), event.c_str());
@@ -258,9 +241,14 @@ private:
         case 2:
             message = text(32);
             break;
-        default:
-            message = (properties_.empty() || in_.ConsumeIntegralInRange(0, 4) == 0 ? word() : pick(properties_)) +
-                      "=" + value();
+        default: {
+            // A made-up name or value is a text of its own in the input, so
+            // that libFuzzer can put there what the panel compared it with.
+            const std::string name =
+                properties_.empty() || in_.ConsumeIntegralInRange(0, 2) == 0 ? word() : pick(properties_);
+            const int from = in_.ConsumeIntegralInRange(0, 2);
+            message = name + "=" + (from == 0 ? text(16) : from == 1 || values_.empty() ? value() : pick(values_));
+        }
         }
         out_.step("property " + case_writer::quoted(message));
         // The names an answer lists ("a=[value],b=...") are tried later.
@@ -295,23 +283,26 @@ private:
         devices_.change(*d, index, state);
     }
 
-    // Printable text (a scenario cannot carry other control characters).
+    // Printable text, up to the first byte a scenario cannot carry (a
+    // control character, a NUL as a C text ends) and a word up to a space
+    // or quote: each stands in the input as it is, where libFuzzer puts
+    // what the panel compared it with (quon_string's == goes through the
+    // memcmp it watches, the text's NUL included).
     std::string text(std::size_t max) {
         std::string s = in_.ConsumeRandomLengthString(max);
-        for (char& c : s)
-            if (static_cast<unsigned char>(c) < ' ' || static_cast<unsigned char>(c) > '~')
-                c = static_cast<char>(' ' + static_cast<unsigned char>(c) % 95);
+        s.resize(static_cast<std::size_t>(std::find_if(s.begin(), s.end(), [](char c) { return c < ' ' || c > '~'; }) -
+                                          s.begin()));
         return s;
     }
     std::string word() {
         std::string s = text(16);
-        s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c == ' ' || c == '"'; }), s.end());
+        s.resize(std::min(s.size(), s.find_first_of(" \"")));
         return s.empty() ? "x" : s;
     }
     // A value in the shapes panels read: empty, a small or any number, a
-    // text, a long text, or a name the panel uses.
+    // text, a long text, or a name or value the panel uses.
     std::string value() {
-        switch (in_.ConsumeIntegralInRange(0, 6)) {
+        switch (in_.ConsumeIntegralInRange(0, 7)) {
         case 0:
             return "";
         case 1:
@@ -323,6 +314,8 @@ private:
             return std::string(in_.ConsumeIntegralInRange<std::size_t>(256, 2048), 'x');
         case 5:
             return controls_.empty() ? text(16) : pick(controls_);
+        case 6:
+            return values_.empty() ? text(16) : pick(values_);
         default:
             return text(24);
         }
@@ -336,7 +329,7 @@ private:
     quon_fuzz_devices& devices_;
     case_writer& out_;
     quon_test_host host_;
-    std::vector<std::string> panels_, controls_, properties_;
+    std::vector<std::string> panels_, controls_, properties_, values_, events_;
     std::vector<int> timers_;
 };
 
@@ -352,9 +345,24 @@ quon_fuzz_devices declared_devices() {
 
 } // namespace
 
+// With QUON_FUZZ_DICTIONARY=FILE in the environment, the target writes the
+// libFuzzer dictionary of the names and values to FILE and ends.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const char* dictionary = std::getenv("QUON_FUZZ_DICTIONARY");
+    if (!dictionary || !*dictionary) return 0;
+    const std::string text = named_values().dictionary();
+    std::FILE* out = std::fopen(dictionary, "wb");
+    const bool written = out && std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    if (!out || std::fclose(out) != 0 || !written) {
+        std::fprintf(stderr, "fuzz_" QUON_FUZZ_PANEL ": cannot write %s\n", dictionary);
+        std::exit(1);
+    }
+    std::exit(0);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const quon_fuzz_devices declared = declared_devices();
-    static const surface names = scenario_surface();
+    static const quon_fuzz_values names = named_values();
     FuzzedDataProvider in(data, size);
     quon_fuzz_devices devices = declared; // at the start, no registrations
     case_writer out(std::getenv("QUON_FUZZ_SCENARIO"));

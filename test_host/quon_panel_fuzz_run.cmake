@@ -8,8 +8,19 @@
 set(artifacts ${WORK}/artifacts)
 file(REMOVE_RECURSE ${artifacts})
 file(MAKE_DIRECTORY ${WORK}/corpus ${artifacts})
+# The dictionary of the names and values the panel cares about, written by the target.
+set(dictionary ${WORK}/values.dict)
+file(REMOVE ${dictionary})
+execute_process(COMMAND ${CMAKE_COMMAND} -E env QUON_FUZZ_DICTIONARY=${dictionary} ${FUZZER} RESULT_VARIABLE written)
+set(dict "")
+if(written EQUAL 0 AND EXISTS ${dictionary})
+  file(SIZE ${dictionary} size)
+  if(size GREATER 0) # libFuzzer refuses an empty one
+    set(dict -dict=${dictionary})
+  endif()
+endif()
 execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
-                        -artifact_prefix=${artifacts}/ ${WORK}/corpus
+                        ${dict} -artifact_prefix=${artifacts}/ ${WORK}/corpus
                 RESULT_VARIABLE status)
 file(GLOB found ${artifacts}/*)
 if(status EQUAL 0 AND NOT found)

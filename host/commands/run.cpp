@@ -3,6 +3,8 @@
 // prints the conversation and the summary. The run is the work of a guarded
 // process: a panel that ends it is reported as such.
 #include "session/guarded_process.h"
+#include "base/exit_status.h"
+#include "picture/png_file.h"
 #include "scenario/run_setup.h"
 #include "commands/subcommands.h"
 
@@ -13,9 +15,33 @@ namespace quon::host {
 
 namespace {
 
-int run_scenario(const run_request& request) {
+// --png: each picture the run wrote (the snapshots, then --svg) again as PNG.
+int write_pngs(const prepared_run& run, const std::string& converter, int status) {
+    std::vector<std::string> pictures;
+    for (const scenario_step& step : run.plan.steps)
+        if (const auto* snap = std::get_if<snapshot_step>(&step.action))
+            pictures.push_back(snapshot_path(run.options, snap->file));
+    if (!run.options.svgFile.empty()) pictures.push_back(run.options.svgFile);
+    for (const std::string& svg : pictures) {
+        std::string error;
+        if (convert_svg_to_png(converter, svg, png_path_for(svg), error)) {
+            std::cout << "panel_host: PNG of " << svg << " written to " << png_path_for(svg) << "\n";
+            continue;
+        }
+        std::cerr << "panel_host: " << error << " (the emulator's own failure, not the panel's)\n";
+        status = combined_status(status, exitEmulatorFault);
+    }
+    return status;
+}
+
+int run_scenario(run_request request, bool png) {
+    std::string converter, error;
+    if (png && !find_png_converter(converter, error)) {
+        std::cerr << "panel_host: --png: " << error << "\n";
+        return exitEmulatorFault;
+    }
+    if (png && !request.options.svgFile.empty()) request.outputs.push_back(png_path_for(request.options.svgFile));
     prepared_run run;
-    std::string error;
     if (const int status = prepare_run(request, run, error); status != exitAllHeld) {
         std::cerr << "panel_host: " << error << "\n";
         return status;
@@ -25,13 +51,15 @@ int run_scenario(const run_request& request) {
     std::cout << "panel_host: " << libraries << " with " << request.scenarioFile << " (" << run.plan.steps.size()
               << " steps)" << std::endl;
     scenario_runner player(run.scripts, run.options, std::cout);
-    return player.run(run.plan);
+    const int status = player.run(run.plan);
+    return png ? write_pngs(run, converter, status) : status;
 }
 
 } // namespace
 
 void add_run_command(CLI::App& app, int& exitStatus) {
     auto a = std::make_shared<run_request>();
+    auto png = std::make_shared<bool>(false);
     CLI::App* run = app.add_subcommand("run", "play a scenario against a panel library and print the conversation");
     // The last positional argument is the scenario, the others the libraries.
     run->add_option("PANEL_LIBRARY... SCENARIO", a->libraries,
@@ -53,6 +81,9 @@ void add_run_command(CLI::App& app, int& exitStatus) {
     run->add_option("--out", a->options.outDir,
                     "directory the scenario's snapshots go to, created when missing (default: the current one)")
         ->type_name("DIR");
+    run->add_flag("--png", *png,
+                  "write each picture (--svg, the snapshots) as PNG too, beside it: its name with .png for .svg "
+                  "(converted by rsvg-convert, from librsvg2-bin)");
     add_number_option(*run, "--timeout", a->timeout, 0, 86400,
                       "give up when the panel has not returned from a step after SECONDS of its own time "
                       "(0: never)")
@@ -60,11 +91,11 @@ void add_run_command(CLI::App& app, int& exitStatus) {
     run->add_flag("--strict", a->options.strict,
                   "malformed commands, other faults of the panel and replies it never handed back fail the run "
                   "as failed expectations do");
-    run->callback([a, &exitStatus] {
+    run->callback([a, png, &exitStatus] {
         a->scenarioFile = a->libraries.back();
         a->libraries.pop_back();
         a->library = a->libraries.front();
-        exitStatus = run_guarded([a] { return run_scenario(*a); });
+        exitStatus = run_guarded([a, png] { return run_scenario(*a, *png); });
     });
 }
 

@@ -1,5 +1,5 @@
 // "panel_host validate PANEL_LIBRARY [--seed N] [--events N] [--timeout S] [--devices FILE]
-// [--save-failures DIR]".
+// [--scenario FILE...] [--hints FILE] [--save-failures DIR]".
 // Loads the library, runs every check in turn and prints a line for each:
 // PASS or FAIL, the check's name, what it did or what went wrong, then the
 // debugger texts the scripts wrote during the check. The random
@@ -34,6 +34,13 @@ void add_validate_command(CLI::App& app, int& exitStatus) {
     cmd->add_option("--devices", a->devicesFile,
                     "a devices file whose commands the panel may send and whose timers tick while its controls "
                     "are pressed")
+        ->type_name("FILE");
+    cmd->add_option("--scenario", a->valueScenarios,
+                    "a scenario of the panel's: the properties, values and controls its steps name are tried by the "
+                    "random and controls checks (several may be given)")
+        ->type_name("FILE");
+    cmd->add_option("--hints", a->hintsFile,
+                    "a hints file: properties, values and controls the panel cares about, for the same checks")
         ->type_name("FILE");
     add_number_option(*cmd, "--timeout", a->timeout, 0, 86400, "give up on a check after SECONDS (0: never)")
         ->type_name("SECONDS");

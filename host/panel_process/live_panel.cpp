@@ -85,10 +85,10 @@ live_result live_panel::apply(const std::string& origin, const std::string& text
 
 std::string live_panel::refusal(const step_action& action) const {
     if (std::string why = runner_.refusal(action); !why.empty()) return why;
-    const auto* b = std::get_if<button_step>(&action);
-    const page_layout* layout = runner_.devices().declared().layout.get();
-    if (b && !runner_.page().control(b->panel, b->control) && !(layout && layout->find(b->panel, b->control)))
-        return "unknown control " + b->control + " on panel " + b->panel;
+    if (const auto* b = std::get_if<button_step>(&action)) {
+        std::string why;
+        return runner_.page().accepts_press(b->panel, b->control, why) ? "" : why;
+    }
     return "";
 }
 

@@ -27,6 +27,12 @@ const page_model::properties* page_model::control(const std::string& panel, cons
     return c == p->second.end() ? nullptr : &c->second.values;
 }
 
+bool page_model::accepts_press(const std::string& panel, const std::string& id, std::string& why) const {
+    if (control(panel, id)) return true;
+    why = "unknown control " + id + " on panel " + panel;
+    return false;
+}
+
 std::optional<std::string> page_model::get(const std::string& panel, const std::string& id,
                                            const std::string& name) const {
     const properties* c = control(panel, id);

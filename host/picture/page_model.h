@@ -35,6 +35,11 @@ public:
     // "XI": the ids on the panel that begin with filter, in order, joined by ",".
     std::string ids(const std::string& panel, const std::string& filter) const;
 
+    // The rule of a press from a page (serve's button action): it goes only
+    // to a control the script has written to, the only ones the picture
+    // draws, even when a layout places others. False with why, naming it.
+    bool accepts_press(const std::string& panel, const std::string& control, std::string& why) const;
+
     std::optional<std::string> value(const std::string& panel, const std::string& control,
                                      const std::string& property) const;
     const properties* control(const std::string& panel, const std::string& id) const;

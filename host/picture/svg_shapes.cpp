@@ -180,8 +180,7 @@ void lamp(svg_out& o, const layout_box& b, const std::string& id, const page_mod
     if (!text)
         for (char& c : label) c = c == '_' ? ' ' : c;
     rect(o, b, 10, bg ? *bg : "none", "#4a5563", bg ? "" : " stroke-dasharray=\"5 3\"");
-    svg_text(o, b.x + b.w / 2, b.y + b.h / 2 + 5, 15, fg ? *fg : muted, svg_fit(bg ? label : label + " ?", b.w, 15),
-             "middle", "bold");
+    svg_text(o, b.x + b.w / 2, b.y + b.h / 2 + 5, 15, fg ? *fg : muted, svg_fit(label, b.w, 15), "middle", "bold");
 }
 
 // The default: the id, then each property as the page would show it.

@@ -98,8 +98,10 @@ int draw_panel(page_drawing& d, const page_model& page, const page_layout* layou
             for (std::size_t n = 0; n < p.ids.size(); ++n) {
                 const std::string& id = p.ids[n];
                 if (!placed.insert(id).second) continue; // the first place of an id wins
+                // A control the script never wrote to is not on its page (a
+                // studio's shared layout places the other scripts' controls).
                 auto c = controls.find(id);
-                d.control({c == controls.end() ? nullptr : &c->second, id, p.kind, p.box_at(n), p.hatch, 0});
+                if (c != controls.end()) d.control({&c->second, id, p.kind, p.box_at(n), p.hatch, 0});
             }
         }
         y = std::max(y, layout->height);
@@ -112,7 +114,7 @@ int draw_panel(page_drawing& d, const page_model& page, const page_layout* layou
         y += 26;
         svg_text(o, margin, y - 10, 13, "#8b949e", "CONTROLS THE LAYOUT DOES NOT PLACE", "start");
     }
-    if (controls.empty() && placed.empty()) {
+    if (controls.empty()) {
         svg_text(o, margin, y + 20, 13, "#8b949e", "(no control has a property yet)", "start");
         y += 30;
     }

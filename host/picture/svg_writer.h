@@ -2,7 +2,9 @@
 // text: every panel shown and every control the script has put a property on,
 // each with its properties (texts as text, colours as colours, picture names,
 // any other property as name=value). Controls a preview layout places are
-// drawn there in their kind; the others in a grid in natural order.
+// drawn there in their kind; the others in a grid in natural order. A
+// control the script never wrote to is not drawn, wherever a layout places
+// it: the page holds only what the script wrote.
 //
 // For pages that show the picture: each panel's group carries
 // data-panel="NAME" and each control's group data-control="ID".
@@ -27,7 +29,7 @@ struct page_picture {
 
 // What one control group was drawn from, to draw it again alone.
 struct drawn_control {
-    const page_model::control_entry* control = nullptr; // null: a placed control the page does not hold
+    const page_model::control_entry* control = nullptr; // the page's entry of the control
     std::string id;
     control_kind kind = control_kind::box;
     layout_box box;

@@ -55,19 +55,22 @@ void panel_supervisor::restart(const std::string& why) {
 }
 
 // The new build is loaded in a process of its own first: one that does not
-// load (written halfway, no library, crashing as it loads) is not ready, and
-// the panel that runs runs on.
+// load (written halfway, no library, crashing as it loads) is tried again
+// while the watch lets it (a linker may still be writing it), then is not
+// ready; the panel that runs runs on.
 void panel_supervisor::reload() {
     auto copy = std::make_unique<private_copy>();
     std::string error;
     const bool copied = copy->make(setup_.request.library, error);
-    library_.watch->taken(copied ? copy->identity() : identity_of(setup_.request.library));
+    const file_identity build = copied ? copy->identity() : identity_of(setup_.request.library);
+    library_.watch->taken(build);
     std::unique_ptr<panel_link> running = std::move(link_);
     const bool loaded = copied && launch(copy->path(), !begun_, true, error);
     std::unique_ptr<panel_link> candidate = std::move(link_);
     link_ = std::move(running);
     if (!loaded) {
-        say("\n[the rebuilt library is not ready (" + error + "); waiting for the next build]\n");
+        if (library_.watch->failed(build) == library_watch::verdict::not_ready)
+            say("\n[the rebuilt library is not ready (" + error + "); waiting for the next build]\n");
         return;
     }
     const std::string why = "the library was rebuilt: reloaded";

@@ -278,7 +278,7 @@ check_result check_random(const validate_options& o, validate_totals& t) {
     if (!s.created()) return {false, "the factory returned null"};
     const clock_type::time_point start = clock_type::now();
     for (long i = 0; i < o.events; ++i) {
-        std::unique_ptr<validate_event> e = validate_event::random(r);
+        std::unique_ptr<validate_event> e = validate_event::random(r, o.values);
         // Named by the block of events: a description of each costs more
         // than most events do. --seed replays the very run.
         if (i % 64 == 0)

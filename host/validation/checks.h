@@ -9,6 +9,7 @@
 #include "quon_export.h"
 #include "validation/events.h"
 #include "validation/host_double.h"
+#include "validation/panel_values.h"
 
 #include <cstdint>
 #include <memory>
@@ -48,6 +49,8 @@ struct validate_options {
     const device_set* declared = nullptr;
     // validate --save-failures: keeps each script's life and saves its faults.
     failure_recorder* recorder = nullptr;
+    // validate --hints, --scenario: what the random and controls checks draw from.
+    const panel_values* values = nullptr;
 };
 
 // One script with its own host, driven as the host drives it.

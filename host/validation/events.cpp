@@ -10,9 +10,43 @@ namespace {
 std::string small_or_any(validate_random& r, std::int32_t low, std::int32_t high) {
     return std::to_string(r.one_in(4) ? r.any() : r.range(low, high));
 }
+
+template <typename T>
+const T& pick(validate_random& r, const std::vector<T>& from) {
+    return from[r.below(static_cast<std::uint32_t>(from.size()))];
+}
+
+// A value the panel may compare with: one a scenario or the hints name
+// (the property's own or a common one), or a small number near them.
+std::string value_for(validate_random& r, const panel_values& v, const std::vector<std::string>& own) {
+    if (!own.empty() && r.one_in(2)) return pick(r, own);
+    if (!v.values.empty() && r.one_in(2)) return pick(r, v.values);
+    return std::to_string(r.range(-2, 20));
+}
+
+// A property message of a name the panel reads, or none when there is none.
+bool known_property(validate_random& r, const panel_values* v, std::string& text) {
+    if (!v || v->properties.empty() || r.one_in(2)) return false;
+    const panel_values::property& p = pick(r, v->properties);
+    text = p.name + "=" + value_for(r, *v, p.values);
+    return true;
+}
+
+// A control the panel handles, with an event it takes or a page's own.
+bool known_control(validate_random& r, const panel_values* v, std::string& panel, std::string& id, std::string& event) {
+    if (!v || v->controls.empty() || r.one_in(2)) return false;
+    const panel_values::control& c = pick(r, v->controls);
+    panel = c.panel;
+    id = c.id;
+    const std::uint32_t roll = r.below(4);
+    if (roll < 2 && !c.events.empty()) event = pick(r, c.events);
+    else if (roll < 3) event = "press";
+    else event = "value=" + value_for(r, *v, {});
+    return true;
+}
 } // namespace
 
-std::unique_ptr<validate_event> validate_event::random(validate_random& r) {
+std::unique_ptr<validate_event> validate_event::random(validate_random& r, const panel_values* values) {
     // Mostly the kinds a host sends, now and then any other.
     static const unsigned weights[][2] = {{1, 30}, {2, 15}, {3, 20}, {4, 10}, {5, 5}, {6, 5}, {7, 5}, {0, 10}};
     std::uint32_t roll = r.below(100);
@@ -23,14 +57,17 @@ std::unique_ptr<validate_event> validate_event::random(validate_random& r) {
                 return of_kind(r.one_in(2) ? others[r.below(6)] : static_cast<unsigned>(r.next()), r);
             }
             if (r.one_in(20)) return w[0] == 2 && r.one_in(2) ? empty_button() : null_record(w[0]);
-            return of_kind(w[0], r);
+            return of_kind(w[0], r, values);
         }
         roll -= w[1];
     }
     return of_kind(1, r);
 }
 
-std::unique_ptr<validate_event> validate_event::of_kind(unsigned kind, validate_random& r) {
+std::unique_ptr<validate_event> validate_event::of_kind(unsigned kind, validate_random& r, const panel_values* values) {
+    std::string panel, id, event;
+    if (kind == 2 && known_control(r, values, panel, id, event)) return button(panel, id, event);
+    if (kind == 3 && known_property(r, values, event)) return property(event);
     std::unique_ptr<validate_event> e(new validate_event(kind));
     switch (kind) {
     case 1: {
@@ -76,6 +113,12 @@ std::unique_ptr<validate_event> validate_event::of_kind(unsigned kind, validate_
         for (char& c : e->bytes_) c = static_cast<char>(r.below(256));
         break;
     }
+    return e;
+}
+
+std::unique_ptr<validate_event> validate_event::property(const std::string& message) {
+    std::unique_ptr<validate_event> e(new validate_event(3));
+    e->bytes_.assign(message.c_str(), message.c_str() + message.size() + 1);
     return e;
 }
 

@@ -8,6 +8,7 @@
 #include "session/event_message.h"
 #include "quon_button_record.h"
 #include "scenario/format.h"
+#include "validation/panel_values.h"
 #include "validation/random.h"
 
 #include <cstdint>
@@ -20,11 +21,14 @@ namespace quon::host {
 
 class validate_event {
 public:
-    // An event of any kind, beyond 7 included, with random contents.
-    static std::unique_ptr<validate_event> random(validate_random& r);
+    // An event of any kind, beyond 7 included, with random contents; with
+    // `values`, half the property messages and control events are made of
+    // the names and values the panel cares about.
+    static std::unique_ptr<validate_event> random(validate_random& r, const panel_values* values = nullptr);
     // A well-formed event of the given kind with random contents; for kind 0
     // and kinds beyond 7, a record of random bytes.
-    static std::unique_ptr<validate_event> of_kind(unsigned kind, validate_random& r);
+    static std::unique_ptr<validate_event> of_kind(unsigned kind, validate_random& r,
+                                                   const panel_values* values = nullptr);
     // The kind with a null argument (a timer id of 0 for kind 4).
     static std::unique_ptr<validate_event> null_record(unsigned kind);
     // A status report with its text inline.
@@ -33,6 +37,8 @@ public:
     // A control's event as a page sends it.
     static std::unique_ptr<validate_event> button(const std::string& panel, const std::string& id,
                                                   const std::string& event);
+    // A property message ("name=value", "_events").
+    static std::unique_ptr<validate_event> property(const std::string& message);
     // A tick of timer `id`.
     static std::unique_ptr<validate_event> timer(std::int32_t id);
     // A button record whose panel, id and event are all null.

@@ -146,6 +146,14 @@ int run_validation(const validate_request& a) {
         }
         options.declared = &devices;
     }
+    panel_values values;
+    std::string valuesError;
+    if (const load_result read = read_panel_values(a.hintsFile, a.valueScenarios, values, valuesError);
+        read != load_result::ok) {
+        std::fprintf(stderr, "panel_host: %s\n", valuesError.c_str());
+        return read == load_result::unreadable ? exitEmulatorFault : exitUsage;
+    }
+    options.values = &values;
     std::printf("panel_host validate %s\nseed %llu (replay: --seed %llu)\n", a.library.c_str(),
                 static_cast<unsigned long long>(options.seed), static_cast<unsigned long long>(options.seed));
     step_guard_install(static_cast<int>(a.timeout));

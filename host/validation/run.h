@@ -7,11 +7,15 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quon::host {
 
 struct validate_request {
     std::string library, devicesFile;
+    // --hints and --scenario: names and values the panel cares about (validation/panel_values.h).
+    std::string hintsFile;
+    std::vector<std::string> valueScenarios;
     std::string saveDir; // --save-failures: each fault saved there as a scenario, cut down
     std::uint64_t seed = 0;
     std::int64_t events = 20000, timeout = 120;

@@ -132,12 +132,56 @@ TEST(Picture, LayoutPlacesItsControlsAndTheRestStillAppear) {
     EXPECT_NE(at(svg, ">src7<"), std::string::npos);
     EXPECT_NE(at(svg, ">PARKED<"), std::string::npos);
     EXPECT_NE(at(svg, "url(#hatched)"), std::string::npos);
-    EXPECT_NE(at(svg, ">no picture set<"), std::string::npos); // Mon_3 placed but never set
+    // Placed but never written: not drawn at all (Mon_3, Tal_2), on no panel.
+    for (const char* unwritten : {"data-control=\"Mon_3\"", "data-control=\"Tal_2\"", "no picture set"})
+        EXPECT_EQ(at(svg, unwritten), std::string::npos) << unwritten;
     EXPECT_NE(at(svg, "fill=\"#E00000\""), std::string::npos);
     EXPECT_NE(at(svg, ">MONITORS<"), std::string::npos);
     EXPECT_NE(at(svg, "CONTROLS THE LAYOUT DOES NOT PLACE"), std::string::npos);
     EXPECT_NE(at(svg, ">elsewhere<"), std::string::npos);
     EXPECT_NE(at(svg, ">here too<"), std::string::npos);
+}
+
+// A lamp without its colour is drawn dashed with its text as it is, no
+// mark the page does not explain; a panel whose placed controls are all
+// unwritten says that nothing is set.
+TEST(Picture, UnsetLooksAreDashedAndUnwrittenPanelsSaySo) {
+    page_layout layout;
+    std::string error;
+    ASSERT_TRUE(parse_layout("canvas 600 200\nlabel 20 64 LAMPS\nplace L_{1..2} lamp x=20 y=74 w=120 h=40 dx=130\n",
+                             "t.layout", layout, error))
+        << error;
+    page_model p;
+    p.show("1", "a.ui");
+    p.show("2", "b.ui");
+    p.set("1", "L_1", "text", "START");
+    const std::string svg = render_page_svg(p, &layout);
+    expect_well_formed_xml(svg, "unset looks");
+    EXPECT_NE(at(svg, ">START<"), std::string::npos);
+    EXPECT_EQ(at(svg, "?<"), std::string::npos);
+    EXPECT_NE(at(svg, "stroke-dasharray"), std::string::npos);
+    EXPECT_EQ(at(svg, "data-control=\"L_2\""), std::string::npos);
+    // Panel 2: shown, the layout serves it, the script wrote nothing there.
+    const std::size_t second = at(svg, "data-panel=\"2\"");
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_NE(svg.find(">(no control has a property yet)<", second), std::string::npos);
+}
+
+// A press reaches only a control the script wrote to: one the page draws.
+TEST(PageModel, APressGoesOnlyToAControlTheScriptWrote) {
+    page_model p;
+    p.show("1", "a.ui");
+    p.set("1", "Take", "text", "TAKE");
+    const struct {
+        const char *panel, *control;
+        bool accepted;
+    } cases[] = {{"1", "Take", true}, {"1", "alm_1", false}, {"2", "Take", false}, {"1", "take", false}};
+    for (const auto& c : cases) {
+        std::string why;
+        EXPECT_EQ(p.accepts_press(c.panel, c.control, why), c.accepted) << c.panel << "/" << c.control;
+        if (c.accepted) EXPECT_EQ(why, "");
+        else EXPECT_EQ(why, std::string("unknown control ") + c.control + " on panel " + c.panel);
+    }
 }
 
 TEST(Picture, LayoutErrorsNameFileLineAndWhy) {
