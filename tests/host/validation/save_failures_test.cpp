@@ -5,6 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#ifndef _WIN32
+#include <stdlib.h>
+#include <sys/stat.h>
+#endif
+
 using namespace quon::host;
 
 namespace {
@@ -70,5 +78,48 @@ TEST(classify_run, names_the_fault_by_status_and_class) {
     EXPECT_TRUE(a.same(classify_run(3, "panel_host: the panel crashed (SIGSEGV) during step 2 y\n", "crash")));
     EXPECT_FALSE(a.same(classify_run(3, "panel_host: the panel aborted (SIGABRT) during step 9 x\n", "crash")));
 }
+
+// A run's output is read as it comes, in chunks of any size: the fault lines
+// are kept whole across chunks, and reading copies each byte a bounded number
+// of times, so four times the output costs four times as much, however far
+// the reader fell behind (one chunk of everything) or kept up.
+TEST(fault_line_filter, keeps_fault_lines_and_reads_in_linear_cost) {
+    const std::string conversation = "  < kind 0 TP 'text=1' '1' 'Take'\n";
+    auto output = [&](std::size_t lines) {
+        std::string text;
+        for (std::size_t i = 0; i < lines; ++i) text += conversation;
+        return text + "    ! malformed command \"XX\"\nreplies never handed back: 2\n";
+    };
+    auto copied = [&](std::size_t lines, std::size_t chunk) {
+        const std::string text = output(lines);
+        fault_line_filter filter;
+        for (std::size_t at = 0; at < text.size(); at += chunk) filter.take(text.substr(at, chunk));
+        EXPECT_EQ(filter.kept(), "    ! malformed command \"XX\"\nreplies never handed back: 2\n");
+        return filter.bytes_copied();
+    };
+    for (std::size_t chunk : {std::size_t(7), std::size_t(4096), std::size_t(1) << 30}) {
+        SCOPED_TRACE("chunks of " + std::to_string(chunk) + " bytes");
+        const std::size_t small = copied(5000, chunk), large = copied(20000, chunk);
+        EXPECT_LE(large, 2 * output(20000).size());
+        EXPECT_LE(large, 4 * small + 4096);
+    }
+}
+
+#ifndef _WIN32
+// A replay that writes without pause still ends at its deadline: the program
+// a shell script that writes forever, whatever its arguments.
+TEST(replay_case, ends_a_run_that_never_stops_writing) {
+    char dir[] = "/tmp/replay_case_XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string program = std::string(dir) + "/flood";
+    std::ofstream(program) << "#!/bin/sh\nexec yes \"  < kind 0 TP 'text=1' '1' 'Take'\"\n";
+    ASSERT_EQ(chmod(program.c_str(), 0700), 0);
+    replay_setup setup{program, "library", 0};
+    setup.grace = 1;
+    const fault_signature s = replay_case(setup, "case.scn", false, "crash");
+    EXPECT_EQ(s.kind, "the replay did not end in time") << s.status << " " << s.fault;
+    std::filesystem::remove_all(dir);
+}
+#endif
 
 } // namespace
