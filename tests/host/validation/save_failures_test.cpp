@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #ifndef _WIN32
 #include <stdlib.h>
@@ -36,7 +37,7 @@ TEST(saved_case, reads_back_as_written) {
     EXPECT_EQ(back.finder, "fuzz_zed");
     EXPECT_EQ(back.check, c.check);
     EXPECT_EQ(back.kind, c.kind);
-    EXPECT_EQ(back.fault, "malformed command \"XX\" second line"); // one line
+    EXPECT_EQ(back.fault, "malformed command \"XX\"\\nsecond line"); // one line
     EXPECT_EQ(back.devicesStep, c.devicesStep);
     EXPECT_EQ(back.steps, c.steps);
     EXPECT_EQ(back.notes, c.notes);
@@ -121,5 +122,47 @@ TEST(replay_case, ends_a_run_that_never_stops_writing) {
     std::filesystem::remove_all(dir);
 }
 #endif
+
+// With CHECK-KIND.scn and -1 to -1000 taken, a new case takes a name of its
+// own and no case is written over; the name is made at once, so two savers
+// never get the same one.
+TEST(reserve_case_file, never_takes_a_name_in_use) {
+    const std::filesystem::path dir =
+        std::filesystem::path(::testing::TempDir()) / ("reserve_case_file-" + std::to_string(std::random_device{}()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    saved_case c;
+    c.check = "controls";
+    c.kind = "crash";
+    auto name = [&](int n) {
+        return (dir / ("controls-crash" + (n ? "-" + std::to_string(n) : "") + ".scn")).string();
+    };
+    for (int n = 0; n <= 1000; ++n) std::ofstream(name(n)) << "case " << n << "\n";
+    std::string error;
+    const std::string first = reserve_case_file(dir.string(), c, error),
+                      second = reserve_case_file(dir.string(), c, error);
+    EXPECT_EQ(first, name(1001)) << error;
+    EXPECT_EQ(second, name(1002)) << error;
+    for (int n = 0; n <= 1000; ++n) {
+        std::ifstream in(name(n));
+        std::string text;
+        std::getline(in, text);
+        EXPECT_EQ(text, "case " + std::to_string(n));
+    }
+    std::filesystem::remove_all(dir);
+}
+
+// A hang's replay names the time bound it hung past, and reads back.
+TEST(saved_case, a_hang_replays_with_its_timeout) {
+    saved_case c;
+    c.check = "controls";
+    c.kind = "hang";
+    c.timeout = 3;
+    const std::string text = case_text(c, "/lib/p.so", "/cases/x.scn");
+    EXPECT_NE(text.find("# replay: panel_host run /lib/p.so /cases/x.scn --timeout 3\n"), std::string::npos) << text;
+    saved_case back;
+    ASSERT_TRUE(read_case(text, back));
+    EXPECT_EQ(back.timeout, 3);
+}
 
 } // namespace
