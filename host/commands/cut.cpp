@@ -3,12 +3,13 @@
 // target wrote) in place, as validate cuts the cases it saves: the fewest
 // steps that still give the same fault. Exit status 0 when the fault
 // recurred and the case is cut, 1 when "run" does not reproduce it (the case
-// is left whole, its note says so), 2 when the file is no saved case, 5 when
+// is left whole, its note says so), 2 when the file is no saved case (or no
+// scenario at all), 5 when
 // it could not be read or written.
 #include "base/exit_status.h"
 #include "base/output_file.h"
 #include "commands/subcommands.h"
-#include "validation/save_failures.h"
+#include "validation/cut_case.h"
 
 #include <cstdio>
 #include <memory>
@@ -31,6 +32,9 @@ int cut_case_file(const cut_request& r) {
     case cut_outcome::not_reproduced:
         std::printf("%s: \"panel_host run\" does not reproduce its fault; left whole\n", r.file.c_str());
         return exitExpectationFailed;
+    case cut_outcome::not_a_scenario:
+        std::fprintf(stderr, "panel_host: %s is not a scenario (it is not text)\n", r.file.c_str());
+        return exitUsage;
     case cut_outcome::not_a_case:
         std::fprintf(stderr, "panel_host: %s is no saved case (its first lines name no fault)\n", r.file.c_str());
         return exitUsage;

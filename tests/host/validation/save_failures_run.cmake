@@ -42,6 +42,13 @@ expect_exit("run the saved case" 3 run "${FAULTY}" "${cases}")
 if(NOT output MATCHES "crashed[^\n]* during step 2 ")
   message(FATAL_ERROR "the replay did not crash at the second press:\n${output}")
 endif()
+# The case's fault names the step's own line, as the replay does.
+list(GET lines 1 faultLine)
+string(REGEX MATCH "\\.scn:[0-9]+:" savedAt "${faultLine}")
+string(REGEX MATCH "\\.scn:[0-9]+:" replayAt "${output}")
+if(NOT savedAt OR NOT savedAt STREQUAL replayAt)
+  message(FATAL_ERROR "the case's fault names ${savedAt}, the replay ${replayAt}:\n${faultLine}\n${output}")
+endif()
 
 expect_exit("validate the sound panel" 0 validate "${SOUND}" --seed 1 --events 2000
             --save-failures "${WORKDIR}/sound")
