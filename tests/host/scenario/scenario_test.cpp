@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 using namespace quon::host;
 
@@ -183,7 +184,7 @@ TEST(ScenarioParser, SyntaxErrorsNameFileLineAndWhy) {
 
 TEST(ScenarioLoader, RefusesWhatIsNotAScenarioFile) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "scenario_loader_test";
+    const fs::path dir = fs::temp_directory_path() / ("scenario_loader_test_" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
     struct load_case {
         std::string path;
