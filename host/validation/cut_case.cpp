@@ -82,6 +82,11 @@ cut_outcome cut_case(saved_case& c, const case_replay_fn& replay, const cut_boun
     // a replay names is the step's line in the case as saved.
     c.notes.emplace_back();
     std::string& note = c.notes.back();
+    if (!run_can_replay(c.kind)) {
+        note = "\"panel_host run\" has no memory bound and no leak check to give a fault of kind " + c.kind +
+               "; the case was not cut";
+        return cut_outcome::not_reproduced;
+    }
     fault_tally tally(c, replay);
     const int wholeHits = tally.replays_of(c, bounds.replays);
     if (wholeHits == 0) {

@@ -58,6 +58,8 @@ std::string unanswered(const std::string& line) {
 
 } // namespace
 
+bool run_can_replay(const std::string& caseKind) { return caseKind != "out-of-memory" && caseKind != "leak"; }
+
 void fault_line_filter::line(const std::string& text) {
     if ((starts(text, "    ! ") || !unanswered(text).empty()) && kept_.size() < 65536) {
         kept_ += text + "\n";

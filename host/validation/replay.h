@@ -42,6 +42,12 @@ private:
     std::size_t copied_ = 0;
 };
 
+// Whether "panel_host run" can give a fault of `caseKind` at all: a fuzz
+// target's out-of-memory or leak is the sanitizers' finding, which a run
+// (with no memory bound) never reports; cutting against what it reports
+// instead would cut for another fault.
+bool run_can_replay(const std::string& caseKind);
+
 struct replay_setup {
     std::string program; // panel_host itself
     std::string library;

@@ -89,6 +89,14 @@ TEST(cut_case, a_fault_that_never_comes_back_leaves_the_case_whole) {
     EXPECT_EQ(c.steps, history_case().steps);
     EXPECT_NE(c.notes.back().find("does not reproduce this fault"), std::string::npos);
     EXPECT_EQ(c.fault, history_case().fault);
+    // A fuzz target's out-of-memory is not cut against whatever a run gives.
+    c = history_case();
+    c.kind = "out-of-memory";
+    c.fault = "the panel used more memory than the fuzzer allows (2048 MB)";
+    panel.gives = [](int) { return true; };
+    EXPECT_EQ(quon::host::cut_case(c, std::ref(panel), cut_bounds{}), cut_outcome::not_reproduced);
+    EXPECT_EQ(c.steps, history_case().steps);
+    EXPECT_EQ(c.fault, "the panel used more memory than the fuzzer allows (2048 MB)");
 }
 
 } // namespace
