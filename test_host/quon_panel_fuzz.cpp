@@ -90,12 +90,18 @@ private:
     }
 
 public:
-    // A scenario's TEXT: between double quotes, with \" \\ and \n escaped.
+    // A scenario's TEXT: between double quotes, with \" \\ and \n escaped,
+    // and every other byte outside printable ASCII as \xNN, so that a case
+    // holds nothing a terminal acts on.
     static std::string quoted(const std::string& text) {
+        static const char hex[] = "0123456789abcdef";
         std::string out = "\"";
         for (char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
             if (c == '"' || c == '\\') out += '\\';
-            out += c == '\n' ? std::string("\\n") : std::string(1, c);
+            if (c == '\n') out += "\\n";
+            else if (byte < 0x20 || byte >= 0x7f) out += std::string("\\x") + hex[byte >> 4] + hex[byte & 15];
+            else out += c;
         }
         return out + "\"";
     }

@@ -1,3 +1,4 @@
+#include "base/utf8_text.h"
 #include "scenario/format.h"
 #include "scenario/runner.h"
 
@@ -114,6 +115,20 @@ TEST(ScenarioParser, ScriptStepsNameTheirScript) {
     EXPECT_TRUE(is_check(s.steps[0].action)); // it picks a script and changes nothing
     EXPECT_FALSE(s.explicitStart);
     EXPECT_TRUE(parse_ok("start watch\nstart\n").explicitStart);
+}
+
+// Any text a panel may get or give writes as one line with nothing a
+// terminal acts on (control bytes, C1 controls, bytes of no character as
+// \xNN) and reads back byte for byte.
+TEST(ScenarioParser, AnyTextWritesPrintableAndReadsBack) {
+    const std::string texts[] = {"\x1b]0;title\x07",        "a\tb\r\nc", std::string("\x7f\x01\x9b\xc2\x9b\xe9", 6),
+                                 "caf\xc3\xa9 \"q\" \\x41", "\\xZZ",     ""};
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(::testing::PrintToString(text));
+        const std::string line = write_step(say_step{text});
+        EXPECT_EQ(printable(line), line); // nothing left to escape
+        EXPECT_EQ(step<say_step>(parse_ok(line + "\n"), 0).text, text) << line;
+    }
 }
 
 TEST(ScenarioParser, DevicesFilesAreNamedFromTheScenariosFolder) {
