@@ -74,7 +74,9 @@ TEST(cut_case, says_how_often_the_fault_came_back_and_claims_only_what_it_proved
         EXPECT_EQ(note.find("no single step can go") != std::string::npos, r.minimalClaimed) << note;
         EXPECT_EQ(note.find("random") != std::string::npos, !r.minimalClaimed) << note;
         EXPECT_LE(panel.replays, 60);
-        if (r.minimalClaimed) EXPECT_EQ(c.steps, (std::vector<std::string>{"button 1 Arm", "button 1 Fire"}));
+        if (r.minimalClaimed) {
+            EXPECT_EQ(c.steps, (std::vector<std::string>{"button 1 Arm", "button 1 Fire"}));
+        }
         // The fault names the line "button 1 Fire" has in the case as written.
         const std::string at = "x.scn:" + std::to_string(line_of(c, "button 1 Fire")) + ":";
         EXPECT_NE(c.fault.find(at), std::string::npos) << c.fault << "\n" << case_text(c, "/lib/p.so", "/cases/x.scn");
