@@ -116,7 +116,12 @@ std::string printable(const std::string& text) {
             i += length;
             continue;
         }
-        // A control byte, a byte of no well-formed character, or every byte of a C1 control or bidi override.
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (length == 0 && c >= 0xa0) { // a Latin-1 letter or sign, shown as it is (as valid_utf8 takes it)
+            out += text[i++];
+            continue;
+        }
+        // A control byte (0x80..0x9f too, as an 8-bit terminal reads it), or every byte of a C1 control or bidi override.
         for (const std::size_t end = i + (length > 0 ? length : 1); i < end; ++i)
             out.append(piece, escaped_byte(static_cast<unsigned char>(text[i]), piece));
     }

@@ -27,8 +27,8 @@ TEST(printable, escapes_what_a_terminal_acts_on) {
          "31m",
          "\\x9b31m"},
         {"C1 string terminator", "\xc2\x9c", "\\xc2\\x9c"},
-        {"Latin-1 byte, no UTF-8", "caf\xe9", "caf\\xe9"},
-        {"truncated character", "\xe2\x82", "\\xe2\\x82"},
+        {"Latin-1 byte, no UTF-8", "caf\xe9", "caf\xe9"},
+        {"truncated character", "\xe2\x82", "\xe2\\x82"},
         {"right-to-left override",
          "a\xe2\x80\xae"
          "b",
