@@ -8,6 +8,7 @@
 // it could not be read or written.
 #include "base/exit_status.h"
 #include "base/output_file.h"
+#include "base/utf8_text.h"
 #include "commands/subcommands.h"
 #include "validation/cut_case.h"
 
@@ -24,10 +25,10 @@ struct cut_request {
 };
 
 int cut_case_file(const cut_request& r) {
-    switch (cut_saved_case(full_path(r.library), full_path(r.file), static_cast<int>(r.timeout))) {
+    std::string replay;
+    switch (cut_saved_case(full_path(r.library), full_path(r.file), static_cast<int>(r.timeout), replay)) {
     case cut_outcome::cut:
-        std::printf("%s: cut; replay it with \"panel_host run %s %s\"\n", r.file.c_str(), r.library.c_str(),
-                    r.file.c_str());
+        std::printf("%s: cut; replay it with \"%s\"\n", r.file.c_str(), printable(replay).c_str());
         return exitAllHeld;
     case cut_outcome::not_reproduced:
         std::printf("%s: \"panel_host run\" does not reproduce its fault; left whole\n", r.file.c_str());

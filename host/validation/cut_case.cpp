@@ -127,7 +127,7 @@ bool looks_like_text(const std::string& text) {
 
 } // namespace
 
-cut_outcome cut_saved_case(const std::string& library, const std::string& file, int timeout) {
+cut_outcome cut_saved_case(const std::string& library, const std::string& file, int timeout, std::string& replay) {
     std::string text, error;
     saved_case c;
     if (read_input_file(file, "saved case", maxScenarioBytes, text, error) != load_result::ok) {
@@ -139,7 +139,7 @@ cut_outcome cut_saved_case(const std::string& library, const std::string& file, 
     if (c.kind == "hang") c.timeout = timeout;
     const replay_setup setup{own_program(), library, timeout};
     const std::string candidateFile = file + ".candidate-" + std::to_string(own_process_id());
-    auto replay = [&](const saved_case& candidate) {
+    auto play = [&](const saved_case& candidate) {
         std::remove(candidateFile.c_str());
         if (!write_saved_case(candidate, library, candidateFile)) return fault_signature{};
         fault_signature got = replay_case(setup, candidateFile, c.strict, c.kind);
@@ -147,8 +147,9 @@ cut_outcome cut_saved_case(const std::string& library, const std::string& file, 
         if (at != std::string::npos) got.fault.replace(at, candidateFile.size(), file);
         return got;
     };
-    const cut_outcome outcome = cut_case(c, replay, cut_bounds{});
+    const cut_outcome outcome = cut_case(c, play, cut_bounds{});
     std::remove(candidateFile.c_str());
+    replay = replay_command(c, library, file);
     return write_saved_case(c, library, file) ? outcome : cut_outcome::not_written;
 }
 

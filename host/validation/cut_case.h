@@ -42,8 +42,9 @@ cut_outcome cut_case(saved_case& c, const case_replay_fn& replay, const cut_boun
 
 // Cuts the saved case `file` in place, each candidate played by "panel_host
 // run" (this program) against `library` in a fresh process bounded by
-// `timeout` seconds (and a minute more).
-cut_outcome cut_saved_case(const std::string& library, const std::string& file, int timeout);
+// `timeout` seconds (and a minute more). `replay` gets the case's replay
+// command (validation/saved_case.h), as the file now gives it.
+cut_outcome cut_saved_case(const std::string& library, const std::string& file, int timeout, std::string& replay);
 
 } // namespace quon::host
 

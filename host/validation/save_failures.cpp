@@ -93,9 +93,11 @@ int failure_saving::finish(int status) {
     std::vector<std::string> made;
     for (const std::string& file : cases_in(request_.saveDir))
         if (!before_.count(file)) made.push_back(file);
-    for (const std::string& file : made)
-        written =
-            cut_saved_case(request_.library, file, candidate_timeout(request_)) != cut_outcome::not_written && written;
+    for (const std::string& file : made) {
+        std::string replay; // the case's header gives it
+        const cut_outcome cut = cut_saved_case(request_.library, file, candidate_timeout(request_), replay);
+        written = cut != cut_outcome::not_written && written;
+    }
     if (!made.empty())
         std::printf("%zu fault%s saved as scenarios in %s\n", made.size(), made.size() == 1 ? "" : "s",
                     request_.saveDir.c_str());
