@@ -96,8 +96,10 @@ cut_outcome cut_case(saved_case& c, const case_replay_fn& replay, const cut_boun
     }
     const bool random = wholeHits < bounds.replays;
     const int tries = random ? bounds.triesOfRandom : 1;
+    saved_case header = c; // the candidates' comment lines, copied once, not with every candidate
+    header.steps.clear();
     auto recurs = [&](const std::vector<std::size_t>& kept) {
-        saved_case candidate = c;
+        saved_case candidate = header;
         candidate.steps = pick(steps, kept);
         for (int i = 0; i < tries; ++i)
             if (tally.recurs(candidate)) return true;
