@@ -1,6 +1,5 @@
 #include "validation/run.h"
 
-#include "base/exit_status.h"
 #include "base/output_file.h"
 #include "base/utf8_text.h"
 #include "session/debug_capture.h"
