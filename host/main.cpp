@@ -12,7 +12,7 @@ namespace {
 const char exitStatuses[] =
     "Exit status: 0 all expectations held (all checks passed), 1 one failed, 2 bad arguments, library,\n"
     "scenario or devices file, 3 the panel crashed or ended the process, 4 the panel did not return in\n"
-    "time, 5 panel_host itself failed (could not read an input or write a file).";
+    "time, 5 panel_host itself failed (could not read an input, write a file or allocate memory).";
 
 } // namespace
 

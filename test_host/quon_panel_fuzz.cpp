@@ -17,9 +17,10 @@
 // lines name the fault) before each step is played: a crashing input leaves
 // the scenario that led to the crash, which "panel_host cut" cuts down and
 // "panel_host run" replays. QUON_FUZZ_KIND names the fault the input gave
-// (crash, the default, or hang). Compiled with QUON_FUZZ_PANEL (the name),
-// QUON_FUZZ_DEVICES (the devices file, or ""), QUON_FUZZ_SCENARIOS,
-// QUON_FUZZ_HINTS (the hints file, or ""), QUON_FUZZ_SOURCES and
+// (crash, the default, hang, out-of-memory or leak). Compiled with
+// QUON_FUZZ_PANEL (the name), QUON_FUZZ_DEVICES (the devices file, or ""),
+// QUON_FUZZ_SCENARIOS, QUON_FUZZ_HINTS (the hints file, or ""),
+// QUON_FUZZ_SOURCES and
 // QUON_FUZZ_LIBRARY.
 #include "quon_export.h"
 #include "quon_fuzz_devices.h"
@@ -66,13 +67,16 @@ public:
 
 private:
     std::string default_fault() const {
-        return kind_ == "hang" ? "the panel did not return in time" : "the panel crashed or ended the process";
+        if (kind_ == "hang") return "the panel did not return in time";
+        if (kind_ == "out-of-memory") return "the panel used more memory than the fuzzer allows (2048 MB)";
+        if (kind_ == "leak") return "the panel leaked memory (the leak sanitizer's report)";
+        return "the panel crashed or ended the process";
     }
     void write(const std::string& fault) const {
         std::string text = "# fuzz_" QUON_FUZZ_PANEL " found this fault in check \"events\" (" + kind_ + ")\n";
         text += "# fault: " + one_line(fault) + "\n";
-        text +=
-            "# replay: panel_host run " QUON_FUZZ_LIBRARY " " + file_ + (kind_ == "reply" ? " --strict" : "") + "\n";
+        text += "# replay: panel_host run " QUON_FUZZ_LIBRARY " " + file_ + (kind_ == "hang" ? " --timeout 10" : "") +
+                (kind_ == "reply" ? " --strict" : "") + "\n";
         if (*QUON_FUZZ_DEVICES) text += "devices " + quoted(QUON_FUZZ_DEVICES) + "\n";
         for (const std::string& s : steps_) text += s + "\n";
         // Written beside, then renamed: a crash leaves the last whole file.
@@ -90,12 +94,18 @@ private:
     }
 
 public:
-    // A scenario's TEXT: between double quotes, with \" \\ and \n escaped.
+    // A scenario's TEXT: between double quotes, with \" \\ and \n escaped,
+    // and every other byte outside printable ASCII as \xNN, so that a case
+    // holds nothing a terminal acts on.
     static std::string quoted(const std::string& text) {
+        static const char hex[] = "0123456789abcdef";
         std::string out = "\"";
         for (char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
             if (c == '"' || c == '\\') out += '\\';
-            out += c == '\n' ? std::string("\\n") : std::string(1, c);
+            if (c == '\n') out += "\\n";
+            else if (byte < 0x20 || byte >= 0x7f) out += std::string("\\x") + hex[byte >> 4] + hex[byte & 15];
+            else out += c;
         }
         return out + "\"";
     }

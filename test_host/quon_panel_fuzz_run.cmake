@@ -37,9 +37,15 @@ foreach(input IN LISTS found)
   get_filename_component(stem ${input} NAME)
   set(case ${FAILURES}/${stem}.scn)
   file(REMOVE ${case})
+  # What libFuzzer found, by the name it gave the input: a sanitizer's exit
+  # status is no fault of the panel's to replay.
   set(kind crash)
   if(stem MATCHES "^timeout-")
     set(kind hang)
+  elseif(stem MATCHES "^oom-")
+    set(kind out-of-memory)
+  elseif(stem MATCHES "^leak-")
+    set(kind leak)
   endif()
   # The input ends the target again; the case is what it wrote before.
   execute_process(COMMAND ${CMAKE_COMMAND} -E env QUON_FUZZ_SCENARIO=${case} QUON_FUZZ_KIND=${kind}

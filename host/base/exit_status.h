@@ -11,7 +11,7 @@ constexpr int exitExpectationFailed = 1; // or, with --strict, the panel made a 
 constexpr int exitUsage = 2;             // bad arguments, library, scenario or devices file
 constexpr int exitPanelCrashed = 3;
 constexpr int exitPanelHung = 4;
-constexpr int exitEmulatorFault = 5; // could not read an input or write an output file
+constexpr int exitEmulatorFault = 5; // could not read an input, write an output file, or allocate memory
 
 constexpr bool is_panel_fault(int status) { return status == exitPanelCrashed || status == exitPanelHung; }
 

@@ -25,6 +25,29 @@ std::size_t character_at(const std::string& text, std::size_t i) {
     return length;
 }
 
+// Whether the well-formed character at text[i] (two bytes or more) is one a
+// terminal acts on rather than shows: a C1 control (U+0080..U+009F, CSI among
+// them), a line or paragraph separator, or a bidirectional override or
+// isolate, which reorders what follows on the line.
+bool is_control_character(const std::string& text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    if (byte(0) == 0xc2) return byte(1) < 0xa0;
+    if (byte(0) != 0xe2 || i + 2 >= text.size()) return false;
+    const unsigned code = (byte(1) & 0x3fu) << 6 | (byte(2) & 0x3fu); // U+2000 + code
+    return (code >= 0x28 && code <= 0x2e) || (code >= 0x66 && code <= 0x69);
+}
+
+// printable_byte, and every byte from 0x80 up as \xNN too.
+std::size_t escaped_byte(unsigned char c, char* out) {
+    if (c < 0x80) return printable_byte(c, out);
+    static const char hex[] = "0123456789abcdef";
+    out[0] = '\\';
+    out[1] = 'x';
+    out[2] = hex[c >> 4];
+    out[3] = hex[c & 15];
+    return 4;
+}
+
 } // namespace
 
 std::string valid_utf8(const std::string& text) {
@@ -86,7 +109,22 @@ std::string printable(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     char piece[4];
-    for (unsigned char c : text) out.append(piece, printable_byte(c, piece));
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = static_cast<unsigned char>(text[i]) < 0x80 ? 0 : character_at(text, i);
+        if (length > 0 && !is_control_character(text, i)) {
+            out.append(text, i, length);
+            i += length;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (length == 0 && c >= 0xa0) { // a Latin-1 letter or sign, shown as it is (as valid_utf8 takes it)
+            out += text[i++];
+            continue;
+        }
+        // A control byte (0x80..0x9f too, as an 8-bit terminal reads it), or every byte of a C1 control or bidi override.
+        for (const std::size_t end = i + (length > 0 ? length : 1); i < end; ++i)
+            out.append(piece, escaped_byte(static_cast<unsigned char>(text[i]), piece));
+    }
     return out;
 }
 

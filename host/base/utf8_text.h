@@ -18,7 +18,12 @@ std::size_t utf8_length(const std::string& valid);
 // Valid UTF-8 cut to at most `most` characters, on a character boundary,
 // ending in "~" when cut.
 std::string utf8_shorten(const std::string& valid, std::size_t most);
-// A text as it can stand on one line: control bytes as \n, \t or \xNN.
+// A text from a panel as panel_host prints it, on one line and with nothing
+// a terminal acts on: control bytes as \n, \t or \xNN, and so bytes 0x80 to
+// 0x9f outside a well-formed UTF-8 character and every byte of a C1 control
+// (U+0080..U+009F) and of a line separator or bidirectional override; other
+// bytes (Latin-1 letters among them) as they are. The one function for every
+// panel text panel_host prints (conversation, validate, saved cases).
 std::string printable(const std::string& text);
 // One byte as printable() writes it, into `out` (room for 4); gives the
 // count. Allocates nothing: a crash handler uses it too.

@@ -3,12 +3,14 @@
 // target wrote) in place, as validate cuts the cases it saves: the fewest
 // steps that still give the same fault. Exit status 0 when the fault
 // recurred and the case is cut, 1 when "run" does not reproduce it (the case
-// is left whole, its note says so), 2 when the file is no saved case, 5 when
+// is left whole, its note says so), 2 when the file is no saved case (or no
+// scenario at all), 5 when
 // it could not be read or written.
 #include "base/exit_status.h"
 #include "base/output_file.h"
+#include "base/utf8_text.h"
 #include "commands/subcommands.h"
-#include "validation/save_failures.h"
+#include "validation/cut_case.h"
 
 #include <cstdio>
 #include <memory>
@@ -23,14 +25,17 @@ struct cut_request {
 };
 
 int cut_case_file(const cut_request& r) {
-    switch (cut_saved_case(full_path(r.library), full_path(r.file), static_cast<int>(r.timeout))) {
+    std::string replay;
+    switch (cut_saved_case(full_path(r.library), full_path(r.file), static_cast<int>(r.timeout), replay)) {
     case cut_outcome::cut:
-        std::printf("%s: cut; replay it with \"panel_host run %s %s\"\n", r.file.c_str(), r.library.c_str(),
-                    r.file.c_str());
+        std::printf("%s: cut; replay it with \"%s\"\n", r.file.c_str(), printable(replay).c_str());
         return exitAllHeld;
     case cut_outcome::not_reproduced:
         std::printf("%s: \"panel_host run\" does not reproduce its fault; left whole\n", r.file.c_str());
         return exitExpectationFailed;
+    case cut_outcome::not_a_scenario:
+        std::fprintf(stderr, "panel_host: %s is not a scenario (it is not text)\n", r.file.c_str());
+        return exitUsage;
     case cut_outcome::not_a_case:
         std::fprintf(stderr, "panel_host: %s is no saved case (its first lines name no fault)\n", r.file.c_str());
         return exitUsage;

@@ -15,12 +15,29 @@
 #include "validation/run.h"
 #include "validation/save_failures.h"
 
-#include "base/exit_status.h"
-
 #include <cstdio>
 #include <memory>
 
 namespace quon::host {
+
+namespace {
+
+int exit_status(validate_outcome outcome) {
+    switch (outcome) {
+    case validate_outcome::all_passed:
+        return exitAllHeld;
+    case validate_outcome::checks_failed:
+        return exitExpectationFailed;
+    case validate_outcome::library_not_loaded:
+    case validate_outcome::devices_invalid:
+        return exitUsage;
+    case validate_outcome::devices_unreadable:
+        break;
+    }
+    return exitEmulatorFault;
+}
+
+} // namespace
 
 void add_validate_command(CLI::App& app, int& exitStatus) {
     auto a = std::make_shared<validate_request>();
@@ -59,7 +76,7 @@ void add_validate_command(CLI::App& app, int& exitStatus) {
                 return;
             }
         }
-        exitStatus = run_guarded([a] { return run_validation(*a); });
+        exitStatus = run_guarded([a] { return exit_status(run_validation(*a)); });
         if (saving) exitStatus = saving->finish(exitStatus);
     });
 }

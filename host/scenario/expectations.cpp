@@ -8,18 +8,70 @@
 
 namespace quon::host {
 
-bool commands_match(const std::vector<std::string>& expected, const std::vector<std::string>& got) {
-    // Glob matching over lines: can[i][j] says expected[i..] matches got[j..].
-    const std::size_t n = expected.size(), m = got.size();
-    std::vector<std::vector<char>> can(n + 1, std::vector<char>(m + 1, 0));
-    can[n][m] = 1;
-    for (std::size_t i = n; i-- > 0;) {
-        for (std::size_t j = m + 1; j-- > 0;) {
-            if (expected[i] == "...") can[i][j] = can[i + 1][j] || (j < m && can[i][j + 1]);
-            else can[i][j] = j < m && expected[i] == got[j] && can[i + 1][j + 1];
-        }
+namespace {
+
+const char anyRun[] = "...";
+
+using line_list = std::vector<std::string>;
+
+// Where the run expected[begin, end) first occurs whole in got[from, to), or
+// npos: Knuth-Morris-Pratt over lines, so each command is compared a bounded
+// number of times and the table is the run's length.
+std::size_t find_run(const line_list& expected, std::size_t begin, std::size_t end, const line_list& got,
+                     std::size_t from, std::size_t to) {
+    const std::size_t n = end - begin;
+    if (n == 0) return from;
+    std::vector<std::size_t> fallback(n, 0); // longest proper border of the run's first i+1 lines
+    for (std::size_t i = 1, k = 0; i < n; ++i) {
+        while (k > 0 && expected[begin + i] != expected[begin + k]) k = fallback[k - 1];
+        if (expected[begin + i] == expected[begin + k]) ++k;
+        fallback[i] = k;
     }
-    return can[0][0] != 0;
+    for (std::size_t j = from, k = 0; j < to; ++j) {
+        while (k > 0 && got[j] != expected[begin + k]) k = fallback[k - 1];
+        if (got[j] == expected[begin + k]) ++k;
+        if (k == n) return j + 1 - n;
+    }
+    return std::string::npos;
+}
+
+bool same_lines(const line_list& expected, std::size_t begin, std::size_t end, const line_list& got, std::size_t at) {
+    return std::equal(expected.begin() + static_cast<std::ptrdiff_t>(begin),
+                      expected.begin() + static_cast<std::ptrdiff_t>(end),
+                      got.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+} // namespace
+
+// The block's lines between "..." are runs: the first is anchored at the
+// start, the last at the end, and those between are found in order, each at
+// its first place after the one before (the earliest place leaves the most
+// room for the rest, so the greedy choice is never wrong).
+bool commands_match(const line_list& expected, const line_list& got) {
+    const auto firstAny = std::find(expected.begin(), expected.end(), anyRun);
+    if (firstAny == expected.end()) return expected == got;
+    const std::size_t head = static_cast<std::size_t>(firstAny - expected.begin());
+    const std::size_t tailBegin =
+        static_cast<std::size_t>(std::find(expected.rbegin(), expected.rend(), anyRun).base() - expected.begin());
+    const std::size_t tail = expected.size() - tailBegin;
+    if (head + tail > got.size() || !same_lines(expected, 0, head, got, 0) ||
+        !same_lines(expected, tailBegin, expected.size(), got, got.size() - tail))
+        return false;
+    std::size_t at = head;
+    const std::size_t limit = got.size() - tail;
+    for (std::size_t begin = head; begin < tailBegin;) {
+        if (expected[begin] == anyRun) {
+            ++begin;
+            continue;
+        }
+        std::size_t end = begin;
+        while (end < tailBegin && expected[end] != anyRun) ++end;
+        const std::size_t found = find_run(expected, begin, end, got, at, limit);
+        if (found == std::string::npos) return false;
+        at = found + (end - begin);
+        begin = end;
+    }
+    return true;
 }
 
 bool scenario_runner::apply(const expect_commands_step& step) {

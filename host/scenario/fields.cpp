@@ -1,5 +1,7 @@
 #include "scenario/fields.h"
 
+#include <cctype>
+
 #include "session/conversation_log.h"
 #include "base/decimal_number.h"
 #include "base/utf8_text.h"
@@ -64,8 +66,13 @@ bool step_fields::text(const char* name, std::string& out) {
         }
         const char c = raw[++i];
         if (c == 'n') out += '\n';
+        else if (c == 't') out += '\t';
         else if (c == '"' || c == '\\') out += c;
-        else {
+        else if (c == 'x' && i + 3 < raw.size() && std::isxdigit(static_cast<unsigned char>(raw[i + 1])) &&
+                 std::isxdigit(static_cast<unsigned char>(raw[i + 2]))) {
+            out += static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
             why = std::string("unknown escape \\") + c;
             return false;
         }

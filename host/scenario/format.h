@@ -127,8 +127,9 @@ bool parse_step_line(const std::string& line, const std::string& where, scenario
 // A step as one line in the canonical form, which parse_step_line reads
 // back to the same step (an expect-commands block's lines aside).
 std::string write_step(const step_action& action);
-// A text as a step writes it: always between double quotes, with \" \\ and
-// \n escaped. Other control characters cannot be written.
+// A text as a step writes it: always between double quotes, with the quote
+// and the backslash escaped by a backslash, and whatever printable() escapes
+// as it does (\n, \t, \xNN).
 std::string quote_step_text(const std::string& text);
 
 const char* step_name(const step_action& action);

@@ -3,6 +3,8 @@
 // what a recording holds.
 #include "scenario/format.h"
 
+#include "base/utf8_text.h"
+
 #include <type_traits>
 
 namespace quon::host {
@@ -48,13 +50,13 @@ std::string fields_of(const step_action& action) {
 } // namespace
 
 std::string quote_step_text(const std::string& text) {
-    std::string out = "\"";
+    std::string quoted;
     for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (c == '\n') out += "\\n";
-        else out += c;
+        if (c == '"' || c == '\\') quoted += '\\';
+        quoted += c;
     }
-    return out + "\"";
+    // The rest as panel_host prints any panel text: \n, \t and \xNN, which the parser reads back.
+    return "\"" + printable(quoted) + "\"";
 }
 
 std::string write_step(const step_action& action) {

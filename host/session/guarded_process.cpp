@@ -37,7 +37,14 @@ void flush_all() {
 
 int in_worker(step_guard_record* shared, const std::function<int()>& work) {
     step_guard_share(shared);
-    const int status = work();
+    int status = exitEmulatorFault;
+    try {
+        status = work();
+    } catch (const std::bad_alloc&) {
+        // panel_host's own allocation failed (a panel's own failures end in its
+        // runtime's handlers, never here): ours to report, not the panel's abort.
+        std::fputs("panel_host: out of memory (panel_host's own failure, not the panel's)\n", stderr);
+    }
     flush_all();
     step_guard_ending(status); // last: whatever ends the process before this is the panel's doing
     return status;

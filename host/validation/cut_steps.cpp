@@ -1,6 +1,7 @@
 #include "validation/cut_steps.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
 
 namespace quon::host {
@@ -10,9 +11,20 @@ namespace {
 // `kept` without its chunk number `chunk` of `chunks` near-equal ones.
 std::vector<std::size_t> without_chunk(const std::vector<std::size_t>& kept, std::size_t chunk, std::size_t chunks) {
     const std::size_t begin = kept.size() * chunk / chunks, end = kept.size() * (chunk + 1) / chunks;
-    std::vector<std::size_t> rest(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(begin));
+    std::vector<std::size_t> rest;
+    rest.reserve(kept.size() - (end - begin)); // one allocation of the candidate's size
+    rest.insert(rest.end(), kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(begin));
     rest.insert(rest.end(), kept.begin() + static_cast<std::ptrdiff_t>(end), kept.end());
     return rest;
+}
+
+// A candidate's fingerprint: its length and a 64-bit hash of its indices.
+// Remembering fingerprints, not candidates, keeps the cut's memory at one
+// candidate's size however many are played (a million steps, 400 of them).
+std::pair<std::size_t, std::uint64_t> fingerprint(const std::vector<std::size_t>& candidate) {
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+    for (std::size_t i : candidate) hash = (hash ^ static_cast<std::uint64_t>(i)) * 1099511628211ull;
+    return {candidate.size(), hash};
 }
 
 class cutter {
@@ -24,7 +36,7 @@ public:
     bool drop_a_chunk(std::vector<std::size_t>& kept, std::size_t chunks, cut_result& result) {
         for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
             std::vector<std::size_t> candidate = without_chunk(kept, chunk, chunks);
-            if (!tried_.insert(candidate).second) continue;
+            if (!tried_.insert(fingerprint(candidate)).second) continue;
             if (result.candidates == max_) {
                 result.minimal = false;
                 return false;
@@ -41,7 +53,7 @@ public:
 private:
     const recurs_fn& recurs_;
     std::size_t max_;
-    std::set<std::vector<std::size_t>> tried_;
+    std::set<std::pair<std::size_t, std::uint64_t>> tried_;
 };
 
 } // namespace

@@ -112,9 +112,9 @@ bool failure_recorder::save(const std::string& kind, const std::string& what, co
         c.notes.push_back(unsaid_.empty() ? "the fault was found over the whole check, not in one script's life"
                                           : unsaid_ + ": saved without the script's events");
     }
-    const std::string file = case_file_name(setup_.dir, c);
     std::string error;
-    if (write_file_privately(file, case_text(c, setup_.library, file), error)) return true;
+    const std::string file = reserve_case_file(setup_.dir, c, error);
+    if (!file.empty() && write_file_privately(file, case_text(c, setup_.library, file), error)) return true;
     std::fprintf(stderr, "panel_host: --save-failures: %s\n", error.c_str());
     return false;
 }

@@ -3,6 +3,7 @@
 #include "base/exit_status.h"
 #include "process/subprocess.h"
 
+#include <algorithm>
 #include <chrono>
 #include <sstream>
 
@@ -57,6 +58,38 @@ std::string unanswered(const std::string& line) {
 
 } // namespace
 
+bool run_can_replay(const std::string& caseKind) { return caseKind != "out-of-memory" && caseKind != "leak"; }
+
+void fault_line_filter::line(const std::string& text) {
+    if ((starts(text, "    ! ") || !unanswered(text).empty()) && kept_.size() < 65536) {
+        kept_ += text + "\n";
+        copied_ += text.size() + 1;
+    }
+}
+
+// Each chunk is scanned once from where its last line ended; only a line not
+// yet ended is held over, so a chunk of many megabytes (a reader that fell
+// behind) costs what its bytes cost, never a move of the rest per line.
+void fault_line_filter::take(const std::string& chunk) {
+    std::size_t begin = 0;
+    for (std::size_t end; (end = chunk.find('\n', begin)) != std::string::npos; begin = end + 1) {
+        if (pending_.empty()) {
+            line(chunk.substr(begin, end - begin));
+            copied_ += end - begin;
+        } else {
+            pending_.append(chunk, begin, end - begin);
+            copied_ += end - begin;
+            line(pending_);
+            pending_.clear();
+        }
+    }
+    constexpr std::size_t longest = 1u << 20; // a line that long is no fault line: its start is dropped
+    const std::size_t rest = chunk.size() - begin;
+    if (pending_.size() + rest > longest) pending_.clear();
+    pending_.append(chunk, begin, std::min(rest, longest));
+    copied_ += std::min(rest, longest);
+}
+
 fault_signature classify_run(int status, const std::string& output, const std::string& caseKind) {
     fault_signature s;
     s.status = status;
@@ -86,25 +119,23 @@ fault_signature replay_case(const replay_setup& setup, const std::string& file, 
     child_process child;
     std::string error;
     if (!child.start(args, error)) return {exitEmulatorFault, error, "the replay could not start"};
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(setup.timeout + 60);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(setup.timeout + setup.grace);
     // Only the fault lines matter: the conversation is read and dropped line by line.
-    std::string kept, pending, received;
+    fault_line_filter filter;
+    std::string received;
     for (;;) {
         const child_process::wait_result r = child.receive(received, until);
-        pending += received;
+        filter.take(received);
         received.clear();
-        for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1))
-            if ((starts(pending, "    ! ") || !unanswered(pending.substr(0, end)).empty()) && kept.size() < 65536)
-                kept += pending.substr(0, end + 1);
-        if (pending.size() > (1u << 20)) pending.clear(); // a line that long is no fault line
         if (r == child_process::wait_result::ended) break;
-        if (r == child_process::wait_result::timeout) {
+        // A run that writes without pause never lets receive time out: the deadline is checked here too.
+        if (r == child_process::wait_result::timeout || std::chrono::steady_clock::now() >= until) {
             child.kill();
             return {exitPanelHung, "the replay did not end in time", "the replay did not end in time"};
         }
     }
     child.wait(until);
-    return classify_run(child.exit_status(), kept + child.errors(), caseKind);
+    return classify_run(child.exit_status(), filter.kept() + child.errors(), caseKind);
 }
 
 } // namespace quon::host

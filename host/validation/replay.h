@@ -24,14 +24,39 @@ struct fault_signature {
 // `caseKind` ("malformed-command", "reply", "after-sign-off") is about.
 fault_signature classify_run(int status, const std::string& output, const std::string& caseKind);
 
+// The lines of a run's output a signature needs (the conversation's "!"
+// lines and the count of replies never handed back), taken as the output
+// comes; the rest is dropped as it passes.
+class fault_line_filter {
+public:
+    void take(const std::string& chunk);
+    // The lines kept (at most 64 KiB of them), each with its line end.
+    const std::string& kept() const { return kept_; }
+    // Bytes copied into the filter's own buffers so far: what reading costs.
+    std::size_t bytes_copied() const { return copied_; }
+
+private:
+    void line(const std::string& text);
+
+    std::string pending_, kept_;
+    std::size_t copied_ = 0;
+};
+
+// Whether "panel_host run" can give a fault of `caseKind` at all: a fuzz
+// target's out-of-memory or leak is the sanitizers' finding, which a run
+// (with no memory bound) never reports; cutting against what it reports
+// instead would cut for another fault.
+bool run_can_replay(const std::string& caseKind);
+
 struct replay_setup {
     std::string program; // panel_host itself
     std::string library;
     int timeout = 10; // the run's --timeout: a hang ends a candidate after this
+    int grace = 60;   // seconds more before the replay itself counts as hung
 };
 
 // Plays `file` (strict: with --strict). A run that does not end within the
-// timeout and a minute more is ended and counts as a hang.
+// timeout and the grace is ended and counts as a hang, however much it writes.
 fault_signature replay_case(const replay_setup& setup, const std::string& file, bool strict,
                             const std::string& caseKind);
 

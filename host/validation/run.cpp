@@ -1,6 +1,5 @@
 #include "validation/run.h"
 
-#include "base/exit_status.h"
 #include "base/output_file.h"
 #include "base/utf8_text.h"
 #include "session/debug_capture.h"
@@ -21,24 +20,24 @@ namespace quon::host {
 
 namespace {
 
-int failures = 0;
+// The checks' lines as they are printed, and how many failed.
+struct check_lines {
+    std::size_t failed = 0;
 
-void line(bool ok, const std::string& name, const std::string& detail) {
-    if (!ok) ++failures;
-    std::printf("%s  %-14s %s\n", ok ? "PASS" : "FAIL", name.c_str(), detail.c_str());
-    std::fflush(stdout); // a crash in the next check must not swallow this line
-}
+    void print(const std::string& name, const check_result& r) {
+        if (!r.ok) ++failed;
+        std::fputs(check_line(name, r).c_str(), stdout);
+        std::fflush(stdout); // a crash in the next check must not swallow this line
+    }
+};
 
 // A protocol finding gathered over all checks: PASS with the count, or FAIL
 // with the first few cases.
-void findings(const std::string& name, const std::vector<std::string>& found, const std::string& passDetail) {
-    if (found.empty()) {
-        line(true, name, passDetail);
-        return;
-    }
+check_result findings(const std::vector<std::string>& found, const std::string& passDetail) {
+    if (found.empty()) return {true, passDetail};
     std::string detail = found.front();
     for (std::size_t i = 1; i < found.size(); ++i) detail += "; " + found[i];
-    line(false, name, detail);
+    return {false, detail};
 }
 
 // The debugger texts the scripts wrote during a check, under its line:
@@ -77,7 +76,7 @@ void save_findings(failure_recorder& recorder, const validate_totals& before, co
 
 // Runs every check in turn, each named to the step guard, with the panel's
 // debugger texts after it.
-void run_checks(const validate_options& options, validate_totals& totals) {
+void run_checks(const validate_options& options, validate_totals& totals, check_lines& lines) {
     struct check {
         const char* name;
         check_result (*run)(const validate_options&, validate_totals&);
@@ -101,7 +100,7 @@ void run_checks(const validate_options& options, validate_totals& totals) {
         const validate_totals before = totals;
         const check_result r = c.run(options, totals);
         if (options.recorder && !unsayable_check(c.name).empty()) save_findings(*options.recorder, before, totals);
-        line(r.ok, c.name, r.detail);
+        lines.print(c.name, r);
         debug_lines(debug);
     }
     debug.end();
@@ -109,25 +108,32 @@ void run_checks(const validate_options& options, validate_totals& totals) {
 }
 
 // The findings gathered over all checks.
-void report_totals(const validate_totals& totals) {
-    findings("results", totals.resultFaults, "every event but a property message was answered with null");
-    findings("answers", totals.answerFaults,
-             std::to_string(totals.answers) + " property answers, each a block of the script's own, all taken back");
-    std::vector<std::string> grammar = totals.malformedFirst;
-    findings("commands", grammar,
-             std::to_string(totals.commands) + " commands, every one a known code with its fields");
+void report_totals(const validate_totals& totals, check_lines& lines) {
+    lines.print("results", findings(totals.resultFaults, "every event but a property message was answered with null"));
+    lines.print("answers", findings(totals.answerFaults, std::to_string(totals.answers) +
+                                                             " property answers, each a block of the script's own, "
+                                                             "all taken back"));
+    lines.print("commands", findings(totals.malformedFirst, std::to_string(totals.commands) +
+                                                                " commands, every one a known code with its fields"));
     std::vector<std::string> replies = totals.protocolFaults;
     if (replies.empty() && totals.owedGiven != totals.owedBack)
         replies.push_back(std::to_string(totals.owedGiven - totals.owedBack) + " replies never came back");
-    findings("replies", replies,
-             std::to_string(totals.owedGiven) + " replies to TG, RN and XI, each handed back once, in time");
-    findings("shut-down", totals.shutdownFaults,
-             std::to_string(totals.destroyed) + " scripts destroyed with a host, each sending \"AS\" last");
+    lines.print("replies", findings(replies, std::to_string(totals.owedGiven) +
+                                                 " replies to TG, RN and XI, each handed back once, in time"));
+    lines.print("shut-down", findings(totals.shutdownFaults, std::to_string(totals.destroyed) +
+                                                                 " scripts destroyed with a host, each sending \"AS\" "
+                                                                 "last"));
 }
 
 } // namespace
 
-int run_validation(const validate_request& a) {
+std::string check_line(const std::string& name, const check_result& r) {
+    char head[32];
+    std::snprintf(head, sizeof head, "%s  %-14s ", r.ok ? "PASS" : "FAIL", name.c_str());
+    return head + printable(r.detail) + "\n";
+}
+
+validate_outcome run_validation(const validate_request& a) {
     validate_options options;
     options.seed = a.seed;
     options.events = static_cast<long>(a.events);
@@ -142,7 +148,8 @@ int run_validation(const validate_request& a) {
         const load_result read = read_devices_file(a.devicesFile, devices, why);
         if (read != load_result::ok) {
             std::fprintf(stderr, "panel_host: %s\n", why.c_str());
-            return read == load_result::unreadable ? exitEmulatorFault : exitUsage;
+            return read == load_result::unreadable ? validate_outcome::devices_unreadable
+                                                   : validate_outcome::devices_invalid;
         }
         options.declared = &devices;
     }
@@ -164,14 +171,15 @@ int run_validation(const validate_request& a) {
     const auto start = std::chrono::steady_clock::now();
     const bool loaded = library.open(a.library, error);
     const double loadMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    check_lines lines;
     if (!loaded) {
-        line(false, "load", error);
+        lines.print("load", {false, error});
         std::printf("1 check failed\n");
-        return exitUsage; // as run: no library to check is a bad argument, not a failed check
+        return validate_outcome::library_not_loaded;
     }
     char took[64];
     std::snprintf(took, sizeof took, "%.2f ms", loadMs);
-    line(true, "load", std::string("loaded and found load_quon_client_script in ") + took);
+    lines.print("load", {true, std::string("loaded and found load_quon_client_script in ") + took});
     options.factory = library.factory();
 
     std::unique_ptr<failure_recorder> recorder;
@@ -181,11 +189,11 @@ int run_validation(const validate_request& a) {
         options.recorder = recorder.get();
     }
     validate_totals totals;
-    run_checks(options, totals);
-    report_totals(totals);
-    if (failures == 0) std::printf("all checks passed\n");
-    else std::printf("%d check%s failed\n", failures, failures == 1 ? "" : "s");
-    return failures == 0 ? 0 : 1;
+    run_checks(options, totals, lines);
+    report_totals(totals, lines);
+    if (lines.failed == 0) std::printf("all checks passed\n");
+    else std::printf("%zu check%s failed\n", lines.failed, lines.failed == 1 ? "" : "s");
+    return lines.failed == 0 ? validate_outcome::all_passed : validate_outcome::checks_failed;
 }
 
 } // namespace quon::host

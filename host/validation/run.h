@@ -5,6 +5,8 @@
 #ifndef HOST_VALIDATION_RUN_H
 #define HOST_VALIDATION_RUN_H
 
+#include "validation/checks.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,9 +24,20 @@ struct validate_request {
     bool seeded = false;
 };
 
-// The exit status (base/exit_status.h): 0 every check passed, 1 one failed,
-// 2 no library or devices file to check, 5 one could not be read.
-int run_validation(const validate_request& request);
+// What validate found: the caller switches on it (validate's exit status).
+enum class validate_outcome {
+    all_passed,
+    checks_failed,
+    library_not_loaded, // no library to check: a bad argument, as for run
+    devices_invalid,    // the devices file is none
+    devices_unreadable,
+};
+
+validate_outcome run_validation(const validate_request& request);
+
+// A check's line as validate prints it: PASS or FAIL, the name, and the
+// detail escaped (it quotes what the panel sent).
+std::string check_line(const std::string& name, const check_result& r);
 
 } // namespace quon::host
 

@@ -1,33 +1,18 @@
 // save_failures: validate --save-failures, the watching process's side.
 // Before the checks it makes the folder and the worker's journal; after
 // them it saves the fault that ended the worker (crash, hang, the process
-// ended) from the journal, then cuts every case the run saved down to the
-// fewest steps that still give the same fault (cut_steps), each candidate
-// played by "panel_host run" in a fresh process.
+// ended) from the journal, then cuts every case the run saved
+// (validation/cut_case.h).
 #ifndef HOST_VALIDATION_SAVE_FAILURES_H
 #define HOST_VALIDATION_SAVE_FAILURES_H
 
+#include "validation/cut_case.h"
 #include "validation/run.h"
 
 #include <set>
 #include <string>
 
 namespace quon::host {
-
-// How cutting a saved case ended.
-enum class cut_outcome {
-    cut,            // the fault recurred: the case is cut down (or has no step to drop)
-    not_reproduced, // the replay gave no fault: the case is left whole, with a note saying so
-    not_a_case,     // the file is no saved case: left alone
-    unreadable,     // the file could not be read
-    not_written,    // the case could not be written back
-};
-
-// Cuts the saved case `file` in place: plays it with "panel_host run" (this
-// program) against `library` to learn its fault, then drops steps while the
-// same fault recurs, each candidate a fresh run bounded by `timeout`
-// seconds (and a minute more); the file then names how it was cut.
-cut_outcome cut_saved_case(const std::string& library, const std::string& file, int timeout);
 
 class failure_saving {
 public:

@@ -1,5 +1,10 @@
 #include "validation/saved_case.h"
 
+#include "base/utf8_text.h"
+#include "validation/private_file.h"
+
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -18,26 +23,29 @@ bool starts(const std::string& line, const char* prefix, std::string& rest) {
     return true;
 }
 
-// One line of a comment: line ends would end it.
-std::string one_line(std::string text) {
-    for (char& c : text)
-        if (c == '\n' || c == '\r') c = ' ';
-    return text;
-}
+const char timeoutOption[] = " --timeout ";
 } // namespace
 
 std::string replay_command(const saved_case& c, const std::string& library, const std::string& file) {
-    return "panel_host run " + library + " " + file + (c.strict ? " --strict" : "");
+    return "panel_host run " + library + " " + file + (c.timeout > 0 ? timeoutOption + std::to_string(c.timeout) : "") +
+           (c.strict ? " --strict" : "");
 }
 
 std::string case_text(const saved_case& c, const std::string& library, const std::string& file) {
-    std::string text = "# " + one_line(c.finder + checkLine + "\"" + c.check + "\" (" + c.kind + ")") + "\n";
-    text += faultLine + one_line(c.fault) + "\n";
-    text += replayLine + one_line(replay_command(c, library, file)) + "\n";
-    for (const std::string& note : c.notes) text += noteLine + one_line(note) + "\n";
+    std::string text = "# " + printable(c.finder + checkLine + "\"" + c.check + "\" (" + c.kind + ")") + "\n";
+    text += faultLine + printable(c.fault) + "\n";
+    text += replayLine + printable(replay_command(c, library, file)) + "\n";
+    for (const std::string& note : c.notes) text += noteLine + printable(note) + "\n";
     if (!c.devicesStep.empty()) text += c.devicesStep + "\n";
     for (const std::string& step : c.steps) text += step + "\n";
     return text;
+}
+
+bool write_saved_case(const saved_case& c, const std::string& library, const std::string& file) {
+    std::string error;
+    if (write_file_privately(file, case_text(c, library, file), error)) return true;
+    std::fprintf(stderr, "panel_host: --save-failures: %s\n", error.c_str());
+    return false;
 }
 
 bool read_case(const std::string& text, saved_case& out) {
@@ -50,6 +58,9 @@ bool read_case(const std::string& text, saved_case& out) {
             out.fault = rest;
         } else if (starts(line, replayLine, rest)) {
             out.strict = rest.size() >= 9 && rest.compare(rest.size() - 9, 9, " --strict") == 0;
+            const std::size_t timeout = rest.rfind(timeoutOption);
+            if (timeout != std::string::npos)
+                out.timeout = std::atoi(rest.c_str() + timeout + sizeof timeoutOption - 1);
         } else if (starts(line, noteLine, rest)) {
             out.notes.push_back(rest);
         } else if (line.compare(0, 8, "devices ") == 0 && out.steps.empty()) {
@@ -69,15 +80,22 @@ bool read_case(const std::string& text, saved_case& out) {
     return header;
 }
 
-std::string case_file_name(const std::string& dir, const saved_case& c) {
+std::string reserve_case_file(const std::string& dir, const saved_case& c, std::string& error) {
     std::string stem = c.check + "-" + c.kind;
     for (char& ch : stem)
         if (ch == ' ') ch = '-';
-    std::error_code ignored;
-    for (int n = 1;; ++n) {
+    for (unsigned long long n = 1;; ++n) {
         const std::string name = stem + (n == 1 ? "" : "-" + std::to_string(n)) + ".scn";
-        const std::filesystem::path path = std::filesystem::path(dir) / name;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(path, ignored)) || n == 1000) return path.string();
+        const std::string path = (std::filesystem::path(dir) / name).string();
+        std::error_code ignored;
+        if (std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) continue;
+        const int fd = create_private_file(path, error);
+        if (fd >= 0) {
+            close_file(fd);
+            return path;
+        }
+        // Made by someone else since the look: the next name; any other failure is the answer.
+        if (!std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) return "";
     }
 }
 

@@ -22,16 +22,25 @@ struct saved_case {
     std::vector<std::string> steps;             // canonical step lines
     std::vector<std::string> notes;             // why it is not all there, how it was cut
     bool strict = false;                        // replayed with --strict: a fault the run goes on from
+    int timeout = 0;                            // the replay's --timeout (a hang's), 0: none given
 };
 
-// The file's text; `library` and `file` go into the replay command.
+// The file's text; `library` and `file` go into the replay command. Every
+// comment line is escaped (base/utf8_text.h's printable): the fault and the
+// notes quote what the panel sent.
 std::string case_text(const saved_case& c, const std::string& library, const std::string& file);
+// Writes the case to `file` (validation/private_file.h); false, with a line
+// on standard error, when it cannot.
+bool write_saved_case(const saved_case& c, const std::string& library, const std::string& file);
 // Reads a file case_text wrote; false when the text is not one.
 bool read_case(const std::string& text, saved_case& out);
 // The replay command.
 std::string replay_command(const saved_case& c, const std::string& library, const std::string& file);
-// A free file name for the case in `dir`: CHECK-KIND.scn, numbered when taken.
-std::string case_file_name(const std::string& dir, const saved_case& c);
+// Makes a new, empty file for the case in `dir`, CHECK-KIND.scn or, when
+// that is taken, the first of CHECK-KIND-2.scn, -3 and on that is free, made
+// exclusively so that no case is ever written over; its path, or empty with
+// why in `error`.
+std::string reserve_case_file(const std::string& dir, const saved_case& c, std::string& error);
 
 } // namespace quon::host
 

@@ -1,3 +1,4 @@
+#include "base/utf8_text.h"
 #include "scenario/format.h"
 #include "scenario/runner.h"
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 using namespace quon::host;
 
@@ -115,6 +117,20 @@ TEST(ScenarioParser, ScriptStepsNameTheirScript) {
     EXPECT_TRUE(parse_ok("start watch\nstart\n").explicitStart);
 }
 
+// Any text a panel may get or give writes as one line with nothing a
+// terminal acts on (control bytes, C1 controls, bytes of no character as
+// \xNN) and reads back byte for byte.
+TEST(ScenarioParser, AnyTextWritesPrintableAndReadsBack) {
+    const std::string texts[] = {"\x1b]0;title\x07",        "a\tb\r\nc", std::string("\x7f\x01\x9b\xc2\x9b\xe9", 6),
+                                 "caf\xc3\xa9 \"q\" \\x41", "\\xZZ",     ""};
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(::testing::PrintToString(text));
+        const std::string line = write_step(say_step{text});
+        EXPECT_EQ(printable(line), line); // nothing left to escape
+        EXPECT_EQ(step<say_step>(parse_ok(line + "\n"), 0).text, text) << line;
+    }
+}
+
 TEST(ScenarioParser, DevicesFilesAreNamedFromTheScenariosFolder) {
     scenario s;
     std::string error;
@@ -183,7 +199,7 @@ TEST(ScenarioParser, SyntaxErrorsNameFileLineAndWhy) {
 
 TEST(ScenarioLoader, RefusesWhatIsNotAScenarioFile) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "scenario_loader_test";
+    const fs::path dir = fs::temp_directory_path() / ("scenario_loader_test_" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
     struct load_case {
         std::string path;

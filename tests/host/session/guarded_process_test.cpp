@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #ifndef _WIN32
@@ -87,6 +88,17 @@ TEST(GuardedProcess, WorkerEndedByThePanel) {
               }),
               exitPanelCrashed);
     EXPECT_EQ(guarded([] { return exitExpectationFailed; }), exitExpectationFailed);
+}
+
+// panel_host's own allocation failure, in a step, is its own status, never
+// the panel's abort.
+TEST(GuardedProcess, OwnOutOfMemoryIsTheHostsFailure) {
+    EXPECT_EQ(guarded([] {
+                  step_guard_enter("step 2 x.scn:3: expect-commands");
+                  throw std::bad_alloc();
+                  return 0;
+              }),
+              exitEmulatorFault);
 }
 #endif
 

@@ -1,6 +1,7 @@
 // The cutter against a fake "does the fault recur" predicate: the cut is
 // 1-minimal, the whole list and repeats are never played, and the number of
 // candidates stays near k log n for k steps needed out of n.
+#include "allocation_count.h"
 #include "validation/cut_steps.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,26 @@ TEST(cut_steps, stops_at_the_bound_and_says_so) {
     EXPECT_EQ(cut.candidates, 3u);
     EXPECT_FALSE(cut.minimal);
     EXPECT_TRUE(has(cut.kept, 1) && has(cut.kept, 50)); // what is kept still fails
+}
+
+// The candidates played are remembered by fingerprint, not kept: cutting
+// 100,000 steps through 400 candidates allocates about what the candidates
+// themselves take, not a copy of each besides (400 of a million steps would
+// hold gigabytes).
+TEST(cut_steps, keeps_no_copy_of_the_candidates_it_played) {
+    std::size_t played = 0, candidateBytes = 0;
+    const allocation_tally cost = allocations_of([&] {
+        cut_steps(
+            100000,
+            [&](const std::vector<std::size_t>& candidate) {
+                ++played;
+                candidateBytes += candidate.size() * sizeof(std::size_t);
+                return false;
+            },
+            400);
+    });
+    EXPECT_EQ(played, 400u);
+    EXPECT_LE(cost.bytes, candidateBytes + candidateBytes / 4 + (1u << 20)) << candidateBytes << " in candidates";
 }
 
 } // namespace

@@ -42,6 +42,21 @@ expect_exit("run the saved case" 3 run "${FAULTY}" "${cases}")
 if(NOT output MATCHES "crashed[^\n]* during step 2 ")
   message(FATAL_ERROR "the replay did not crash at the second press:\n${output}")
 endif()
+# The case's fault names the step's own line, as the replay does.
+list(GET lines 1 faultLine)
+string(REGEX MATCH "\\.scn:[0-9]+:" savedAt "${faultLine}")
+string(REGEX MATCH "\\.scn:[0-9]+:" replayAt "${output}")
+if(NOT savedAt OR NOT savedAt STREQUAL replayAt)
+  message(FATAL_ERROR "the case's fault names ${savedAt}, the replay ${replayAt}:\n${faultLine}\n${output}")
+endif()
+
+# A file that is not text is not taken for a case whose fault did not come back.
+string(ASCII 1 2 3 4 5 6 7 8 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31 binary)
+file(WRITE "${WORKDIR}/binary.scn" "${checkLine}\n# fault: the panel crashed\n${binary}${binary}${binary}\n")
+expect_exit("cut a binary file" 2 cut "${FAULTY}" "${WORKDIR}/binary.scn")
+if(NOT output MATCHES "binary.scn is not a scenario")
+  message(FATAL_ERROR "cut does not say the binary file is not a scenario:\n${output}")
+endif()
 
 expect_exit("validate the sound panel" 0 validate "${SOUND}" --seed 1 --events 2000
             --save-failures "${WORKDIR}/sound")
