@@ -29,9 +29,9 @@ int exit_status(validate_outcome outcome) {
     case validate_outcome::checks_failed:
         return exitExpectationFailed;
     case validate_outcome::library_not_loaded:
-    case validate_outcome::devices_invalid:
+    case validate_outcome::input_invalid:
         return exitUsage;
-    case validate_outcome::devices_unreadable:
+    case validate_outcome::input_unreadable:
         break;
     }
     return exitEmulatorFault;

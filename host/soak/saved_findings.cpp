@@ -62,8 +62,8 @@ std::string full_library(const std::string& argument) {
 bool write_case(const soak_save_setup& setup, saved_case c, std::vector<std::string>& files, std::string& error) {
     std::string libraries;
     for (const std::string& l : setup.libraries) libraries += (libraries.empty() ? "" : " ") + full_library(l);
-    const std::string file = case_file_name(setup.dir, c);
-    if (!write_file_privately(file, case_text(c, libraries, file), error)) return false;
+    const std::string file = reserve_case_file(setup.dir, c, error);
+    if (file.empty() || !write_file_privately(file, case_text(c, libraries, file), error)) return false;
     files.push_back(file);
     return true;
 }
@@ -131,8 +131,9 @@ int save_soak_crash(const soak_save_setup& setup, const std::vector<said_step>& 
         std::fprintf(stderr, "panel_host: --save-failures: %s\n", error.c_str());
         return exitEmulatorFault;
     }
+    std::string replay;
     if (setup.libraries.size() == 1 &&
-        cut_saved_case(full_library(setup.libraries.front()), files.front(), 10) == cut_outcome::not_written)
+        cut_saved_case(full_library(setup.libraries.front()), files.front(), 10, replay) == cut_outcome::not_written)
         status = exitEmulatorFault;
     std::printf("1 fault saved as scenarios in %s\n  %s\n", setup.dir.c_str(), files.front().c_str());
     return status;

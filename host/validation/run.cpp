@@ -148,8 +148,8 @@ validate_outcome run_validation(const validate_request& a) {
         const load_result read = read_devices_file(a.devicesFile, devices, why);
         if (read != load_result::ok) {
             std::fprintf(stderr, "panel_host: %s\n", why.c_str());
-            return read == load_result::unreadable ? validate_outcome::devices_unreadable
-                                                   : validate_outcome::devices_invalid;
+            return read == load_result::unreadable ? validate_outcome::input_unreadable
+                                                   : validate_outcome::input_invalid;
         }
         options.declared = &devices;
     }
@@ -158,7 +158,7 @@ validate_outcome run_validation(const validate_request& a) {
     if (const load_result read = read_panel_values(a.hintsFile, a.valueScenarios, values, valuesError);
         read != load_result::ok) {
         std::fprintf(stderr, "panel_host: %s\n", valuesError.c_str());
-        return read == load_result::unreadable ? exitEmulatorFault : exitUsage;
+        return read == load_result::unreadable ? validate_outcome::input_unreadable : validate_outcome::input_invalid;
     }
     options.values = &values;
     std::printf("panel_host validate %s\nseed %llu (replay: --seed %llu)\n", a.library.c_str(),

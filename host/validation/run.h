@@ -29,8 +29,8 @@ enum class validate_outcome {
     all_passed,
     checks_failed,
     library_not_loaded, // no library to check: a bad argument, as for run
-    devices_invalid,    // the devices file is none
-    devices_unreadable,
+    input_invalid,      // a devices, hints or scenario file is none
+    input_unreadable,   // one of them cannot be read
 };
 
 validate_outcome run_validation(const validate_request& request);
