@@ -77,8 +77,8 @@ private:
     void end_readers(); // once the process and its group are gone
 
     long pid_ = 0;
-    void* process_ = nullptr; // Windows: the process's handle and its job
-    void* job_ = nullptr;
+    [[maybe_unused]] void* process_ = nullptr; // Windows only: the process's handle and its job
+    [[maybe_unused]] void* job_ = nullptr;
     native_file input_ = noFile;
     std::mutex lock_;
     std::condition_variable changed_;
