@@ -1,11 +1,7 @@
 // panel_host: runs a panel script library without a studio. Each subcommand
 // registers itself from its own file (commands/subcommands.h); add new ones below.
 #include "commands/subcommands.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
+#include "process/this_process.h"
 
 namespace {
 
@@ -17,10 +13,7 @@ const char exitStatuses[] =
 } // namespace
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-    // Plain line feeds, as natively: the conversation is read on Linux.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    quon::host::plain_standard_output();
     CLI::App app("panel_host: runs a panel script library without a studio: plays scenarios against it in a "
                  "host emulator, or checks what every panel script owes its host.",
                  "panel_host");

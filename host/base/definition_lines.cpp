@@ -107,6 +107,19 @@ bool parse_fields(const definition_line& line, std::size_t from, const std::vect
     return true;
 }
 
+bool number_field(const std::map<std::string, std::string>& fields, const std::string& key, std::int32_t min,
+                  std::int32_t max, bool required, int& out, std::string& why) {
+    const auto f = fields.find(key);
+    if (f == fields.end() && !required) return true;
+    std::int32_t v = 0;
+    if (f == fields.end() || !parse_number(f->second, v) || v < min || v > max) {
+        why = key + "= must be a number from " + std::to_string(min) + " to " + std::to_string(max);
+        return false;
+    }
+    out = v;
+    return true;
+}
+
 std::string with_index(const std::string& text, std::int32_t n) {
     std::string out;
     const std::string mark = "{n}";

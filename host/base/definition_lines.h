@@ -56,6 +56,11 @@ bool parse_range(const std::string& word, std::int32_t& first, std::int32_t& las
 // key not in `known`.
 bool parse_fields(const definition_line& line, std::size_t from, const std::vector<std::string>& known,
                   std::map<std::string, std::string>& out, std::string& why);
+// The field `key` of `fields` as a number from `min` to `max`, into `out`. A
+// field not given leaves `out` as it is unless `required`. False with
+// "KEY= must be a number from MIN to MAX".
+bool number_field(const std::map<std::string, std::string>& fields, const std::string& key, std::int32_t min,
+                  std::int32_t max, bool required, int& out, std::string& why);
 // `text` with every "{n}" replaced by n.
 std::string with_index(const std::string& text, std::int32_t n);
 

@@ -4,20 +4,16 @@
 #include "server/http_server.h"
 #include "supervisor/studio_supervisor.h"
 #include "commands/subcommands.h"
+#include "process/this_process.h"
 #include "scenario/format.h"
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <thread>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace quon::host {
 
@@ -40,28 +36,6 @@ int fail(int status, const std::string& message) {
 }
 
 std::atomic<bool> interrupted{false};
-
-#ifdef _WIN32
-BOOL WINAPI on_console_event(DWORD type) {
-    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT && type != CTRL_CLOSE_EVENT) return FALSE;
-    interrupted = true;
-    return TRUE;
-}
-#else
-extern "C" void on_interrupt(int) { interrupted = true; }
-#endif
-
-void catch_interrupts() {
-#ifdef _WIN32
-    SetConsoleCtrlHandler(on_console_event, TRUE);
-#else
-    struct sigaction sa {};
-    sa.sa_handler = on_interrupt;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-    std::signal(SIGPIPE, SIG_IGN); // a page that goes away mid-write is not an error
-#endif
-}
 
 // Stepping through a scenario of several scripts is not built; the names
 // a scenario's steps give are those of the scripts served.
@@ -142,7 +116,7 @@ int serve(serve_arguments& a) {
     live_server server(queue, feed);
     server.set_answer_wait(std::chrono::milliseconds(a.answerWait));
     if (!server.bind(static_cast<int>(a.port), error)) return fail(exitEmulatorFault, error);
-    catch_interrupts();
+    catch_interrupts(interrupted);
     // Set member by member: GCC 12 at -O2 sees the aggregate's unset script
     // name as maybe uninitialized (-Wmaybe-uninitialized).
     supervisor_setup common;

@@ -17,14 +17,7 @@ const char* usage_line =
     "command CODE EFFECT | timer ID every MS";
 
 bool size_field(const std::map<std::string, std::string>& fields, const std::string& key, int& out, std::string& why) {
-    auto f = fields.find(key);
-    std::int32_t v = 0;
-    if (f == fields.end() || !parse_number(f->second, v) || v < 0 || v > maxSize) {
-        why = key + "= must be a number from 0 to " + std::to_string(maxSize);
-        return false;
-    }
-    out = v;
-    return true;
+    return number_field(fields, key, 0, maxSize, true, out, why);
 }
 
 bool declare(const definition_line& line, device_set& out, declaration_budget& budget, std::string& why) {

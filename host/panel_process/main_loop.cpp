@@ -5,6 +5,7 @@
 #include "panel_process/log_frames.h"
 #include "panel_process/pipe_ends.h"
 #include "panel_process/state_report.h"
+#include "process/this_process.h"
 #include "protocol/messages.h"
 
 #include <ostream>
@@ -46,13 +47,7 @@ bool read_step_number(protocol_pipe& pipe, const std::string& bytes, const std::
 }
 
 // The library is loaded: this process's id, for the pages.
-void send_ready(protocol_pipe& pipe) {
-#ifdef _WIN32
-    pipe.send(frame("ready", std::to_string(GetCurrentProcessId())));
-#else
-    pipe.send(frame("ready", std::to_string(getpid())));
-#endif
-}
+void send_ready(protocol_pipe& pipe) { pipe.send(frame("ready", std::to_string(own_process_id()))); }
 
 } // namespace
 

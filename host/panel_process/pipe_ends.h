@@ -5,62 +5,22 @@
 #define HOST_PANEL_PROCESS_PIPE_ENDS_H
 
 #include "base/exit_status.h"
+#include "process/protocol_ends.h"
 #include "protocol/frames.h"
 
-#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace quon::host {
 
 // The protocol's two ends, taken from standard input and output.
 class protocol_pipe {
 public:
-    protocol_pipe() {
-#ifdef _WIN32
-        SetConsoleCtrlHandler(nullptr, TRUE); // Ctrl-C is the server's to handle
-        _setmode(_fileno(stdin), _O_BINARY);
-        in_ = GetStdHandle(STD_INPUT_HANDLE);
-        DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_OUTPUT_HANDLE), GetCurrentProcess(), &out_, 0, FALSE,
-                        DUPLICATE_SAME_ACCESS);
-        std::fflush(stdout);
-        _dup2(_fileno(stderr), _fileno(stdout));
-        SetStdHandle(STD_OUTPUT_HANDLE, GetStdHandle(STD_ERROR_HANDLE));
-#else
-        std::signal(SIGINT, SIG_IGN); // it is the server's to handle
-        // The protocol's ends are this process's own: what the panel starts
-        // gets neither, its standard input reads nothing, its output is the errors'.
-        in_ = fcntl(0, F_DUPFD_CLOEXEC, 3);
-        out_ = fcntl(1, F_DUPFD_CLOEXEC, 3);
-        const int nothing = open("/dev/null", O_RDONLY | O_CLOEXEC);
-        if (nothing >= 0) dup2(nothing, 0);
-        if (nothing > 0) close(nothing);
-        dup2(2, 1);
-#endif
-    }
+    protocol_pipe() : ends_(take_protocol_ends()) {}
 
     void send(const std::string& bytes) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-#ifdef _WIN32
-            DWORD n = 0;
-            if (!WriteFile(out_, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &n, nullptr)) gone();
-#else
-            const ssize_t n = write(out_, bytes.data() + done, bytes.size() - done);
-            if (n <= 0) gone();
-#endif
-            done += static_cast<std::size_t>(n);
-        }
+        if (!write_file(ends_.out, bytes.data(), bytes.size())) gone();
     }
 
     // The next frame from the server; false at the end of its input.
@@ -77,13 +37,8 @@ public:
                 break;
             }
             char chunk[4096];
-#ifdef _WIN32
-            DWORD n = 0;
-            if (!ReadFile(in_, chunk, sizeof chunk, &n, nullptr) || n == 0) return false;
-#else
-            const ssize_t n = read(in_, chunk, sizeof chunk);
+            const long n = read_file(ends_.in, chunk, sizeof chunk);
             if (n <= 0) return false;
-#endif
             buffer_.append(chunk, static_cast<std::size_t>(n));
         }
     }
@@ -92,11 +47,7 @@ private:
     // The server has gone: nothing is left to answer to.
     [[noreturn]] static void gone() { std::_Exit(exitEmulatorFault); }
 
-#ifdef _WIN32
-    HANDLE in_ = nullptr, out_ = nullptr;
-#else
-    int in_ = -1, out_ = -1;
-#endif
+    protocol_ends ends_;
     std::string buffer_;
 };
 

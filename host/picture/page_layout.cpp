@@ -50,16 +50,7 @@ bool expand_pattern(const std::string& pattern, std::vector<std::string>& ids, d
 
 bool coordinate(const std::map<std::string, std::string>& fields, const std::string& key, bool required, int& out,
                 std::string& why) {
-    auto f = fields.find(key);
-    if (f == fields.end() && !required) return true;
-    std::int32_t v = 0;
-    if (f == fields.end() || !parse_number(f->second, v) || v < -maxCoordinate || v > maxCoordinate) {
-        why =
-            key + "= must be a number from " + std::to_string(-maxCoordinate) + " to " + std::to_string(maxCoordinate);
-        return false;
-    }
-    out = v;
-    return true;
+    return number_field(fields, key, -maxCoordinate, maxCoordinate, required, out, why);
 }
 
 bool place_line(const definition_line& line, page_layout& out, declaration_budget& budget, std::string& why) {

@@ -1,9 +1,10 @@
 // pipe_reader: one pipe of the panel's process as its reader thread
-// holds it, and what each system's file gives for it (process/subprocess-posix.cpp,
-// process/subprocess-win32.cpp). Internal to serve_child.
+// holds it, and what each system's file gives for it (process/posix/subprocess.cpp,
+// process/windows/subprocess.cpp). Internal to child_process.
 #ifndef HOST_PROCESS_PIPE_READER_H
 #define HOST_PROCESS_PIPE_READER_H
 
+#include "process/files.h"
 #include "process/subprocess.h"
 
 #include <atomic>
@@ -12,13 +13,9 @@
 namespace quon::host {
 
 struct child_process::pipe_reader {
-#ifdef _WIN32
-    void* handle = nullptr;
-#else
-    int fd = -1;
-    int wake[2] = {-1, -1}; // written once to stop a reader that waits
+    native_file file = noFile;
+    int wake[2] = {-1, -1}; // POSIX: written once to stop a reader that waits
     std::size_t drained = 0;
-#endif
     bool bounded = false; // standard error: head and tail kept, the middle counted
     std::string data;     // all there is, or the head
     std::string tail;     // bounded: what came after the head

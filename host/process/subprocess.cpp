@@ -1,22 +1,13 @@
 // What both systems share of child_process: its reader threads, what they
-// keep, and how the server takes it; process/subprocess-posix.cpp and
-// process/subprocess-win32.cpp start, end and reap the process.
+// keep, and how the server takes it; process/posix/subprocess.cpp and
+// process/windows/subprocess.cpp start, end and reap the process.
 #include "process/subprocess.h"
 
 #include "process/pipe_reader.h"
-#include "protocol/frames.h"
 
 #include <algorithm>
 
 namespace quon::host {
-
-namespace {
-
-// Standard output held before the reader waits for the server to take it:
-// more than the largest frame, so that a frame is always whole.
-constexpr std::size_t outputHoldBytes = maxFrameBytes + (64u << 10);
-
-} // namespace
 
 child_process::child_process() = default;
 
@@ -45,7 +36,7 @@ void child_process::read_into(pipe_reader& r) {
     for (;;) {
         {
             std::unique_lock<std::mutex> guard(lock_);
-            changed_.wait(guard, [&] { return r.bounded || r.data.size() < outputHoldBytes || r.stopping; });
+            changed_.wait(guard, [&] { return r.bounded || r.data.size() < outputHeldBytes || r.stopping; });
         }
         const long n = read_some(r, &buffer[0], buffer.size());
         std::lock_guard<std::mutex> guard(lock_);

@@ -17,6 +17,8 @@
 #ifndef HOST_PROCESS_SUBPROCESS_H
 #define HOST_PROCESS_SUBPROCESS_H
 
+#include "process/files.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -33,6 +35,10 @@ public:
     // How much of its standard error is kept between two errors() calls:
     // the first `errorsHeadBytes`, the last `errorsTailBytes` or more.
     static constexpr std::size_t errorsHeadBytes = 64u << 10, errorsTailBytes = 64u << 10;
+    // Standard output held before its reader waits for it to be taken: more
+    // than the largest message read whole (serve's frame, as protocol/frames.cpp
+    // asserts), so that one always arrives whole.
+    static constexpr std::size_t outputHeldBytes = (64u << 20) + (64u << 10);
 
     child_process();
     ~child_process(); // ends the process and its group if it still runs
@@ -71,30 +77,15 @@ private:
     void end_readers(); // once the process and its group are gone
 
     long pid_ = 0;
-#ifdef _WIN32
-    void* process_ = nullptr;
-    void* job_ = nullptr;
-    void* input_ = nullptr;
-#else
-    int input_ = -1;
-#endif
+    [[maybe_unused]] void* process_ = nullptr; // Windows only: the process's handle and its job
+    [[maybe_unused]] void* job_ = nullptr;
+    native_file input_ = noFile;
     std::mutex lock_;
     std::condition_variable changed_;
     std::unique_ptr<pipe_reader> out_, err_;
     std::string ending_;
     int exitStatus_ = -1;
 };
-
-#ifdef _WIN32
-// A job object that ends every process in it once its last handle is closed
-// (null when the system gives none): a process put in it ends with the one
-// that holds it, whatever ends that one.
-void* kill_on_close_job();
-#endif
-
-// This program's own file, to start it again as the panel's process.
-std::string own_program();
-long own_process_id();
 
 } // namespace quon::host
 

@@ -1,11 +1,16 @@
 #include "protocol/frames.h"
 
 #include "base/utf8_text.h"
+#include "process/subprocess.h"
 
 #include <charconv>
 #include <cstdint>
 
 namespace quon::host {
+
+// The server reads the panel's process through child_process: a frame must
+// fit what it holds of the process's output before it waits.
+static_assert(maxFrameBytes < child_process::outputHeldBytes, "a frame must arrive whole");
 
 namespace {
 

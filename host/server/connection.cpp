@@ -1,21 +1,9 @@
 #include "server/connection.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include "process/sockets.h"
 
-#ifdef _WIN32
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
+#include <algorithm>
+#include <cstdlib>
 
 namespace quon::host {
 
@@ -27,18 +15,9 @@ constexpr std::size_t readChunk = 4096;
 thread_local connection_stream* serving = nullptr;
 
 // Waits until the socket can be read (or written); >0 ready, 0 not in time.
-int wait_socket(socket_t sock, bool forWrite, std::chrono::milliseconds wait) {
+int wait_ready(socket_t sock, bool forWrite, std::chrono::milliseconds wait) {
     const int ms = static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, wait.count()));
-#ifdef _WIN32
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(sock, &set);
-    timeval tv{ms / 1000, (ms % 1000) * 1000};
-    return select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr, &tv);
-#else
-    pollfd p{sock, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
-    return poll(&p, 1, ms);
-#endif
+    return wait_socket(static_cast<native_socket>(sock), forWrite, ms);
 }
 
 void address_of(socket_t sock, bool remote, std::string& ip, int& port) {
@@ -54,15 +33,7 @@ void address_of(socket_t sock, bool remote, std::string& ip, int& port) {
     port = std::atoi(service);
 }
 
-void close_connection(socket_t sock) {
-#ifdef _WIN32
-    shutdown(sock, SD_BOTH);
-    closesocket(sock);
-#else
-    shutdown(sock, SHUT_RDWR);
-    close(sock);
-#endif
-}
+void close_connection(socket_t sock) { close_socket(static_cast<native_socket>(sock)); }
 
 } // namespace
 
@@ -70,13 +41,13 @@ std::chrono::milliseconds connection_stream::left() const {
     return std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - steady::now());
 }
 
-bool connection_stream::is_readable() const { return taken_ < buffer_.size() || wait_socket(sock_, false, left()) > 0; }
+bool connection_stream::is_readable() const { return taken_ < buffer_.size() || wait_ready(sock_, false, left()) > 0; }
 
-bool connection_stream::is_writable() const { return !peer_gone() && wait_socket(sock_, true, limits_.write) > 0; }
+bool connection_stream::is_writable() const { return !peer_gone() && wait_ready(sock_, true, limits_.write) > 0; }
 
 ssize_t connection_stream::read(char* ptr, size_t size) {
     if (taken_ == buffer_.size()) {
-        if (wait_socket(sock_, false, left()) <= 0) return -1; // the request's time is up
+        if (wait_ready(sock_, false, left()) <= 0) return -1; // the request's time is up
         buffer_.resize(readChunk);
         const auto n = recv(sock_, &buffer_[0], static_cast<int>(readChunk), 0);
         buffer_.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
@@ -97,7 +68,7 @@ ssize_t connection_stream::write(const char* ptr, size_t size) {
 #endif
     std::size_t done = 0;
     while (done < size) {
-        if (wait_socket(sock_, true, limits_.write) <= 0) return -1;
+        if (wait_ready(sock_, true, limits_.write) <= 0) return -1;
         const auto n = send(sock_, ptr + done, static_cast<int>(std::min<std::size_t>(size - done, 1 << 20)), flags);
         if (n <= 0) return -1;
         done += static_cast<std::size_t>(n);
@@ -126,7 +97,7 @@ bool connection_stream::next_request(const std::atomic<bool>& stopping) {
     if (taken_ < buffer_.size()) return !stopping;
     const auto until = steady::now() + limits_.idle;
     while (!stopping && steady::now() < until) {
-        const int r = wait_socket(sock_, false, std::chrono::milliseconds(100)); // stopping is seen soon
+        const int r = wait_ready(sock_, false, std::chrono::milliseconds(100)); // stopping is seen soon
         if (r < 0) return false;
         if (r > 0) return !peer_gone();
     }
@@ -137,7 +108,7 @@ void connection_stream::start_request() { deadline_ = steady::now() + limits_.re
 
 bool connection_stream::peer_gone() const {
     if (taken_ < buffer_.size()) return false;
-    const int r = wait_socket(sock_, false, std::chrono::milliseconds(0));
+    const int r = wait_ready(sock_, false, std::chrono::milliseconds(0));
     if (r == 0) return false;
     char first;
     return r < 0 || recv(sock_, &first, 1, MSG_PEEK) <= 0;
@@ -163,14 +134,7 @@ bool connection_server::process_and_close_socket(socket_t sock) {
     return true;
 }
 
-void listener_options(socket_t sock) {
-    int on = 1;
-#ifdef _WIN32
-    setsockopt(sock, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on);
-#else
-    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on);
-#endif
-}
+void listener_options(socket_t sock) { exclusive_listener(static_cast<native_socket>(sock)); }
 
 std::string bind_failure(int port) {
     const socket_t sock = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -180,20 +144,10 @@ std::string bind_failure(int port) {
     addr.sin_port = htons(static_cast<unsigned short>(port));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const int r = ::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-#ifdef _WIN32
-    const int code = r == 0 ? 0 : WSAGetLastError();
-    const bool inUse = code == WSAEADDRINUSE;
-#else
-    const int code = r == 0 ? 0 : errno;
-    const bool inUse = code == EADDRINUSE;
-#endif
+    const socket_failure why = r == 0 ? socket_failure{} : last_socket_failure();
     close_connection(sock);
-    if (inUse) return "address in use";
-#ifdef _WIN32
-    return code ? "system error " + std::to_string(code) : "the listening socket could not be opened";
-#else
-    return code ? std::strerror(code) : "the listening socket could not be opened";
-#endif
+    if (why.addressInUse) return "address in use";
+    return why.code ? why.text : "the listening socket could not be opened";
 }
 
 } // namespace quon::host

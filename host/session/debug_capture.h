@@ -1,17 +1,11 @@
 // debug_capture: brings a panel's debugger texts into the conversation, one
-// text per write, natively and on Windows alike.
-// Natively the framework writes them to the C library's stderr; while the
-// panel runs, this points stderr (the variable, not descriptor 2, which the
-// crash and hang messages keep using) at an unbuffered stream of its own, so
-// each write arrives as one text. On Windows a panel writes them with
-// OutputDebugStringA/W, which raise the debug-print exception; a vectored
-// exception handler takes the text from it while a capture is begun, and the
-// exception then counts as seen by a debugger (no other output, no WINEDEBUG
-// setting needed). One capture is begun at a time in a process.
+// text per write, natively and on Windows alike (process/debug_texts.h says
+// how each system's texts are taken). One capture is begun at a time in a
+// process.
 #ifndef HOST_SESSION_DEBUG_CAPTURE_H
 #define HOST_SESSION_DEBUG_CAPTURE_H
 
-#include <cstdio>
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -49,8 +43,6 @@ private:
     std::mutex lock_;
     std::vector<std::string> texts_;
     std::size_t bytes_ = 0, dropped_ = 0;
-    std::FILE* stream_ = nullptr; // natively: the stream stderr points at
-    std::FILE* saved_ = nullptr;
 };
 
 } // namespace quon::host

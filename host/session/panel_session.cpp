@@ -3,6 +3,8 @@
 #include "session/text_bounds.h"
 
 #include "base/device_report_record.h"
+#include "base/exit_status.h"
+#include "process/this_process.h"
 #include "session/event_message.h"
 #include "quon_button_record.h"
 
@@ -20,8 +22,16 @@ constexpr std::size_t maxKeptDebugTexts = 10000;
 } // namespace
 
 panel_session::panel_session(device_model& devices, page_model& page, conversation_log& log)
-    : log_(log), host_(devices, page, log) {
-    host_.on_call([this] { show_debug(); });
+    : log_(log), host_(devices, page, log), process_(own_process_id()) {
+    flush_output_at_fork(); // a child the panel forks and that exits writes nothing twice
+    host_.on_call([this] {
+        end_if_forked();
+        show_debug();
+    });
+}
+
+void panel_session::end_if_forked() const {
+    if (own_process_id() != process_) end_process_now(exitAllHeld);
 }
 
 void panel_session::show_debug() {

@@ -61,6 +61,7 @@ private:
     public:
         explicit script_call(panel_session& s) : s_(s) { s_.debug_.begin(); }
         ~script_call() {
+            s_.end_if_forked();
             s_.show_debug();
             s_.debug_.end();
         }
@@ -69,6 +70,10 @@ private:
         panel_session& s_;
     };
     void show_debug();
+    // A panel that forks returns into this host in its child too: the child
+    // ends at once, so that only the process the session began in plays on
+    // and writes its results.
+    void end_if_forked() const;
 
     conversation_log& log_;
     debug_capture debug_;
@@ -76,6 +81,7 @@ private:
     std::size_t debugTextsBytes_ = 0; // their bytes, at most debugHeldBytes
     emulated_host host_;
     quon_client_callback* script_ = nullptr;
+    long process_; // the process the session began in
 };
 
 } // namespace quon::host

@@ -1,22 +1,17 @@
 #include "session/step_guard.h"
 
+#include "process/crash_handlers.h"
+#include "process/this_process.h"
 #include "session/debug_capture.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace quon::host {
 
@@ -36,24 +31,12 @@ using steady = std::chrono::steady_clock;
 steady::duration budget{};  // the panel's time left in this step, as of `resumed`
 steady::time_point resumed; // when the panel's clock last started
 
-void write_error(const char* bytes, std::size_t length) {
-#ifdef _WIN32
-    std::fwrite(bytes, 1, length, stderr);
-#else
-    ssize_t ignored = write(2, bytes, length);
-    (void)ignored;
-#endif
-}
-
 // Only async-signal-safe calls here: the process is going down. The
 // panel's debugger texts of the step that were not shown yet come first.
 void say(const char* a, const char* b) {
-    debug_capture::write_untaken(write_error);
+    debug_capture::write_untaken(write_standard_error);
     const char* parts[] = {"panel_host: ", a, " during ", b, "\n"};
-    for (const char* p : parts) write_error(p, std::strlen(p));
-#ifdef _WIN32
-    std::fflush(stderr);
-#endif
+    for (const char* p : parts) write_standard_error(p, std::strlen(p));
 }
 
 // One report and one end: a second crash on another thread, or the watchdog
@@ -63,45 +46,19 @@ std::atomic_flag ending = ATOMIC_FLAG_INIT;
 
 void claim_the_end() {
     if (!ending.test_and_set()) return;
-    for (;;) {
-#ifdef _WIN32
-        Sleep(INFINITE);
-#else
-        pause();
-#endif
-    }
+    wait_forever();
 }
 
 // Ends the process at once, without exit handlers or library detach code,
 // which would run over whatever state a crash or a hung panel left.
 [[noreturn]] void end_now(int status) {
     step_guard_ending(status);
-#ifdef _WIN32
-    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
-#endif
-    std::_Exit(status);
+    end_process_now(status);
 }
 
-#ifdef _WIN32
-LONG WINAPI on_exception(EXCEPTION_POINTERS* info) {
+void on_crash(const char* what) {
     claim_the_end();
-    char what[96];
-    std::snprintf(what, sizeof what, "the panel crashed (exception 0x%08lx)",
-                  static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
-    std::fflush(stdout);
     say(what, record->step);
-    end_now(exitPanelCrashed);
-}
-#endif
-
-extern "C" void on_signal(int number) {
-    claim_the_end();
-    const char* name = number == SIGSEGV   ? "the panel crashed (SIGSEGV)"
-                       : number == SIGABRT ? "the panel aborted (SIGABRT)"
-                       : number == SIGFPE  ? "the panel crashed (SIGFPE)"
-                       : number == SIGILL  ? "the panel crashed (SIGILL)"
-                                           : "the panel crashed (signal)";
-    say(name, record->step);
     end_now(exitPanelCrashed);
 }
 
@@ -123,20 +80,7 @@ void watch() {
 } // namespace
 
 void step_guard_install(int timeoutSeconds) {
-#ifdef _WIN32
-    SetUnhandledExceptionFilter(on_exception);
-    std::signal(SIGABRT, on_signal);
-#else
-    static char altStack[64 * 1024]; // a panel that overflows its stack still gets its message
-    stack_t ss{};
-    ss.ss_sp = altStack;
-    ss.ss_size = sizeof altStack;
-    sigaltstack(&ss, nullptr);
-    struct sigaction sa {};
-    sa.sa_handler = on_signal;
-    sa.sa_flags = SA_ONSTACK | SA_RESETHAND;
-    for (int s : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) sigaction(s, &sa, nullptr);
-#endif
+    install_crash_handlers(on_crash);
     timeout = timeoutSeconds;
     if (timeout > 0) std::thread(watch).detach();
 }

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 #include "validation/failure_recorder.h"
-#include "validation/private_file.h"
+#include "base/private_file.h"
 #include "validation/save_failures.h"
 #include "validation/saved_case.h"
 

@@ -11,22 +11,14 @@
 #ifndef HOST_SUPERVISOR_LIBRARY_WATCH_H
 #define HOST_SUPERVISOR_LIBRARY_WATCH_H
 
+#include "process/files.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 
 namespace quon::host {
-
-struct file_identity {
-    bool exists = false;
-    std::uint64_t device = 0, file = 0, size = 0;
-    std::int64_t time = 0; // last written, in the system's own units
-    bool operator==(const file_identity& o) const {
-        return exists == o.exists && device == o.device && file == o.file && size == o.size && time == o.time;
-    }
-    bool operator!=(const file_identity& o) const { return !(*this == o); }
-};
 
 // The file at `path` as it is now, links resolved; exists false when none.
 file_identity identity_of(const std::string& path);

@@ -6,7 +6,7 @@
 #include "process/subprocess.h"
 #include "scenario/format.h"
 #include "validation/cut_steps.h"
-#include "validation/private_file.h"
+#include "base/private_file.h"
 
 #include <chrono>
 #include <cstdio>

@@ -2,7 +2,7 @@
 
 #include "base/output_file.h"
 #include "scenario/format.h"
-#include "validation/private_file.h"
+#include "base/private_file.h"
 
 #include <cstdio>
 #include <sstream>
@@ -42,24 +42,25 @@ void note_left_out(saved_case& c, std::size_t leftOut, const std::string& first)
 failure_recorder::failure_recorder(recorder_setup setup) : setup_(std::move(setup)) {
     std::string error;
     if (!setup_.journal.empty()) journal_ = open_private_file(setup_.journal, error);
-    if (journal_ < 0 && !setup_.journal.empty()) std::fprintf(stderr, "panel_host: %s\n", error.c_str());
+    if (journal_ == noFile && !setup_.journal.empty()) std::fprintf(stderr, "panel_host: %s\n", error.c_str());
 }
 
 failure_recorder::~failure_recorder() {
-    if (journal_ >= 0) close_file(journal_);
+    if (journal_ != noFile) close_file(journal_);
 }
 
 void failure_recorder::journal(const std::string& line) {
-    if (journal_ < 0 || journalBytes_ > maxJournalBytes) return;
+    if (journal_ == noFile || journalBytes_ > maxJournalBytes) return;
     journalBytes_ += line.size() + 1;
-    write_all(journal_, journalBytes_ > maxJournalBytes ? std::string("F\n") : line + "\n");
+    const std::string entry = journalBytes_ > maxJournalBytes ? std::string("F\n") : line + "\n";
+    write_file(journal_, entry.data(), entry.size());
 }
 
 void failure_recorder::begin_check(const std::string& check) {
     check_ = check;
     unsaid_ = unsayable_check(check);
     alive_.clear();
-    if (journal_ >= 0) truncate_file(journal_);
+    if (journal_ != noFile) truncate_file(journal_);
     journalBytes_ = 0;
     journal("C " + check);
 }

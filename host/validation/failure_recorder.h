@@ -8,6 +8,7 @@
 #ifndef HOST_VALIDATION_FAILURE_RECORDER_H
 #define HOST_VALIDATION_FAILURE_RECORDER_H
 
+#include "process/files.h"
 #include "validation/events.h"
 #include "validation/saved_case.h"
 
@@ -56,7 +57,7 @@ private:
     bool save(const std::string& kind, const std::string& what, const life* history);
 
     recorder_setup setup_;
-    int journal_ = -1;
+    native_file journal_ = noFile;
     std::size_t journalBytes_ = 0;
     std::string check_, unsaid_; // unsaid_: why the check's scripts cannot be played
     int lives_ = 0;

@@ -3,10 +3,10 @@
 #include "base/exit_status.h"
 #include "base/input_file.h"
 #include "base/output_file.h"
-#include "process/subprocess.h"
+#include "base/private_file.h"
+#include "process/this_process.h"
 #include "scenario/format.h"
 #include "validation/failure_recorder.h"
-#include "validation/private_file.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,14 +20,7 @@ const char journalVariable[] = "QUON_VALIDATE_JOURNAL";
 // A hang costs a candidate this long, or validate's own --timeout when shorter.
 constexpr int candidateTimeout = 10;
 
-void set_journal_variable(const std::string& value) {
-#ifdef _WIN32
-    _putenv_s(journalVariable, value.c_str());
-#else
-    if (value.empty()) unsetenv(journalVariable);
-    else setenv(journalVariable, value.c_str(), 1);
-#endif
-}
+void set_journal_variable(const std::string& value) { set_environment_variable(journalVariable, value); }
 
 std::set<std::string> cases_in(const std::string& dir) {
     std::set<std::string> names;
@@ -58,9 +51,9 @@ bool failure_saving::prepare(const validate_request& request, std::string& error
     if (!make_directories(request_.saveDir, error)) return false;
     before_ = cases_in(request_.saveDir);
     journal_ = (std::filesystem::path(request_.saveDir) / (".journal-" + std::to_string(own_process_id()))).string();
-    const int fd = create_private_file(journal_, error);
-    if (fd < 0) return false;
-    close_file(fd);
+    const native_file f = create_private_file(journal_, error);
+    if (f == noFile) return false;
+    close_file(f);
     set_journal_variable(journal_);
     return true;
 }

@@ -1,7 +1,7 @@
 #include "validation/saved_case.h"
 
 #include "base/utf8_text.h"
-#include "validation/private_file.h"
+#include "base/private_file.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -29,7 +29,7 @@ struct saved_case {
 // comment line is escaped (base/utf8_text.h's printable): the fault and the
 // notes quote what the panel sent.
 std::string case_text(const saved_case& c, const std::string& library, const std::string& file);
-// Writes the case to `file` (validation/private_file.h); false, with a line
+// Writes the case to `file` (base/private_file.h); false, with a line
 // on standard error, when it cannot.
 bool write_saved_case(const saved_case& c, const std::string& library, const std::string& file);
 // Reads a file case_text wrote; false when the text is not one.

@@ -4,7 +4,9 @@
 // pipes (one in its process group, one that leaves it); UNRULY_FLOOD_ERRORS
 // writes 256 MiB on standard error from a thread of its own while no action
 // runs; UNRULY_BLOCK_IN_DESTRUCTOR never returns from its destructor;
-// UNRULY_CRASH_ON_LOAD aborts as the library is loaded.
+// UNRULY_CRASH_ON_LOAD aborts as the library is loaded; UNRULY_FORK_ON_PRESS
+// forks twice on Press_1: one child writes its id to the file
+// $UNRULY_PID_FILE names and sleeps, the other returns into its host.
 #include "quon_script_factory.h"
 #include "quon_script_helper.h"
 
@@ -14,6 +16,10 @@
 #include <string>
 #include <thread>
 #include <unistd.h>
+
+#ifdef UNRULY_FORK_ON_PRESS
+#include <fstream>
+#endif
 
 namespace {
 
@@ -49,6 +55,14 @@ protected:
         if (!(e->id() == "Press_1") || !(e->event() == "press")) return;
 #ifdef UNRULY_SPAWN_ON_PRESS
         if (std::system("sleep 30 & setsid sleep 31 &") != 0) debug(quon_string("could not start"));
+#endif
+#ifdef UNRULY_FORK_ON_PRESS
+        if (fork() == 0) {
+            if (const char* file = std::getenv("UNRULY_PID_FILE")) std::ofstream(file) << getpid() << "\n";
+            std::this_thread::sleep_for(std::chrono::seconds(60));
+            _exit(0);
+        }
+        fork(); // both return
 #endif
         textPut("text", "pressed", "1", "Press_1");
     }

@@ -2,6 +2,7 @@
 // process in it when closed, with only the three pipe ends inherited.
 #include "process/subprocess.h"
 
+#include "process/job_object.h"
 #include "process/pipe_reader.h"
 
 #include <cstdio>
@@ -58,36 +59,19 @@ bool create_suspended(std::string line, HANDLE (&std)[3], PROCESS_INFORMATION& p
 
 } // namespace
 
-void* kill_on_close_job() {
-    HANDLE job = CreateJobObjectA(nullptr, nullptr);
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (job && !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
-        CloseHandle(job);
-        job = nullptr;
-    }
-    return job;
-}
-
-std::string own_program() {
-    char path[MAX_PATH * 4];
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, n);
-}
-
-long own_process_id() { return static_cast<long>(GetCurrentProcessId()); }
-
 long read_some(child_process::pipe_reader& r, char* buffer, std::size_t size) {
     DWORD n = 0;
-    return ReadFile(r.handle, buffer, static_cast<DWORD>(size), &n, nullptr) ? static_cast<long>(n) : 0;
+    return ReadFile(reinterpret_cast<HANDLE>(r.file), buffer, static_cast<DWORD>(size), &n, nullptr)
+               ? static_cast<long>(n)
+               : 0;
 }
 
 // Once the job is ended, no process holds the pipes' other ends: the reads end.
 void wake_reader(child_process::pipe_reader&) {}
 
 void close_reader(child_process::pipe_reader& r) {
-    if (r.handle) CloseHandle(r.handle);
-    r.handle = nullptr;
+    if (r.file != noFile) CloseHandle(reinterpret_cast<HANDLE>(r.file));
+    r.file = noFile;
 }
 
 bool child_process::start(const std::vector<std::string>& args, std::string& error) {
@@ -123,9 +107,9 @@ bool child_process::start(const std::vector<std::string>& args, std::string& err
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     pid_ = static_cast<long>(pi.dwProcessId);
-    input_ = inWrite;
-    out_->handle = outRead;
-    err_->handle = errRead;
+    input_ = reinterpret_cast<native_file>(inWrite);
+    out_->file = reinterpret_cast<native_file>(outRead);
+    err_->file = reinterpret_cast<native_file>(errRead);
     out_->thread = std::thread([this] { read_into(*out_); });
     err_->thread = std::thread([this] { read_into(*err_); });
     return true;
@@ -135,7 +119,9 @@ bool child_process::send(const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         DWORD n = 0;
-        if (!WriteFile(input_, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &n, nullptr)) return false;
+        if (!WriteFile(reinterpret_cast<HANDLE>(input_), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
+                       &n, nullptr))
+            return false;
         done += static_cast<std::size_t>(n);
     }
     return true;
@@ -157,7 +143,7 @@ bool child_process::reap(bool block) {
         job_ = nullptr;
     }
     CloseHandle(process_);
-    CloseHandle(input_);
+    CloseHandle(reinterpret_cast<HANDLE>(input_));
     end_readers();
     return true;
 }

@@ -8,7 +8,6 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -49,32 +48,27 @@ bool spawn_panel_process(const std::vector<std::string>& args, const int (&fds)[
     return error == 0;
 }
 
+int fd_of(const child_process::pipe_reader& r) { return static_cast<int>(r.file); }
+
 } // namespace
-
-std::string own_program() {
-    std::error_code ignored;
-    return std::filesystem::read_symlink("/proc/self/exe", ignored).string();
-}
-
-long own_process_id() { return static_cast<long>(getpid()); }
 
 long read_some(child_process::pipe_reader& r, char* buffer, std::size_t size) {
     for (;;) {
         if (r.stopping) {
             if (r.drained >= drainBytes) return 0;
-            const ssize_t n = ::read(r.fd, buffer, size); // non-blocking
+            const ssize_t n = ::read(fd_of(r), buffer, size); // non-blocking
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) return 0;
             r.drained += static_cast<std::size_t>(n);
             return static_cast<long>(n);
         }
-        pollfd p[2] = {{r.fd, POLLIN, 0}, {r.wake[0], POLLIN, 0}};
+        pollfd p[2] = {{fd_of(r), POLLIN, 0}, {r.wake[0], POLLIN, 0}};
         if (poll(p, 2, -1) < 0) {
             if (errno == EINTR) continue;
             return 0;
         }
         if (p[1].revents) continue; // stopping: take what is left
-        const ssize_t n = ::read(r.fd, buffer, size);
+        const ssize_t n = ::read(fd_of(r), buffer, size);
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         return n > 0 ? static_cast<long>(n) : 0;
     }
@@ -86,9 +80,10 @@ void wake_reader(child_process::pipe_reader& r) {
 }
 
 void close_reader(child_process::pipe_reader& r) {
-    for (int fd : {r.fd, r.wake[0], r.wake[1]})
+    for (int fd : {fd_of(r), r.wake[0], r.wake[1]})
         if (fd >= 0) close(fd);
-    r.fd = r.wake[0] = r.wake[1] = -1;
+    r.file = noFile;
+    r.wake[0] = r.wake[1] = -1;
 }
 
 bool child_process::start(const std::vector<std::string>& args, std::string& error) {
@@ -105,8 +100,8 @@ bool child_process::start(const std::vector<std::string>& args, std::string& err
     int why = 0;
     const bool started = spawn_panel_process(args, {in[0], out[1], err[1]}, pid, why);
     for (int theirs : {in[0], out[1], err[1]}) close(theirs);
-    out_->fd = out[0];
-    err_->fd = err[0];
+    out_->file = out[0];
+    err_->file = err[0];
     if (!started) {
         close(in[1]);
         close_reader(*out_);
@@ -125,7 +120,7 @@ bool child_process::start(const std::vector<std::string>& args, std::string& err
 bool child_process::send(const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(input_, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = ::write(static_cast<int>(input_), bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
@@ -146,7 +141,7 @@ bool child_process::reap(bool block) {
     exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     ending_ = WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
                                 : "signal " + std::to_string(WTERMSIG(status));
-    close(input_);
+    close(static_cast<int>(input_));
     end_readers();
     return true;
 }

@@ -1,0 +1,40 @@
+// crash_handlers on POSIX systems: signal handlers on a stack of their own,
+// so that a panel that overflows its stack still gets its message.
+#include "process/crash_handlers.h"
+
+#include <csignal>
+#include <unistd.h>
+
+namespace quon::host {
+
+namespace {
+void (*crashed)(const char*) = nullptr;
+
+extern "C" void on_signal(int number) {
+    crashed(number == SIGSEGV   ? "the panel crashed (SIGSEGV)"
+            : number == SIGABRT ? "the panel aborted (SIGABRT)"
+            : number == SIGFPE  ? "the panel crashed (SIGFPE)"
+            : number == SIGILL  ? "the panel crashed (SIGILL)"
+                                : "the panel crashed (signal)");
+}
+} // namespace
+
+void install_crash_handlers(void (*onCrash)(const char* what)) {
+    crashed = onCrash;
+    static char altStack[64 * 1024];
+    stack_t ss{};
+    ss.ss_sp = altStack;
+    ss.ss_size = sizeof altStack;
+    sigaltstack(&ss, nullptr);
+    struct sigaction sa {};
+    sa.sa_handler = on_signal;
+    sa.sa_flags = SA_ONSTACK | SA_RESETHAND;
+    for (int s : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) sigaction(s, &sa, nullptr);
+}
+
+void write_standard_error(const char* bytes, std::size_t length) {
+    ssize_t ignored = write(2, bytes, length);
+    (void)ignored;
+}
+
+} // namespace quon::host
