@@ -2,11 +2,12 @@
 #include "validation/cut_case.h"
 
 #include "base/input_file.h"
+#include "base/private_file.h"
 #include "base/utf8_text.h"
 #include "process/subprocess.h"
+#include "process/this_process.h"
 #include "scenario/format.h"
 #include "validation/cut_steps.h"
-#include "base/private_file.h"
 
 #include <chrono>
 #include <cstdio>

@@ -89,8 +89,8 @@ std::string reserve_case_file(const std::string& dir, const saved_case& c, std::
         const std::string path = (std::filesystem::path(dir) / name).string();
         std::error_code ignored;
         if (std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) continue;
-        const int fd = create_private_file(path, error);
-        if (fd >= 0) {
+        const native_file fd = create_private_file(path, error);
+        if (fd != noFile) {
             close_file(fd);
             return path;
         }
