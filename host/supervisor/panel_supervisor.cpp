@@ -213,7 +213,8 @@ live_result panel_supervisor::apply(const live_action& action, bool recorded) {
         return r;
     }
     if (!action.request.ok || !link_)
-        return refuse(action, action.request.ok ? panel_not_running(pages_.story().fault) + "; restart it" : action.request.error);
+        return refuse(action, action.request.ok ? panel_not_running(pages_.story().fault) + "; restart it"
+                                                : action.request.error);
     if (talk(act_message(action.origin, action.request.step), "result", &r)) {
         if (recorded) record_.add(r);
         return r;
