@@ -30,9 +30,7 @@ int main(int argc, char** argv) {
     quon::host::add_serve_command(app, exitStatus);
     quon::host::add_validate_command(app, exitStatus);
     quon::host::add_cut_command(app, exitStatus);
-#ifndef _WIN32
     quon::host::add_soak_command(app, exitStatus);
-#endif
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

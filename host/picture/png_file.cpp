@@ -1,27 +1,19 @@
 #include "picture/png_file.h"
 
 #include "process/subprocess.h"
+#include "process/this_process.h"
 
 #include <cstdlib>
 #include <filesystem>
 
 namespace quon::host {
 
-namespace {
-#ifdef _WIN32
-const char pathSeparator = ';';
-const char* const converterName = "rsvg-convert.exe";
-#else
-const char pathSeparator = ':';
-const char* const converterName = "rsvg-convert";
-#endif
-} // namespace
-
 bool find_png_converter(std::string& program, std::string& error) {
     const char* path = std::getenv("PATH");
     const std::string dirs = path ? path : "";
+    const std::string converterName = program_file_name("rsvg-convert");
     for (std::size_t at = 0; at <= dirs.size();) {
-        std::size_t end = dirs.find(pathSeparator, at);
+        std::size_t end = dirs.find(path_list_separator(), at);
         if (end == std::string::npos) end = dirs.size();
         const std::filesystem::path candidate =
             std::filesystem::path(end > at ? dirs.substr(at, end - at) : ".") / converterName;
@@ -32,7 +24,7 @@ bool find_png_converter(std::string& program, std::string& error) {
         }
         at = end + 1;
     }
-    error = std::string("a PNG needs ") + converterName +
+    error = "a PNG needs " + converterName +
             ", which is not on the PATH (install librsvg2-bin, or leave --png out)";
     return false;
 }

@@ -13,6 +13,11 @@ namespace quon::host {
 std::string own_program();
 long own_process_id();
 
+// What the system calls the program `name` ("name.exe" on Windows), and the
+// separator of the folders in PATH.
+std::string program_file_name(const std::string& name);
+char path_list_separator();
+
 // Sets `name` for this process and those it starts; an empty value removes it.
 void set_environment_variable(const char* name, const std::string& value);
 

@@ -45,6 +45,10 @@ void flush_output_at_fork() {
     (void)registered;
 }
 
+std::string program_file_name(const std::string& name) { return name; }
+
+char path_list_separator() { return ':'; }
+
 void end_process_now(int status) { std::_Exit(status); }
 
 void wait_forever() {

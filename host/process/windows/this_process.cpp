@@ -37,6 +37,10 @@ void catch_interrupts(std::atomic<bool>& interrupted) {
 
 void flush_output_at_fork() {}
 
+std::string program_file_name(const std::string& name) { return name + ".exe"; }
+
+char path_list_separator() { return ';'; }
+
 void end_process_now(int status) {
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
     std::_Exit(status);

@@ -1,0 +1,21 @@
+// "panel_host soak" in a build that cannot soak (Windows): the subcommand
+// is there and says so, rather than being an unknown word.
+#include "base/exit_status.h"
+#include "commands/subcommands.h"
+
+#include <cstdio>
+
+namespace quon::host {
+
+void add_soak_command(CLI::App& app, int& exitStatus) {
+    CLI::App* cmd = app.add_subcommand("soak", "not in this build: soak counts through the native system's "
+                                               "process files (run the native panel_host)");
+    cmd->allow_extras();
+    cmd->callback([&exitStatus] {
+        std::fprintf(stderr, "panel_host: soak is in the native build only: it counts the panel's heap, "
+                             "descriptors and threads through the native system's process files\n");
+        exitStatus = exitUsage;
+    });
+}
+
+} // namespace quon::host
