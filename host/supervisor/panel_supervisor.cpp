@@ -70,8 +70,9 @@ std::vector<device_change> panel_supervisor::forward(const std::vector<device_ch
     pages_.reported().keep_devices(changes);
     pages_.drop_fresh();
     live_result r;
-    if (link_ && !changes.empty())
-        talk(change_message("changed by " + from, changes), "result", &r, {counts, true, from});
+    if (link_ && !changes.empty() &&
+        talk(change_message("changed by " + from, changes), "result", &r, {counts, true, from}))
+        record_.told(r);
     return take_fresh();
 }
 

@@ -36,6 +36,7 @@ int studio_supervisor::load(std::string& error, std::ostream& errors) {
 }
 
 bool studio_supervisor::begin(scenario_recording* recording, const scenario& plan) {
+    recording_ = recording;
     std::vector<bool> wereLive;
     for (auto& script : scripts_) {
         wereLive.push_back(script->live());
@@ -95,9 +96,20 @@ live_result studio_supervisor::apply(const live_action& action) {
         return refused;
     }
     script->drop_fresh();
-    const live_result result = script->apply(action);
-    spread(*script);
+    live_result result;
+    record_held([&] {
+        result = script->apply(action);
+        spread(*script);
+    });
     return result;
+}
+
+// run checks a step's commands once the changes it made have gone round:
+// the step is recorded then, with what its script sent meanwhile.
+void studio_supervisor::record_held(const std::function<void()>& action) {
+    if (recording_) recording_->hold();
+    action();
+    if (recording_) recording_->release();
 }
 
 // Breadth first, as the reports of one change reach every script before
@@ -135,8 +147,10 @@ void studio_supervisor::tick() {
         for (auto& script : scripts_) {
             if (!script->live()) continue;
             script->drop_fresh();
-            script->apply(action, script == due);
-            spread(*script);
+            record_held([&] {
+                script->apply(action, script == due);
+                spread(*script);
+            });
         }
         return;
     }
