@@ -37,11 +37,16 @@ int studio_supervisor::load(std::string& error, std::ostream& errors) {
 
 bool studio_supervisor::begin(scenario_recording* recording, const scenario& plan) {
     recording_ = recording;
+    const bool stepped = scripts_.size() > 1 && !plan.steps.empty(); // play() starts them
     std::vector<bool> wereLive;
     for (auto& script : scripts_) {
         wereLive.push_back(script->live());
+        ++begun_;
         script->begin(recording);
-        script->drop_fresh(); // the devices as every script found them
+        // As run starts them: what one changes as it starts is told to those started before it, and
+        // those after start from it. With a scenario, play() starts them.
+        if (stepped) script->drop_fresh();
+        else spread(*script);
     }
     if (scripts_.size() > 1 && !plan.steps.empty()) play(plan);
     for (std::size_t i = 0; i < scripts_.size(); ++i)
@@ -121,14 +126,15 @@ void studio_supervisor::spread(panel_supervisor& from, bool counts) {
     while (!waves.empty() && scripts_.size() > 1 && !(interrupted_ && *interrupted_)) {
         auto [origin, changes] = std::move(waves.front());
         waves.pop_front();
-        for (auto& script : scripts_) {
-            if (script.get() == origin || changes.empty()) continue;
-            if (!bound.take(changes.size())) {
+        for (std::size_t i = 0; i < scripts_.size(); ++i) {
+            panel_supervisor* script = scripts_[i].get();
+            if (script == origin || changes.empty()) continue;
+            if (i < begun_ && !bound.take(changes.size())) { // one not begun yet only begins with them
                 say("\n[the scripts kept changing the devices for each other: their changes were passed on " +
                     std::to_string(change_bound::maxChangesPerAction) + " times for this action, and no more]\n");
                 return;
             }
-            waves.emplace_back(script.get(), script->forward(changes, origin->script().name, counts));
+            waves.emplace_back(script, script->forward(changes, origin->script().name, counts));
         }
     }
 }

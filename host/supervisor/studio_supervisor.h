@@ -63,6 +63,7 @@ private:
 
     std::vector<std::unique_ptr<panel_supervisor>> scripts_;
     scenario_recording* recording_ = nullptr;
+    std::size_t begun_ = 0; // the scripts begun, in order: a change reaches a later one as the devices it begins with
     action_queue& queue_;
     const std::atomic<bool>* interrupted_;
     std::ostream& out_;

@@ -179,6 +179,19 @@ TEST(StudioByLink, ChangesGoToTheOtherScriptsUpToTheBound) {
     }
 }
 
+// As run starts its scripts: what one changes as it starts is told to those
+// already started, and a later one starts from the devices as they are.
+TEST(StudioByLink, StartUpChangesGoToTheScriptsStartedBefore) {
+    studio_bench bench;
+    bench.open();
+    bench.panels.on("a", "begin", {does::answer, {{7, 1, "5"}}});
+    bench.panels.on("b", "begin", {does::answer, {{7, 2, "6"}}});
+    EXPECT_TRUE(bench.studio->begin(nullptr, scenario{}));
+    EXPECT_EQ(bench.panels.count("a", "change"), 1u);
+    EXPECT_EQ(bench.panels.count("b", "change"), 0u) << "told before it began";
+    EXPECT_EQ(bench.studio->finish(), exitAllHeld);
+}
+
 // An action's step is recorded once the changes it made have gone round:
 // its expect-commands hold what its script sent when told of the others'
 // changes too, as run checks it; what the others did follows it.
