@@ -113,12 +113,16 @@ live_result live_panel::take_changes(const std::string& origin, const std::vecto
     live_result result;
     result.ok = true;
     result.step = "changes " + origin;
-    for (const device_change& c : changes)
+    for (const device_change& c : changes) {
         if (!runner_.play_change(c, origin)) {
             result.ok = false;
             result.error =
                 "device " + std::to_string(c.device) + " index " + std::to_string(c.index) + " could not be changed";
         }
+        // What it sent when told: part of the step of a studio's action that caused it, as run checks that step.
+        const std::vector<std::string>& sent = runner_.commands();
+        result.commands.insert(result.commands.end(), sent.begin(), sent.end());
+    }
     return result;
 }
 

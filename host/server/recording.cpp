@@ -45,6 +45,10 @@ scenario_recording::scenario_recording(const std::vector<std::string>& header) {
 
 void scenario_recording::add_result(const live_result& r) {
     if (!r.recorded) return;
+    if (holding_ && !r.unchecked && !held_step()) {
+        held_.push_back({r, speaker_, "", true, true});
+        return;
+    }
     if (r.unchecked) add_unchecked(r.step);
     else if (r.property) add_property(r.step, r.commands, r.answer);
     else add(r.step, r.commands);
@@ -71,7 +75,36 @@ void scenario_recording::comment(const std::string& text) {
 
 void scenario_recording::add_unchecked(const std::string& step) { commit("\n" + step + "\n", false, true); }
 
+void scenario_recording::add_to_held(const std::string& script, const std::vector<std::string>& commands) {
+    held_entry* step = held_step();
+    if (step && step->speaker == script)
+        step->result->commands.insert(step->result->commands.end(), commands.begin(), commands.end());
+}
+
+scenario_recording::held_entry* scenario_recording::held_step() {
+    for (held_entry& e : held_)
+        if (e.result) return &e;
+    return nullptr;
+}
+
+void scenario_recording::release() {
+    holding_ = false;
+    const std::string speaker = speaker_;
+    std::vector<held_entry> held = std::move(held_);
+    held_.clear();
+    for (const held_entry& e : held) {
+        speaker_ = e.speaker;
+        if (e.result) add_result(*e.result);
+        else commit(e.text, e.step, e.scripted);
+    }
+    speaker_ = speaker;
+}
+
 void scenario_recording::commit(const std::string& text, bool step, bool scripted) {
+    if (holding_) {
+        held_.push_back({std::nullopt, speaker_, text, step, scripted});
+        return;
+    }
     std::string entry = text;
     if ((step || scripted) && speaker_ != spoken_) {
         entry = "\nscript " + speaker_ + "\n" + entry;

@@ -37,6 +37,15 @@ public:
     // another's. Never called for a script alone, whose recording has none.
     void speak_for(const std::string& script) { speaker_ = script; }
 
+    // A studio's action: its step is held until the changes it made have
+    // gone round the other scripts, and gets what its script sent meanwhile
+    // (as run's expect-commands of the step holds it); what is recorded
+    // meanwhile (the others' faults) is kept in order after it. release() writes them.
+    void hold() { holding_ = true; }
+    // Commands script `script` sent when told of another's change: the held step's if it is that script's.
+    void add_to_held(const std::string& script, const std::vector<std::string>& commands);
+    void release();
+
     // A comment line (why the session changed course: a crash, a restart).
     void comment(const std::string& text);
     // A step whose commands are not checked ("stop" of a panel that crashed
@@ -55,8 +64,18 @@ private:
     // `step`: counted in steps(); `scripted`: a step of the script spoken for, though not counted.
     void commit(const std::string& text, bool step = true, bool scripted = true);
 
+    // What is recorded while an action is held, in order; the first result is its step.
+    struct held_entry {
+        std::optional<live_result> result; // the action's step
+        std::string speaker, text;         // else a commit's
+        bool step = true, scripted = true;
+    };
+    held_entry* held_step();
+
     std::string text_;
     std::size_t steps_ = 0;
+    bool holding_ = false;
+    std::vector<held_entry> held_;
     std::string speaker_, spoken_; // the script the next steps are of; the one the last "script" step named
     std::string path_;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_{nullptr, std::fclose};

@@ -70,8 +70,9 @@ std::vector<device_change> panel_supervisor::forward(const std::vector<device_ch
     pages_.reported().keep_devices(changes);
     pages_.drop_fresh();
     live_result r;
-    if (link_ && !changes.empty())
-        talk(change_message("changed by " + from, changes), "result", &r, {counts, true, from});
+    if (link_ && begun_ && !changes.empty() && // before it begins, it begins with them
+        talk(change_message("changed by " + from, changes), "result", &r, {counts, true, from}))
+        record_.told(r);
     return take_fresh();
 }
 
@@ -160,6 +161,8 @@ int panel_supervisor::load(std::string& error) {
 void panel_supervisor::begin(scenario_recording* recording) {
     record_.open(recording);
     begun_ = link_ != nullptr;
+    for (const device_change& c : pages_.reported().devices().list()) // a studio's, as the others left them
+        if (link_) link_->post(device_frame(c));
     const bool stepped = paused_ || setup_.stepped;
     if (link_ && talk(frame("begin", stepped ? "paused" : "scenario"), "begun", nullptr, counted()) && !stepped)
         panelRunning_ = true;

@@ -16,6 +16,10 @@ void script_record::add(live_result r) {
     recording_->add_result(r);
 }
 
+void script_record::told(const live_result& r) {
+    if (recording_ && script_.studio()) recording_->add_to_held(script_.name, r.commands);
+}
+
 // A step that ends a script's process is left out; a change another script
 // made stays, and a replay reports it to this script too.
 void script_record::lost(const std::string& fault, const std::string& toldBy) {

@@ -20,6 +20,9 @@ public:
     void open(scenario_recording* recording) { recording_ = recording; }
     // What the process carried out.
     void add(live_result result);
+    // What the process sent when told of another script's changes: part of
+    // the step a studio holds, when that step is this script's.
+    void told(const live_result& result);
     // The panel began only once a rebuilt library loaded (--watch): its start is this script's own.
     void started_late() { lateStart_ = true; }
     // Whether a replay has a panel here, as the last state said.

@@ -36,11 +36,17 @@ int studio_supervisor::load(std::string& error, std::ostream& errors) {
 }
 
 bool studio_supervisor::begin(scenario_recording* recording, const scenario& plan) {
+    recording_ = recording;
+    const bool stepped = scripts_.size() > 1 && !plan.steps.empty(); // play() starts them
     std::vector<bool> wereLive;
     for (auto& script : scripts_) {
         wereLive.push_back(script->live());
+        ++begun_;
         script->begin(recording);
-        script->drop_fresh(); // the devices as every script found them
+        // As run starts them: what one changes as it starts is told to those started before it, and
+        // those after start from it. With a scenario, play() starts them.
+        if (stepped) script->drop_fresh();
+        else spread(*script);
     }
     if (scripts_.size() > 1 && !plan.steps.empty()) play(plan);
     for (std::size_t i = 0; i < scripts_.size(); ++i)
@@ -95,9 +101,20 @@ live_result studio_supervisor::apply(const live_action& action) {
         return refused;
     }
     script->drop_fresh();
-    const live_result result = script->apply(action);
-    spread(*script);
+    live_result result;
+    record_held([&] {
+        result = script->apply(action);
+        spread(*script);
+    });
     return result;
+}
+
+// run checks a step's commands once the changes it made have gone round:
+// the step is recorded then, with what its script sent meanwhile.
+void studio_supervisor::record_held(const std::function<void()>& action) {
+    if (recording_) recording_->hold();
+    action();
+    if (recording_) recording_->release();
 }
 
 // Breadth first, as the reports of one change reach every script before
@@ -109,14 +126,15 @@ void studio_supervisor::spread(panel_supervisor& from, bool counts) {
     while (!waves.empty() && scripts_.size() > 1 && !(interrupted_ && *interrupted_)) {
         auto [origin, changes] = std::move(waves.front());
         waves.pop_front();
-        for (auto& script : scripts_) {
-            if (script.get() == origin || changes.empty()) continue;
-            if (!bound.take(changes.size())) {
+        for (std::size_t i = 0; i < scripts_.size(); ++i) {
+            panel_supervisor* script = scripts_[i].get();
+            if (script == origin || changes.empty()) continue;
+            if (i < begun_ && !bound.take(changes.size())) { // one not begun yet only begins with them
                 say("\n[the scripts kept changing the devices for each other: their changes were passed on " +
                     std::to_string(change_bound::maxChangesPerAction) + " times for this action, and no more]\n");
                 return;
             }
-            waves.emplace_back(script.get(), script->forward(changes, origin->script().name, counts));
+            waves.emplace_back(script, script->forward(changes, origin->script().name, counts));
         }
     }
 }
@@ -135,8 +153,10 @@ void studio_supervisor::tick() {
         for (auto& script : scripts_) {
             if (!script->live()) continue;
             script->drop_fresh();
-            script->apply(action, script == due);
-            spread(*script);
+            record_held([&] {
+                script->apply(action, script == due);
+                spread(*script);
+            });
         }
         return;
     }

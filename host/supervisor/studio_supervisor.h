@@ -14,6 +14,7 @@
 
 #include "supervisor/panel_supervisor.h"
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -57,8 +58,12 @@ private:
     std::size_t index_of(const std::string& name) const;
     // The studio's own line, for the terminal and the pages.
     void say(const std::string& line);
+    // Holds the recording's step of an action until its changes have gone round.
+    void record_held(const std::function<void()>& action);
 
     std::vector<std::unique_ptr<panel_supervisor>> scripts_;
+    scenario_recording* recording_ = nullptr;
+    std::size_t begun_ = 0; // the scripts begun, in order: a change reaches a later one as the devices it begins with
     action_queue& queue_;
     const std::atomic<bool>* interrupted_;
     std::ostream& out_;

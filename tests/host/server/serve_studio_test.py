@@ -9,7 +9,9 @@ recording, with its "script" steps, replays with run --strict. A script that
 crashes on another's change: the recording says a replay crashes there too,
 and it does. Two scripts
 that answer each other's routes for ever are stopped after the bound of
-passes, the action answered and the host live. A GPI set in one script's
+passes, the action answered and the host live. An action another script
+answers is recorded with what its script sent when told of the answer, and
+replays. A GPI set in one script's
 process is held by the other's as well.
 
 usage: serve_studio_test.py --library RELAY --watch LIB --crash LIB --ping LIB --pong LIB --devices FILE --work DIR
@@ -64,16 +66,38 @@ def endless(a):
     serve = Serve(a.host + ["serve", f"ping={a.ping}", f"pong={a.pong}", "--port", "0", "--devices", a.devices],
                   os.path.join(a.work, "endless.log")).start()
     try:
+        bound = r"passed on 10000 times for this action, and no more"
+        serve.wait_for(bound, 120)  # as in run, pong starting answers what ping did as it started
+        since = len(serve.lines)
         act(serve, "route", "script=ping&destination=9&source=1")
-        serve.wait_for(r"passed on 10000 times for this action, and no more", 120)
+        serve.wait_for(bound, 120, since)
         # One change a pass: as many passes as the bound on changes that run keeps too.
-        passes = sum(1 for line in serve.lines if re.match(r"\[(ping|pong)\] \[changed by (ping|pong)\]", line))
+        passes = sum(1 for line in serve.lines[since:]
+                     if re.match(r"\[(ping|pong)\] \[changed by (ping|pong)\]", line))
         check(passes == 10000, f"{passes} passes")
         act(serve, "route", "script=pong&destination=1&source=1")  # the host is live
     finally:
         code = serve.interrupt()
     check(code == 0, f"serve exited {code}:\n{serve.output()[-2000:]}")
     print("two scripts answering each other: stopped after 10000 passes")
+
+
+def answered_recorded(a):
+    """The relay's Take routes, ping answers the route with its own, the relay shows that: the Take's
+    step holds what the relay sent when told of ping's route too (as run checks it), and replays."""
+    record = os.path.join(a.work, "answered.scn")
+    libraries = [f"relay={a.library}", f"ping={a.ping}"]
+    serve = Serve(a.host + ["serve"] + libraries + ["--port", "0", "--devices", a.devices, "--record", record],
+                  os.path.join(a.work, "answered.log")).start()
+    try:
+        act(serve, "button", "script=relay&panel=1&control=Take&event=press")
+    finally:
+        code = serve.interrupt()
+    check(code == 0, f"serve exited {code}:\n{serve.output()[-2000:]}")
+    text = open(record).read()
+    check("XR 3 9 5\nTP 'text=SRC 5' '1' 'Dst_9'\nTP 'text=SRC 6' '1' 'Dst_9'\nend\n" in text, text)
+    replay_recording(a.host, libraries, record, [])
+    print("a studio's action recorded after ping answered it: replayed")
 
 
 def gpi_between_scripts(a):
@@ -157,6 +181,7 @@ def main():
     gpi_between_scripts(a)
     studio_scenario(a)
     endless(a)
+    answered_recorded(a)
     crash_on_change(a)
     scripts = ["third", "relay", "watch"]
     record = os.path.join(a.work, "studio.scn")

@@ -20,8 +20,11 @@ namespace quon::host {
 struct fake_panels {
     enum class does { answer, crash, hang, exit, slow, changes_back };
     struct reaction {
-        does what = does::answer;
+        reaction(does w = does::answer, std::vector<device_change> c = {}, std::vector<std::string> sent = {})
+            : what(w), changes(std::move(c)), commands(std::move(sent)) {}
+        does what;
         std::vector<device_change> changes; // reported as changed before the answer
+        std::vector<std::string> commands;  // what the panel sent, in the answer
     };
     std::map<std::pair<std::string, std::string>, std::deque<reaction>> plan;
     std::vector<std::string> sent; // "SCRIPT MESSAGE BYTES", in order
@@ -92,6 +95,7 @@ public:
         told.take_state(state);
         if (result) {
             result->ok = result->recorded = true;
+            result->commands = r.commands;
             result->step = std::string(name) == "act" ? std::string(bytes.substr(bytes.find('\n') + 1)) : "";
         }
         (void)until;

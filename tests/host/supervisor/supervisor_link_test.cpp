@@ -179,6 +179,40 @@ TEST(StudioByLink, ChangesGoToTheOtherScriptsUpToTheBound) {
     }
 }
 
+// As run starts its scripts: what one changes as it starts is told to those
+// already started, and a later one starts from the devices as they are.
+TEST(StudioByLink, StartUpChangesGoToTheScriptsStartedBefore) {
+    studio_bench bench;
+    bench.open();
+    bench.panels.on("a", "begin", {does::answer, {{7, 1, "5"}}});
+    bench.panels.on("b", "begin", {does::answer, {{7, 2, "6"}}});
+    EXPECT_TRUE(bench.studio->begin(nullptr, scenario{}));
+    EXPECT_EQ(bench.panels.count("a", "change"), 1u);
+    EXPECT_EQ(bench.panels.count("b", "change"), 0u) << "told before it began";
+    EXPECT_EQ(bench.studio->finish(), exitAllHeld);
+}
+
+// An action's step is recorded once the changes it made have gone round:
+// its expect-commands hold what its script sent when told of the others'
+// changes too, as run checks it; what the others did follows it.
+TEST(StudioByLink, AnActionIsRecordedAfterItsChangesWentRound) {
+    studio_bench bench;
+    bench.open();
+    scenario_recording recording({});
+    bench.studio->begin(&recording, scenario{});
+    bench.panels.on("a", "act", {does::answer, {{7, 1, "5"}}, {"XR 7 1 5"}});
+    bench.panels.on("b", "change", {does::answer, {{7, 1, "6"}}, {"XR 7 1 6"}});
+    bench.panels.on("a", "change", {does::answer, {{7, 2, "1"}}, {"TP 'text=6' '1' 'Mon'"}});
+    bench.panels.on("b", "change", {does::crash, {}});
+    bench.studio->apply(bench.action("button 1 Take press", host_action::none, "a"));
+    const std::string& text = recording.text();
+    const std::size_t step =
+        text.find("\nbutton 1 Take press\nexpect-commands\nXR 7 1 5\nTP 'text=6' '1' 'Mon'\nend\n");
+    EXPECT_NE(step, std::string::npos) << text;
+    EXPECT_GT(text.find("b: the panel crashed"), step) << text;
+    bench.studio->finish();
+}
+
 // A script that crashes on another's change ends the scenario there, as a
 // crash ends a run: no later step is played, the exit status is run's, and
 // the log names the step.
