@@ -56,6 +56,23 @@ void say(const char* a, const char* b) {
 #endif
 }
 
+std::atomic<guard_reporter> reporter{nullptr};
+
+// The fault as a value to whoever listens, then in words on standard error.
+void tell(guard_fault fault, unsigned long code, const char* words) {
+    if (const guard_reporter r = reporter.load()) r(fault, code, record->step);
+    say(words, record->step);
+}
+
+// Signal-safe: static words only.
+const char* signal_words(unsigned long number) {
+    return number == SIGSEGV   ? "the panel crashed (SIGSEGV)"
+           : number == SIGABRT ? "the panel aborted (SIGABRT)"
+           : number == SIGFPE  ? "the panel crashed (SIGFPE)"
+           : number == SIGILL  ? "the panel crashed (SIGILL)"
+                               : "the panel crashed (signal)";
+}
+
 // One report and one end: a second crash on another thread, or the watchdog
 // firing meanwhile, waits for the first to end the process rather than run
 // over the state it is ending with.
@@ -89,19 +106,14 @@ LONG WINAPI on_exception(EXCEPTION_POINTERS* info) {
     std::snprintf(what, sizeof what, "the panel crashed (exception 0x%08lx)",
                   static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
     std::fflush(stdout);
-    say(what, record->step);
+    tell(guard_fault::exception, static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode), what);
     end_now(exitPanelCrashed);
 }
 #endif
 
 extern "C" void on_signal(int number) {
     claim_the_end();
-    const char* name = number == SIGSEGV   ? "the panel crashed (SIGSEGV)"
-                       : number == SIGABRT ? "the panel aborted (SIGABRT)"
-                       : number == SIGFPE  ? "the panel crashed (SIGFPE)"
-                       : number == SIGILL  ? "the panel crashed (SIGILL)"
-                                           : "the panel crashed (signal)";
-    say(name, record->step);
+    tell(guard_fault::signal, static_cast<unsigned long>(number), signal_words(static_cast<unsigned long>(number)));
     end_now(exitPanelCrashed);
 }
 
@@ -112,15 +124,31 @@ void watch() {
         const unsigned long long mine = generation;
         if (changed.wait_until(guard, resumed + budget, [mine] { return generation != mine; })) continue;
         claim_the_end();
-        char what[64];
-        std::snprintf(what, sizeof what, "the panel did not return within %d s", timeout);
+        const std::string what = guard_fault_words(guard_fault::hung, static_cast<unsigned long>(timeout));
         std::fflush(stdout);
-        say(what, record->step);
+        tell(guard_fault::hung, static_cast<unsigned long>(timeout), what.c_str());
         end_now(exitPanelHung);
     }
 }
 
 } // namespace
+
+std::string guard_fault_words(guard_fault fault, unsigned long code) {
+    char words[64];
+    switch (fault) {
+    case guard_fault::signal:
+        return signal_words(code);
+    case guard_fault::exception:
+        std::snprintf(words, sizeof words, "the panel crashed (exception 0x%08lx)", code);
+        return words;
+    case guard_fault::hung:
+        break;
+    }
+    std::snprintf(words, sizeof words, "the panel did not return within %lu s", code);
+    return words;
+}
+
+void step_guard_report_to(guard_reporter r) { reporter.store(r); }
 
 void step_guard_install(int timeoutSeconds) {
 #ifdef _WIN32
