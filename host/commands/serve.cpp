@@ -1,6 +1,7 @@
 // "panel_host serve PANEL_LIBRARY [options]": runs a panel live for a browser
 // on 127.0.0.1 until interrupted; see server/http_server.h for what it serves.
 #include "base/output_file.h"
+#include "process/subprocess.h"
 #include "server/http_server.h"
 #include "supervisor/studio_supervisor.h"
 #include "commands/subcommands.h"

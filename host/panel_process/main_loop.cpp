@@ -6,6 +6,7 @@
 #include "panel_process/pipe_ends.h"
 #include "panel_process/state_report.h"
 #include "process/this_process.h"
+#include "protocol/guard_frame.h"
 #include "protocol/messages.h"
 
 #include <ostream>
@@ -49,10 +50,36 @@ bool read_step_number(protocol_pipe& pipe, const std::string& bytes, const std::
 // The library is loaded: this process's id, for the pages.
 void send_ready(protocol_pipe& pipe) { pipe.send(frame("ready", std::to_string(own_process_id()))); }
 
+// While it lives, what the step guard ends this process for goes to the
+// server as a "guard" frame before the guard's words go to standard error.
+class guard_reports {
+public:
+    explicit guard_reports(protocol_pipe& pipe) {
+        to_ = &pipe;
+        step_guard_report_to(send);
+    }
+    ~guard_reports() {
+        step_guard_report_to(nullptr);
+        to_ = nullptr;
+    }
+    guard_reports(const guard_reports&) = delete;
+    guard_reports& operator=(const guard_reports&) = delete;
+
+private:
+    // In the guard's handler: no allocation.
+    static void send(guard_fault fault, unsigned long code, const char* step) {
+        static char bytes[1024];
+        const std::size_t length = write_guard_frame(fault, code, step, bytes, sizeof bytes);
+        if (length > 0 && to_) to_->send(std::string_view(bytes, length));
+    }
+    static inline protocol_pipe* to_ = nullptr;
+};
+
 } // namespace
 
 int run_panel_process(const run_request& request) {
     protocol_pipe pipe;
+    const guard_reports reports(pipe);
     prepared_run run;
     std::string error, name, bytes, asked; // asked: the number of the message answered
     if (const int status = prepare_run(request, run, error); status != exitAllHeld) {

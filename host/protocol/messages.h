@@ -32,6 +32,8 @@
 //   begun  ""      the begin (or the step) is played; "1" when run would
 //                  fail what was played so far
 //   bye    ""      finished; it ends
+//   guard  "KIND CODE STEP"  its step guard ends it for a crash or a hang
+//                  (protocol/guard_frame.h); written from the guard's handler
 // Every message to it but device and name is answered, at the latest, by
 // the frame after which it waits again (result, begun, bye). Answers are
 // numbered: the server sends "ask N" before each message it waits an answer

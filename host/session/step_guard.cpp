@@ -39,6 +39,14 @@ void say(const char* a, const char* b) {
     for (const char* p : parts) write_standard_error(p, std::strlen(p));
 }
 
+std::atomic<guard_reporter> reporter{nullptr};
+
+// The fault as a value to whoever listens, then in words on standard error.
+void tell(guard_fault fault, unsigned long code, const char* words) {
+    if (const guard_reporter r = reporter.load()) r(fault, code, record->step);
+    say(words, record->step);
+}
+
 // One report and one end: a second crash on another thread, or the watchdog
 // firing meanwhile, waits for the first to end the process rather than run
 // over the state it is ending with.
@@ -56,9 +64,11 @@ void claim_the_end() {
     end_process_now(status);
 }
 
-void on_crash(const char* what) {
+void on_crash(crash_kind kind, unsigned long code) {
     claim_the_end();
-    say(what, record->step);
+    char words[64];
+    tell(kind == crash_kind::signal ? guard_fault::signal : guard_fault::exception, code,
+         crash_words(kind, code, words, sizeof words));
     end_now(exitPanelCrashed);
 }
 
@@ -69,15 +79,30 @@ void watch() {
         const unsigned long long mine = generation;
         if (changed.wait_until(guard, resumed + budget, [mine] { return generation != mine; })) continue;
         claim_the_end();
-        char what[64];
-        std::snprintf(what, sizeof what, "the panel did not return within %d s", timeout);
+        const std::string what = guard_fault_words(guard_fault::hung, static_cast<unsigned long>(timeout));
         std::fflush(stdout);
-        say(what, record->step);
+        tell(guard_fault::hung, static_cast<unsigned long>(timeout), what.c_str());
         end_now(exitPanelHung);
     }
 }
 
 } // namespace
+
+std::string guard_fault_words(guard_fault fault, unsigned long code) {
+    char words[64];
+    switch (fault) {
+    case guard_fault::signal:
+        return crash_words(crash_kind::signal, code, words, sizeof words);
+    case guard_fault::exception:
+        return crash_words(crash_kind::exception, code, words, sizeof words);
+    case guard_fault::hung:
+        break;
+    }
+    std::snprintf(words, sizeof words, "the panel did not return within %lu s", code);
+    return words;
+}
+
+void step_guard_report_to(guard_reporter r) { reporter.store(r); }
 
 void step_guard_install(int timeoutSeconds) {
     install_crash_handlers(on_crash);

@@ -30,6 +30,17 @@ void step_guard_share(step_guard_record* shared);
 // signal handler.
 void step_guard_ending(int status);
 
+// What the guard ends the process for: a crash by a signal or an exception
+// (`code`: its number), or a step over its time (`code`: the seconds allowed).
+enum class guard_fault { signal, exception, hung };
+// The fault's words ("the panel aborted (SIGABRT)"), as the guard prints them.
+std::string guard_fault_words(guard_fault fault, unsigned long code);
+// Called with the fault and the step running before the guard prints them
+// and ends the process, so that the process can tell its server as a value.
+// It runs in a signal handler: async-signal-safe only. nullptr: none.
+using guard_reporter = void (*)(guard_fault fault, unsigned long code, const char* step);
+void step_guard_report_to(guard_reporter reporter);
+
 // Installs the handlers; timeoutSeconds 0 means no watchdog.
 void step_guard_install(int timeoutSeconds);
 // The step now running (a short description); starts its clock.

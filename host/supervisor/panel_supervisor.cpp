@@ -11,20 +11,24 @@ namespace {
 
 constexpr auto restartPatience = std::chrono::seconds(1); // a running step a restart waits for
 
+// The panel's base name defaults to the library's.
+supervisor_setup with_base_path(supervisor_setup setup) {
+    std::string& base = setup.request.options.basePath;
+    if (base.empty()) base = std::filesystem::path(setup.request.library).stem().string();
+    return setup;
+}
+
 } // namespace
 
 panel_supervisor::panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out,
                                    link_maker makeLink)
-    : setup_(std::move(setup)), makeLink_(std::move(makeLink)), queue_(queue), pages_(feed, out, setup_.script),
-      record_(setup_.script) {
-    if (setup_.request.options.basePath.empty())
-        setup_.request.options.basePath = std::filesystem::path(setup_.request.library).stem().string();
-    if (setup_.watch) library_.watch = std::make_unique<library_watch>(setup_.request.library);
+    : setup_(with_base_path(std::move(setup))), queue_(queue), pages_(feed, out, setup_.script), record_(setup_.script),
+      life_(process_inputs{setup_.program, setup_.request, setup_.script, setup_.recordFile, setup_.watch},
+            std::move(makeLink)) {
     if (setup_.paused) paused_ = paused_scenario{*setup_.paused};
-    if (!makeLink_) makeLink_ = [](std::int64_t timeout) { return std::make_unique<process_link>(timeout); };
 }
 
-panel_supervisor::~panel_supervisor() { link_.reset(); }
+panel_supervisor::~panel_supervisor() { life_.drop(); }
 
 bool panel_supervisor::take_state(state_update& update) {
     if (!pages_.take_state(update, steady::now())) return false;
@@ -55,10 +59,10 @@ private:
 };
 
 bool panel_supervisor::play_step(std::size_t number, bool recorded) {
-    if (!link_) return false;
+    if (!life_.link()) return false;
     talk(frame("play", std::to_string(number)), "begun", nullptr, counted(recorded));
     publish();
-    return link_ != nullptr;
+    return life_.link() != nullptr;
 }
 
 std::vector<device_change> panel_supervisor::take_fresh() { return pages_.take_fresh(); }
@@ -70,7 +74,7 @@ std::vector<device_change> panel_supervisor::forward(const std::vector<device_ch
     pages_.reported().keep_devices(changes);
     pages_.drop_fresh();
     live_result r;
-    if (link_ && begun_ && !changes.empty() && // before it begins, it begins with them
+    if (life_.link() && begun_ && !changes.empty() && // before it begins, it begins with them
         talk(change_message("changed by " + from, changes), "result", &r, {counts, true, from}))
         record_.told(r);
     return take_fresh();
@@ -78,8 +82,10 @@ std::vector<device_change> panel_supervisor::forward(const std::vector<device_ch
 
 void panel_supervisor::publish() {
     panel_status s;
-    s.state = link_ ? (panelRunning_ ? "running" : "stopped") : pages_.story().fault.empty() ? "stopped" : "down";
-    s.pid = link_ ? link_->pid() : 0;
+    s.state = life_.link()                   ? (panelRunning_ ? "running" : "stopped")
+              : pages_.story().fault.empty() ? "stopped"
+                                             : "down";
+    s.pid = life_.link() ? life_.link()->pid() : 0;
     s.library = setup_.request.library;
     if (paused_) s.paused = std::make_pair(paused_->shown, paused_->count);
     pages_.publish(s);
@@ -89,7 +95,7 @@ void panel_supervisor::publish() {
 // a restart asked for (or a build landed, --watch) while a step runs on.
 std::string panel_supervisor::give_up(steady::time_point started, bool loading) {
     const auto now = steady::now();
-    const bool replaced = library_.watch && !loading && library_.watch->ready(now);
+    const bool replaced = !loading && life_.rebuilt(now);
     if (account_.abandon(started, now, setup_.interrupted && *setup_.interrupted, stopGrace))
         return "given up: the panel had not returned";
     if (now - started <= restartPatience) return "";
@@ -102,54 +108,30 @@ std::string panel_supervisor::give_up(steady::time_point started, bool loading) 
     return "";
 }
 
-bool panel_supervisor::launch(const std::string& library, bool first, bool trial, std::string& why) {
-    const run_request& r = setup_.request;
-    // A studio's process names its script as serve does: its "start NAME" and "stop NAME" are the recording's.
-    const std::string named = setup_.script.studio() ? setup_.script.name + "=" + library : library;
-    std::vector<std::string> args = {
-        setup_.program, "serve-panel", named, "--base", r.options.basePath, "--timeout", std::to_string(r.timeout)};
-    if (setup_.script.studio()) args.push_back("--one-of-several");
-    if (!r.devicesFile.empty()) args.insert(args.end(), {"--devices", r.devicesFile});
-    if (first && !r.scenarioFile.empty()) args.insert(args.end(), {"--scenario", r.scenarioFile});
-    if (first && !setup_.recordFile.empty()) args.insert(args.end(), {"--record", setup_.recordFile});
-    link_ = makeLink_(r.timeout);
-    lastLoss_ = {};
-    if (!link_->start(args, why)) {
-        link_.reset();
-        if (!trial) pages_.story().fault = why;
-        return false;
-    }
+bool panel_supervisor::start_process(bool first, std::string& error, int& status) {
+    status = exitEmulatorFault;
+    pages_.reported().ticks().reset(steady::now());
     exchange_listener told(*this, {});
-    const bool loaded = link_->exchange("", "ready", nullptr, told);
+    const panel_life::start_result started = life_.start(first, told, error);
     pages_.end_line();
-    if (loaded) return true;
-    if (!trial) {
+    if (started == panel_life::start_result::not_started) pages_.story().fault = error;
+    if (started == panel_life::start_result::lost) {
         lost({});
-        why = pages_.story().fault;
+        error = pages_.story().fault;
+    }
+    if (started != panel_life::start_result::loaded) {
+        status = life_.last_loss().exitStatus;
         return false;
     }
-    lastLoss_ = link_->loss(); // a rebuilt library that does not load is only not ready
-    why = lastLoss_.fault;
-    link_.reset();
-    return false;
+    say("\n[panel process " + std::to_string(life_.link()->pid()) + "] " + setup_.request.library + " loaded\n");
+    return true;
 }
 
-bool panel_supervisor::start_process(bool first, std::string& error, int& status) {
-    std::string library = setup_.request.library;
-    status = exitEmulatorFault;
-    if (setup_.watch) { // the process loads a copy: the build may replace the file while it runs
-        library_.copy = std::make_unique<private_copy>();
-        if (library_.copy->make(library, error)) library = library_.copy->path();
-        else say("\n[" + error + "]\n");
-        library_.watch->taken(library_.copy->identity().exists ? library_.copy->identity() : identity_of(library));
-    }
-    pages_.reported().ticks().reset(steady::now());
-    if (!launch(library, first, false, error)) {
-        status = lastLoss_.exitStatus;
-        return false;
-    }
-    say("\n[panel process " + std::to_string(link_->pid()) + "] " + setup_.request.library + " loaded\n");
-    return true;
+rebuilt_load panel_supervisor::load_rebuilt(std::string& error) {
+    exchange_listener told(*this, {});
+    const rebuilt_load loaded = life_.try_rebuilt(!begun_, told, error);
+    pages_.end_line();
+    return loaded;
 }
 
 int panel_supervisor::load(std::string& error) {
@@ -160,11 +142,11 @@ int panel_supervisor::load(std::string& error) {
 
 void panel_supervisor::begin(scenario_recording* recording) {
     record_.open(recording);
-    begun_ = link_ != nullptr;
+    begun_ = life_.link() != nullptr;
     for (const device_change& c : pages_.reported().devices().list()) // a studio's, as the others left them
-        if (link_) link_->post(device_frame(c));
+        if (life_.link()) life_.link()->post(device_frame(c));
     const bool stepped = paused_ || setup_.stepped;
-    if (link_ && talk(frame("begin", stepped ? "paused" : "scenario"), "begun", nullptr, counted()) && !stepped)
+    if (life_.link() && talk(frame("begin", stepped ? "paused" : "scenario"), "begun", nullptr, counted()) && !stepped)
         panelRunning_ = true;
     publish();
 }
@@ -172,7 +154,7 @@ void panel_supervisor::begin(scenario_recording* recording) {
 bool panel_supervisor::talk(const std::string& message, const char* until, live_result* result,
                             const exchange_context& context) {
     exchange_listener told(*this, context);
-    const bool answered = link_->exchange(message, until, result, told);
+    const bool answered = life_.link()->exchange(message, until, result, told);
     pages_.end_line(); // a studio's scripts take turns in the conversation by whole lines
     if (answered) return true;
     lost(context);
@@ -181,14 +163,13 @@ bool panel_supervisor::talk(const std::string& message, const char* until, live_
 
 // The pages are told why, and the recording marks the place.
 void panel_supervisor::lost(const exchange_context& context) {
-    lastLoss_ = link_->loss();
-    const long pid = link_->pid();
-    link_.reset();
+    const long pid = life_.link()->pid();
+    const link_loss& loss = life_.lose();
     panel_story& story = pages_.story();
-    story.fault = lastLoss_.fault;
-    story.step = lastLoss_.step;
+    story.fault = loss.fault;
+    story.step = loss.step;
     story.note.clear(); // a reload or restart noted before no longer holds
-    if (context.counts) account_.note(loss_status(lastLoss_));
+    if (context.counts) account_.note(loss_status(loss));
     panelRunning_ = false;
     say("\n[panel process " + std::to_string(pid) + " ended] " + story.fault + "\n");
     record_.lost(story.fault, context.toldBy);
@@ -210,12 +191,12 @@ live_result panel_supervisor::apply(const live_action& action, bool recorded) {
     if (paused_ && action.request.ok) paused_->acted = true; // the page is no longer the last step's
     if (action.request.host == host_action::restart) {
         restart("restarted from the page");
-        r.ok = link_ != nullptr;
+        r.ok = life_.link() != nullptr;
         r.step = action.request.step;
         r.error = r.ok ? "" : pages_.story().fault;
         return r;
     }
-    if (!action.request.ok || !link_)
+    if (!action.request.ok || !life_.link())
         return refuse(action, action.request.ok ? panel_not_running(pages_.story().fault) + "; restart it"
                                                 : action.request.error);
     if (talk(act_message(action.origin, action.request.step), "result", &r)) {
@@ -230,7 +211,7 @@ live_result panel_supervisor::apply(const live_action& action, bool recorded) {
 }
 
 panel_supervisor::steady::time_point panel_supervisor::next_tick() const {
-    const bool live = link_ && panelRunning_ && (!paused_ || paused_->at_end()); // ticks wait for the last step
+    const bool live = life_.link() && panelRunning_ && (!paused_ || paused_->at_end()); // ticks wait for the last step
     return live ? pages_.reported().ticks().next() : steady::time_point::max();
 }
 
@@ -241,8 +222,9 @@ std::optional<std::string> panel_supervisor::due_tick(steady::time_point now) {
 
 // The panel's end counts as run's end does: a crash or hang there is its status.
 int panel_supervisor::finish() {
-    if (link_ && talk(frame("finish", ""), "bye", nullptr, counted())) link_->end(steady::now() + stopGrace);
-    link_.reset();
+    if (life_.link() && talk(frame("finish", ""), "bye", nullptr, counted()))
+        life_.link()->end(steady::now() + stopGrace);
+    life_.drop();
     return account_.status();
 }
 

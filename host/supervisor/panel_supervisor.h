@@ -24,8 +24,7 @@
 #include "server/feed.h"
 #include "server/queue.h"
 #include "server/recording.h"
-#include "supervisor/library_watch.h"
-#include "supervisor/process_link.h"
+#include "supervisor/panel_life.h"
 #include "supervisor/reported_state.h"
 #include "supervisor/run_account.h"
 #include "supervisor/script_pages.h"
@@ -40,13 +39,6 @@
 #include <string>
 
 namespace quon::host {
-
-// --watch: the library file watched for builds, and the private copy of it
-// the running process loaded (the build may replace the file meanwhile).
-struct watched_library {
-    std::unique_ptr<library_watch> watch;
-    std::unique_ptr<private_copy> copy;
-};
 
 struct supervisor_setup {
     std::string program; // what runs the panel: this program, or one given for tests
@@ -83,7 +75,7 @@ public:
     // Plays the scenario (if any) in it, recording each step, then starts the panel.
     void begin(scenario_recording* recording);
     // The last process ended because the library did not load (the inputs did).
-    bool unloadable() const { return lastLoss_.how == panel_end::unloadable; }
+    bool unloadable() const { return life_.last_loss().how == panel_end::unloadable; }
     const serve_script& script() const { return pages_.script(); }
     // A page action or a timer tick, for this script; `recorded`: the
     // recording gets its step (a studio's tick is recorded once).
@@ -111,7 +103,7 @@ public:
     std::vector<device_change> forward(const std::vector<device_change>& changes, const std::string& from,
                                        bool counts = false);
     // Whether a process runs for this script.
-    bool live() const { return link_ != nullptr; }
+    bool live() const { return life_.link() != nullptr; }
     // A studio's scenario (`stepped`): plays its step `number` alone in this
     // script's process, or with 0 starts the panel if no step did; what it
     // does counts in the exit status as run counts it. `recorded`: the
@@ -135,9 +127,6 @@ private:
     static exchange_context counted(bool recorded = true) { return {true, recorded, ""}; }
 
     bool start_process(bool first, std::string& error, int& status);
-    // Starts a process on `library` and waits for it to load it; false with
-    // why. A rebuilt library on `trial` that does not load is only not ready.
-    bool launch(const std::string& library, bool first, bool trial, std::string& why);
     // Sends `message`, then takes what comes until a frame named `until`;
     // false when the process was lost meanwhile.
     bool talk(const std::string& message, const char* until, live_result* result, const exchange_context& context = {});
@@ -149,6 +138,8 @@ private:
     void begin_panel(const std::string& why);
     // The rebuilt library (--watch), loaded in a process of its own before the old panel goes.
     void reload();
+    // The rebuilt library loaded in a candidate process; false with why.
+    rebuilt_load load_rebuilt(std::string& error);
     // --paused: a new process, the scenario opened in it and nothing played.
     void replay_from_start(std::size_t to);
     // Says that `action` is refused and why; the result that answers it.
@@ -162,17 +153,14 @@ private:
     std::string give_up(steady::time_point started, bool loading);
 
     supervisor_setup setup_;
-    link_maker makeLink_;
     action_queue& queue_;
     script_pages pages_;                    // what the pages and the terminal see
     script_record record_;                  // this script's part of the recording
     run_account account_;                   // the exit status for what was played
-    std::unique_ptr<panel_link> link_;      // the panel's process; none while it is down
-    watched_library library_;               // --watch
+    panel_life life_;                       // the panel's process, started, restarted, reloaded
     std::optional<paused_scenario> paused_; // --paused: the step shown, of how many
     bool panelRunning_ = false;
     bool begun_ = false; // a panel was begun: its scenario is played
-    link_loss lastLoss_; // how the last process ended
 };
 
 } // namespace quon::host

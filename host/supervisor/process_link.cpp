@@ -2,6 +2,7 @@
 
 #include "base/exit_status.h"
 #include "base/utf8_text.h"
+#include "protocol/guard_frame.h"
 
 #include <cstdlib>
 #include <optional>
@@ -12,7 +13,6 @@ namespace {
 
 constexpr auto loadTime = std::chrono::seconds(120);    // a process to start and load its library (wine is slow)
 constexpr auto beyondTimeout = std::chrono::seconds(5); // the process's own watchdog ends a hang before this
-constexpr std::size_t keptErrors = 4096;                // of its standard error, the end: the guard's message
 
 // How a process that ended by itself ended: its step guard ends it with
 // run's status for a crash or a hang; any other end is the panel's doing.
@@ -21,13 +21,9 @@ panel_end end_of(int exitStatus) {
     return exitStatus == exitPanelHung ? panel_end::hung : panel_end::exited;
 }
 
-// The step guard's last line on standard error ("panel_host: WHAT during
-// STEP"), shown as the fault's words; nothing is decided by it.
-std::string guard_words(const std::string& errors) {
-    std::string words;
-    for (std::size_t at = 0; (at = errors.find("panel_host: ", at)) != std::string::npos; at += 12)
-        words = errors.substr(at + 12, errors.find_first_of("\r\n", at) - at - 12);
-    return words;
+// How its step guard's report says the process ended.
+panel_end end_of(const guard_report& report) {
+    return report.fault == guard_fault::hung ? panel_end::hung : panel_end::crashed;
 }
 
 } // namespace
@@ -54,14 +50,11 @@ bool process_link::start(const std::vector<std::string>& args, std::string& erro
     return false;
 }
 
-// What the process wrote on its standard error is shown as it comes and its
-// end kept, for the fault's words.
+// What the process wrote on its standard error is shown as it comes, and
+// only shown: how it ended is told by its frames and its exit.
 void process_link::take_errors(listener& told) {
     const std::string text = child_.errors();
-    if (text.empty()) return;
-    told.say(text);
-    errors_ += text;
-    if (errors_.size() > keptErrors) errors_.erase(0, errors_.size() - keptErrors);
+    if (!text.empty()) told.say(text);
 }
 
 bool process_link::exchange(const std::string& message, const char* until, live_result* result, listener& told) {
@@ -114,6 +107,7 @@ int process_link::take_frames(const char* until, live_result* result, listener& 
         if (stale_ && (name == "state" || name == "result" || name == "begun" || name == "bye")) continue;
         live_result r;
         state_update update;
+        guard_report report;
         if (name == "state") {
             if (!read_state(bytes, update) || !told.take_state(update)) {
                 why = "a state message that is not frames of a state, or changes a control group the "
@@ -127,6 +121,8 @@ int process_link::take_frames(const char* until, live_result* result, listener& 
         } else if (name == "failed" || name == "unloadable") {
             lost(name == "unloadable" ? panel_end::unloadable : panel_end::refused, std::string(bytes), told);
             return -1;
+        } else if (name == "guard" && read_guard(bytes, report)) { // its step guard ends it: how, for the loss
+            if (!stale_) guard_ = std::move(report);
         } else if (name != until && name != "ready" && name != "begun" && name != "bye") {
             why = "frame \"" + printable(std::string(name)) + "\" out of place";
             s = frame_status::garbage;
@@ -159,20 +155,24 @@ bool process_link::given_up(const char* until, steady::time_point started, liste
     return true;
 }
 
-// A process that ended by itself tells how by its exit. The fault's words
-// are its step guard's alone when the guard ended it (its status says so),
-// and follow ours otherwise (a load that failed, the emulator's own failure).
+// A process that ended by itself tells how by its step guard's report and
+// its exit. The fault's words are the guard's alone when the guard ended it
+// (its status says so), and follow ours otherwise (a load that failed, the
+// emulator's own failure).
 void process_link::lost(panel_end how, const std::string& why, listener& told) {
     if (!child_.wait(steady::now() + std::chrono::seconds(2))) child_.kill();
     take_errors(told);
-    const std::string guard = guard_words(errors_);
     loss_ = {};
     loss_.exitStatus = child_.exit_status();
-    loss_.how = how == panel_end::exited ? end_of(loss_.exitStatus) : how;
-    const bool guardEnded = loss_.exitStatus == exitPanelCrashed || loss_.exitStatus == exitPanelHung;
-    loss_.fault = guard.empty() ? why + " (" + child_.ending() + ")" : guardEnded ? guard : why + ": " + guard;
-    const std::size_t during = loss_.fault.find(" during ");
-    if (during != std::string::npos) loss_.step = loss_.fault.substr(during + 8);
+    const bool guardEnded = guard_ && is_panel_fault(loss_.exitStatus);
+    loss_.how = how != panel_end::exited ? how : guardEnded ? end_of(*guard_) : end_of(loss_.exitStatus);
+    if (!guard_) {
+        loss_.fault = why + " (" + child_.ending() + ")";
+        return;
+    }
+    const std::string guard = guard_fault_words(guard_->fault, guard_->code) + " during " + guard_->step;
+    loss_.fault = guardEnded ? guard : why + ": " + guard;
+    loss_.step = guard_->step;
 }
 
 void process_link::end(steady::time_point until) {

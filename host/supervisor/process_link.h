@@ -5,7 +5,10 @@
 #define HOST_SUPERVISOR_PROCESS_LINK_H
 
 #include "process/subprocess.h"
+#include "protocol/guard_frame.h"
 #include "supervisor/panel_link.h"
+
+#include <optional>
 
 namespace quon::host {
 
@@ -31,10 +34,10 @@ private:
 
     std::int64_t timeout_;
     child_process child_;
-    std::string buffer_;      // what the process wrote and is not taken yet
-    std::string errors_;      // the end of what it wrote on its standard error
-    std::uint64_t asked_ = 0; // the number of the last message sent that waits an answer
-    bool stale_ = false;      // the frames coming answer another message: left out
+    std::string buffer_;                // what the process wrote and is not taken yet
+    std::uint64_t asked_ = 0;           // the number of the last message sent that waits an answer
+    bool stale_ = false;                // the frames coming answer another message: left out
+    std::optional<guard_report> guard_; // what its step guard ended it for, when it did
     link_loss loss_;
 };
 

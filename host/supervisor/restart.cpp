@@ -9,20 +9,20 @@ namespace quon::host {
 using steady = std::chrono::steady_clock;
 
 void panel_supervisor::stop_panel() {
-    if (link_ && panelRunning_) { // the panel is destroyed through slot 0, as a host does
+    if (life_.link() && panelRunning_) { // the panel is destroyed through slot 0, as a host does
         live_result stopped;
         if (talk(frame("stop", ""), "result", &stopped)) record_.add(stopped);
     }
-    if (!link_) record_.abandon();
-    if (link_ && talk(frame("finish", ""), "bye", nullptr)) link_->end(steady::now() + stopGrace);
-    link_.reset();
+    if (!life_.link()) record_.abandon();
+    if (life_.link() && talk(frame("finish", ""), "bye", nullptr)) life_.link()->end(steady::now() + stopGrace);
+    life_.drop();
     pages_.story().fault.clear();
     pages_.story().step.clear();
 }
 
 void panel_supervisor::begin_panel(const std::string& why) {
-    for (const device_change& c : pages_.reported().devices().list()) link_->post(device_frame(c));
-    for (const device_change& c : pages_.reported().names().list()) link_->post(device_frame(c, "name"));
+    for (const device_change& c : pages_.reported().devices().list()) life_.link()->post(device_frame(c));
+    for (const device_change& c : pages_.reported().names().list()) life_.link()->post(device_frame(c, "name"));
     pages_.story().note = why;
     // The first library did not load: the panel begins as it would have
     // then; one script of a studio's scenario just starts, the scenario being the studio's.
@@ -36,7 +36,7 @@ void panel_supervisor::begin_panel(const std::string& why) {
     begun_ = true;
     live_result started;
     if (talk(frame("begin", "start"), "result", &started)) record_.add(started);
-    if (link_ && talk("", "begun", nullptr)) panelRunning_ = true;
+    if (life_.link() && talk("", "begun", nullptr)) panelRunning_ = true;
     publish();
 }
 
@@ -47,7 +47,7 @@ void panel_supervisor::restart(const std::string& why) {
     std::string error;
     int status = 0;
     if (!start_process(!begun_, error, status)) {
-        if (link_ == nullptr && pages_.story().fault.empty()) pages_.story().fault = error;
+        if (life_.link() == nullptr && pages_.story().fault.empty()) pages_.story().fault = error;
         publish();
         return;
     }
@@ -59,17 +59,9 @@ void panel_supervisor::restart(const std::string& why) {
 // while the watch lets it (a linker may still be writing it), then is not
 // ready; the panel that runs runs on.
 void panel_supervisor::reload() {
-    auto copy = std::make_unique<private_copy>();
     std::string error;
-    const bool copied = copy->make(setup_.request.library, error);
-    const file_identity build = copied ? copy->identity() : identity_of(setup_.request.library);
-    library_.watch->taken(build);
-    std::unique_ptr<panel_link> running = std::move(link_);
-    const bool loaded = copied && launch(copy->path(), !begun_, true, error);
-    std::unique_ptr<panel_link> candidate = std::move(link_);
-    link_ = std::move(running);
-    if (!loaded) {
-        if (library_.watch->failed(build) == library_watch::verdict::not_ready)
+    if (const rebuilt_load loaded = load_rebuilt(error); loaded != rebuilt_load::loaded) {
+        if (loaded == rebuilt_load::not_ready)
             say("\n[the rebuilt library is not ready (" + error + "); waiting for the next build]\n");
         return;
     }
@@ -78,16 +70,14 @@ void panel_supervisor::reload() {
     stop_panel();
     record_.comment(why);
     record_.reloaded();
-    link_ = std::move(candidate);
-    library_.copy = std::move(copy);
-    lastLoss_ = {};
+    life_.take_rebuilt();
     pages_.reported().ticks().reset(steady::now());
-    say("\n[panel process " + std::to_string(link_->pid()) + "] " + setup_.request.library + " loaded\n");
+    say("\n[panel process " + std::to_string(life_.link()->pid()) + "] " + setup_.request.library + " loaded\n");
     begin_panel(why);
 }
 
 void panel_supervisor::watch() {
-    if (library_.watch && library_.watch->ready()) reload();
+    if (life_.rebuilt()) reload();
 }
 
 } // namespace quon::host

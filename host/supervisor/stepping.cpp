@@ -34,15 +34,15 @@ live_result panel_supervisor::step_to(const live_action& action) {
     live_result r;
     r.step = action.request.step;
     const std::size_t to = static_cast<std::size_t>(action.request.to);
-    if (way_to(*paused_, to, link_ != nullptr) == step_way::from_start) replay_from_start(to);
+    if (way_to(*paused_, to, life_.link() != nullptr) == step_way::from_start) replay_from_start(to);
     const auto interrupted = [this] { return setup_.interrupted && *setup_.interrupted; };
-    while (link_ && paused_->shown < to && !interrupted()) {
+    while (life_.link() && paused_->shown < to && !interrupted()) {
         ++paused_->shown; // a step the panel ends in is the one shown: its fault is
         talk(frame("step", std::to_string(paused_->shown)), "begun", nullptr, counted());
     }
     publish();
     r.shown = std::make_pair(paused_->shown, paused_->count);
-    r.ok = link_ != nullptr;
+    r.ok = life_.link() != nullptr;
     r.fault = !r.ok;
     r.error = pages_.story().fault;
     return r;

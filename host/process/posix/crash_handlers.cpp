@@ -8,18 +8,21 @@
 namespace quon::host {
 
 namespace {
-void (*crashed)(const char*) = nullptr;
+void (*crashed)(crash_kind, unsigned long) = nullptr;
 
-extern "C" void on_signal(int number) {
-    crashed(number == SIGSEGV   ? "the panel crashed (SIGSEGV)"
-            : number == SIGABRT ? "the panel aborted (SIGABRT)"
-            : number == SIGFPE  ? "the panel crashed (SIGFPE)"
-            : number == SIGILL  ? "the panel crashed (SIGILL)"
-                                : "the panel crashed (signal)");
-}
+extern "C" void on_signal(int number) { crashed(crash_kind::signal, static_cast<unsigned long>(number)); }
 } // namespace
 
-void install_crash_handlers(void (*onCrash)(const char* what)) {
+const char* crash_words(crash_kind kind, unsigned long code, char* buffer, std::size_t size) {
+    if (kind == crash_kind::exception) return exception_words(code, buffer, size);
+    return code == SIGSEGV   ? "the panel crashed (SIGSEGV)"
+           : code == SIGABRT ? "the panel aborted (SIGABRT)"
+           : code == SIGFPE  ? "the panel crashed (SIGFPE)"
+           : code == SIGILL  ? "the panel crashed (SIGILL)"
+                             : "the panel crashed (signal)";
+}
+
+void install_crash_handlers(void (*onCrash)(crash_kind kind, unsigned long code)) {
     crashed = onCrash;
     static char altStack[64 * 1024];
     stack_t ss{};

@@ -9,21 +9,23 @@
 namespace quon::host {
 
 namespace {
-void (*crashed)(const char*) = nullptr;
+void (*crashed)(crash_kind, unsigned long) = nullptr;
 
 LONG WINAPI on_exception(EXCEPTION_POINTERS* info) {
-    char what[96];
-    std::snprintf(what, sizeof what, "the panel crashed (exception 0x%08lx)",
-                  static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
     std::fflush(stdout);
-    crashed(what);
+    crashed(crash_kind::exception, static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
-extern "C" void on_abort(int) { crashed("the panel aborted (SIGABRT)"); }
+extern "C" void on_abort(int) { crashed(crash_kind::signal, SIGABRT); }
 } // namespace
 
-void install_crash_handlers(void (*onCrash)(const char* what)) {
+const char* crash_words(crash_kind kind, unsigned long code, char* buffer, std::size_t size) {
+    if (kind == crash_kind::exception) return exception_words(code, buffer, size);
+    return code == SIGABRT ? "the panel aborted (SIGABRT)" : "the panel crashed (signal)";
+}
+
+void install_crash_handlers(void (*onCrash)(crash_kind kind, unsigned long code)) {
     crashed = onCrash;
     SetUnhandledExceptionFilter(on_exception);
     std::signal(SIGABRT, on_abort);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -60,6 +62,31 @@ TEST(StepGuardDeathTest, ANewStepHasItsWholeTime) {
             std::exit(0);
         },
         testing::ExitedWithCode(0), "");
+}
+
+// The reporter hears the fault as a value, before the words on stderr.
+void report(guard_fault fault, unsigned long code, const char* step) {
+    std::fprintf(stderr, "[reported %d %lu %s]\n", static_cast<int>(fault), code, step);
+}
+
+TEST(StepGuardDeathTest, TheReporterIsToldTheFaultBeforeTheProcessEnds) {
+    EXPECT_EXIT(
+        {
+            step_guard_report_to(report);
+            step_guard_install(1);
+            step_guard_enter("step 3");
+            std::raise(SIGABRT);
+        },
+        testing::ExitedWithCode(exitPanelCrashed),
+        "\\[reported 0 " + std::to_string(SIGABRT) + " step 3\\].*the panel aborted \\(SIGABRT\\) during step 3");
+    EXPECT_EXIT(
+        {
+            step_guard_report_to(report);
+            step_guard_install(1);
+            step_guard_enter("step 4");
+            pass(3000ms);
+        },
+        testing::ExitedWithCode(exitPanelHung), "\\[reported 2 1 step 4\\].*did not return within 1 s during step 4");
 }
 #endif
 

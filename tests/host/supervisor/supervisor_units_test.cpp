@@ -1,5 +1,6 @@
 // The workbench's pipe protocol (frames and messages), its tick schedule
 // and the rules of stepping through a paused scenario.
+#include "protocol/guard_frame.h"
 #include "protocol/messages.h"
 #include "supervisor/stepping.h"
 #include "supervisor/ticks.h"
@@ -107,6 +108,43 @@ TEST(ServeFrames, ResultsAndStatesReadBackAsSent) {
     for (const std::string& bad : {frame("device", "7 1 3"), frame("from", "x") + frame("name", "7 1 3"),
                                    frame("from", "x") + frame("device", "7 0 3")})
         EXPECT_FALSE(read_change(bad, origin, changes)) << bad;
+}
+
+// The guard's frame is written into a fixed buffer: the step is cut to fit,
+// never written past it, and what is written reads back as one frame.
+TEST(ServeFrames, TheGuardsFrameFitsItsBufferAndReadsBack) {
+    const std::string longStep(600, 's');
+    struct row {
+        guard_fault fault;
+        unsigned long code;
+        std::string step;
+        std::size_t room;
+        std::size_t stepKept; // 0: nothing written
+    } rows[] = {
+        {guard_fault::signal, 11, "step 2 from the page: button 1", 1024, 30},
+        {guard_fault::hung, 5, longStep, 256, 256 - 7 - 32},
+        {guard_fault::exception, 3221225477ul, "x", 20, 0},
+    };
+    for (const row& r : rows) {
+        std::string out(r.room + 8, '#');
+        const std::size_t length = write_guard_frame(r.fault, r.code, r.step.c_str(), &out[0], r.room);
+        EXPECT_EQ(out.substr(r.room), std::string(8, '#')) << "written past the room";
+        if (r.stepKept == 0) {
+            EXPECT_EQ(length, 0u);
+            continue;
+        }
+        std::string name, bytes, why;
+        std::string taken = out.substr(0, length);
+        ASSERT_EQ(take_frame(taken, name, bytes, why), frame_status::frame) << why;
+        guard_report report;
+        ASSERT_TRUE(read_guard(bytes, report));
+        EXPECT_EQ(report.fault, r.fault);
+        EXPECT_EQ(report.code, r.code);
+        EXPECT_EQ(report.step, r.step.substr(0, r.stepKept));
+    }
+    guard_report report;
+    for (const char* bad : {"signal", "signal x step", "crashed 6 step", "hung 99999999999 step"})
+        EXPECT_FALSE(read_guard(bad, report)) << bad;
 }
 
 TEST(ServeTicks, RealTimeFromTheReportedClockBoundedAndReanchoredWhenBehind) {
