@@ -24,8 +24,7 @@ bool find_png_converter(std::string& program, std::string& error) {
         }
         at = end + 1;
     }
-    error = "a PNG needs " + converterName +
-            ", which is not on the PATH (install librsvg2-bin, or leave --png out)";
+    error = "a PNG needs " + converterName + ", which is not on the PATH (install librsvg2-bin, or leave --png out)";
     return false;
 }
 
