@@ -40,12 +40,8 @@
 
 namespace quon::host {
 
-struct supervisor_setup {
-    std::string program; // what runs the panel: this program, or one given for tests
-    run_request request; // as serve's command line gives it, `library` this script's path
-    serve_script script;
-    std::string recordFile; // checked by the first process against the inputs
-    bool watch = false;     // reload when the library file is replaced
+// What each of its processes is started with, and how the script is played.
+struct supervisor_setup : process_inputs {
     // --paused: the scenario's number of steps; none is played at first
     std::optional<std::size_t> paused;
     // A studio's scenario: begun with none of it played; the studio plays
