@@ -6,6 +6,7 @@
 #include "soak/verdict.h"
 #include "validation/random.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -93,13 +94,31 @@ TEST(SoakVerdict, CpuThatRisesWithItsCountIsFoundOnlyThen) {
     EXPECT_TRUE(judge(soak_of(warm_up_windows(10) + minJudgedWindows - 1, still, linearPress)).empty());
 }
 
-TEST(SoakVerdict, AnEventOverTheBudgetIsNamed) {
+// One event a little over the budget may be time the machine charged to the
+// thread (a busy CI runner); a few, or one far over it, are the panel's.
+TEST(SoakVerdict, AnEventKindOverTheBudgetIsNamedButNotOneOutlier) {
     const auto still = [](const auto&, std::size_t) { return flat(400000, 5); };
-    const std::vector<soak_finding> found = judge(soak_of(
-        20, still, [](event_kind k, std::int64_t n) { return k == event_kind::info && n == 17 ? 17000000 : 3000; }));
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].type, finding_type::over_budget);
-    EXPECT_EQ(found[0].kind, event_kind::info);
+    struct row {
+        const char* name;
+        std::vector<std::int64_t> slow; // the info events (by number) that take 17 ms
+        std::int64_t ns;
+        bool fails;
+    };
+    const row rows[] = {
+        {"one a little over", {17}, 17000000, false},
+        {"three a little over", {17, 40, 90}, 17000000, true},
+        {"one ten times over", {17}, 170000000, true},
+    };
+    for (const row& r : rows) {
+        const std::vector<soak_finding> found = judge(soak_of(20, still, [&](event_kind k, std::int64_t n) {
+            const bool slow = k == event_kind::info && std::find(r.slow.begin(), r.slow.end(), n) != r.slow.end();
+            return slow ? r.ns : 3000;
+        }));
+        ASSERT_EQ(found.size(), r.fails ? 1u : 0u) << r.name;
+        if (!r.fails) continue;
+        EXPECT_EQ(found[0].type, finding_type::over_budget) << r.name;
+        EXPECT_EQ(found[0].kind, event_kind::info) << r.name;
+    }
 }
 
 TEST(SoakReport, PanelTextsAreEscaped) {
