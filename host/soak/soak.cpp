@@ -1,5 +1,7 @@
 #include "soak/soak.h"
 
+#include "validation/panel_values.h"
+
 #include "scenario/run_setup.h"
 #include "soak/player.h"
 #include "soak/probes.h"
@@ -110,16 +112,10 @@ int conclude(const soak_request& request, const soak_plan& plan, const soak_tall
 
 std::vector<std::string> scenario_properties(const std::string& devicesFile) {
     std::vector<std::string> found;
-    std::error_code ignored;
-    const std::filesystem::path folder = std::filesystem::path(devicesFile).parent_path() / "scenarios";
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
-        if (entry.path().extension() == ".scn") files.push_back(entry.path());
-    std::sort(files.begin(), files.end()); // the same order on every machine
-    for (const auto& file : files) {
+    for (const std::string& file : panel_values_beside(devicesFile).scenarios) {
         scenario plan;
         std::string error;
-        if (load_scenario(file.string(), plan, error) != load_result::ok) continue;
+        if (load_scenario(file, plan, error) != load_result::ok) continue;
         for (const scenario_step& step : plan.steps)
             if (const auto* p = std::get_if<property_step>(&step.action))
                 if (found.size() < 1000 && std::find(found.begin(), found.end(), p->message) == found.end())

@@ -23,8 +23,7 @@ supervisor_setup with_base_path(supervisor_setup setup) {
 panel_supervisor::panel_supervisor(supervisor_setup setup, live_feed& feed, action_queue& queue, std::ostream& out,
                                    link_maker makeLink)
     : setup_(with_base_path(std::move(setup))), queue_(queue), pages_(feed, out, setup_.script), record_(setup_.script),
-      life_(static_cast<const process_inputs&>(setup_),
-            std::move(makeLink)) {
+      life_(static_cast<const process_inputs&>(setup_), std::move(makeLink)) {
     if (setup_.paused) paused_ = paused_scenario{*setup_.paused};
 }
 

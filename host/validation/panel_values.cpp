@@ -3,6 +3,7 @@
 #include "base/definition_lines.h"
 #include "scenario/format.h"
 
+#include <filesystem>
 #include <algorithm>
 #include <variant>
 
@@ -103,6 +104,20 @@ load_result read_panel_values(const std::string& hintsFile, const std::vector<st
     for (const std::string& file : scenarios)
         if (const load_result read = read_scenario_values(file, out, error); read != load_result::ok) return read;
     return hintsFile.empty() ? load_result::ok : read_hints_file(hintsFile, out, error);
+}
+
+values_beside panel_values_beside(const std::string& devicesFile) {
+    values_beside found;
+    std::error_code ignored;
+    const std::filesystem::path devices(devicesFile);
+    std::filesystem::path hints = devices;
+    hints.replace_extension(".hints");
+    if (std::filesystem::is_regular_file(hints, ignored)) found.hintsFile = hints.string();
+    for (const auto& entry : std::filesystem::directory_iterator(devices.parent_path() / "scenarios", ignored))
+        if (entry.path().extension() == ".scn" && found.scenarios.size() < panel_values::maxEntries)
+            found.scenarios.push_back(entry.path().string());
+    std::sort(found.scenarios.begin(), found.scenarios.end()); // the same order on every machine
+    return found;
 }
 
 } // namespace quon::host

@@ -52,6 +52,14 @@ bool parse_hints(const std::string& text, const std::string& file, panel_values&
 load_result read_hints_file(const std::string& path, panel_values& out, std::string& error);
 // What a scenario's property and button steps name, read with the scenario parser.
 load_result read_scenario_values(const std::string& path, panel_values& out, std::string& error);
+// What a project keeps beside its devices file: the hints file of the same
+// name (NAME.hints beside NAME.devices) and the scenarios in scenarios/
+// beside it, in name order; each only when it is there.
+struct values_beside {
+    std::string hintsFile;
+    std::vector<std::string> scenarios;
+};
+values_beside panel_values_beside(const std::string& devicesFile);
 // validate --hints and --scenario: all of them (either may be empty).
 load_result read_panel_values(const std::string& hintsFile, const std::vector<std::string>& scenarios,
                               panel_values& out, std::string& error);

@@ -155,7 +155,10 @@ validate_outcome run_validation(const validate_request& a) {
     }
     panel_values values;
     std::string valuesError;
-    if (const load_result read = read_panel_values(a.hintsFile, a.valueScenarios, values, valuesError);
+    values_beside given{a.hintsFile, a.valueScenarios};
+    if (given.hintsFile.empty() && given.scenarios.empty() && !a.devicesFile.empty())
+        given = panel_values_beside(a.devicesFile); // a project's, as quon_add_panel passes them
+    if (const load_result read = read_panel_values(given.hintsFile, given.scenarios, values, valuesError);
         read != load_result::ok) {
         std::fprintf(stderr, "panel_host: %s\n", valuesError.c_str());
         return read == load_result::unreadable ? validate_outcome::input_unreadable : validate_outcome::input_invalid;
