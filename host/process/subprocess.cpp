@@ -31,6 +31,11 @@ void child_process::keep(pipe_reader& r, const char* bytes, std::size_t n) {
     }
 }
 
+void child_process::start_readers() {
+    out_->thread = std::thread([this] { read_into(*out_); });
+    err_->thread = std::thread([this] { read_into(*err_); });
+}
+
 void child_process::read_into(pipe_reader& r) {
     std::string buffer(64u << 10, '\0');
     for (;;) {

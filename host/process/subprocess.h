@@ -72,6 +72,7 @@ public:
 
 private:
     void read_into(pipe_reader& r);
+    void start_readers(); // once the process runs: a thread for each of its output pipes
     void keep(pipe_reader& r, const char* bytes, std::size_t n);
     bool reap(bool block);
     void end_readers(); // once the process and its group are gone

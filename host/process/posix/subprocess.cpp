@@ -112,8 +112,7 @@ bool child_process::start(const std::vector<std::string>& args, std::string& err
     for (int fd : {out[0], err[0]}) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     pid_ = pid;
     input_ = in[1];
-    out_->thread = std::thread([this] { read_into(*out_); });
-    err_->thread = std::thread([this] { read_into(*err_); });
+    start_readers();
     return true;
 }
 

@@ -110,8 +110,7 @@ bool child_process::start(const std::vector<std::string>& args, std::string& err
     input_ = reinterpret_cast<native_file>(inWrite);
     out_->file = reinterpret_cast<native_file>(outRead);
     err_->file = reinterpret_cast<native_file>(errRead);
-    out_->thread = std::thread([this] { read_into(*out_); });
-    err_->thread = std::thread([this] { read_into(*err_); });
+    start_readers();
     return true;
 }
 
