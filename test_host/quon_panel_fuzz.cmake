@@ -9,6 +9,18 @@
 # comparisons (a property's name, a value) libFuzzer would not see. The
 # library NAME itself stays a plain build, which panel_host loads to replay
 # and cut what the fuzzer finds. Its test runs quon_panel_fuzz_run.cmake.
+# _quon_absolute_joined(VAR paths...): the paths made absolute, joined by "|"
+# (a list the fuzz target's compile definitions carry as one text).
+function(_quon_absolute_joined var)
+  set(paths "")
+  foreach(path ${ARGN})
+    get_filename_component(path ${path} ABSOLUTE)
+    list(APPEND paths ${path})
+  endforeach()
+  string(JOIN "|" joined ${paths})
+  set(${var} "${joined}" PARENT_SCOPE)
+endfunction()
+
 function(_quon_panel_fuzz name)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "quon_add_panel(${name} FUZZ): the fuzz build needs Clang (use the fuzz preset)")
@@ -22,18 +34,8 @@ function(_quon_panel_fuzz name)
   if(DEFINED ARG_DEVICES)
     get_filename_component(devices ${ARG_DEVICES} ABSOLUTE)
   endif()
-  set(scenarios "")
-  foreach(scenario ${ARG_SCENARIOS})
-    get_filename_component(path ${scenario} ABSOLUTE)
-    list(APPEND scenarios ${path})
-  endforeach()
-  string(JOIN "|" scenarios ${scenarios})
-  set(sources "")
-  foreach(source ${ARG_SOURCES})
-    get_filename_component(path ${source} ABSOLUTE)
-    list(APPEND sources ${path})
-  endforeach()
-  string(JOIN "|" sources ${sources})
+  _quon_absolute_joined(scenarios ${ARG_SCENARIOS})
+  _quon_absolute_joined(sources ${ARG_SOURCES})
   _quon_panel_hints(hints)
   # Compiled before the libraries are searched: their plain objects are never taken.
   file(GLOB sdk_sources ${QUON_SDK_SOURCES_DIR}/string/*.cpp ${QUON_SDK_SOURCES_DIR}/script_helper/*.cpp)
