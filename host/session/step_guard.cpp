@@ -121,9 +121,25 @@ void step_guard_ending(int status) {
     record->ending = 1;
 }
 
+namespace {
+std::string stepText, scriptName; // what record->step is made of (under `lock`)
+
+void write_step_text() {
+    if (scriptName.empty()) std::snprintf(record->step, sizeof record->step, "%s", stepText.c_str());
+    else std::snprintf(record->step, sizeof record->step, "%s (script %s)", stepText.c_str(), scriptName.c_str());
+}
+} // namespace
+
+void step_guard_script(const std::string& name) {
+    std::lock_guard<std::mutex> guard(lock);
+    scriptName = name;
+    if (!stepText.empty()) write_step_text();
+}
+
 void step_guard_enter(const std::string& description) {
     std::lock_guard<std::mutex> guard(lock);
-    std::snprintf(record->step, sizeof record->step, "%s", description.c_str());
+    stepText = description;
+    write_step_text();
     record->state = 1;
     ++generation;
     inStep = true;

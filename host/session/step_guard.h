@@ -45,6 +45,10 @@ void step_guard_report_to(guard_reporter reporter);
 void step_guard_install(int timeoutSeconds);
 // The step now running (a short description); starts its clock.
 void step_guard_enter(const std::string& description);
+// The script of a studio that the panel's code now runs for ("" for a run of
+// one): the step's text names it, so that a crash on another script's
+// change is laid at the script that crashed.
+void step_guard_script(const std::string& name);
 // No step is running: the clock stops.
 void step_guard_leave();
 

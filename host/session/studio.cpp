@@ -1,5 +1,7 @@
 #include "session/studio.h"
 
+#include "session/step_guard.h"
+
 #include <algorithm>
 
 namespace quon::host {
@@ -36,7 +38,11 @@ bool studio::select(const std::string& name) {
     return true;
 }
 
-void studio::speak_for(std::size_t i) { log_.set_script(members_.size() > 1 ? at(i).entry.name : std::string()); }
+void studio::speak_for(std::size_t i) {
+    const std::string name = members_.size() > 1 ? at(i).entry.name : std::string();
+    log_.set_script(name);
+    step_guard_script(name);
+}
 
 bool studio::start(std::size_t i) { return at(i).session.start(at(i).entry.factory, at(i).entry.basePath); }
 
