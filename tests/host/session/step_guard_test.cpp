@@ -78,7 +78,8 @@ TEST(StepGuardDeathTest, TheReporterIsToldTheFaultBeforeTheProcessEnds) {
             std::raise(SIGABRT);
         },
         testing::ExitedWithCode(exitPanelCrashed),
-        "\\[reported 0 " + std::to_string(SIGABRT) + " step 3\\].*the panel aborted \\(SIGABRT\\) during step 3");
+        "\\[reported 0 " + std::to_string(SIGABRT) +
+            " step 3\\]\\s*panel_host: the panel aborted \\(SIGABRT\\) during step 3");
     EXPECT_EXIT(
         {
             step_guard_report_to(report);
@@ -86,7 +87,8 @@ TEST(StepGuardDeathTest, TheReporterIsToldTheFaultBeforeTheProcessEnds) {
             step_guard_enter("step 4");
             pass(3000ms);
         },
-        testing::ExitedWithCode(exitPanelHung), "\\[reported 2 1 step 4\\].*did not return within 1 s during step 4");
+        testing::ExitedWithCode(exitPanelHung),
+        "\\[reported 2 1 step 4\\]\\s*panel_host: the panel did not return within 1 s during step 4");
 }
 #endif
 
