@@ -63,7 +63,9 @@ def act(serve, action, body, status=200):
 
 
 def endless(a):
-    serve = Serve(a.host + ["serve", f"ping={a.ping}", f"pong={a.pong}", "--port", "0", "--devices", a.devices],
+    # The Take's answer waits for all its passes: under wine they take longer than serve's usual wait.
+    serve = Serve(a.host + ["serve", f"ping={a.ping}", f"pong={a.pong}", "--port", "0", "--devices", a.devices,
+                            "--answer-wait-ms", "110000"],
                   os.path.join(a.work, "endless.log")).start()
     try:
         bound = r"passed on 10000 times for this action, and no more"
