@@ -10,8 +10,9 @@ std::atomic<std::size_t> calls{0}, bytes{0}, live{0};
 
 allocation_tally allocations_so_far() { return {calls.load(), bytes.load(), live.load()}; }
 
-// The other forms (arrays, nothrow) reach these in the
-// standard library; aligned forms are not counted.
+// Every plain form is replaced, arrays and nothrow too: a sanitizer's
+// runtime has its own of each, and a block made by its nothrow new must not
+// be freed by ours. Aligned forms are not counted.
 void* operator new(std::size_t size) {
     void* p = std::malloc(size ? size : 1);
     if (!p) throw std::bad_alloc();
@@ -28,3 +29,18 @@ void operator delete(void* p) noexcept {
 }
 
 void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { operator delete(p); }
