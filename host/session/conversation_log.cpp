@@ -67,6 +67,7 @@ void conversation_log::reply(const std::string* text) {
 void conversation_log::malformed(const std::string& why) {
     ++malformed_;
     line() << "    ! malformed command, skipped: " << why << std::endl;
+    if (faultListener_) faultListener_("malformed command, skipped: " + why);
 }
 
 void conversation_log::hand_back(const std::string* text) {
@@ -92,6 +93,7 @@ void conversation_log::debug_text(const std::string& text) {
 void conversation_log::problem(const std::string& text) {
     ++problems_;
     line() << "    ! " << printable(text) << std::endl;
+    if (faultListener_) faultListener_(text);
 }
 
 void conversation_log::expectation(bool passed, const std::string& what, const std::string& detail) {

@@ -4,6 +4,7 @@
 #ifndef HOST_SESSION_CONVERSATION_LOG_H
 #define HOST_SESSION_CONVERSATION_LOG_H
 
+#include <functional>
 #include <map>
 #include <ostream>
 #include <string>
@@ -40,6 +41,11 @@ public:
     // of events whose conversation nobody reads.
     void set_faults_only(bool faultsOnly) { faultsOnly_ = faultsOnly; }
 
+    // Hears each fault of the script (a problem, a malformed command) as it
+    // is logged, as the text it is, before the log escapes it: a soak keeps
+    // the first few without writing the conversation anywhere.
+    void set_fault_listener(std::function<void(const std::string&)> listener) { faultListener_ = std::move(listener); }
+
     int failed() const { return failed_; }
     int problems() const { return problems_; }
     int malformed() const { return malformed_; }
@@ -57,6 +63,7 @@ private:
     int malformed_ = 0, problems_ = 0, passed_ = 0, failed_ = 0;
     bool earlierBuild_ = false;
     bool faultsOnly_ = false;
+    std::function<void(const std::string&)> faultListener_;
 };
 
 } // namespace quon::host

@@ -1,7 +1,7 @@
 #include "soak/player.h"
 
 #include "soak/probes.h"
-#include "soak/problem_lines.h"
+#include "base/utf8_text.h"
 #include "scenario/format.h"
 #include "session/step_guard.h"
 
@@ -62,9 +62,12 @@ std::string info_text(validate_random& random) {
 class soak_game {
 public:
     soak_game(const soak_plan& plan, soak_tally& tally, soak_faults& faults)
-        : plan_(plan), tally_(tally), faults_(faults), out_(&lines_), log_(out_), devices_(plan.devices),
+        : plan_(plan), tally_(tally), faults_(faults), out_(nullptr), log_(out_), devices_(plan.devices),
           studio_(plan.scripts, devices_, log_), random_(plan.seed) {
         log_.set_faults_only(true);
+        log_.set_fault_listener([this](const std::string& fault) {
+            if (heard_.size() < keptFaults) heard_.push_back(fault.substr(0, longestFault));
+        });
         for (const declared_device& d : devices_.declared().devices)
             if (d.size > 0) byType_[static_cast<std::size_t>(d.type)].push_back(&d);
     }
@@ -91,8 +94,9 @@ private:
     const soak_plan& plan_;
     soak_tally& tally_;
     soak_faults& faults_;
-    problem_lines lines_;
-    std::ostream out_;
+    static constexpr std::size_t keptFaults = 5, longestFault = 300;
+    std::vector<std::string> heard_; // the faults of the event being measured, the first few
+    std::ostream out_;               // writes nowhere: the faults are heard as values
     conversation_log log_;
     device_model devices_;
     studio studio_;
@@ -159,10 +163,11 @@ void soak_game::measure(event_kind kind, std::int64_t atMs, const std::function<
     if (tally_.count(kind, cpu, commands)) tally_.name_slowest(number_, atMs, kind, cpu, step().text());
     if (problems == 0) return;
     faults_.count += problems;
-    for (std::string& line : lines_.take())
-        if (faults_.first.size() < problem_lines::kept)
+    for (const std::string& fault : heard_)
+        if (faults_.first.size() < keptFaults)
             faults_.first.push_back("event " + std::to_string(number_) + " at " + clock_text(atMs) + " (" +
-                                    step().text() + "):" + line.substr(line.find('!') + 1));
+                                    step().text() + "): " + printable(fault));
+    heard_.clear();
 }
 
 void soak_game::keep_step(event_kind kind, const said_step& said, std::int64_t cpuNs, bool firstFault) {

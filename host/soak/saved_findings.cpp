@@ -120,7 +120,7 @@ bool save_soak_findings(const soak_save_setup& setup, const std::vector<soak_fin
 int save_soak_crash(const soak_save_setup& setup, const std::vector<said_step>& journal, int status) {
     const bool hang = status == exitPanelHung;
     saved_case c = case_of(
-        setup, hang ? "hang" : "crash",
+        setup, hang ? hangCase : crashCase,
         hang ? "the panel did not return in time during the soak"
              : "the panel crashed or ended the process during the soak",
         journal, 1, "the last " + std::to_string(journal.size()) + " events of the soak, up to the one it happened in");
