@@ -39,7 +39,7 @@ std::string came_back(int hits, int replays, const char* what) {
 class fault_tally {
 public:
     fault_tally(saved_case& c, const case_replay_fn& replay)
-        : case_(c), replay_(replay), fromReplay_(c.fault.rfind("the panel ", 0) == 0) {}
+        : case_(c), replay_(replay), fromReplay_(ends_the_process(c.kind)) {}
 
     // Plays `candidate` once; true when it gave the target, whose line (it
     // names the candidate's steps, which the cut case keeps) is taken then.
@@ -139,7 +139,7 @@ cut_outcome cut_saved_case(const std::string& library, const std::string& file, 
     }
     if (!looks_like_text(text)) return cut_outcome::not_a_scenario;
     if (!read_case(text, c)) return cut_outcome::not_a_case;
-    if (c.kind == "hang") c.timeout = timeout;
+    if (c.kind == hangCase) c.timeout = timeout;
     const replay_setup setup{own_program(), library, timeout};
     const std::string candidateFile = file + ".candidate-" + std::to_string(own_process_id());
     auto play = [&](const saved_case& candidate) {

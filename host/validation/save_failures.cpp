@@ -70,7 +70,7 @@ bool failure_saving::save_from_journal(int status) {
         std::fprintf(stderr, "panel_host: --save-failures: %s\n", error.c_str());
         return false;
     }
-    saved_case c = case_from_journal(text, status == exitPanelHung ? "hang" : "crash", request_.devicesFile);
+    saved_case c = case_from_journal(text, status == exitPanelHung ? hangCase : crashCase, request_.devicesFile);
     c.fault = status == exitPanelHung ? "the panel did not return in time" : "the panel crashed or ended the process";
     if (status == exitPanelHung) c.timeout = candidate_timeout(request_);
     const std::string file = reserve_case_file(request_.saveDir, c, error);

@@ -13,6 +13,11 @@
 
 namespace quon::host {
 
+// The kinds of case whose fault is the panel's process ending: a replay
+// names it itself, with the line of the step it happened in.
+inline constexpr char crashCase[] = "crash", hangCase[] = "hang";
+inline bool ends_the_process(const std::string& caseKind) { return caseKind == crashCase || caseKind == hangCase; }
+
 struct saved_case {
     std::string finder = "panel_host validate"; // the program that found it
     std::string check;                          // "controls"

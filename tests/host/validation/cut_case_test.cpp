@@ -83,6 +83,30 @@ TEST(cut_case, says_how_often_the_fault_came_back_and_claims_only_what_it_proved
     }
 }
 
+// A case whose fault is the process's end takes the replay's words (they
+// name the step's line); a check's finding keeps the check's, whatever
+// either says.
+TEST(cut_case, takes_the_replays_words_only_for_a_process_end) {
+    const struct {
+        const char* kind;
+        const char* fault;
+        bool replaced;
+    } rows[] = {
+        {"crash", "crashed during the soak", true},
+        {"hang", "the panel did not return in time", true},
+        {"answer", "the panel answered an event it was not asked", false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.kind);
+        fake_panel panel;
+        saved_case c = history_case();
+        c.kind = r.kind;
+        c.fault = r.fault;
+        EXPECT_EQ(quon::host::cut_case(c, std::ref(panel), cut_bounds{}), cut_outcome::cut);
+        EXPECT_EQ(c.fault != r.fault, r.replaced) << c.fault;
+    }
+}
+
 TEST(cut_case, a_fault_that_never_comes_back_leaves_the_case_whole) {
     fake_panel panel;
     panel.gives = [](int) { return false; };
