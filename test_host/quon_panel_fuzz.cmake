@@ -41,6 +41,9 @@ function(_quon_panel_fuzz name)
   file(GLOB sdk_sources ${QUON_SDK_SOURCES_DIR}/string/*.cpp ${QUON_SDK_SOURCES_DIR}/script_helper/*.cpp)
   list(FILTER sdk_sources EXCLUDE REGEX "/panel_runtime[.]cpp$")
   set(target fuzz_${name})
+  # The memory a fuzzed panel may hold: the fuzzer's bound, and its saved
+  # out-of-memory case's replay bound.
+  set(memory_mb 2048)
   add_executable(${target} ${QUON_PANEL_FUZZ_DIR}/quon_panel_fuzz.cpp ${ARG_SOURCES} ${sdk_sources})
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${QUON_PANEL_FUZZ_DIR})
   # The test host fails a GoogleTest test only when no onFault is set: its
@@ -48,7 +51,7 @@ function(_quon_panel_fuzz name)
   target_link_libraries(${target} PRIVATE quon::script_helper quon::test_host quon_gtest)
   target_compile_definitions(${target} PRIVATE QUON_FUZZ_PANEL="${name}" QUON_FUZZ_DEVICES="${devices}"
                                                QUON_FUZZ_SCENARIOS="${scenarios}" QUON_FUZZ_HINTS="${hints}"
-                                               QUON_FUZZ_SOURCES="${sources}"
+                                               QUON_FUZZ_SOURCES="${sources}" QUON_FUZZ_MEMORY_MB=${memory_mb}
                                                QUON_FUZZ_LIBRARY="$<TARGET_FILE:${name}>")
   set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link ${sanitizers} -g)
@@ -69,7 +72,7 @@ function(_quon_panel_fuzz name)
   endif()
   add_test(NAME ${target}
            COMMAND ${CMAKE_COMMAND} "-DFUZZER=$<TARGET_FILE:${target}>" "-DLIBRARY=$<TARGET_FILE:${name}>" ${host}
-                   -DSECONDS=${ARG_FUZZ_SECONDS} -DWORK=${CMAKE_CURRENT_BINARY_DIR}/fuzz_work/${name}
+                   -DSECONDS=${ARG_FUZZ_SECONDS} -DMEMORY_MB=${memory_mb} -DWORK=${CMAKE_CURRENT_BINARY_DIR}/fuzz_work/${name}
                    -DFAILURES=${CMAKE_CURRENT_BINARY_DIR}/fuzz_failures/${name}
                    -P ${QUON_PANEL_FUZZ_DIR}/quon_panel_fuzz_run.cmake)
   # The run, then a cut of a few hundred replays at most.

@@ -20,7 +20,7 @@
 // (crash, the default, hang, out-of-memory or leak). Compiled with
 // QUON_FUZZ_PANEL (the name), QUON_FUZZ_DEVICES (the devices file, or ""),
 // QUON_FUZZ_SCENARIOS, QUON_FUZZ_HINTS (the hints file, or ""),
-// QUON_FUZZ_SOURCES and
+// QUON_FUZZ_SOURCES, QUON_FUZZ_MEMORY_MB (the fuzzer's memory bound) and
 // QUON_FUZZ_LIBRARY.
 #include "quon_export.h"
 #include "quon_fuzz_devices.h"
@@ -68,7 +68,8 @@ public:
 private:
     std::string default_fault() const {
         if (kind_ == "hang") return "the panel did not return in time";
-        if (kind_ == "out-of-memory") return "the panel used more memory than the fuzzer allows (2048 MB)";
+        if (kind_ == "out-of-memory")
+            return "the panel used more memory than the fuzzer allows (" + memory_mb() + " MB)";
         if (kind_ == "leak") return "the panel leaked memory (the leak sanitizer's report)";
         return "the panel crashed or ended the process";
     }
@@ -76,6 +77,7 @@ private:
         std::string text = "# fuzz_" QUON_FUZZ_PANEL " found this fault in check \"events\" (" + kind_ + ")\n";
         text += "# fault: " + one_line(fault) + "\n";
         text += "# replay: panel_host run " QUON_FUZZ_LIBRARY " " + file_ + (kind_ == "hang" ? " --timeout 10" : "") +
+                (kind_ == "out-of-memory" ? " --memory-limit " + memory_mb() : "") +
                 (kind_ == "reply" ? " --strict" : "") + "\n";
         if (*QUON_FUZZ_DEVICES) text += "devices " + quoted(QUON_FUZZ_DEVICES) + "\n";
         for (const std::string& s : steps_) text += s + "\n";
@@ -88,6 +90,7 @@ private:
             std::abort();
         }
     }
+    static std::string memory_mb() { return std::to_string(QUON_FUZZ_MEMORY_MB); }
     static std::string one_line(std::string s) {
         std::replace(s.begin(), s.end(), '\n', ' ');
         return s;

@@ -4,7 +4,7 @@
 # QUON_FUZZ_SCENARIO set, which writes the events that led to the fault as
 # a saved case in FAILURES; "panel_host cut" cuts it down; the test fails
 # naming the files.
-#   cmake -DFUZZER=prog -DLIBRARY=lib [-DPANEL_HOST=prog] -DSECONDS=s -DWORK=dir -DFAILURES=dir -P this
+#   cmake -DFUZZER=prog -DLIBRARY=lib [-DPANEL_HOST=prog] -DSECONDS=s -DMEMORY_MB=mb -DWORK=dir -DFAILURES=dir -P this
 set(artifacts ${WORK}/artifacts)
 file(REMOVE_RECURSE ${artifacts})
 file(MAKE_DIRECTORY ${WORK}/corpus ${artifacts})
@@ -19,7 +19,7 @@ if(written EQUAL 0 AND EXISTS ${dictionary})
     set(dict -dict=${dictionary})
   endif()
 endif()
-execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -timeout=10 -rss_limit_mb=${MEMORY_MB} -print_final_stats=1
                         ${dict} -artifact_prefix=${artifacts}/ ${WORK}/corpus
                 RESULT_VARIABLE status)
 file(GLOB found ${artifacts}/*)

@@ -60,6 +60,7 @@ int run_scenario(run_request request, bool png) {
 void add_run_command(CLI::App& app, int& exitStatus) {
     auto a = std::make_shared<run_request>();
     auto png = std::make_shared<bool>(false);
+    auto memoryLimitMb = std::make_shared<std::int64_t>(0);
     CLI::App* run = app.add_subcommand("run", "play a scenario against a panel library and print the conversation");
     // The last positional argument is the scenario, the others the libraries.
     run->add_option("PANEL_LIBRARY... SCENARIO", a->libraries,
@@ -88,14 +89,19 @@ void add_run_command(CLI::App& app, int& exitStatus) {
                       "give up when the panel has not returned from a step after SECONDS of its own time "
                       "(0: never)")
         ->type_name("SECONDS");
+    add_number_option(*run, "--memory-limit", *memoryLimitMb, 0, 1 << 20,
+                      "the most memory the panel's process may take, in megabytes (0: no bound); the step in which "
+                      "the panel takes more ends the run as a crash does")
+        ->type_name("MB");
     run->add_flag("--strict", a->options.strict,
                   "malformed commands, other faults of the panel and replies it never handed back fail the run "
                   "as failed expectations do");
-    run->callback([a, png, &exitStatus] {
+    run->callback([a, png, memoryLimitMb, &exitStatus] {
         a->scenarioFile = a->libraries.back();
         a->libraries.pop_back();
         a->library = a->libraries.front();
-        exitStatus = run_guarded([a, png] { return run_scenario(*a, *png); });
+        exitStatus =
+            run_guarded([a, png] { return run_scenario(*a, *png); }, static_cast<unsigned long>(*memoryLimitMb));
     });
 }
 

@@ -5,9 +5,12 @@
 #ifndef HOST_PROCESS_JOB_OBJECT_H
 #define HOST_PROCESS_JOB_OBJECT_H
 
+#include <cstddef>
+
 namespace quon::host {
 
-void* kill_on_close_job();
+// `memoryLimitBytes` (0: none) bounds the memory each process in it commits.
+void* kill_on_close_job(std::size_t memoryLimitBytes);
 
 } // namespace quon::host
 

@@ -15,6 +15,9 @@ namespace quon::host {
 
 struct worker_calls {
     std::size_t sharedBytes = 0;
+    // The most memory the worker may take (0: no bound): its address space
+    // natively, its committed memory on Windows (a limit of its job).
+    std::size_t memoryLimitBytes = 0;
     // In the watcher, before the worker starts: fills the shared memory.
     std::function<void(void* shared)> prepare;
     // In the worker: the work; its result is what run_in_worker returns there.

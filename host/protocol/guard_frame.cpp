@@ -14,6 +14,8 @@ const char* kind_word(guard_fault fault) {
         return "signal";
     case guard_fault::exception:
         return "exception";
+    case guard_fault::memory:
+        return "memory";
     case guard_fault::hung:
         break;
     }
@@ -69,6 +71,7 @@ bool read_guard(std::string_view bytes, guard_report& out) {
     if (kind == "signal") out.fault = guard_fault::signal;
     else if (kind == "exception") out.fault = guard_fault::exception;
     else if (kind == "hung") out.fault = guard_fault::hung;
+    else if (kind == "memory") out.fault = guard_fault::memory;
     else return false;
     std::uint64_t code = 0;
     std::string why;

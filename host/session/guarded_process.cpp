@@ -72,14 +72,18 @@ int worker_end_status(const step_guard_record& record, bool exited, unsigned lon
     return exitPanelCrashed;
 }
 
-int run_guarded(const std::function<int()>& work) {
+int run_guarded(const std::function<int()>& work, unsigned long memoryLimitMb) {
     worker_calls calls;
     calls.sharedBytes = sizeof(step_guard_record);
+    calls.memoryLimitBytes = static_cast<std::size_t>(memoryLimitMb) << 20;
     calls.prepare = [](void* shared) {
         new (shared) step_guard_record(freshRecord);
         flush_all(); // what was written so far is out before the worker starts
     };
-    calls.work = [&work](void* shared) { return in_worker(static_cast<step_guard_record*>(shared), work); };
+    calls.work = [&work, memoryLimitMb](void* shared) {
+        step_guard_memory_limit(memoryLimitMb);
+        return in_worker(static_cast<step_guard_record*>(shared), work);
+    };
     calls.ended = [](void* shared, bool exited, unsigned long code) {
         return watched_end(*static_cast<const step_guard_record*>(shared), exited, code);
     };

@@ -23,7 +23,8 @@ namespace quon::host {
 // when the panel ended it; exitEmulatorFault when no worker could be made.
 // On Windows the worker is this program started again with the same command
 // line; it finds itself by an environment variable and calls `work` here.
-int run_guarded(const std::function<int()>& work);
+// `memoryLimitMb` (0: none) bounds the worker's memory (step_guard_memory_limit).
+int run_guarded(const std::function<int()>& work, unsigned long memoryLimitMb = 0);
 
 // The exit status of the whole, from how the worker ended (`exited`: with
 // exit code `code`, else by signal `code`) and what its record says. An end

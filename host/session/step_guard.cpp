@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <thread>
 
 namespace quon::host {
@@ -86,7 +87,35 @@ void watch() {
     }
 }
 
+unsigned long memoryLimit = 0; // megabytes
+
+const char* memory_words(unsigned long megabytes, char* words, std::size_t room) {
+    std::snprintf(words, room, "the panel used more memory than it is allowed (%lu MB)", megabytes);
+    return words;
+}
+
+// Nothing here allocates: there is no memory to be had.
+void on_out_of_memory() {
+    bool panels;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        panels = inStep && emulatorDepth == 0;
+    }
+    if (!panels) throw std::bad_alloc();
+    claim_the_end();
+    char words[80];
+    memory_words(memoryLimit, words, sizeof words);
+    std::fflush(stdout);
+    tell(guard_fault::memory, memoryLimit, words);
+    end_now(exitPanelCrashed);
+}
+
 } // namespace
+
+void step_guard_memory_limit(unsigned long megabytes) {
+    memoryLimit = megabytes;
+    std::set_new_handler(megabytes > 0 ? on_out_of_memory : nullptr);
+}
 
 std::string guard_fault_words(guard_fault fault, unsigned long code) {
     char words[64];
@@ -95,6 +124,8 @@ std::string guard_fault_words(guard_fault fault, unsigned long code) {
         return crash_words(crash_kind::signal, code, words, sizeof words);
     case guard_fault::exception:
         return crash_words(crash_kind::exception, code, words, sizeof words);
+    case guard_fault::memory:
+        return memory_words(code, words, sizeof words);
     case guard_fault::hung:
         break;
     }

@@ -31,8 +31,10 @@ void step_guard_share(step_guard_record* shared);
 void step_guard_ending(int status);
 
 // What the guard ends the process for: a crash by a signal or an exception
-// (`code`: its number), or a step over its time (`code`: the seconds allowed).
-enum class guard_fault { signal, exception, hung };
+// (`code`: its number), a step over its time (`code`: the seconds allowed),
+// or the panel taking more memory than the process is allowed (`code`: the
+// megabytes).
+enum class guard_fault { signal, exception, hung, memory };
 // The fault's words ("the panel aborted (SIGABRT)"), as the guard prints them.
 std::string guard_fault_words(guard_fault fault, unsigned long code);
 // Called with the fault and the step running before the guard prints them
@@ -43,6 +45,11 @@ void step_guard_report_to(guard_reporter reporter);
 
 // Installs the handlers; timeoutSeconds 0 means no watchdog.
 void step_guard_install(int timeoutSeconds);
+// The process may take `megabytes` (its bound is set elsewhere): an
+// allocation that fails while the panel's code runs in a step ends the
+// process as the panel's fault; one that fails in this program's own code
+// stays this program's (std::bad_alloc).
+void step_guard_memory_limit(unsigned long megabytes);
 // The step now running (a short description); starts its clock.
 void step_guard_enter(const std::string& description);
 // The script of a studio that the panel's code now runs for ("" for a run of

@@ -83,9 +83,9 @@ cut_outcome cut_case(saved_case& c, const case_replay_fn& replay, const cut_boun
     // a replay names is the step's line in the case as saved.
     c.notes.emplace_back();
     std::string& note = c.notes.back();
-    if (!run_can_replay(c.kind)) {
-        note = "\"panel_host run\" has no memory bound and no leak check to give a fault of kind " + c.kind +
-               "; the case was not cut";
+    if (!run_can_replay(c)) {
+        note = "\"panel_host run\" has no leak check, nor a memory bound unless given one, to give a fault of kind " +
+               c.kind + "; the case was not cut";
         return cut_outcome::not_reproduced;
     }
     fault_tally tally(c, replay);
@@ -145,7 +145,7 @@ cut_outcome cut_saved_case(const std::string& library, const std::string& file, 
     auto play = [&](const saved_case& candidate) {
         std::remove(candidateFile.c_str());
         if (!write_saved_case(candidate, library, candidateFile)) return fault_signature{};
-        fault_signature got = replay_case(setup, candidateFile, c.strict, c.kind);
+        fault_signature got = replay_case(setup, candidateFile, c);
         const std::size_t at = got.fault.find(candidateFile);
         if (at != std::string::npos) got.fault.replace(at, candidateFile.size(), file);
         return got;

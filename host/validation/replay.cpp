@@ -58,7 +58,9 @@ std::string unanswered(const std::string& line) {
 
 } // namespace
 
-bool run_can_replay(const std::string& caseKind) { return caseKind != "out-of-memory" && caseKind != "leak"; }
+bool run_can_replay(const saved_case& c) {
+    return c.kind != "leak" && (c.kind != "out-of-memory" || c.memoryLimitMb > 0);
+}
 
 void fault_line_filter::line(const std::string& text) {
     if ((starts(text, "    ! ") || !unanswered(text).empty()) && kept_.size() < 65536) {
@@ -111,11 +113,11 @@ fault_signature classify_run(int status, const std::string& output, const std::s
     return s;
 }
 
-fault_signature replay_case(const replay_setup& setup, const std::string& file, bool strict,
-                            const std::string& caseKind) {
+fault_signature replay_case(const replay_setup& setup, const std::string& file, const saved_case& c) {
     std::vector<std::string> args{setup.program, "run",       setup.library,
                                   file,          "--timeout", std::to_string(setup.timeout)};
-    if (strict) args.push_back("--strict");
+    if (c.memoryLimitMb > 0) args.insert(args.end(), {"--memory-limit", std::to_string(c.memoryLimitMb)});
+    if (c.strict) args.push_back("--strict");
     child_process child;
     std::string error;
     if (!child.start(args, error)) return {exitEmulatorFault, error, "the replay could not start"};
@@ -135,7 +137,7 @@ fault_signature replay_case(const replay_setup& setup, const std::string& file, 
         }
     }
     child.wait(until);
-    return classify_run(child.exit_status(), filter.kept() + child.errors(), caseKind);
+    return classify_run(child.exit_status(), filter.kept() + child.errors(), c.kind);
 }
 
 } // namespace quon::host

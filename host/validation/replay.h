@@ -6,6 +6,8 @@
 #ifndef HOST_VALIDATION_REPLAY_H
 #define HOST_VALIDATION_REPLAY_H
 
+#include "validation/saved_case.h"
+
 #include <string>
 #include <vector>
 
@@ -42,11 +44,11 @@ private:
     std::size_t copied_ = 0;
 };
 
-// Whether "panel_host run" can give a fault of `caseKind` at all: a fuzz
-// target's out-of-memory or leak is the sanitizers' finding, which a run
-// (with no memory bound) never reports; cutting against what it reports
-// instead would cut for another fault.
-bool run_can_replay(const std::string& caseKind);
+// Whether "panel_host run" can give the case's fault at all: a fuzz
+// target's leak is the sanitizers' finding, which a run never reports, and
+// so is its out-of-memory unless the replay has the fuzzer's memory bound;
+// cutting against what a run reports instead would cut for another fault.
+bool run_can_replay(const saved_case& c);
 
 struct replay_setup {
     std::string program; // panel_host itself
@@ -57,8 +59,8 @@ struct replay_setup {
 
 // Plays `file` (strict: with --strict). A run that does not end within the
 // timeout and the grace is ended and counts as a hang, however much it writes.
-fault_signature replay_case(const replay_setup& setup, const std::string& file, bool strict,
-                            const std::string& caseKind);
+// Plays `file` with the replay options of `c` (--strict, --memory-limit).
+fault_signature replay_case(const replay_setup& setup, const std::string& file, const saved_case& c);
 
 } // namespace quon::host
 

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 
@@ -24,11 +25,17 @@ bool starts(const std::string& line, const char* prefix, std::string& rest) {
 }
 
 const char timeoutOption[] = " --timeout ";
+const char memoryOption[] = " --memory-limit ";
+
+int option_value(const std::string& command, const char* option) {
+    const std::size_t at = command.rfind(option);
+    return at == std::string::npos ? 0 : std::atoi(command.c_str() + at + std::strlen(option));
+}
 } // namespace
 
 std::string replay_command(const saved_case& c, const std::string& library, const std::string& file) {
     return "panel_host run " + library + " " + file + (c.timeout > 0 ? timeoutOption + std::to_string(c.timeout) : "") +
-           (c.strict ? " --strict" : "");
+           (c.memoryLimitMb > 0 ? memoryOption + std::to_string(c.memoryLimitMb) : "") + (c.strict ? " --strict" : "");
 }
 
 std::string case_text(const saved_case& c, const std::string& library, const std::string& file) {
@@ -58,9 +65,8 @@ bool read_case(const std::string& text, saved_case& out) {
             out.fault = rest;
         } else if (starts(line, replayLine, rest)) {
             out.strict = rest.size() >= 9 && rest.compare(rest.size() - 9, 9, " --strict") == 0;
-            const std::size_t timeout = rest.rfind(timeoutOption);
-            if (timeout != std::string::npos)
-                out.timeout = std::atoi(rest.c_str() + timeout + sizeof timeoutOption - 1);
+            out.timeout = option_value(rest, timeoutOption);
+            out.memoryLimitMb = option_value(rest, memoryOption);
         } else if (starts(line, noteLine, rest)) {
             out.notes.push_back(rest);
         } else if (line.compare(0, 8, "devices ") == 0 && out.steps.empty()) {

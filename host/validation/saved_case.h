@@ -28,6 +28,7 @@ struct saved_case {
     std::vector<std::string> notes;             // why it is not all there, how it was cut
     bool strict = false;                        // replayed with --strict: a fault the run goes on from
     int timeout = 0;                            // the replay's --timeout (a hang's), 0: none given
+    int memoryLimitMb = 0;                      // the replay's --memory-limit (an out-of-memory's), 0: none
 };
 
 // The file's text; `library` and `file` go into the replay command. Every

@@ -3,9 +3,11 @@
 // watcher itself is interrupted or ended.
 #include "process/worker_process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -15,6 +17,20 @@
 namespace quon::host {
 
 namespace {
+
+// The address sanitizer reserves far more address space than any bound on
+// it: a bounded process of such a build could map nothing more.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool addressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool addressSanitizer = true;
+#else
+constexpr bool addressSanitizer = false;
+#endif
+#else
+constexpr bool addressSanitizer = false;
+#endif
 
 volatile sig_atomic_t workerGroup = 0;
 constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
@@ -57,8 +73,26 @@ int run_in_worker(const worker_calls& calls) {
     void* shared = mmap(nullptr, calls.sharedBytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (shared == MAP_FAILED) return calls.cannot("make memory to share with the panel's process");
     calls.prepare(shared);
+    // The bound is this process's for the moment of the fork, which the
+    // worker inherits: failing here is still this program's to report.
+    rlimit unbounded{};
+    const bool bounded = calls.memoryLimitBytes > 0;
+    if (bounded && addressSanitizer) {
+        munmap(shared, calls.sharedBytes);
+        return calls.cannot("bound the memory of a process the address sanitizer watches");
+    }
+    if (bounded) {
+        getrlimit(RLIMIT_AS, &unbounded);
+        rlimit bound = unbounded;
+        bound.rlim_cur = std::min<rlim_t>(calls.memoryLimitBytes, unbounded.rlim_max);
+        if (setrlimit(RLIMIT_AS, &bound) != 0) {
+            munmap(shared, calls.sharedBytes);
+            return calls.cannot("bound the memory of the panel's process");
+        }
+    }
     const pid_t watcher = getpid();
     const pid_t pid = fork();
+    if (bounded && pid != 0) setrlimit(RLIMIT_AS, &unbounded);
     if (pid == 0) {
         become_worker(watcher);
         return calls.work(shared);

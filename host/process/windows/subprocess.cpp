@@ -98,7 +98,7 @@ bool child_process::start(const std::vector<std::string>& args, std::string& err
         error = "cannot start " + args[0] + ": system error " + std::to_string(why);
         return false;
     }
-    job_ = kill_on_close_job();
+    job_ = kill_on_close_job(0);
     if (job_ && !AssignProcessToJobObject(job_, pi.hProcess)) { // this program's own job may not allow it
         CloseHandle(job_);
         job_ = nullptr;

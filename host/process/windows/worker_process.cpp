@@ -67,7 +67,7 @@ int run_in_worker(const worker_calls& calls) {
     if (!start_worker(mapping, worker)) {
         result = calls.cannot("start the panel's process");
     } else {
-        HANDLE job = kill_on_close_job();
+        HANDLE job = kill_on_close_job(calls.memoryLimitBytes);
         if (job) AssignProcessToJobObject(job, worker.hProcess);
         ResumeThread(worker.hThread);
         CloseHandle(worker.hThread);

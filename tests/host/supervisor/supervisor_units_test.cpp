@@ -124,6 +124,7 @@ TEST(ServeFrames, TheGuardsFrameFitsItsBufferAndReadsBack) {
         {guard_fault::signal, 11, "step 2 from the page: button 1", 1024, 30},
         {guard_fault::hung, 5, longStep, 256, 256 - 7 - 32},
         {guard_fault::exception, 3221225477ul, "x", 20, 0},
+        {guard_fault::memory, 2048, "step 3", 1024, 6},
     };
     for (const row& r : rows) {
         std::string out(r.room + 8, '#');

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 #include <string>
 
 namespace {
@@ -65,7 +66,7 @@ public:
     }
 
 private:
-    // "crash" and "hang" misbehave; "get P" answers TG '1' 'Mon_1' 'P';
+    // "crash", "hang" and "hoard" (16 MB blocks kept, up to 4 GB) misbehave; "get P" answers TG '1' 'Mon_1' 'P';
     // "ids F" answers XI '1' 'F'; "separators N" puts a text holding N
     // field separators on UMD_1; anything else is answered with itself.
     char* property(const char* message) {
@@ -76,6 +77,10 @@ private:
             *nowhere = 1;
         } else if (m == "hang") {
             for (volatile bool forever = true; forever;) {}
+        } else if (m == "hoard") {
+            static std::vector<char*> kept;
+            for (int n = 0; n < 256; ++n)
+                kept.push_back(static_cast<char*>(std::memset(new char[16 << 20], 1, 16 << 20)));
         } else if (m.compare(0, 4, "get ") == 0) {
             answer = ask(("TG '1' 'Mon_1' '" + m.substr(4) + "'").c_str());
         } else if (m.compare(0, 11, "separators ") == 0) {

@@ -123,6 +123,9 @@ TEST(cut_case, a_fault_that_never_comes_back_leaves_the_case_whole) {
     EXPECT_EQ(quon::host::cut_case(c, std::ref(panel), cut_bounds{}), cut_outcome::not_reproduced);
     EXPECT_EQ(c.steps, history_case().steps);
     EXPECT_EQ(c.fault, "the panel used more memory than the fuzzer allows (2048 MB)");
+    // Replayed within the fuzzer's bound, run gives it.
+    c.memoryLimitMb = 2048;
+    EXPECT_EQ(quon::host::cut_case(c, std::ref(panel), cut_bounds{}), cut_outcome::cut);
 }
 
 } // namespace

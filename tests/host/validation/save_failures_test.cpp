@@ -42,6 +42,13 @@ TEST(saved_case, reads_back_as_written) {
     EXPECT_EQ(back.steps, c.steps);
     EXPECT_EQ(back.notes, c.notes);
     EXPECT_TRUE(back.strict);
+    EXPECT_EQ(back.memoryLimitMb, 0);
+    // A fuzz target's out-of-memory replays within the fuzzer's bound.
+    c.strict = false;
+    c.memoryLimitMb = 2048;
+    ASSERT_TRUE(read_case(case_text(c, "/lib/p.so", "/cases/x.scn"), back));
+    EXPECT_EQ(replay_command(back, "/lib/p.so", "/cases/x.scn"),
+              "panel_host run /lib/p.so /cases/x.scn --memory-limit 2048");
     EXPECT_FALSE(read_case("button 1 Arm \"press\"\n", back)); // a scenario of someone else's
 }
 
@@ -117,7 +124,9 @@ TEST(replay_case, ends_a_run_that_never_stops_writing) {
     ASSERT_EQ(chmod(program.c_str(), 0700), 0);
     replay_setup setup{program, "library", 0};
     setup.grace = 1;
-    const fault_signature s = replay_case(setup, "case.scn", false, "crash");
+    saved_case crash;
+    crash.kind = crashCase;
+    const fault_signature s = replay_case(setup, "case.scn", crash);
     EXPECT_EQ(s.kind, "the replay did not end in time") << s.status << " " << s.fault;
     std::filesystem::remove_all(dir);
 }
