@@ -50,15 +50,19 @@ bool read_step_number(protocol_pipe& pipe, const std::string& bytes, const std::
 // The library is loaded: this process's id, for the pages.
 void send_ready(protocol_pipe& pipe) { pipe.send(frame("ready", std::to_string(own_process_id()))); }
 
-// While it lives, what the step guard ends this process for goes to the
-// server as a "guard" frame before the guard's words go to standard error.
+// While it lives, each step goes to the server as a "doing" frame as it
+// begins, and what the step guard ends this process for as a "guard" frame
+// before the guard's words go to standard error: a process the panel ends
+// with no report (exit, _exit) is still named with its step.
 class guard_reports {
 public:
     explicit guard_reports(protocol_pipe& pipe) {
         to_ = &pipe;
         step_guard_report_to(send);
+        step_guard_announce_to(announce);
     }
     ~guard_reports() {
+        step_guard_announce_to(nullptr);
         step_guard_report_to(nullptr);
         to_ = nullptr;
     }
@@ -71,6 +75,9 @@ private:
         static char bytes[1024];
         const std::size_t length = write_guard_frame(fault, code, step, bytes, sizeof bytes);
         if (length > 0 && to_) to_->send(std::string_view(bytes, length));
+    }
+    static void announce(const std::string& step) {
+        if (to_) to_->send(frame("doing", step));
     }
     static inline protocol_pipe* to_ = nullptr;
 };

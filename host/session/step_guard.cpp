@@ -167,16 +167,26 @@ void step_guard_script(const std::string& name) {
     if (!stepText.empty()) write_step_text();
 }
 
+std::atomic<step_announcer> announcer{nullptr};
+
+void step_guard_announce_to(step_announcer a) { announcer.store(a); }
+
 void step_guard_enter(const std::string& description) {
-    std::lock_guard<std::mutex> guard(lock);
-    stepText = description;
-    write_step_text();
-    record->state = 1;
-    ++generation;
-    inStep = true;
-    budget = std::chrono::seconds(timeout);
-    resumed = steady::now();
-    changed.notify_all();
+    std::string announced;
+    const step_announcer announce = announcer.load();
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        stepText = description;
+        write_step_text();
+        record->state = 1;
+        ++generation;
+        inStep = true;
+        budget = std::chrono::seconds(timeout);
+        resumed = steady::now();
+        changed.notify_all();
+        if (announce) announced.assign(record->step, strnlen(record->step, sizeof record->step));
+    }
+    if (announce) announce(announced);
 }
 
 step_guard_emulator_time::step_guard_emulator_time() {

@@ -43,6 +43,12 @@ std::string guard_fault_words(guard_fault fault, unsigned long code);
 using guard_reporter = void (*)(guard_fault fault, unsigned long code, const char* step);
 void step_guard_report_to(guard_reporter reporter);
 
+// Told each step as it begins, before the panel's code runs, in the words
+// the guard names it with: a process that the panel ends without any of our
+// code running can still be named with its step by whoever watches it.
+// nullptr: none.
+using step_announcer = void (*)(const std::string& step);
+void step_guard_announce_to(step_announcer announcer);
 // Installs the handlers; timeoutSeconds 0 means no watchdog.
 void step_guard_install(int timeoutSeconds);
 // The process may take `megabytes` (its bound is set elsewhere): an

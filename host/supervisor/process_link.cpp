@@ -58,6 +58,10 @@ void process_link::take_errors(listener& told) {
 }
 
 bool process_link::exchange(const std::string& message, const char* until, live_result* result, listener& told) {
+    struct exchanging {
+        bool& flag;
+        ~exchanging() { flag = false; }
+    } during{exchanging_ = true};
     if (!message.empty() && !child_.send(frame("ask", std::to_string(++asked_)) + message)) {
         lost(panel_end::exited, "the panel's process no longer reads", told);
         return false;
@@ -123,6 +127,8 @@ int process_link::take_frames(const char* until, live_result* result, listener& 
             return -1;
         } else if (name == "guard" && read_guard(bytes, report)) { // its step guard ends it: how, for the loss
             if (!stale_) guard_ = std::move(report);
+        } else if (name == "doing") {
+            if (!stale_) doing_ = bytes;
         } else if (name != until && name != "ready" && name != "begun" && name != "bye") {
             why = "frame \"" + printable(std::string(name)) + "\" out of place";
             s = frame_status::garbage;
@@ -168,6 +174,10 @@ void process_link::lost(panel_end how, const std::string& why, listener& told) {
     loss_.how = how != panel_end::exited ? how : guardEnded ? end_of(*guard_) : end_of(loss_.exitStatus);
     if (!guard_) {
         loss_.fault = why + " (" + child_.ending() + ")";
+        if (!doing_.empty()) {
+            loss_.fault += (exchanging_ ? " during " : " after ") + doing_;
+            loss_.step = doing_;
+        }
         return;
     }
     const std::string guard = guard_fault_words(guard_->fault, guard_->code) + " during " + guard_->step;

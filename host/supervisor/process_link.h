@@ -38,6 +38,8 @@ private:
     std::uint64_t asked_ = 0;           // the number of the last message sent that waits an answer
     bool stale_ = false;                // the frames coming answer another message: left out
     std::optional<guard_report> guard_; // what its step guard ended it for, when it did
+    std::string doing_;                 // the step it last said it began
+    bool exchanging_ = false;           // a message awaits its answer: the step in `doing_` runs
     link_loss loss_;
 };
 

@@ -47,6 +47,10 @@ TEST(ProcessLink, TheGuardsFrameNotItsStderrTellsTheFaultAndStep) {
         // No report: the exit alone tells, whatever stderr says.
         {"", exitPanelCrashed, panel_end::crashed, "the panel's process ended (exit status 3)", ""},
         {"", 7, panel_end::exited, "the panel's process ended (exit status 7)", ""},
+        // The panel ends it in a step without a report (exit(0)): the step it announced.
+        {frame("doing", "step 2 from the page: button 1"), 0, panel_end::exited,
+         "the panel's process ended (exit status 0) during step 2 from the page: button 1",
+         "step 2 from the page: button 1"},
     };
     for (const row& r : rows) {
         std::string said;
