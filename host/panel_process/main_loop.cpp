@@ -1,6 +1,7 @@
 #include "panel_process/main_loop.h"
 
 #include "base/decimal_number.h"
+#include "base/exit_status.h"
 #include "panel_process/live_panel.h"
 #include "panel_process/log_frames.h"
 #include "panel_process/pipe_ends.h"
@@ -9,6 +10,8 @@
 #include "protocol/guard_frame.h"
 #include "protocol/messages.h"
 
+#include <cstdio>
+#include <new>
 #include <ostream>
 
 namespace quon::host {
@@ -84,8 +87,10 @@ private:
 
 } // namespace
 
-int run_panel_process(const run_request& request) {
-    protocol_pipe pipe;
+namespace {
+
+// The process's life once it has its pipe.
+int play_in_panel_process(const run_request& request, protocol_pipe& pipe) {
     const guard_reports reports(pipe);
     prepared_run run;
     std::string error, name, bytes, asked; // asked: the number of the message answered
@@ -144,6 +149,21 @@ int run_panel_process(const run_request& request) {
     out.flush();
     pipe.send(frame("answers", asked) + frame("bye", status == exitAllHeld ? "" : std::to_string(status)));
     return exitAllHeld;
+}
+
+} // namespace
+
+int run_panel_process(const run_request& request) {
+    protocol_pipe pipe;
+    try {
+        return play_in_panel_process(request, pipe);
+    } catch (const std::bad_alloc&) {
+        // This program's own allocation failed (a panel's own failures end in
+        // its runtime's handlers, never here): the server says whose it was.
+        pipe.send(frame("own-failure", "out of memory"));
+        std::fputs("panel_host: out of memory (panel_host's own failure, not the panel's)\n", stderr);
+        return exitEmulatorFault;
+    }
 }
 
 } // namespace quon::host

@@ -20,12 +20,13 @@ namespace quon::host {
 
 // How a panel's process ended.
 enum class panel_end {
-    crashed,    // by a signal, or its step guard caught a crash
-    hung,       // no answer in time (its step guard's or ours), or given up
-    exited,     // with an exit status of its own: the panel ended it
-    lost_pipe,  // it stopped reading, or wrote what is not the protocol
-    refused,    // it said an input was not one ("failed"): no fault of the panel's
-    unloadable, // it said the library did not load (the inputs did)
+    crashed,     // by a signal, or its step guard caught a crash
+    hung,        // no answer in time (its step guard's or ours), or given up
+    exited,      // with an exit status of its own: the panel ended it
+    lost_pipe,   // it stopped reading, or wrote what is not the protocol
+    refused,     // it said an input was not one ("failed"): no fault of the panel's
+    unloadable,  // it said the library did not load (the inputs did)
+    own_failure, // this program's own code failed in it (out of memory): no fault of the panel's
 };
 
 // How a panel process was lost.

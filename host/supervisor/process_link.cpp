@@ -35,6 +35,8 @@ int loss_status(const link_loss& loss) {
         return loss.exitStatus > 0 && loss.exitStatus < 256 ? loss.exitStatus : exitEmulatorFault;
     case panel_end::hung:
         return exitPanelHung;
+    case panel_end::own_failure:
+        return exitEmulatorFault;
     case panel_end::crashed:
     case panel_end::exited:
     case panel_end::lost_pipe:
@@ -124,6 +126,10 @@ int process_link::take_frames(const char* until, live_result* result, listener& 
             else if (result) *result = r;
         } else if (name == "failed" || name == "unloadable") {
             lost(name == "unloadable" ? panel_end::unloadable : panel_end::refused, std::string(bytes), told);
+            return -1;
+        } else if (name == "own-failure") {
+            lost(panel_end::own_failure,
+                 std::string(bytes) + " (panel_host's own failure in the panel's process, not the panel's)", told);
             return -1;
         } else if (name == "guard" && read_guard(bytes, report)) { // its step guard ends it: how, for the loss
             if (!stale_) guard_ = std::move(report);

@@ -47,6 +47,9 @@ TEST(ProcessLink, TheGuardsFrameNotItsStderrTellsTheFaultAndStep) {
         // No report: the exit alone tells, whatever stderr says.
         {"", exitPanelCrashed, panel_end::crashed, "the panel's process ended (exit status 3)", ""},
         {"", 7, panel_end::exited, "the panel's process ended (exit status 7)", ""},
+        // Its own failure (out of memory in this program's code) is no fault of the panel's.
+        {frame("own-failure", "out of memory"), exitEmulatorFault, panel_end::own_failure,
+         "out of memory (panel_host's own failure in the panel's process, not the panel's) (exit status 5)", ""},
         // The panel ends it in a step without a report (exit(0)): the step it announced.
         {frame("doing", "step 2 from the page: button 1"), 0, panel_end::exited,
          "the panel's process ended (exit status 0) during step 2 from the page: button 1",
@@ -59,6 +62,10 @@ TEST(ProcessLink, TheGuardsFrameNotItsStderrTellsTheFaultAndStep) {
         EXPECT_EQ(loss.fault, r.fault);
         EXPECT_EQ(loss.step, r.step) << r.fault;
         EXPECT_EQ(loss.exitStatus, r.status) << r.fault;
+        EXPECT_EQ(loss_status(loss), r.how == panel_end::own_failure ? exitEmulatorFault
+                                     : r.how == panel_end::hung      ? exitPanelHung
+                                                                     : exitPanelCrashed)
+            << r.fault;
         EXPECT_NE(said.find(misleading), std::string::npos) << "stderr is still shown";
     }
 }
