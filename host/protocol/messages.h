@@ -32,8 +32,12 @@
 //   begun  ""      the begin (or the step) is played; "1" when run would
 //                  fail what was played so far
 //   bye    ""      finished; it ends
-//   guard  "KIND CODE STEP"  its step guard ends it for a crash or a hang
-//                  (protocol/guard_frame.h); written from the guard's handler
+//   guard  "KIND CODE STEP"  its step guard ends it for a crash, a hang or
+//                  memory (protocol/guard_frame.h); written from the guard's handler
+//   doing  "STEP"  a step begins (as the guard names it): an end with no
+//                  report (exit, _exit) is named with it
+//   own-failure "WHY"  this program's own code failed in it (out of memory);
+//                  it ends, no fault of the panel's
 // Every message to it but device and name is answered, at the latest, by
 // the frame after which it waits again (result, begun, bye). Answers are
 // numbered: the server sends "ask N" before each message it waits an answer
