@@ -45,12 +45,14 @@ void studio_supervisor::play(const scenario& plan) {
     for (auto& script : scripts_) wereLive.push_back(script->live());
     const auto play_in = [&](std::size_t i, std::size_t number, bool recorded, bool spreads) {
         panel_supervisor& script = *scripts_[i];
-        script.drop_fresh();
+        script.drop_made();
         bool played = false;
-        record_held([&] {
-            played = script.play_step(number, recorded);
-            if (played && spreads) spread(script, true);
-            else if (played) script.drop_fresh(); // the devices declared anew
+        counted_action(number ? plan.steps[number - 1].source : "start", [&] {
+            record_held([&] {
+                played = script.play_step(number, recorded);
+                if (played && spreads) spread(script, true);
+                else if (played) script.drop_made(); // the devices declared anew
+            });
         });
         for (std::size_t j = 0; j < scripts_.size(); ++j)
             if ((j == i || wereLive[j]) && !scripts_[j]->live()) { // lost in the step or on the changes it made
