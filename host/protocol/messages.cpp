@@ -195,7 +195,8 @@ bool read_setting(std::string_view bytes, device_setting& c) {
             return false;
         at = end + 1;
     }
-    c = {static_cast<std::int32_t>(n[0]), static_cast<std::int32_t>(n[1]),
+    c = {static_cast<std::int32_t>(n[0]),
+         static_cast<std::int32_t>(n[1]),
          {static_cast<std::int32_t>(n[2]), std::string(bytes.substr(at))}};
     return true;
 }

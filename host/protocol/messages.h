@@ -12,7 +12,8 @@
 //   act    "ORIGIN\nSTEP"       a page's action, as one scenario step
 //   told   "TOLD REACHED\nSTEP" a studio's: the action (its step) that the
 //                               next message continues, and how many reports
-//                               of changes it told so far (change_bound)
+//                               of changes it told so far (change_bound); a
+//                               begin is a start, counted from none
 //   change frames               from "ORIGIN", made "NUMBER INDEX N TEXT"...:
 //                               devices another script of a studio changed,
 //                               reported to this one as a host would, in order
@@ -40,7 +41,7 @@
 //   bye    ""      finished; it ends
 //   guard  "KIND CODE STEP"  its step guard ends it for a crash or a hang
 //                  (protocol/guard_frame.h); written from the guard's handler
-// Every message to it but device and name is answered, at the latest, by
+// Every message to it but device, name and told is answered, at the latest, by
 // the frame after which it waits again (result, begun, bye). Answers are
 // numbered: the server sends "ask N" before each message it waits an answer
 // for, and the process sends "answers N" first in each write of frames

@@ -15,8 +15,8 @@ scenario_runner::scenario_runner(quon_load_script_fn factory, const run_options&
     : scenario_runner({{options.scriptName, factory, options.basePath}}, options, out) {}
 
 scenario_runner::scenario_runner(std::vector<script_entry> scripts, run_options options, std::ostream& out)
-    : options_(std::move(options)), log_(out), devices_(options_.devices), studio_(std::move(scripts), devices_, log_, options_.studioMember) {
-}
+    : options_(std::move(options)), log_(out), devices_(options_.devices),
+      studio_(std::move(scripts), devices_, log_, options_.studioMember) {}
 
 std::vector<std::size_t> scenario_runner::targets(const std::string& name) const {
     std::vector<std::size_t> all;
@@ -110,8 +110,8 @@ bool scenario_runner::play(const scenario_step& step, int number) {
 bool scenario_runner::play_change(const device_setting& c, const std::string& origin) {
     studio_.speak_for(studio_.current_index());
     const declared_device* d = devices_.declared().find(c.device);
-    const std::string what = "device " + std::to_string(c.device) + " index " + std::to_string(c.index) +
-                             " state " + (d ? state_text(*d, c.state) : std::to_string(c.state.number));
+    const std::string what = "device " + std::to_string(c.device) + " index " + std::to_string(c.index) + " state " +
+                             (d ? state_text(*d, c.state) : std::to_string(c.state.number));
     log_.step(origin, what);
     step_guard_enter(origin + ": " + what);
     studio_.clear_step();

@@ -161,9 +161,8 @@ void panel_supervisor::begin(scenario_recording* recording) {
 bool panel_supervisor::talk(const std::string& message, const char* until, live_result* result,
                             const exchange_context& context) {
     exchange_listener told(*this, context);
-    const bool answered =
-        life_.link()->exchange(action_ && !message.empty() ? told_frame(action_->state()) + message : message, until,
-                               result, told);
+    const bool answered = life_.link()->exchange(
+        action_ && !message.empty() ? told_frame(action_->state()) + message : message, until, result, told);
     pages_.end_line(); // a studio's scripts take turns in the conversation by whole lines
     if (answered) return true;
     lost(context);

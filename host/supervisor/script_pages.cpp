@@ -21,7 +21,8 @@ std::string script_pages::tagged(const std::string& text) {
 }
 
 bool script_pages::take_state(state_update& update, std::chrono::steady_clock::time_point at) {
-    const std::size_t room = change_bound::maxChangesPerAction - std::min(made_.size(), change_bound::maxChangesPerAction);
+    const std::size_t room =
+        change_bound::maxChangesPerAction - std::min(made_.size(), change_bound::maxChangesPerAction);
     made_.insert(made_.end(), update.made.begin(), update.made.begin() + std::min(room, update.made.size()));
     return reported_.take(update, at);
 }

@@ -78,7 +78,7 @@ void studio_supervisor::play(const scenario& plan) {
         if (start.before(action) && !start_all()) return;
         const std::vector<std::size_t> by = players(action, current, names);
         bool ok = true;
-        counted_action(plan.steps[n - 1].source, [&] { // one action, as run plays the step
+        counted_action(plan.steps[n - 1].source, [&] {        // one action, as run plays the step
             for (std::size_t i = 0; i < by.size() && ok; ++i) // a step every script plays is recorded once
                 ok = play_in(by[i], n, !forAll || i == 0, !declares);
         });

@@ -37,7 +37,8 @@ TEST(Studio, ScriptsAnsweringEachOtherStopAtTheChangeBoundOfEachAction) {
     const std::string text = out.str();
     const std::string told = "> kind 1 revertive", dropped = "the scripts keep changing devices for each other";
     std::size_t from = text.find("step 1 s.scn:1");
-    const std::pair<const char*, const char*> steps[] = {{"route 9 1", "step 2 s.scn:2"}, {"route 9 3", "step 3 s.scn:3"}};
+    const std::pair<const char*, const char*> steps[] = {{"route 9 1", "step 2 s.scn:2"},
+                                                         {"route 9 3", "step 3 s.scn:3"}};
     for (const auto& [source, next] : steps) { // each step bounded anew, and named
         const std::size_t to = text.find(next);
         ASSERT_NE(to, std::string::npos) << next;

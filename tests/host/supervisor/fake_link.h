@@ -116,7 +116,7 @@ public:
         case fake_panels::does::answer:
             break;
         }
-        if (!delivered) r.changes.clear(); // told nothing: no callback made any
+        if (!delivered) r.changes.clear();                                // told nothing: no callback made any
         for (std::size_t i = 0; i < r.changes.size(); ++i) bound.take(1); // its own reports
         state_update state;
         state.status = "running";

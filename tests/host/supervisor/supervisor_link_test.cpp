@@ -248,7 +248,7 @@ TEST(StudioByLink, AScriptLostOnAChangeEndsTheScenarioAsRunDoes) {
     ASSERT_TRUE(parse_scenario("script a\nbutton 1 Take press\nbutton 1 Take press\nscript b\nbutton 1 Take press\n",
                                "studio.scn", plan, error))
         << error;
-    bench.panels.on("a", "play", {does::answer, {}});            // the start
+    bench.panels.on("a", "play", {does::answer, {}});                // the start
     bench.panels.on("a", "play", {does::answer, {{7, 1, {5, ""}}}}); // step 2
     bench.panels.on("b", "change", {does::crash, {}});
     EXPECT_FALSE(bench.studio->begin(nullptr, plan)) << "said to be played whole";

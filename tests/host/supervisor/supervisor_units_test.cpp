@@ -111,9 +111,10 @@ TEST(ServeFrames, ResultsAndStatesReadBackAsSent) {
         EXPECT_EQ(changes[i].state.number, made[i].state.number);
         EXPECT_EQ(changes[i].state.text, made[i].state.text);
     }
-    for (const std::string& bad : {setting_frame(made[0]), frame("from", "x") + frame("device", "7 1 3"),
-                                   frame("from", "x") + frame("made", "7 0 1 "), frame("from", "x") + frame("made", "7 1 1"),
-                                   frame("from", "x") + frame("made", "7 1 x ")})
+    for (const std::string& bad :
+         {setting_frame(made[0]), frame("from", "x") + frame("device", "7 1 3"),
+          frame("from", "x") + frame("made", "7 0 1 "), frame("from", "x") + frame("made", "7 1 1"),
+          frame("from", "x") + frame("made", "7 1 x ")})
         EXPECT_FALSE(read_change(bad, origin, changes)) << bad;
 
     // A state's changes made and the action's count, as the process reports them.
