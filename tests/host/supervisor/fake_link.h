@@ -72,12 +72,7 @@ public:
         std::size_t at = 0;
         change_bound bound;
         if (!message.empty()) read_frame(message, at, name, bytes, why);
-        if (name == "told") {
-            change_bound::count c;
-            if (read_told(bytes, c)) panels_.carried[script_].push_back(c);
-            if (read_told(bytes, c) && message.find("begin ", at) != at) bound.resume(c); // a start counts from none
-            read_frame(message, at, name, bytes, why);
-        }
+        if (name == "told") take_told(message, at, name, bytes, bound);
         panels_.sent.push_back(script_ + " " + std::string(name) + " " + std::string(bytes));
         fake_panels::reaction r;
         auto& queued = panels_.plan[{script_, std::string(name)}];
@@ -85,17 +80,7 @@ public:
             r = queued.front();
             queued.pop_front();
         }
-        bool delivered = name != "change";
-        if (name == "change") {
-            std::string origin;
-            std::vector<device_setting> changes;
-            read_change(bytes, origin, changes);
-            for (const device_setting& c : changes)
-                if (bound.take(1)) {
-                    panels_.reported[script_].push_back(c);
-                    delivered = true;
-                }
-        }
+        const bool delivered = name != "change" || report_changes(bytes, bound);
         switch (r.what) {
         case fake_panels::does::crash:
             return lose(panel_end::crashed, "the panel crashed (SIGSEGV) during " + std::string(name),
@@ -137,6 +122,28 @@ public:
     }
 
 private:
+    // The count a "told" frame carries (a start counts from none), and the message after it.
+    void take_told(const std::string& message, std::size_t& at, std::string_view& name, std::string_view& bytes,
+                   change_bound& bound) {
+        change_bound::count c;
+        std::string why;
+        if (read_told(bytes, c)) panels_.carried[script_].push_back(c);
+        if (read_told(bytes, c) && message.find("begin ", at) != at) bound.resume(c);
+        read_frame(message, at, name, bytes, why);
+    }
+    // Each change told is reported while the bound lets it; whether any was.
+    bool report_changes(std::string_view bytes, change_bound& bound) {
+        std::string origin;
+        std::vector<device_setting> changes;
+        bool any = false;
+        read_change(bytes, origin, changes);
+        for (const device_setting& c : changes)
+            if (bound.take(1)) {
+                panels_.reported[script_].push_back(c);
+                any = true;
+            }
+        return any;
+    }
     bool lose(panel_end how, const std::string& fault, int status) {
         loss_ = {how, fault, "", status};
         return false;
