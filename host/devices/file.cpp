@@ -205,6 +205,11 @@ std::string state_text(const declared_device& d, const device_state& state) {
     return std::to_string(state.number);
 }
 
+device_state normal_form(const declared_device& d, const device_state& state) {
+    if (d.type == device_type::info) return {0, state.text};
+    return {d.type == device_type::gpi ? (state.number ? 1 : 0) : state.number, ""};
+}
+
 bool normal_state(const declared_device& d, const std::string& value, std::string& out, std::string& why) {
     device_state state;
     if (!read_state(d, value, state, why) || !takes_state(d, state, why)) return false;

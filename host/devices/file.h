@@ -126,6 +126,9 @@ bool takes_state(const declared_device& d, const device_state& state, std::strin
 // The state text device `d` keeps for `state` (its normal form: a source
 // number, "1" or "0", the text).
 std::string state_text(const declared_device& d, const device_state& state);
+// The typed normal form of `state` for device `d`: what state_text writes
+// (a GPI input's 1 or 0, a slot's text alone, a router's source alone).
+device_state normal_form(const declared_device& d, const device_state& state);
 // All three: the normal form of `value` for device `d`, or false with why.
 bool normal_state(const declared_device& d, const std::string& value, std::string& out, std::string& why);
 

@@ -148,6 +148,7 @@ bool device_model::change(const device_setting& c, std::vector<addressed_report>
     device* d = find(c.device);
     d->states[static_cast<std::size_t>(c.index)] = state_text(*d->declared, c.state);
     d->setAt[static_cast<std::size_t>(c.index)] = ++revision_;
+    if (watch_) watch_({c.device, c.index, normal_form(*d->declared, c.state)});
     for (const script_registrations& r : d->registrations)
         if (r.covers(c.index)) reports.push_back({r.script, report(*d, c.index)});
     return true;

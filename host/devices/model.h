@@ -10,6 +10,7 @@
 #include "devices/file.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -83,6 +84,10 @@ public:
     bool change(const device_change& c, std::vector<addressed_report>& reports, std::string& why);
     // The same for a host of one script (0): its report, if registered.
     bool change(const device_change& c, std::optional<status_report>& report, std::string& why);
+    // Told each change as change() makes it, typed, in the order made (serve's
+    // process passes them to the other scripts of a studio); none: none told.
+    using change_watch = std::function<void(const device_setting&)>;
+    void watch(change_watch w) { watch_ = std::move(w); }
     // Whether change() would take `c`; false with why, as change() says it.
     bool accepts(const device_setting& c, std::string& why) const;
 
@@ -122,6 +127,7 @@ private:
 
     device_set declared_;
     std::vector<device> devices_;
+    change_watch watch_;
     std::uint64_t revision_ = 0, namesRevision_ = 0;
 };
 

@@ -8,7 +8,33 @@
 namespace quon::host {
 
 live_panel::live_panel(quon_load_script_fn factory, run_options options, std::ostream& out)
-    : runner_(factory, std::move(options), out) {}
+    : runner_(factory, options, out), member_(options.studioMember) {
+    if (member_) runner_.watch_changes([this](const device_setting& c) { made(c); });
+}
+
+void live_panel::made(const device_setting& c) {
+    if (telling_) {
+        telling_ = false;
+        return;
+    }
+    if (made_.size() < change_bound::maxChangesPerAction) {
+        made_.push_back(c);
+        return;
+    }
+    change_bound bound;
+    bound.resume(runner_.bound_count());
+    if (bound.reached()) return;
+    runner_.log().problem(bound.problem());
+    change_bound::count reached = bound.state();
+    reached.reached = true;
+    runner_.carry_bound(std::move(reached));
+}
+
+std::vector<device_setting> live_panel::take_made() {
+    std::vector<device_setting> taken;
+    taken.swap(made_);
+    return taken;
+}
 
 void live_panel::begin(const scenario& first, const played_fn& played) {
     open(first);
@@ -109,12 +135,15 @@ live_result live_panel::play(const scenario_step& step, int number) {
 }
 
 // Not recorded: a replay's studio reports the change to every script itself.
-live_result live_panel::take_changes(const std::string& origin, const std::vector<device_change>& changes) {
+live_result live_panel::take_changes(const std::string& origin, const std::vector<device_setting>& changes) {
     live_result result;
     result.ok = true;
     result.step = "changes " + origin;
-    for (const device_change& c : changes) {
-        if (!runner_.play_change(c, origin)) {
+    for (const device_setting& c : changes) {
+        telling_ = true; // the first change made is this one, unless it is refused
+        const bool played = runner_.play_change(c, origin);
+        telling_ = false;
+        if (!played) {
             result.ok = false;
             result.error =
                 "device " + std::to_string(c.device) + " index " + std::to_string(c.index) + " could not be changed";

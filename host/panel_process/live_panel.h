@@ -43,7 +43,17 @@ public:
     live_result apply(const std::string& origin, const std::string& step);
     // Devices changed by another script of a studio, from `origin`, each
     // reported as it comes.
-    live_result take_changes(const std::string& origin, const std::vector<device_change>& changes);
+    live_result take_changes(const std::string& origin, const std::vector<device_setting>& changes);
+    // One script of a studio (options.studioMember): the changes its script
+    // and its steps made since the last call, typed, in order (not those
+    // another script made, which it was told); at most
+    // change_bound::maxChangesPerAction of them, as the bound passes with
+    // the next anyway: more are a problem, the bound reached.
+    std::vector<device_setting> take_made();
+    // The count of the action the next message continues, and how far it is.
+    void carry(change_bound::count c) { runner_.carry_bound(std::move(c)); }
+    const change_bound::count& bound_count() const { return runner_.bound_count(); }
+    bool studio_member() const { return member_; }
     // One step as written ("start", "stop"), played as a page's would be.
     live_result play(const std::string& step);
     // Destroys the panel through slot 0, prints the summary and gives run's
@@ -81,7 +91,13 @@ private:
     // a control the page does not have); empty when it will.
     std::string refusal(const step_action& action) const;
 
+    // A change made here: kept in made_ unless it is the one being told.
+    void made(const device_setting& c);
+
     scenario_runner runner_;
+    bool member_;
+    std::vector<device_setting> made_;
+    bool telling_ = false; // the next change made is another script's, being told
     const scenario* plan_ = nullptr;
     std::size_t played_ = 0; // of its steps
 };

@@ -22,7 +22,8 @@ namespace {
 // begin (`how`) and its number (`asked`); false when the protocol ends or breaks first.
 bool receive_begin(protocol_pipe& pipe, device_set& devices, std::string& how, std::string& asked) {
     std::string name;
-    while (pipe.receive(name, how) && (name == "device" || name == "name" || name == "ask")) {
+    // A studio's "told": a start is an action of its own, counted from none.
+    while (pipe.receive(name, how) && (name == "device" || name == "name" || name == "ask" || name == "told")) {
         if (name == "ask") asked = how;
         device_change c;
         if (!read_device(how, c)) continue;
@@ -100,6 +101,7 @@ int play_in_panel_process(const run_request& request, protocol_pipe& pipe) {
     }
     send_ready(pipe);
     if (!receive_begin(pipe, run.options.devices, bytes, asked)) return exitEmulatorFault;
+    run.options.studioMember = request.oneOfSeveral;
     log_frames logged(pipe);
     std::ostream out(&logged);
     live_panel live(run.library.factory(), run.options, out);
@@ -125,8 +127,12 @@ int play_in_panel_process(const run_request& request, protocol_pipe& pipe) {
     } else live.begin(run.plan, answer);
     begun();
     while (pipe.receive(name, bytes)) {
+        change_bound::count told;
         if (name == "ask") asked = bytes;
-        else if (name == "step" || name == "play") { // paused: the scenario's next step; a studio's: one step
+        else if (name == "told") {
+            if (!read_told(bytes, told)) return exitEmulatorFault; // not the protocol
+            live.carry(std::move(told));
+        } else if (name == "step" || name == "play") { // paused: the scenario's next step; a studio's: one step
             std::size_t number = 0;
             if (!read_step_number(pipe, bytes, request.scenarioFile, run.plan.steps.size(), number)) return exitUsage;
             if (name == "step") live.play_to(number, answer); // at most the steps there are
@@ -138,7 +144,7 @@ int play_in_panel_process(const run_request& request, protocol_pipe& pipe) {
             answer(live.apply(origin, step));
         } else if (name == "change") {
             std::string origin;
-            std::vector<device_change> changes;
+            std::vector<device_setting> changes;
             if (!read_change(bytes, origin, changes)) return exitEmulatorFault; // not the protocol
             answer(live.take_changes(origin, changes));
         } else if (name == "stop") answer(live.play("stop"));

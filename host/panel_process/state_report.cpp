@@ -29,6 +29,10 @@ std::string state_report::next(live_panel& live) {
     if (picture.whole) u.picture = painter_.picture();
     for (std::size_t place : picture.controls) u.controls.emplace_back(place, painter_.picture().controls[place]);
     u.timers = {live.timers().now(), live.timers().running()};
+    if (live.studio_member()) {
+        u.made = live.take_made();
+        u.told = live.bound_count();
+    }
     return state_message(u);
 }
 

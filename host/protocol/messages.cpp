@@ -110,6 +110,8 @@ std::string state_message(const state_update& u) {
     for (const auto& [place, group] : u.controls) append_frame(m, "control", std::to_string(place) + "\n" + group);
     for (const device_change& c : u.deviceStates) m += device_frame(c);
     for (const device_change& c : u.names) m += device_frame(c, "name");
+    for (const device_setting& c : u.made) m += setting_frame(c);
+    if (u.told) m += told_frame(*u.told);
     append_frame(m, "clock", std::to_string(u.timers.nowMs));
     for (const timer_clock::timer& t : u.timers.running)
         append_frame(m, "timer",
@@ -125,6 +127,8 @@ bool read_state(std::string_view bytes, state_update& u) {
     std::string why;
     for (const auto& [name, value] : fields) {
         device_change c;
+        device_setting made;
+        change_bound::count told;
         timer_clock::timer t;
         std::pair<std::size_t, std::string> control;
         if (name == "summary") u.summary = std::string(value);
@@ -134,6 +138,8 @@ bool read_state(std::string_view bytes, state_update& u) {
         else if (name == "control" && read_control(value, control)) u.controls.push_back(std::move(control));
         else if (name == "device" && read_device(value, c)) u.deviceStates.push_back(c);
         else if (name == "name" && read_device(value, c)) u.names.push_back(c);
+        else if (name == "made" && read_setting(value, made)) u.made.push_back(std::move(made));
+        else if (name == "told" && read_told(value, told)) u.told = std::move(told);
         else if (name == "clock" && read_decimal(std::string(value), 0, INT64_MAX, u.timers.nowMs, why)) continue;
         else if (name == "timer" && read_timer(value, t)) u.timers.running.push_back(t);
         else return false;
@@ -153,22 +159,60 @@ bool read_act(std::string_view bytes, std::string& origin, std::string& step) {
     return true;
 }
 
-std::string change_message(const std::string& origin, const std::vector<device_change>& changes) {
+std::string change_message(const std::string& origin, const std::vector<device_setting>& changes) {
     std::string m = frame("from", origin);
-    for (const device_change& c : changes) m += device_frame(c);
+    for (const device_setting& c : changes) m += setting_frame(c);
     return frame("change", m);
 }
 
-bool read_change(std::string_view bytes, std::string& origin, std::vector<device_change>& changes) {
+bool read_change(std::string_view bytes, std::string& origin, std::vector<device_setting>& changes) {
     frame_list fields;
     if (!split_frames(bytes, fields) || fields.empty() || fields.front().first != "from") return false;
     origin = std::string(fields.front().second);
     changes.clear();
     for (std::size_t i = 1; i < fields.size(); ++i) {
-        device_change c;
-        if (fields[i].first != "device" || !read_device(fields[i].second, c)) return false;
+        device_setting c;
+        if (fields[i].first != "made" || !read_setting(fields[i].second, c)) return false;
         changes.push_back(c);
     }
+    return true;
+}
+
+std::string setting_frame(const device_setting& c) {
+    return frame("made", std::to_string(c.device) + " " + std::to_string(c.index) + " " +
+                             std::to_string(c.state.number) + " " + c.state.text);
+}
+
+bool read_setting(std::string_view bytes, device_setting& c) {
+    std::int64_t n[3];
+    const std::int64_t limits[3][2] = {{INT32_MIN, INT32_MAX}, {1, INT32_MAX}, {INT32_MIN, INT32_MAX}};
+    std::size_t at = 0;
+    std::string why;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t end = bytes.find(' ', at);
+        if (end == std::string_view::npos ||
+            !read_decimal(std::string(bytes.substr(at, end - at)), limits[i][0], limits[i][1], n[i], why))
+            return false;
+        at = end + 1;
+    }
+    c = {static_cast<std::int32_t>(n[0]),
+         static_cast<std::int32_t>(n[1]),
+         {static_cast<std::int32_t>(n[2]), std::string(bytes.substr(at))}};
+    return true;
+}
+
+std::string told_frame(const change_bound::count& c) {
+    return frame("told", std::to_string(c.told) + (c.reached ? " 1\n" : " 0\n") + c.action);
+}
+
+bool read_told(std::string_view bytes, change_bound::count& c) {
+    const std::size_t space = bytes.find(' '), cut = bytes.find('\n');
+    std::uint64_t told = 0;
+    std::string why;
+    if (space == std::string_view::npos || cut != space + 2 || (bytes[space + 1] != '0' && bytes[space + 1] != '1') ||
+        !read_decimal(std::string(bytes.substr(0, space)), UINT64_MAX, told, why))
+        return false;
+    c = {static_cast<std::size_t>(told), bytes[space + 1] == '1', std::string(bytes.substr(cut + 1))};
     return true;
 }
 

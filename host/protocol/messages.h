@@ -10,7 +10,11 @@
 //                               step N of the scenario alone; 0: start the
 //                               panel if no step did
 //   act    "ORIGIN\nSTEP"       a page's action, as one scenario step
-//   change frames               from "ORIGIN", device "NUMBER INDEX TEXT"...:
+//   told   "TOLD REACHED\nSTEP" a studio's: the action (its step) that the
+//                               next message continues, and how many reports
+//                               of changes it told so far (change_bound); a
+//                               begin is a start, counted from none
+//   change frames               from "ORIGIN", made "NUMBER INDEX N TEXT"...:
 //                               devices another script of a studio changed,
 //                               reported to this one as a host would, in order
 //   stop   ""                   the step "stop": destroyed through slot 0
@@ -26,6 +30,9 @@
 //                  around: the whole picture cut at its control groups) or
 //                  control "PLACE\nGROUP"... (the groups that changed); device...,
 //                  name... (the indices and source names that changed);
+//                  a studio's: made "NUMBER INDEX N TEXT"... (each change its
+//                  script or step made since, typed, in order) and told (as
+//                  the server's, how far the action's count is now);
 //                  always clock "NOW" and timer "ID PERIOD DUE TICKS"...: the
 //                  host's timers in virtual milliseconds, from which the server ticks them
 //   result frames  ok, step, error, property, answer, recorded, command...
@@ -38,7 +45,7 @@
 //                  report (exit, _exit) is named with it
 //   own-failure "WHY"  this program's own code failed in it (out of memory);
 //                  it ends, no fault of the panel's
-// Every message to it but device and name is answered, at the latest, by
+// Every message to it but device, name and told is answered, at the latest, by
 // the frame after which it waits again (result, begun, bye). Answers are
 // numbered: the server sends "ask N" before each message it waits an answer
 // for, and the process sends "answers N" first in each write of frames
@@ -49,8 +56,10 @@
 #define HOST_PROTOCOL_MESSAGES_H
 
 #include "devices/file.h"
+#include "devices/model.h"
 #include "protocol/frames.h"
 #include "picture/svg_writer.h"
+#include "session/studio.h"
 #include "session/timer_clock.h"
 
 #include <optional>
@@ -100,14 +109,28 @@ struct state_update {
     std::vector<device_change> deviceStates,
         names;           // as device_states() and source_names() of panel_process/live_panel.h
     timer_report timers; // always whole
+    // A studio's: the changes made since the last state, in order (at most
+    // change_bound::maxChangesPerAction: more pass the bound), and the count
+    // of the action that the process continued.
+    std::vector<device_setting> made;
+    std::optional<change_bound::count> told;
 };
 
 std::string state_message(const state_update& u);
 bool read_state(std::string_view bytes, state_update& u);
 
 // A "change" frame: devices changed by the script named in `origin`.
-std::string change_message(const std::string& origin, const std::vector<device_change>& changes);
-bool read_change(std::string_view bytes, std::string& origin, std::vector<device_change>& changes);
+std::string change_message(const std::string& origin, const std::vector<device_setting>& changes);
+bool read_change(std::string_view bytes, std::string& origin, std::vector<device_setting>& changes);
+
+// A typed change's frame, "NUMBER INDEX N TEXT" (the state's number and
+// text as they are): the one form of a change on the pipe, both ways.
+std::string setting_frame(const device_setting& c);
+bool read_setting(std::string_view bytes, device_setting& c);
+
+// A "told" frame: how far an action's count is.
+std::string told_frame(const change_bound::count& c);
+bool read_told(std::string_view bytes, change_bound::count& c);
 
 // A "device" frame, or with `name` "name", and the NUMBER INDEX TEXT of either.
 std::string device_frame(const device_change& c, const char* name = "device");

@@ -15,8 +15,8 @@ scenario_runner::scenario_runner(quon_load_script_fn factory, const run_options&
     : scenario_runner({{options.scriptName, factory, options.basePath}}, options, out) {}
 
 scenario_runner::scenario_runner(std::vector<script_entry> scripts, run_options options, std::ostream& out)
-    : options_(std::move(options)), log_(out), devices_(options_.devices), studio_(std::move(scripts), devices_, log_) {
-}
+    : options_(std::move(options)), log_(out), devices_(options_.devices),
+      studio_(std::move(scripts), devices_, log_, options_.studioMember) {}
 
 std::vector<std::size_t> scenario_runner::targets(const std::string& name) const {
     std::vector<std::size_t> all;
@@ -83,7 +83,7 @@ bool scenario_runner::start_before_first_step(const char* when) {
             ++stepErrors_;
         }
         studio_.deliver_queued();
-        studio_.clear_step(); // the next step's commands and texts are its own, not the start-up's
+        studio_.clear_step("start"); // the next step's commands and texts are its own, not the start-up's
         step_guard_leave();
     }
     studio_.speak_for(studio_.current_index());
@@ -96,7 +96,7 @@ bool scenario_runner::play(const scenario_step& step, int number) {
     const std::string where = "step " + std::to_string(number) + " " + step.where;
     log_.step(where, step.source);
     step_guard_enter(where + ": " + step.source);
-    if (!is_check(step.action)) studio_.clear_step();
+    if (!is_check(step.action)) studio_.clear_step(step.source);
     const bool ok = apply(step);
     studio_.deliver_queued(); // what the step's script changed reaches the others
     if (!ok) {
@@ -107,10 +107,11 @@ bool scenario_runner::play(const scenario_step& step, int number) {
     return ok;
 }
 
-bool scenario_runner::play_change(const device_change& c, const std::string& origin) {
+bool scenario_runner::play_change(const device_setting& c, const std::string& origin) {
     studio_.speak_for(studio_.current_index());
-    const std::string what =
-        "device " + std::to_string(c.device) + " index " + std::to_string(c.index) + " state " + c.value;
+    const declared_device* d = devices_.declared().find(c.device);
+    const std::string what = "device " + std::to_string(c.device) + " index " + std::to_string(c.index) + " state " +
+                             (d ? state_text(*d, c.state) : std::to_string(c.state.number));
     log_.step(origin, what);
     step_guard_enter(origin + ": " + what);
     studio_.clear_step();

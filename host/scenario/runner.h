@@ -57,6 +57,9 @@ struct run_options {
     std::map<std::string, device_set> stepDevices;
     // The name of the script of a run of one library ("script NAME").
     std::string scriptName;
+    // One script of a studio that serve runs in processes of its own: its
+    // reports go round as a studio's, counted on from the count carried in.
+    bool studioMember = false;
 };
 
 class scenario_runner {
@@ -91,7 +94,12 @@ public:
     int finish();
     // A device changed by another script of a live studio (serve): reported
     // to the scripts here that are registered for it, as a step from `origin`.
-    bool play_change(const device_change& c, const std::string& origin);
+    bool play_change(const device_setting& c, const std::string& origin);
+    // studioMember: the action this process's part continues, and how far it is now.
+    void carry_bound(change_bound::count c) { studio_.carry(std::move(c)); }
+    const change_bound::count& bound_count() const { return studio_.bound_count(); }
+    // Each change made on the devices, as it is made (devices/model.h).
+    void watch_changes(device_model::change_watch watch) { devices_.watch(std::move(watch)); }
 
     // Whether a step acts on the panel, so that it fails while none runs.
     static bool needs_panel(const step_action& action);

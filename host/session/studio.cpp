@@ -7,14 +7,21 @@
 namespace quon::host {
 
 bool change_bound::take(std::size_t changes) {
-    reached_ = reached_ || changes > maxChangesPerAction - told_;
-    if (!reached_) told_ += changes;
-    return !reached_;
+    count_.reached = count_.reached || count_.told > maxChangesPerAction || changes > maxChangesPerAction - count_.told;
+    if (!count_.reached) count_.told += changes;
+    return !count_.reached;
 }
 
-studio::studio(std::vector<script_entry> scripts, device_model& devices, conversation_log& log) : log_(log) {
+std::string change_bound::problem() const {
+    return (count_.action.empty() ? std::string("this action") : "\"" + count_.action + "\"") +
+           ": the scripts keep changing devices for each other: " + std::to_string(maxChangesPerAction) +
+           " reports of changes told in one action, the bound; the remaining reports are dropped";
+}
+
+studio::studio(std::vector<script_entry> scripts, device_model& devices, conversation_log& log, bool routed)
+    : log_(log), routed_(routed) {
     for (script_entry& e : scripts) members_.push_back(std::make_unique<member>(std::move(e), devices, log));
-    if (members_.size() < 2) return; // one script: its host keeps its own reports, as ever
+    if (members_.size() < 2 && !routed) return; // one script: its host keeps its own reports, as ever
     for (std::size_t i = 0; i < members_.size(); ++i) {
         emulated_host& host = at(i).session.host();
         host.set_script(static_cast<int>(i));
@@ -52,12 +59,11 @@ void studio::deliver(std::vector<addressed_report> reports) {
 }
 
 void studio::deliver_queued() {
-    const bool reachedBefore = bound_.reached(); // said once an action
     // Each delivery may queue more reports: taken in order until none is left.
     for (std::size_t next = 0; next < queued_.size(); ++next) {
+        const bool reachedBefore = bound_.reached(); // said once an action, by the take that reaches it
         if (!bound_.take(1)) {
-            if (!reachedBefore)
-                log_.problem("the scripts keep changing devices for each other; the remaining reports are dropped");
+            if (!reachedBefore) log_.problem(bound_.problem());
             break;
         }
         const addressed_report r = queued_[next];
@@ -104,8 +110,8 @@ int studio::outstanding() {
     return n;
 }
 
-void studio::clear_step() {
-    bound_.reset();
+void studio::clear_step(const std::string& action) {
+    if (!routed_) bound_.reset(action);
     for (auto& m : members_) {
         m->session.host().clear_commands();
         m->session.clear_debug_texts();

@@ -27,26 +27,40 @@ struct script_entry {
     std::string basePath;
 };
 
-// Scripts that answer each other's changes could go on for ever: the
-// changes one action (a step, a page's action, a tick) makes are told to the
-// other scripts at most maxChangesPerAction times, each change told to one
-// script counting once. run (studio::deliver_queued) and serve (the studio
-// supervisor passing one script's changes to another's process) both count
-// against it.
+// Scripts that answer each other's changes could go on for ever: one
+// action (a step, a page's action, a tick) tells the scripts at most
+// maxChangesPerAction reports of device changes, each report of a change
+// told to one script counting once (the script that made it included). The
+// report that would pass it is dropped with the rest: a fault of the
+// scripts, named once as a problem. run (studio::deliver_queued) counts
+// against it, and so does serve: each script's process counts its reports,
+// continuing the count the studio supervisor carries from one process to
+// the next (resume), so both cut at the same report.
 class change_bound {
 public:
     static constexpr std::size_t maxChangesPerAction = 10000;
 
+    // How far one action is: what serve carries across its pipe.
+    struct count {
+        std::size_t told = 0;
+        bool reached = false;
+        std::string action; // the action's step, for the problem line
+    };
+
     // Whether `changes` more may be told in this action; false once the
     // bound would be passed, and from then on until the next action.
     bool take(std::size_t changes);
-    bool reached() const { return reached_; }
+    bool reached() const { return count_.reached; }
     // A new action: none told yet.
-    void reset() { told_ = 0, reached_ = false; }
+    void reset(std::string action = "") { count_ = {0, false, std::move(action)}; }
+    // An action counted on from elsewhere (another script's process).
+    void resume(count c) { count_ = std::move(c); }
+    const count& state() const { return count_; }
+    // The problem line once reached: the action and the bound.
+    std::string problem() const;
 
 private:
-    std::size_t told_ = 0;
-    bool reached_ = false;
+    count count_{0, false, "start"}; // a run begins by starting its scripts
 };
 
 class studio {
@@ -59,7 +73,10 @@ public:
         panel_session session;
     };
 
-    studio(std::vector<script_entry> scripts, device_model& devices, conversation_log& log);
+    // `routed`: a script alone is one of a studio served in processes of
+    // their own: its reports go round as a studio's, and its bound's count
+    // is carried in (carry) rather than begun anew at each step.
+    studio(std::vector<script_entry> scripts, device_model& devices, conversation_log& log, bool routed = false);
     studio(const studio&) = delete;
     studio& operator=(const studio&) = delete;
 
@@ -91,11 +108,15 @@ public:
     bool any_running() const;
     // Replies the scripts have not handed back.
     int outstanding();
-    // A new action: the commands and debugger texts so far are the last
-    // step's, and its changes count anew against the bound.
-    void clear_step();
+    // A new action (its step `action`): the commands and debugger texts so
+    // far are the last step's, and its changes count anew against the
+    // bound (routed: on from what was carried in).
+    void clear_step(const std::string& action = "");
     // The last action's changes reached change_bound and the rest were dropped.
     bool bound_reached() const { return bound_.reached(); }
+    // Routed: the count of the action this process's part continues.
+    void carry(change_bound::count c) { bound_.resume(std::move(c)); }
+    const change_bound::count& bound_count() const { return bound_.state(); }
 
 private:
     timer_clock& clock(std::size_t i) { return at(i).session.host().timers(); }
@@ -106,6 +127,7 @@ private:
     // Reports of changes the scripts made, not delivered yet (several scripts only).
     std::vector<addressed_report> queued_;
     change_bound bound_;
+    bool routed_;
 };
 
 } // namespace quon::host

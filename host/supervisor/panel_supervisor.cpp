@@ -30,6 +30,10 @@ panel_supervisor::panel_supervisor(supervisor_setup setup, live_feed& feed, acti
 panel_supervisor::~panel_supervisor() { life_.drop(); }
 
 bool panel_supervisor::take_state(state_update& update) {
+    if (action_ && update.told) {
+        if (update.told->reached && !action_->reached()) account_.note(exitExpectationFailed);
+        action_->resume(*update.told);
+    }
     if (!pages_.take_state(update, steady::now())) return false;
     panelRunning_ = pages_.reported().running();
     record_.replay_has_panel(panelRunning_);
@@ -64,19 +68,23 @@ bool panel_supervisor::play_step(std::size_t number, bool recorded) {
     return life_.link() != nullptr;
 }
 
-std::vector<device_change> panel_supervisor::take_fresh() { return pages_.take_fresh(); }
-
-std::vector<device_change> panel_supervisor::forward(const std::vector<device_change>& changes, const std::string& from,
-                                                     bool counts) {
-    // Held before they are told: the process reports them back as states it
-    // holds, and those are no change of this script's to pass on.
-    pages_.reported().keep_devices(changes);
-    pages_.drop_fresh();
+std::vector<device_setting> panel_supervisor::forward(const std::vector<device_setting>& changes,
+                                                      const panel_supervisor& from, bool counts) {
+    pages_.drop_made();
     live_result r;
+    const std::string name = from.script().name;
     if (life_.link() && begun_ && !changes.empty() && // before it begins, it begins with them
-        talk(change_message("changed by " + from, changes), "result", &r, {counts, true, from}))
+        talk(change_message("changed by " + name, changes), "result", &r, {counts, true, name})) {
         record_.told(r);
-    return take_fresh();
+        return take_made();
+    }
+    // No process to tell: the next starts from the devices as `from` holds them.
+    std::vector<device_change> held;
+    for (const device_setting& c : changes)
+        for (const device_change& h : from.devices().list())
+            if (h.device == c.device && h.index == c.index) held.push_back(h);
+    pages_.reported().keep_devices(held);
+    return {};
 }
 
 void panel_supervisor::publish() {
@@ -153,7 +161,8 @@ void panel_supervisor::begin(scenario_recording* recording) {
 bool panel_supervisor::talk(const std::string& message, const char* until, live_result* result,
                             const exchange_context& context) {
     exchange_listener told(*this, context);
-    const bool answered = life_.link()->exchange(message, until, result, told);
+    const bool answered = life_.link()->exchange(
+        action_ && !message.empty() ? told_frame(action_->state()) + message : message, until, result, told);
     pages_.end_line(); // a studio's scripts take turns in the conversation by whole lines
     if (answered) return true;
     lost(context);

@@ -86,18 +86,24 @@ public:
     // due_tick gives the step that plays it ("wait D") once it is due.
     std::chrono::steady_clock::time_point next_tick() const;
     std::optional<std::string> due_tick(std::chrono::steady_clock::time_point now);
-    // The device changes this script's process reported as new since the
-    // last call: states other than those it held.
-    std::vector<device_change> take_fresh();
+    // The device changes this script's process reported it made since the
+    // last call, in order (its script's and its steps', typed).
+    std::vector<device_setting> take_made() { return pages_.take_made(); }
     // Drops the changes reported so far unpassed: they are no action's (the
     // devices as a script started, or declared anew), or an earlier one's.
-    void drop_fresh() { pages_.drop_fresh(); }
+    void drop_made() { pages_.drop_made(); }
     // Changes another script (`from`) made, reported to this one's as a
-    // host would; what this script changed in turn. A script with no
-    // process starts its next one from them.
+    // host would, in order; what this script changed in turn. A script with
+    // no process starts its next one from them, as `from` holds them now.
     // `counts`: a loss here counts in the exit status (a studio's scenario).
-    std::vector<device_change> forward(const std::vector<device_change>& changes, const std::string& from,
-                                       bool counts = false);
+    std::vector<device_setting> forward(const std::vector<device_setting>& changes, const panel_supervisor& from,
+                                        bool counts = false);
+    // A studio's action: the exchanges until the next call continue its
+    // count (`bound`; null: none), each process on from where the last left
+    // it. Reaching it is a fault of the panels: counted in the exit status
+    // as run --strict counts the problem.
+    void count_in(change_bound* bound) { action_ = bound; }
+    const held_states& devices() const { return pages_.reported().devices(); }
     // Whether a process runs for this script.
     bool live() const { return life_.link() != nullptr; }
     // A studio's scenario (`stepped`): plays its step `number` alone in this
@@ -156,7 +162,8 @@ private:
     panel_life life_;                       // the panel's process, started, restarted, reloaded
     std::optional<paused_scenario> paused_; // --paused: the step shown, of how many
     bool panelRunning_ = false;
-    bool begun_ = false; // a panel was begun: its scenario is played
+    bool begun_ = false;             // a panel was begun: its scenario is played
+    change_bound* action_ = nullptr; // the studio's action the exchanges count in
 };
 
 } // namespace quon::host

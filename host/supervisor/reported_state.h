@@ -44,11 +44,6 @@ public:
     void keep(const std::vector<device_change>& news) {
         for (const device_change& c : news) keep(c);
     }
-    // Whether `c` is held as it is.
-    bool holds(const device_change& c) const {
-        const auto found = states_.find({c.device, c.index});
-        return found != states_.end() && found->second == c.value;
-    }
     std::vector<device_change> list() const;
     void clear() { states_.clear(); }
 

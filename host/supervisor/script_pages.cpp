@@ -1,5 +1,7 @@
 #include "supervisor/script_pages.h"
 
+#include <algorithm>
+
 namespace quon::host {
 
 void script_pages::say(const std::string& text) {
@@ -19,15 +21,16 @@ std::string script_pages::tagged(const std::string& text) {
 }
 
 bool script_pages::take_state(state_update& update, std::chrono::steady_clock::time_point at) {
-    for (const device_change& c : update.deviceStates) // before they are held: new only if they differ
-        if (!reported_.devices().holds(c)) fresh_.keep(c);
+    const std::size_t room =
+        change_bound::maxChangesPerAction - std::min(made_.size(), change_bound::maxChangesPerAction);
+    made_.insert(made_.end(), update.made.begin(), update.made.begin() + std::min(room, update.made.size()));
     return reported_.take(update, at);
 }
 
-std::vector<device_change> script_pages::take_fresh() {
-    std::vector<device_change> fresh = fresh_.list();
-    fresh_.clear();
-    return fresh;
+std::vector<device_setting> script_pages::take_made() {
+    std::vector<device_setting> made;
+    made.swap(made_);
+    return made;
 }
 
 void script_pages::publish(panel_status status) {

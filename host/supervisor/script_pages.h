@@ -1,7 +1,7 @@
 // script_pages: what the pages and the terminal see of one script of serve:
 // its conversation (in a studio each line tagged with the script's name),
 // the state its processes reported with its status beside it, and the
-// device changes it reported that a studio has not passed on yet.
+// device changes it made, in order, that a studio has not passed on yet.
 #ifndef HOST_SUPERVISOR_SCRIPT_PAGES_H
 #define HOST_SUPERVISOR_SCRIPT_PAGES_H
 
@@ -43,12 +43,14 @@ public:
     void end_line() {
         if (!lineStart_) say("\n");
     }
-    // A state message at `at`; its device changes to states not held before
-    // are fresh. False when it does not fit what was reported before.
+    // A state message at `at`; the changes it made are kept in order. False
+    // when it does not fit what was reported before.
     bool take_state(state_update& update, std::chrono::steady_clock::time_point at);
-    // The fresh changes since the last take (or drop).
-    std::vector<device_change> take_fresh();
-    void drop_fresh() { fresh_.clear(); }
+    // The changes made since the last take (or drop), in order: at most
+    // change_bound::maxChangesPerAction, as each process keeps them (the
+    // bound passes with the next anyway).
+    std::vector<device_setting> take_made();
+    void drop_made() { made_.clear(); }
     reported_state& reported() { return reported_; }
     const reported_state& reported() const { return reported_; }
     panel_story& story() { return story_; }
@@ -62,7 +64,7 @@ private:
     std::ostream& out_;
     serve_script script_;
     reported_state reported_;
-    held_states fresh_; // reported as changed and not taken yet
+    std::vector<device_setting> made_; // reported as made and not taken yet
     panel_story story_;
     bool lineStart_ = true; // the conversation's text ended with a whole line
 };

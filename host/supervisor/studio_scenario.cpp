@@ -45,12 +45,12 @@ void studio_supervisor::play(const scenario& plan) {
     for (auto& script : scripts_) wereLive.push_back(script->live());
     const auto play_in = [&](std::size_t i, std::size_t number, bool recorded, bool spreads) {
         panel_supervisor& script = *scripts_[i];
-        script.drop_fresh();
+        script.drop_made();
         bool played = false;
         record_held([&] {
             played = script.play_step(number, recorded);
             if (played && spreads) spread(script, true);
-            else if (played) script.drop_fresh(); // the devices declared anew
+            else if (played) script.drop_made(); // the devices declared anew
         });
         for (std::size_t j = 0; j < scripts_.size(); ++j)
             if ((j == i || wereLive[j]) && !scripts_[j]->live()) { // lost in the step or on the changes it made
@@ -60,6 +60,13 @@ void studio_supervisor::play(const scenario& plan) {
             }
         return true;
     };
+    // As run starts them: each script's start an action of its own.
+    const auto start_all = [&] {
+        bool ok = true;
+        for (std::size_t i = 0; i < scripts_.size() && ok; ++i)
+            counted_action("start", [&] { ok = play_in(i, 0, true, true); });
+        return ok;
+    };
     for (std::size_t n = 1; n <= plan.steps.size(); ++n) {
         const step_action& action = plan.steps[n - 1].action;
         const bool forAll = std::holds_alternative<devices_step>(action) || std::holds_alternative<wait_step>(action);
@@ -68,15 +75,16 @@ void studio_supervisor::play(const scenario& plan) {
             continue;
         }
         const bool declares = std::holds_alternative<devices_step>(action);
-        if (start.before(action))
-            for (std::size_t i = 0; i < scripts_.size(); ++i)
-                if (!play_in(i, 0, true, true)) return;
+        if (start.before(action) && !start_all()) return;
         const std::vector<std::size_t> by = players(action, current, names);
-        for (std::size_t i : by) // a step every script plays is recorded once
-            if (!play_in(i, n, !forAll || i == by.front(), !declares)) return;
+        bool ok = true;
+        counted_action(plan.steps[n - 1].source, [&] {        // one action, as run plays the step
+            for (std::size_t i = 0; i < by.size() && ok; ++i) // a step every script plays is recorded once
+                ok = play_in(by[i], n, !forAll || i == 0, !declares);
+        });
+        if (!ok) return;
     }
-    for (std::size_t i = 0; i < scripts_.size(); ++i) // a scenario of "devices" steps only starts them here
-        if (!play_in(i, 0, true, true)) return;
+    start_all(); // a scenario of "devices" steps only starts them here
 }
 
 } // namespace quon::host

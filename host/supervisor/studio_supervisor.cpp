@@ -41,12 +41,13 @@ bool studio_supervisor::begin(scenario_recording* recording, const scenario& pla
     std::vector<bool> wereLive;
     for (auto& script : scripts_) {
         wereLive.push_back(script->live());
-        ++begun_;
-        script->begin(recording);
         // As run starts them: what one changes as it starts is told to those started before it, and
-        // those after start from it. With a scenario, play() starts them.
-        if (stepped) script->drop_fresh();
-        else spread(*script);
+        // those after start from it, each start an action of its own. With a scenario, play() starts them.
+        counted_action("start", [&] {
+            script->begin(recording);
+            if (stepped) script->drop_made();
+            else spread(*script);
+        });
     }
     if (scripts_.size() > 1 && !plan.steps.empty()) play(plan);
     for (std::size_t i = 0; i < scripts_.size(); ++i)
@@ -100,11 +101,13 @@ live_result studio_supervisor::apply(const live_action& action) {
         refused.error = why;
         return refused;
     }
-    script->drop_fresh();
+    script->drop_made();
     live_result result;
-    record_held([&] {
-        result = script->apply(action);
-        spread(*script);
+    counted_action(action.request.step, [&] {
+        record_held([&] {
+            result = script->apply(action);
+            spread(*script);
+        });
     });
     return result;
 }
@@ -118,25 +121,34 @@ void studio_supervisor::record_held(const std::function<void()>& action) {
 }
 
 // Breadth first, as the reports of one change reach every script before
-// those of the changes they cause.
+// those of the changes they cause; each script told the changes in the order
+// they were made. The processes count the reports against the action's
+// bound (count_in); once it is reached they take the changes still to tell
+// without reports, so that every script's devices stay those run's one set
+// holds, and a later change is told as it comes.
 void studio_supervisor::spread(panel_supervisor& from, bool counts) {
-    std::deque<std::pair<panel_supervisor*, std::vector<device_change>>> waves;
-    waves.emplace_back(&from, from.take_fresh());
-    change_bound bound; // as run's studio counts the changes of one step
+    std::deque<std::pair<panel_supervisor*, std::vector<device_setting>>> waves;
+    waves.emplace_back(&from, from.take_made());
     while (!waves.empty() && scripts_.size() > 1 && !(interrupted_ && *interrupted_)) {
         auto [origin, changes] = std::move(waves.front());
         waves.pop_front();
-        for (std::size_t i = 0; i < scripts_.size(); ++i) {
+        for (std::size_t i = 0; i < scripts_.size() && !changes.empty(); ++i) {
             panel_supervisor* script = scripts_[i].get();
-            if (script == origin || changes.empty()) continue;
-            if (i < begun_ && !bound.take(changes.size())) { // one not begun yet only begins with them
-                say("\n[the scripts kept changing the devices for each other: their changes were passed on " +
-                    std::to_string(change_bound::maxChangesPerAction) + " times for this action, and no more]\n");
-                return;
-            }
-            waves.emplace_back(script, script->forward(changes, origin->script().name, counts));
+            if (script == origin) continue; // one not begun yet only begins with them: it makes none
+            std::vector<device_setting> made = script->forward(changes, *origin, counts);
+            if (!made.empty()) waves.emplace_back(script, std::move(made));
         }
     }
+}
+
+// One action of the studio: its exchanges with every script count its
+// changes against one bound, as run counts a step's.
+void studio_supervisor::counted_action(const std::string& step, const std::function<void()>& action) {
+    change_bound bound;
+    bound.reset(step);
+    for (auto& script : scripts_) script->count_in(scripts_.size() > 1 ? &bound : nullptr);
+    action();
+    for (auto& script : scripts_) script->count_in(nullptr);
 }
 
 // The earliest due tick moves every script's clock; the script whose timer
@@ -150,14 +162,16 @@ void studio_supervisor::tick() {
         action.origin = "timer tick";
         action.request.ok = true;
         action.request.step = *step;
-        for (auto& script : scripts_) {
-            if (!script->live()) continue;
-            script->drop_fresh();
-            record_held([&] {
-                script->apply(action, script == due);
-                spread(*script);
-            });
-        }
+        counted_action(*step, [&] { // every script's clock moves in the one "wait" step of a replay
+            for (auto& script : scripts_) {
+                if (!script->live()) continue;
+                script->drop_made();
+                record_held([&] {
+                    script->apply(action, script == due);
+                    spread(*script);
+                });
+            }
+        });
         return;
     }
 }

@@ -4,7 +4,9 @@
 // thread: it takes the pages' actions in order, gives each to the script it
 // names (the first by default), and then, as a host does, reports every
 // device change a script made to the other scripts, whose own changes in
-// turn go round until none is left (at most change_bound's, as in run). A tick of the
+// turn go round until none is left, each script told them in the order they
+// were made (at most change_bound's reports, counted as run counts them: the
+// processes count on, action by action). A tick of the
 // host's timers moves every script's virtual clock at once, as "wait" moves
 // them in a run of several scripts, so the recording replays. A script whose
 // process ended misses nothing: it starts its next one from the devices as
@@ -53,6 +55,8 @@ private:
     // The changes script `from` made go round the others; `counts`: a loss
     // there counts in the exit status (the scenario's).
     void spread(panel_supervisor& from, bool counts = false);
+    // `action` (the step `step`, or a start) as one action for the bound.
+    void counted_action(const std::string& step, const std::function<void()>& action);
     void tick();
     void play(const scenario& plan);
     std::size_t index_of(const std::string& name) const;
@@ -63,7 +67,6 @@ private:
 
     std::vector<std::unique_ptr<panel_supervisor>> scripts_;
     scenario_recording* recording_ = nullptr;
-    std::size_t begun_ = 0; // the scripts begun, in order: a change reaches a later one as the devices it begins with
     action_queue& queue_;
     const std::atomic<bool>* interrupted_;
     std::ostream& out_;

@@ -1,6 +1,6 @@
 // studio: several scripts on one device model. Two that answer each
 // other's routes for ever are stopped at the change bound, counted, in each
-// action anew.
+// action anew, with one problem naming the action.
 #include "scenario/format.h"
 #include "scenario/runner.h"
 #include "session/panel_library.h"
@@ -37,12 +37,15 @@ TEST(Studio, ScriptsAnsweringEachOtherStopAtTheChangeBoundOfEachAction) {
     const std::string text = out.str();
     const std::string told = "> kind 1 revertive", dropped = "the scripts keep changing devices for each other";
     std::size_t from = text.find("step 1 s.scn:1");
-    for (const char* next : {"step 2 s.scn:2", "step 3 s.scn:3"}) { // each step bounded anew
+    const std::pair<const char*, const char*> steps[] = {{"route 9 1", "step 2 s.scn:2"},
+                                                         {"route 9 3", "step 3 s.scn:3"}};
+    for (const auto& [source, next] : steps) { // each step bounded anew, and named
         const std::size_t to = text.find(next);
         ASSERT_NE(to, std::string::npos) << next;
         const std::string step = text.substr(from, to - from);
         EXPECT_EQ(count(step, told), change_bound::maxChangesPerAction) << next;
         EXPECT_EQ(count(step, dropped), 1u) << next;
+        EXPECT_EQ(count(step, "! \"" + std::string(source) + "\": " + dropped), 1u) << next;
         from = to;
     }
 }

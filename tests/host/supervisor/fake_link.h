@@ -1,9 +1,14 @@
 // fake_link: a panel's process as a test scripts it, behind the supervisor's
 // panel_link: each script's reactions by message, every message kept in order.
+// A studio's process counts reports as a real one does: on from the count a
+// "told" frame carries (a start from none), one for each change it is told
+// and one for each it makes (its own report), none past the bound (a change
+// told then is taken without its report, and causes nothing).
 #ifndef TESTS_HOST_SUPERVISOR_FAKE_LINK_H
 #define TESTS_HOST_SUPERVISOR_FAKE_LINK_H
 
 #include "base/exit_status.h"
+#include "protocol/messages.h"
 #include "supervisor/panel_link.h"
 
 #include <deque>
@@ -20,14 +25,18 @@ namespace quon::host {
 struct fake_panels {
     enum class does { answer, crash, hang, exit, slow, changes_back };
     struct reaction {
-        reaction(does w = does::answer, std::vector<device_change> c = {}, std::vector<std::string> sent = {})
+        reaction(does w = does::answer, std::vector<device_setting> c = {}, std::vector<std::string> sent = {})
             : what(w), changes(std::move(c)), commands(std::move(sent)) {}
         does what;
-        std::vector<device_change> changes; // reported as changed before the answer
-        std::vector<std::string> commands;  // what the panel sent, in the answer
+        std::vector<device_setting> changes; // made, in order, reported before the answer
+        std::vector<std::string> commands;   // what the panel sent, in the answer
     };
     std::map<std::pair<std::string, std::string>, std::deque<reaction>> plan;
-    std::vector<std::string> sent; // "SCRIPT MESSAGE BYTES", in order
+    std::vector<std::string> sent; // "SCRIPT MESSAGE BYTES", in order (after any "told" frame)
+    // By script: each change it was told with its report, in order, and the
+    // count each message it took continued.
+    std::map<std::string, std::vector<device_setting>> reported;
+    std::map<std::string, std::vector<change_bound::count>> carried;
     int processes = 0;
 
     void on(const std::string& script, const std::string& message, reaction r) {
@@ -61,7 +70,9 @@ public:
         std::string_view name, bytes;
         std::string why;
         std::size_t at = 0;
+        change_bound bound;
         if (!message.empty()) read_frame(message, at, name, bytes, why);
+        if (name == "told") take_told(message, at, name, bytes, bound);
         panels_.sent.push_back(script_ + " " + std::string(name) + " " + std::string(bytes));
         fake_panels::reaction r;
         auto& queued = panels_.plan[{script_, std::string(name)}];
@@ -69,6 +80,7 @@ public:
             r = queued.front();
             queued.pop_front();
         }
+        const bool delivered = name != "change" || report_changes(bytes, bound);
         switch (r.what) {
         case fake_panels::does::crash:
             return lose(panel_end::crashed, "the panel crashed (SIGSEGV) during " + std::string(name),
@@ -83,15 +95,22 @@ public:
             if (!given.empty()) return lose(panel_end::hung, given + " (signal 9)", -1);
             break;
         }
-        case fake_panels::does::changes_back: // changes a device on every change it is told of
-            r.changes = {{7, 1, std::to_string(panels_.sent.size())}};
+        case fake_panels::does::changes_back: // changes a device when told of changes
+            r.changes = {{7, 1, {static_cast<std::int32_t>(panels_.sent.size()), ""}}};
             break;
         case fake_panels::does::answer:
             break;
         }
+        if (!delivered) r.changes.clear();                                // told nothing: no callback made any
+        for (std::size_t i = 0; i < r.changes.size(); ++i) bound.take(1); // its own reports
         state_update state;
         state.status = "running";
-        state.deviceStates = r.changes;
+        if (!script_.empty()) { // a studio's
+            state.made = r.changes;
+            state.told = bound.state();
+            for (const device_setting& c : r.changes)
+                state.deviceStates.push_back({c.device, c.index, std::to_string(c.state.number)});
+        }
         told.take_state(state);
         if (result) {
             result->ok = result->recorded = true;
@@ -103,6 +122,28 @@ public:
     }
 
 private:
+    // The count a "told" frame carries (a start counts from none), and the message after it.
+    void take_told(const std::string& message, std::size_t& at, std::string_view& name, std::string_view& bytes,
+                   change_bound& bound) {
+        change_bound::count c;
+        std::string why;
+        if (read_told(bytes, c)) panels_.carried[script_].push_back(c);
+        if (read_told(bytes, c) && message.find("begin ", at) != at) bound.resume(c);
+        read_frame(message, at, name, bytes, why);
+    }
+    // Each change told is reported while the bound lets it; whether any was.
+    bool report_changes(std::string_view bytes, change_bound& bound) {
+        std::string origin;
+        std::vector<device_setting> changes;
+        bool any = false;
+        read_change(bytes, origin, changes);
+        for (const device_setting& c : changes)
+            if (bound.take(1)) {
+                panels_.reported[script_].push_back(c);
+                any = true;
+            }
+        return any;
+    }
     bool lose(panel_end how, const std::string& fault, int status) {
         loss_ = {how, fault, "", status};
         return false;

@@ -96,18 +96,43 @@ TEST(ServeFrames, ResultsAndStatesReadBackAsSent) {
     EXPECT_FALSE(read_device("7 x 1", c));
     EXPECT_FALSE(read_device("7 0 1", c));
 
-    // Another script's changes, in order, their texts whole.
-    bytes = change_message("changed by relay", state.deviceStates);
+    // Another script's changes, in order, typed as made: a state's number and text whole.
+    const std::vector<device_setting> made = {{7, 1, {-3, ""}}, {9, 2, {0, "two words\nand a line"}}, {1, 5, {1, ""}}};
+    bytes = change_message("changed by relay", made);
     ASSERT_EQ(take_frame(bytes, name, data, why), frame_status::frame);
     std::string origin;
-    std::vector<device_change> changes;
+    std::vector<device_setting> changes;
     ASSERT_TRUE(read_change(data, origin, changes));
     EXPECT_EQ(origin, "changed by relay");
-    ASSERT_EQ(changes.size(), 2u);
-    EXPECT_EQ(changes[1].value, state.deviceStates[1].value);
-    for (const std::string& bad : {frame("device", "7 1 3"), frame("from", "x") + frame("name", "7 1 3"),
-                                   frame("from", "x") + frame("device", "7 0 3")})
+    ASSERT_EQ(changes.size(), made.size());
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        EXPECT_EQ(changes[i].device, made[i].device);
+        EXPECT_EQ(changes[i].index, made[i].index);
+        EXPECT_EQ(changes[i].state.number, made[i].state.number);
+        EXPECT_EQ(changes[i].state.text, made[i].state.text);
+    }
+    for (const std::string& bad :
+         {setting_frame(made[0]), frame("from", "x") + frame("device", "7 1 3"),
+          frame("from", "x") + frame("made", "7 0 1 "), frame("from", "x") + frame("made", "7 1 1"),
+          frame("from", "x") + frame("made", "7 1 x ")})
         EXPECT_FALSE(read_change(bad, origin, changes)) << bad;
+
+    // A state's changes made and the action's count, as the process reports them.
+    state = state_update{};
+    state.made = made;
+    state.told = change_bound::count{9999, true, "route 9 \"1\"\nx"};
+    bytes = state_message(state);
+    ASSERT_EQ(take_frame(bytes, name, data, why), frame_status::frame);
+    ASSERT_TRUE(read_state(data, back));
+    ASSERT_EQ(back.made.size(), made.size());
+    EXPECT_EQ(back.made[1].state.text, made[1].state.text);
+    ASSERT_TRUE(back.told);
+    EXPECT_EQ(back.told->told, 9999u);
+    EXPECT_TRUE(back.told->reached);
+    EXPECT_EQ(back.told->action, state.told->action);
+    change_bound::count count;
+    for (const char* bad : {"9999 1", "9999 2\nx", "x 1\nx", "-1 0\nx", "1  0\nx"})
+        EXPECT_FALSE(read_told(bad, count)) << bad;
 }
 
 // The guard's frame is written into a fixed buffer: the step is cut to fit,
