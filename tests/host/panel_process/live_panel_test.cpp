@@ -158,10 +158,14 @@ TEST(LivePanelChanges, AStudiosProcessReportsItsChangesInOrderCountedOnFromTheCa
     };
     for (const row& r : rows) {
         ping.live->carry(r.carried);
-        if (r.told.empty()) EXPECT_TRUE(ping.live->apply("the page", "route 9 1").ok) << r.what;
+        if (r.told.empty()) {
+            EXPECT_TRUE(ping.live->apply("the page", "route 9 1").ok) << r.what;
+        }
         std::vector<device_setting> told;
         for (std::int32_t source : r.told) told.push_back({3, 9, {source, ""}});
-        if (!told.empty()) EXPECT_TRUE(ping.live->take_changes("changed by pong", told).ok) << r.what;
+        if (!told.empty()) {
+            EXPECT_TRUE(ping.live->take_changes("changed by pong", told).ok) << r.what;
+        }
         EXPECT_EQ(ping.made(), r.made) << r.what;
         EXPECT_EQ(ping.live->bound_count().told, r.count) << r.what;
         EXPECT_EQ(ping.live->bound_count().reached, r.reached) << r.what;
