@@ -27,6 +27,12 @@ void private_copy::remove() {
     identity_ = {};
 }
 
+void private_copy::remove_if_let() {
+    std::error_code refused;
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, refused);
+    if (!refused) folder_.clear();
+}
+
 bool private_copy::make(const std::string& source, std::string& error) {
     remove();
     const native_file from = open_to_read(source);

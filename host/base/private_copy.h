@@ -25,6 +25,10 @@ public:
     const std::string& path() const { return path_; }
     const file_identity& identity() const { return identity_; }
     void remove();
+    // Removes the file and its folder now if the system lets them go while
+    // the copy is loaded (POSIX does; Windows only once it is unloaded, when
+    // remove() takes them): a process a panel ends then leaves no copy behind.
+    void remove_if_let();
 
 private:
     std::string folder_, path_;

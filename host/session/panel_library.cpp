@@ -44,6 +44,7 @@ bool panel_library::open_copy(const std::string& path, std::string& error) {
         if (!copy->make(path, error)) return false;
     }
     if (!open(copy->path(), error)) return false; // `copy` goes: the folder is removed
+    copy->remove_if_let();
     copy_ = std::move(copy);
     return true;
 }

@@ -218,6 +218,8 @@ def main():
     check(code == 0 and "\nabandon\n" in recorded and "\nrestart\n" in recorded,
           f"restart: serve exits {code}, recorded:\n{recorded}")
     check(replay.returncode == 0, f"restart: the replay exits {replay.returncode}:\n{replay.stdout[-3000:]}")
+    left = [n for n in os.listdir(tmp) if not re.fullmatch(rf"panel_host-\d+-\d", n)]
+    check(left == [], f"restart: the replay's copies of the library left behind: {left}")
     print(f"restart: serve and the replay exit {code}, {replay.returncode}")
 
 
