@@ -17,12 +17,11 @@ quon_load_script_fn library_copies::fresh(std::size_t script, const std::string&
                 " copies of the libraries are held for abandoned panels: this run loads no more";
         return nullptr;
     }
-    if (holds) held_.push_back(std::move(last.library));
-    last.library.reset(); // none of its panels lives: unloaded
-    last.holdsAbandoned = false;
     auto library = std::make_unique<panel_library>();
-    if (!library->open_copy(path, error)) return nullptr;
-    last.library = std::move(library);
+    if (!library->open_copy(path, error)) return nullptr; // the last copy stays: its factory is still good
+    if (holds) held_.push_back(std::move(last.library));
+    last.library = std::move(library); // the one before, if not held, is unloaded: none of its panels lives
+    last.holdsAbandoned = false;
     return last.library->factory();
 }
 

@@ -27,9 +27,9 @@ public:
 
     // A panel of script `script`'s library loaded last was abandoned: that copy stays loaded.
     void abandoned(std::size_t script);
-    // Loads a fresh copy of `path` for script `script`: its factory, or
-    // null with why (the copy held before is kept or let go as above, unless
-    // the bound on held copies refused the restart, which changes nothing).
+    // Loads a fresh copy of `path` for script `script`: its factory (the
+    // copy loaded before is held or let go, as above), or null with why,
+    // nothing changed: the copy loaded before stays, its factory good.
     quon_load_script_fn fresh(std::size_t script, const std::string& path, std::string& error);
 
 private:
