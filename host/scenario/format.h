@@ -22,6 +22,13 @@ struct start_step {
 struct stop_step {
     std::string script; // empty: every script
 };
+// serve's restart, played in this one process: the panel destroyed through
+// slot 0 if it runs, then created anew from a fresh copy of its library, so
+// that the library's globals start new, as in serve's new process ("restart"
+// every script in order, or the one named).
+struct restart_step {
+    std::string script; // empty: every script
+};
 // The steps after it, events and expectations alike, go to this script.
 struct script_step {
     std::string name;
@@ -96,7 +103,7 @@ struct devices_step {
 using step_action = std::variant<start_step, stop_step, route_step, gpi_step, umd_step, tally_step, info_step,
                                  source_step, property_step, button_step, timer_step, say_step, expect_commands_step,
                                  expect_property_step, expect_answer_step, expect_debug_step, snapshot_step,
-                                 devices_step, wait_step, abandon_step, reloaded_step, script_step>;
+                                 devices_step, wait_step, abandon_step, reloaded_step, script_step, restart_step>;
 
 struct scenario_step {
     std::string where;  // "file:line"
@@ -136,7 +143,7 @@ const char* step_name(const step_action& action);
 // Steps that change nothing and only check or record ("script" only picks
 // the script the next steps go to).
 bool is_check(const step_action& action);
-// The script a step names ("script", "start NAME", "stop NAME"), or null.
+// The script a step names ("script", "start NAME", "stop NAME", "restart NAME"), or null.
 const std::string* named_script(const step_action& action);
 
 } // namespace quon::host

@@ -58,6 +58,7 @@ const std::string* named_script(const step_action& action) {
     if (const auto* s = std::get_if<script_step>(&action)) name = &s->name;
     else if (const auto* start = std::get_if<start_step>(&action)) name = &start->script;
     else if (const auto* stop = std::get_if<stop_step>(&action)) name = &stop->script;
+    else if (const auto* restart = std::get_if<restart_step>(&action)) name = &restart->script;
     return name && !name->empty() ? name : nullptr;
 }
 

@@ -94,6 +94,7 @@ int prepare_run(const run_request& request, prepared_run& run, std::string& erro
     options = request.options;
     options.basePath = run.scripts.front().basePath;
     options.scriptName = run.scripts.front().name;
+    options.libraries = paths;
     options.inputs = paths;
     if (!request.scenarioFile.empty()) options.inputs.push_back(request.scenarioFile);
     const load_result devices = load_run_devices(run.plan, request.devicesFile, options, error);

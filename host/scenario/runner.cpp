@@ -197,8 +197,34 @@ bool scenario_runner::apply(const reloaded_step&) {
 }
 
 bool scenario_runner::apply(const abandon_step&) {
+    if (running()) copies_.abandoned(studio_.current_index());
     session().abandon();
     return true;
+}
+
+// What serve's restart does, in this one process: the panel destroyed
+// through slot 0 if it runs, as serve destroys it before the process ends,
+// then created from a fresh copy of its library, as in serve's new process.
+bool scenario_runner::apply(const restart_step& s) {
+    bool ok = true;
+    for (std::size_t i : targets(s.script)) {
+        studio_.speak_for(i);
+        studio::member& script = studio_.at(i);
+        script.session.stop();
+        std::string error = "the library's file is not known";
+        const quon_load_script_fn fresh =
+            i < options_.libraries.size() ? copies_.fresh(i, options_.libraries[i], error) : nullptr;
+        if (!fresh) {
+            log_.problem("cannot load the library afresh: " + error);
+            ok = false;
+            continue;
+        }
+        script.entry.factory = fresh;
+        log_.note("the library loaded afresh from a copy: its globals start new, as in a new process");
+        ok = studio_.start(i) && ok;
+        studio_.deliver_queued();
+    }
+    return ok;
 }
 
 bool scenario_runner::apply(const property_step& s) {

@@ -7,6 +7,7 @@
 #define HOST_SCENARIO_RUNNER_H
 
 #include "session/conversation_log.h"
+#include "session/library_copies.h"
 #include "devices/model.h"
 #include "picture/page_model.h"
 #include "session/panel_session.h"
@@ -60,6 +61,9 @@ struct run_options {
     // One script of a studio that serve runs in processes of its own: its
     // reports go round as a studio's, counted on from the count carried in.
     bool studioMember = false;
+    // The scripts' library files, in order: a "restart" loads one afresh
+    // (a script past the end has none known, and cannot be restarted).
+    std::vector<std::string> libraries;
 };
 
 class scenario_runner {
@@ -138,6 +142,7 @@ private:
     bool apply(const start_step&);
     bool apply(const stop_step&);
     bool apply(const abandon_step&);
+    bool apply(const restart_step& s);
     bool apply(const reloaded_step&);
     bool apply(const route_step& s);
     bool apply(const gpi_step& s);
@@ -171,6 +176,7 @@ private:
     run_options options_;
     conversation_log log_;
     device_model devices_;
+    library_copies copies_; // before studio_: unloaded once its panels are destroyed
     studio studio_;
     start_rule start_;
     int stepNumber_ = 0;

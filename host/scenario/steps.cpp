@@ -30,6 +30,13 @@ bool parse_stop(step_fields& f, step_action& out) {
     return true;
 }
 
+bool parse_restart(step_fields& f, step_action& out) {
+    restart_step s;
+    if (!parse_script_name(f, s.script)) return false;
+    out = s;
+    return true;
+}
+
 bool parse_script(step_fields& f, step_action& out) {
     script_step s;
     if (!f.word("NAME", s.name) || !f.end()) return false;
@@ -237,6 +244,7 @@ const step_syntax stepSyntax[] = {
     {"abandon", "abandon", parse_abandon},
     {"reloaded", "reloaded", parse_reloaded},
     {"script", "script NAME", parse_script},
+    {"restart", "restart [SCRIPT]", parse_restart},
 };
 static_assert(std::extent_v<decltype(stepSyntax)> == std::variant_size_v<step_action>,
               "one syntax per kind of step, in the variant's order");

@@ -40,7 +40,9 @@ std::string fields_of(const step_action& action) {
             else if constexpr (std::is_same_v<T, snapshot_step>) return s.file;
             else if constexpr (std::is_same_v<T, devices_step>) return quote_step_text(s.file);
             else if constexpr (std::is_same_v<T, expect_commands_step>) return s.lines.empty() ? "none" : "";
-            else if constexpr (std::is_same_v<T, start_step> || std::is_same_v<T, stop_step>) return s.script;
+            else if constexpr (std::is_same_v<T, start_step> || std::is_same_v<T, stop_step> ||
+                               std::is_same_v<T, restart_step>)
+                return s.script;
             else if constexpr (std::is_same_v<T, script_step>) return s.name;
             else return "";
         },

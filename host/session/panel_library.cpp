@@ -2,6 +2,7 @@
 
 #include "base/input_file.h"
 #include "process/dynamic_library.h"
+#include "session/step_guard.h"
 
 namespace quon::host {
 
@@ -34,11 +35,25 @@ bool panel_library::open(const std::string& path, std::string& error) {
     return true;
 }
 
+bool panel_library::open_copy(const std::string& path, std::string& error) {
+    close();
+    if (check_input_file(path, "library", error) != load_result::ok) return false;
+    auto copy = std::make_unique<private_copy>();
+    {
+        const step_guard_emulator_time emulatorTime; // the copying is ours; the loading runs the panel's code
+        if (!copy->make(path, error)) return false;
+    }
+    if (!open(copy->path(), error)) return false; // `copy` goes: the folder is removed
+    copy->remove_if_let();
+    copy_ = std::move(copy);
+    return true;
+}
+
 void panel_library::close() {
-    if (!handle_) return;
-    unload_library(handle_);
+    if (handle_) unload_library(handle_);
     handle_ = nullptr;
     factory_ = nullptr;
+    copy_.reset(); // once unloaded: a loaded library's file cannot be removed on Windows
 }
 
 } // namespace quon::host

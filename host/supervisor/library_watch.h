@@ -1,16 +1,16 @@
-// library_watch: the library file that "serve --watch" follows, and the
-// private copies its panel processes load. A build is noticed by the file's
+// library_watch: the library file that "serve --watch" follows. A build is noticed by the file's
 // identity (device and file number with links resolved, size, time written),
 // so a link turned to another file is a new build even when size and time
 // match; it is offered once it has stayed the same for the settle time, and
 // a build taken is not offered again until the file changes. A build that
 // does not load may be one a linker is still writing (it pauses longer than
 // the settle time on a busy machine): it is offered again, a few times, and
-// only then found not ready. Each copy goes into a folder made fresh for it
-// (mode 0700), written without following links, and is removed with it.
+// only then found not ready. Each process loads a private copy of the build
+// (base/private_copy.h).
 #ifndef HOST_SUPERVISOR_LIBRARY_WATCH_H
 #define HOST_SUPERVISOR_LIBRARY_WATCH_H
 
+#include "base/private_copy.h"
 #include "process/files.h"
 
 #include <chrono>
@@ -22,25 +22,6 @@ namespace quon::host {
 
 // The file at `path` as it is now, links resolved; exists false when none.
 file_identity identity_of(const std::string& path);
-
-class private_copy {
-public:
-    private_copy() = default;
-    ~private_copy() { remove(); }
-    private_copy(const private_copy&) = delete;
-    private_copy& operator=(const private_copy&) = delete;
-
-    // Copies `source` into a fresh private folder (the previous copy is
-    // removed first); false with why. identity() is the file copied.
-    bool make(const std::string& source, std::string& error);
-    const std::string& path() const { return path_; }
-    const file_identity& identity() const { return identity_; }
-    void remove();
-
-private:
-    std::string folder_, path_;
-    file_identity identity_;
-};
 
 class library_watch {
 public:

@@ -1,7 +1,8 @@
 // panel_supervisor's changes of panel: a restart, and a rebuilt library
 // (--watch) tried in a process of its own before the old panel goes. The
 // recording is kept to what a replay carries out: a "stop" only while the
-// replay has a panel, a "start" with the commands it causes.
+// replay has a panel, a "restart" (the library loaded afresh, as the new
+// process loads it) with the commands it causes.
 #include "supervisor/panel_supervisor.h"
 
 namespace quon::host {
@@ -35,7 +36,7 @@ void panel_supervisor::begin_panel(const std::string& why) {
     }
     begun_ = true;
     live_result started;
-    if (talk(frame("begin", "start"), "result", &started)) record_.add(started);
+    if (talk(frame("begin", "start"), "result", &started)) record_.restarted(started);
     if (life_.link() && talk("", "begun", nullptr)) panelRunning_ = true;
     publish();
 }

@@ -1,5 +1,7 @@
 #include "supervisor/script_record.h"
 
+#include "scenario/format.h"
+
 namespace quon::host {
 
 // A studio's replay starts every script before its first step, as the first
@@ -10,10 +12,15 @@ void script_record::add(live_result r) {
     if (script_.studio()) {
         const bool startUp = r.unchecked && r.step == "start" && !lateStart_;
         if (startUp && script_.index > 0) return;
-        if (!startUp && (r.step == "start" || r.step == "stop")) r.step += " " + script_.name;
+        if (!startUp && (r.step == "start" || r.step == "stop" || r.step == "restart")) r.step += " " + script_.name;
         recording_->speak_for(script_.name);
     }
     recording_->add_result(r);
+}
+
+void script_record::restarted(live_result started) {
+    started.step = write_step(restart_step{});
+    add(std::move(started));
 }
 
 void script_record::told(const live_result& r) {

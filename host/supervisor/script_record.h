@@ -1,7 +1,8 @@
 // script_record: one script's part of serve's recording: the steps its
 // processes carried out (named for the script in a studio) and the marks a
 // replay needs where the live session changed course: a process lost, a
-// restart, a reload, a panel the replay still has and must abandon.
+// restart (as the step that loads the library afresh), a reload, a panel the
+// replay still has and must abandon.
 #ifndef HOST_SUPERVISOR_SCRIPT_RECORD_H
 #define HOST_SUPERVISOR_SCRIPT_RECORD_H
 
@@ -20,6 +21,10 @@ public:
     void open(scenario_recording* recording) { recording_ = recording; }
     // What the process carried out.
     void add(live_result result);
+    // The start of the panel in a new process (a restart, a reload): a
+    // "restart", which a replay plays with the library loaded afresh, as the
+    // new process loaded it, so that its globals start new there too.
+    void restarted(live_result started);
     // What the process sent when told of another script's changes: part of
     // the step a studio holds, when that step is this script's.
     void told(const live_result& result);

@@ -9,7 +9,7 @@ namespace {
 
 // The scripts a step of a studio's scenario is played by, given the one
 // the steps go to now: "devices" and "wait" change what every script has
-// (the devices declared, the one virtual clock), "start" and "stop" act on
+// (the devices declared, the one virtual clock), "start", "stop" and "restart" act on
 // the script they name or on all; any other step on the current one.
 std::vector<std::size_t> players(const step_action& action, std::size_t current,
                                  const std::vector<std::string>& names) {
@@ -17,7 +17,9 @@ std::vector<std::size_t> players(const step_action& action, std::size_t current,
     for (std::size_t i = 0; i < names.size(); ++i) all.push_back(i);
     if (std::holds_alternative<devices_step>(action) || std::holds_alternative<wait_step>(action)) return all;
     const std::string* named = named_script(action);
-    if (!std::holds_alternative<start_step>(action) && !std::holds_alternative<stop_step>(action)) return {current};
+    if (!std::holds_alternative<start_step>(action) && !std::holds_alternative<stop_step>(action) &&
+        !std::holds_alternative<restart_step>(action))
+        return {current};
     if (!named) return all;
     for (std::size_t i = 0; i < names.size(); ++i)
         if (names[i] == *named) return {i};

@@ -103,14 +103,17 @@ TEST(ScenarioParser, ReadsEveryStepIntoItsNamedFields) {
 }
 
 // A studio's steps: each names its script, and writes back as it was read;
-// only a "start" of every script makes the start explicit.
+// only a "start" of every script makes the start explicit (a recording's
+// "restart" leaves the replay to start the panel before its first step).
 TEST(ScenarioParser, ScriptStepsNameTheirScript) {
-    const scenario s = parse_ok("script relay\nstart watch\nstop  watch\nstop\n");
+    const scenario s = parse_ok("script relay\nstart watch\nstop  watch\nstop\nrestart  watch\nrestart\n");
     EXPECT_EQ(step<script_step>(s, 0).name, "relay");
     EXPECT_EQ(step<start_step>(s, 1).script, "watch");
     EXPECT_EQ(step<stop_step>(s, 2).script, "watch");
     EXPECT_EQ(step<stop_step>(s, 3).script, "");
-    const char* const written[] = {"script relay", "start watch", "stop watch", "stop"};
+    EXPECT_EQ(*named_script(s.steps[4].action), "watch");
+    EXPECT_EQ(named_script(s.steps[5].action), nullptr);
+    const char* const written[] = {"script relay", "start watch", "stop watch", "stop", "restart watch", "restart"};
     for (std::size_t i = 0; i < s.steps.size(); ++i) EXPECT_EQ(write_step(s.steps[i].action), written[i]);
     EXPECT_TRUE(is_check(s.steps[0].action)); // it picks a script and changes nothing
     EXPECT_FALSE(s.explicitStart);

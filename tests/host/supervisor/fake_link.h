@@ -115,7 +115,10 @@ public:
         if (result) {
             result->ok = result->recorded = true;
             result->commands = r.commands;
-            result->step = std::string(name) == "act" ? std::string(bytes.substr(bytes.find('\n') + 1)) : "";
+            // An action's step; "stop", or "start" for a "begin start", as the panel's process plays them.
+            result->step = name == "act"     ? std::string(bytes.substr(bytes.find('\n') + 1))
+                           : name == "begin" ? std::string(bytes)
+                                             : std::string(name);
         }
         (void)until;
         return true;

@@ -5,10 +5,11 @@ bounded; --watch copies into a fresh private folder and never writes through
 a planted link; a build that does not load (no library, cut short, crashing
 as it loads) is not ready and the old panel runs on; a link turned to another
 file of the same size and time is a new build; recordings replay with
-run --strict; serve exits with run's status for what it played.
+run --strict, a restart's with the library loaded afresh as serve's new
+process loaded it; serve exits with run's status for what it played.
 
-usage: serve_supervisor_test.py --library FIXED --spawn S --flood F --block B --crash-on-load C --devices FILE
-       --work DIR -- HOST...
+usage: serve_supervisor_test.py --library FIXED --spawn S --flood F --block B --crash-on-load C --globals G
+       --devices FILE --work DIR -- HOST...
 """
 import os
 import re
@@ -49,7 +50,7 @@ def end_escapees(sid_before):
 
 
 def main():
-    a = test_arguments("--devices", "--spawn", "--flood", "--block", "--crash-on-load")
+    a = test_arguments("--devices", "--spawn", "--flood", "--block", "--crash-on-load", "--globals")
     devices = ["--devices", a.devices]
     tmp = os.path.join(a.work, "tmp")
     shutil.rmtree(tmp, ignore_errors=True)
@@ -202,6 +203,24 @@ def main():
                                 capture_output=True, timeout=120).returncode
         check(replay == (0 if name == "expectation" else expected), f"{name}: the replay exits {replay}")
         print(f"{name}: run, serve and the replay exit {run}, {code}, {replay}")
+
+    # 8: pressed, the panel never returns from its destructor: the restart's stop is given up, and the new
+    # process's panel, its library's globals new, ends without a hang. The replay's "restart" loads the
+    # library afresh too, and ends as serve's session did.
+    record = os.path.join(a.work, "restart.scn")
+    s = serve("restart", a.globals, "--timeout", "2", "--record", record)
+    check(post(s, "button", PRESS)[0] == 200, "restart: press")
+    check(post(s, "restart")[0] == 200, "restart: restart")
+    code = s.interrupt(timeout=60)
+    recorded = open(record).read()
+    replay = subprocess.run(a.host + ["run", a.globals, record, "--strict", "--timeout", "2"] + devices,
+                            capture_output=True, encoding="utf-8", errors="replace", timeout=120)
+    check(code == 0 and "\nabandon\n" in recorded and "\nrestart\n" in recorded,
+          f"restart: serve exits {code}, recorded:\n{recorded}")
+    check(replay.returncode == 0, f"restart: the replay exits {replay.returncode}:\n{replay.stdout[-3000:]}")
+    left = [n for n in os.listdir(tmp) if not re.fullmatch(rf"panel_host-\d+-\d", n)]
+    check(left == [], f"restart: the replay's copies of the library left behind: {left}")
+    print(f"restart: serve and the replay exit {code}, {replay.returncode}")
 
 
 if __name__ == "__main__":

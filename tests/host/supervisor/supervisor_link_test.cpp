@@ -132,6 +132,39 @@ TEST(SupervisorByLink, ARestartThatWillBeRefusedGivesNoStepUp) {
     EXPECT_EQ(supervisor.finish(), exitAllHeld);
 }
 
+// serve's restart is a new process, the library loaded anew: it is recorded
+// as "restart" (named in a studio), which a replay plays with the library
+// loaded afresh, after the "stop" that destroyed the panel or, its process
+// gone, the "abandon" that leaves the replay's.
+TEST(SupervisorByLink, ARestartIsRecordedAsTheStepThatLoadsTheLibraryAfresh) {
+    struct row {
+        const char* name;
+        bool crashed;     // the panel's process ended before the restart
+        const char* then; // the step that ends the old panel in the replay
+    };
+    const row rows[] = {{"running", false, "\nstop\nexpect-commands none\n"}, {"crashed", true, "\nabandon\n"}};
+    for (const row& r : rows) {
+        serve_bench bench;
+        panel_supervisor supervisor(bench.setup(), bench.feed, bench.queue, bench.out, bench.panels.maker());
+        std::string error;
+        ASSERT_EQ(supervisor.load(error), exitAllHeld);
+        scenario_recording recording({});
+        supervisor.begin(&recording);
+        if (r.crashed) bench.panels.on("", "act", {does::crash, {}});
+        supervisor.apply(bench.action("button 1 Take press"));
+        bench.panels.on("", "begin", {does::answer, {}, {"XR 7 1 5"}});
+        EXPECT_TRUE(supervisor.apply(bench.action("restart", host_action::restart)).ok) << r.name;
+        const std::string& text = recording.text();
+        const std::size_t ended = text.find(r.then);
+        const std::size_t restarted = text.find("\nrestart\nexpect-commands\nXR 7 1 5\nend\n");
+        EXPECT_TRUE(ended != std::string::npos && restarted != std::string::npos && ended < restarted)
+            << r.name << ":\n"
+            << text;
+        EXPECT_EQ(text.find("\nstart"), std::string::npos) << r.name << ":\n" << text;
+        supervisor.finish();
+    }
+}
+
 namespace {
 
 struct studio_bench : serve_bench {
@@ -234,6 +267,19 @@ TEST(StudioByLink, AnActionIsRecordedAfterItsChangesWentRound) {
         text.find("\nbutton 1 Take press\nexpect-commands\nXR 7 1 5\nTP 'text=6' '1' 'Mon'\nend\n");
     EXPECT_NE(step, std::string::npos) << text;
     EXPECT_GT(text.find("b: the panel crashed"), step) << text;
+    bench.studio->finish();
+}
+
+// A restart of one script of a studio names it.
+TEST(StudioByLink, ARestartNamesItsScript) {
+    studio_bench bench;
+    bench.open();
+    scenario_recording recording({});
+    bench.studio->begin(&recording, scenario{});
+    bench.studio->apply(bench.action("restart", host_action::restart, "b"));
+    const std::string& text = recording.text();
+    EXPECT_NE(text.find("\nscript b\n\nstop b\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nrestart b\nexpect-commands none\n"), std::string::npos) << text;
     bench.studio->finish();
 }
 
