@@ -51,7 +51,7 @@ install(FILES cmake/quonConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/quonConfigVersi
               cmake/wine_tests.cmake cmake/wine_run.sh cmake/closing_line.sh cmake/gtest_run.sh
               cmake/mingw-i686.cmake cmake/quon_coverage.cmake cmake/quon_coverage_run.cmake scripts/check_dll.py test_host/quon_panel_fuzz.cmake
               test_host/quon_panel_fuzz_run.cmake test_host/quon_panel_fuzz.cpp test_host/quon_fuzz_devices.h
-              test_host/quon_fuzz_values.h
+              test_host/quon_fuzz_values.h test_host/quon_fuzz_input.h
         DESTINATION ${quon_package_dir})
 install(DIRECTORY cmake/panel DESTINATION ${quon_package_dir})
 # The fuzz flavour of the framework and string libraries: their sources,

@@ -5,14 +5,33 @@
 # package (find_package(quon)), panel_host and panel_host.exe, quon-new-panel
 # and the docs with the API reference.
 #   bash scripts/install_sdk.sh PREFIX
+#   bash scripts/install_sdk.sh --builds LINUX_BUILD WINDOWS_BUILD PREFIX
+#     installs two builds made before (a native one and a mingw-w64 one, of
+#     this tree) as they are, without building them: what the tests archive
 # PREFIX is new, empty, or an SDK installed before, which is replaced whole
 # once the new one is complete: a failure leaves PREFIX as it was.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 
 refuse() { echo "install_sdk: $*" >&2; exit 2; }
+usage="usage: bash scripts/install_sdk.sh [--builds LINUX_BUILD WINDOWS_BUILD] PREFIX (a new or empty folder, or an SDK to replace)"
 
-[ $# -eq 1 ] && [ -n "$1" ] || refuse "usage: bash scripts/install_sdk.sh PREFIX (a new or empty folder, or an SDK to replace)"
+declare -A built=()
+if [ "${1-}" = --builds ]; then
+  [ $# -eq 4 ] || refuse "$usage"
+  for flavour in linux windows; do
+    [ "$flavour" = linux ] && dir=$2 || dir=$3
+    cache=$dir/CMakeCache.txt
+    [ -f "$cache" ] || refuse "$dir is not a build folder"
+    [ "$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$cache")" = "$source_dir" ] || refuse "$dir is not a build of $source_dir"
+    cross=no
+    ! grep -q '^CMAKE_TOOLCHAIN_FILE:[A-Z]*=.*mingw' "$cache" || cross=yes
+    [ "$cross" = "$([ "$flavour" = windows ] && echo yes || echo no)" ] || refuse "$dir is not a $flavour build"
+    built[$flavour]=$(cd "$dir" && pwd)
+  done
+  shift 3
+fi
+[ $# -eq 1 ] && [ -n "$1" ] || refuse "$usage"
 prefix=$1
 [[ $prefix == /* ]] || prefix=$PWD/$prefix
 prefix=${prefix%/}
@@ -81,24 +100,28 @@ trap 'stop TERM 15' TERM
 trap 'stop INT 2' INT
 trap 'stop HUP 1' HUP
 
-# Build folders of this PREFIX's own: installs into other prefixes from this
-# tree at the same time use others.
-build=$source_dir/build/sdk-$(printf '%s' "$prefix" | md5sum | cut -c1-12)
-echo "install_sdk: building SDK $version (Linux and Windows, release, no tests) in $build"
-configure() { # NAME [cmake args...]
-  local name=$1; shift
-  run_step cmake -S "$source_dir" -B "$build/$name" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DQUON_BUILD_TESTS=OFF -DQUON_BUILD_PANELS=OFF "$@" >/dev/null
-  run_step cmake --build "$build/$name"
-}
-configure linux
-run_step cmake --build "$build/linux" --target docs
-configure windows -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-i686.cmake"
+if [ ${#built[@]} -eq 0 ]; then
+  # Build folders of this PREFIX's own: installs into other prefixes from
+  # this tree at the same time use others.
+  build=$source_dir/build/sdk-$(printf '%s' "$prefix" | md5sum | cut -c1-12)
+  echo "install_sdk: building SDK $version (Linux and Windows, release, no tests) in $build"
+  configure() { # NAME [cmake args...]
+    local name=$1; shift
+    run_step cmake -S "$source_dir" -B "$build/$name" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+          -DQUON_BUILD_TESTS=OFF -DQUON_BUILD_PANELS=OFF "$@" >/dev/null
+    run_step cmake --build "$build/$name"
+  }
+  configure linux
+  configure windows -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-i686.cmake"
+  built=([linux]=$build/linux [windows]=$build/windows)
+fi
+# The API reference (doxygen) is the Linux build's, installed with it.
+run_step cmake --build "${built[linux]}" --target docs
 
 staging=$(mktemp -d "$parent/.quon-sdk.XXXXXX")
 trap 'rm -rf "$staging"' EXIT
 for name in linux windows; do
-  run_step cmake --install "$build/$name" --prefix "$staging" >/dev/null
+  run_step cmake --install "${built[$name]}" --prefix "$staging" >/dev/null
 done
 chmod 755 "$staging"
 # Only now is PREFIX touched: the old tree is moved aside, the new one in. A

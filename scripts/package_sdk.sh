@@ -9,26 +9,40 @@
 #     build folders are kept between runs), then archives it
 #   bash scripts/package_sdk.sh --from PREFIX [OUT_DIR]
 #     archives an SDK installed before, as it is
+#   bash scripts/package_sdk.sh --builds LINUX_BUILD WINDOWS_BUILD [OUT_DIR]
+#     installs two builds made before with install_sdk.sh --builds into a
+#     temporary prefix and archives it (the package test's archive, made
+#     from the suite's native and windows builds)
 # OUT_DIR (the current folder by default) gets the archive whole or not at all.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 
 refuse() { echo "package_sdk: $*" >&2; exit 2; }
-usage="usage: bash scripts/package_sdk.sh [--from PREFIX] [OUT_DIR]"
+usage="usage: bash scripts/package_sdk.sh [--from PREFIX | --builds LINUX_BUILD WINDOWS_BUILD] [OUT_DIR]"
 
-from=
+from= builds=()
 if [ "${1-}" = --from ]; then
   [ $# -ge 2 ] && [ -n "$2" ] || refuse "$usage"
   from=$2
   shift 2
+elif [ "${1-}" = --builds ]; then
+  [ $# -ge 3 ] && [ -n "$2" ] && [ -n "$3" ] || refuse "$usage"
+  builds=("$2" "$3")
+  shift 3
 fi
 [ $# -le 1 ] || refuse "$usage"
 out_dir=${1:-.}
 [ -d "$out_dir" ] && [ -w "$out_dir" ] || refuse "$out_dir is not a folder you may write to"
 out_dir=$(cd "$out_dir" && pwd)
 
+made=
+trap '[ -z "$made" ] || rm -rf "$made"' EXIT
 if [ -n "$from" ]; then
   prefix=$(cd "$from" 2>/dev/null && pwd) || refuse "$from is not a folder"
+elif [ ${#builds[@]} -gt 0 ]; then
+  made=$(mktemp -d "$out_dir/.quon-sdk-install.XXXXXX")
+  prefix=$made/sdk
+  bash "$source_dir/scripts/install_sdk.sh" --builds "${builds[@]}" "$prefix" >/dev/null
 else
   version=$(sed -n 's/^project([A-Za-z_]* VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
   [ -n "$version" ] || refuse "no project version in $source_dir/CMakeLists.txt"
@@ -51,10 +65,10 @@ done
 top=quon-sdk-$version
 archive=$out_dir/$top-Linux.tar.gz
 partial=$(mktemp "$out_dir/.$top.XXXXXX")
-trap 'rm -f "$partial"' EXIT
+trap 'rm -f "$partial"; [ -z "$made" ] || rm -rf "$made"' EXIT
 tar -C "$prefix" --transform "s,^\\.,$top,S" --sort=name --owner=0 --group=0 --numeric-owner \
     -czf "$partial" .
 chmod 644 "$partial"
 mv "$partial" "$archive"
-trap - EXIT
+trap '[ -z "$made" ] || rm -rf "$made"' EXIT
 echo "package_sdk: $archive ($top/, toolchains:${toolchains:- none}, $(du -h "$archive" | cut -f1))"

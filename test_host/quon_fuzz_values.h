@@ -3,12 +3,13 @@
 // the hints file beside its devices file names (docs/formats.md, "Hints
 // file": property NAME [VALUE...], control PANEL ID [EVENT...], value
 // VALUE...), read as panel_host validate reads them, and the texts its
-// sources compare with (their string literals: "arm", "7"); and the
+// sources compare with (their string and integer literals: "arm", 7); and the
 // libFuzzer dictionary made of them, so that its mutations insert them too.
 #ifndef QUON_FUZZ_VALUES_H
 #define QUON_FUZZ_VALUES_H
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -111,6 +112,8 @@ struct quon_fuzz_values {
                 at = std::min(code.find('\n', at), code.size()) - 1;
             } else if (code.compare(at, 2, "/*") == 0) {
                 at = std::min(code.find("*/", at + 2), code.size() - 1) + 1;
+            } else if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
+                at = read_number_literal(code, at);
             } else if (c == '\'' || c == '"') {
                 std::string literal;
                 for (++at; at < code.size() && code[at] != c && code[at] != '\n'; ++at) {
@@ -124,6 +127,21 @@ struct quon_fuzz_values {
                 }
             }
         }
+    }
+
+    // An identifier or a number at `at`, read whole; a decimal integer
+    // (not a part of a floating-point one) is a value, as a panel compares
+    // a number it read with it: "seconds == 7". Returns where it ends, less one.
+    std::size_t read_number_literal(const std::string& code, std::size_t at) {
+        const auto word = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+        std::size_t end = at;
+        while (end < code.size() && word(code[end])) ++end;
+        std::size_t digits = at;
+        while (digits < end && std::isdigit(static_cast<unsigned char>(code[digits]))) ++digits;
+        const bool integer = digits > at && code.find_first_not_of("uUlL", digits) >= end &&
+                             (end == code.size() || code[end] != '.') && (at == 0 || code[at - 1] != '.');
+        if (integer && digits - at <= 10) add(values, code.substr(at, digits - at));
+        return end - 1;
     }
 
     // libFuzzer's dictionary: one "text" a line, \\ \" and other bytes as \xNN.

@@ -24,15 +24,15 @@
 // QUON_FUZZ_LIBRARY.
 #include "quon_export.h"
 #include "quon_fuzz_devices.h"
+#include "quon_fuzz_input.h"
 #include "quon_fuzz_values.h"
 #include "quon_test_host.h"
-
-#include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -148,7 +148,7 @@ quon_fuzz_values named_values() {
 
 class fuzz_run {
 public:
-    fuzz_run(FuzzedDataProvider& in, quon_fuzz_devices& devices, const quon_fuzz_values& names, case_writer& out)
+    fuzz_run(quon_fuzz_input& in, quon_fuzz_devices& devices, const quon_fuzz_values& names, case_writer& out)
         : in_(in), devices_(devices), out_(out), panels_(names.panels), controls_(names.controls),
           properties_(names.properties), values_(names.values), events_(names.events), timers_(names.timers) {
         timers_.insert(timers_.end(), devices.timers.begin(), devices.timers.end());
@@ -163,7 +163,7 @@ public:
         out_.start();
         host_.start(load_quon_client_script, QUON_FUZZ_PANEL);
         settle(0);
-        for (std::size_t n = 0; n < maxSteps && in_.remaining_bytes() > 0; ++n) {
+        for (std::size_t n = 0; n < maxSteps && in_.remaining() > 0; ++n) {
             const std::size_t from = host_.calls.size();
             event();
             settle(from);
@@ -200,14 +200,14 @@ private:
     }
 
     void event() {
-        switch (in_.ConsumeIntegralInRange(0, 5)) {
+        switch (in_.number(0, 5)) {
         case 0:
         case 1:
             return button();
         case 2:
             return property();
         case 3: {
-            const int id = timers_.empty() || in_.ConsumeBool() ? in_.ConsumeIntegralInRange(0, 9) : pick(timers_);
+            const int id = timers_.empty() || in_.flag() ? in_.number(0, 9) : pick(timers_);
             out_.step("timer " + std::to_string(id));
             host_.timer(id);
             return;
@@ -218,11 +218,10 @@ private:
     }
 
     void button() {
-        const std::string panel = panels_.empty() || in_.ConsumeIntegralInRange(0, 7) == 0 ? "1" : pick(panels_);
-        const std::string control =
-            controls_.empty() || in_.ConsumeIntegralInRange(0, 4) == 0 ? word() : pick(controls_);
+        const std::string panel = panels_.empty() || in_.number(0, 7) == 0 ? "1" : pick(panels_);
+        const std::string control = controls_.empty() || in_.number(0, 4) == 0 ? word() : pick(controls_);
         std::string event;
-        switch (in_.ConsumeIntegralInRange(0, 4)) {
+        switch (in_.number(0, 4)) {
         case 0:
             event = "press";
             break;
@@ -236,7 +235,7 @@ private:
             event = word() + "=" + value();
             break;
         default:
-            event = events_.empty() || in_.ConsumeBool() ? word() : pick(events_);
+            event = events_.empty() || in_.flag() ? word() : pick(events_);
         }
         out_.step("button " + panel + " " + control + " " + case_writer::quoted(event));
         host_.button(panel.c_str(), control.c_str(), event.c_str());
@@ -244,12 +243,12 @@ private:
 
     void property() {
         std::string message;
-        switch (in_.ConsumeIntegralInRange(0, 5)) {
+        switch (in_.number(0, 5)) {
         case 0:
-            message = in_.ConsumeBool() ? "_commands" : "_events";
+            message = in_.flag() ? "_commands" : "_events";
             break;
         case 1:
-            message = "return=" + (properties_.empty() || in_.ConsumeBool() ? std::string("all") : pick(properties_));
+            message = "return=" + (properties_.empty() || in_.flag() ? std::string("all") : pick(properties_));
             break;
         case 2:
             message = text(32);
@@ -257,9 +256,8 @@ private:
         default: {
             // A made-up name or value is a text of its own in the input, so
             // that libFuzzer can put there what the panel compared it with.
-            const std::string name =
-                properties_.empty() || in_.ConsumeIntegralInRange(0, 2) == 0 ? word() : pick(properties_);
-            const int from = in_.ConsumeIntegralInRange(0, 2);
+            const std::string name = properties_.empty() || in_.number(0, 2) == 0 ? word() : pick(properties_);
+            const int from = in_.number(0, 2);
             message = name + "=" + (from == 0 ? text(16) : from == 1 || values_.empty() ? value() : pick(values_));
         }
         }
@@ -278,16 +276,16 @@ private:
     // route, gpi and info steps make it.
     void change() {
         using devices = quon_fuzz_devices;
-        const devices::kind kind = static_cast<devices::kind>(in_.ConsumeIntegralInRange(0, 2));
+        const devices::kind kind = static_cast<devices::kind>(in_.number(0, 2));
         devices::device* d = devices_.first(kind);
         if (!d || d->size < 1) return button();
-        const int index = in_.ConsumeIntegralInRange(1, d->size);
+        const int index = in_.number(1, d->size);
         std::string state;
         if (kind == devices::router) {
-            state = std::to_string(in_.ConsumeIntegralInRange(0, d->sources));
+            state = std::to_string(in_.number(0, d->sources));
             out_.step("route " + std::to_string(index) + " " + (state == "0" ? std::string("park") : state));
         } else if (kind == devices::gpi) {
-            state = in_.ConsumeBool() ? "1" : "0";
+            state = in_.flag() ? "1" : "0";
             out_.step("gpi " + std::to_string(index) + (state == "1" ? " on" : " off"));
         } else {
             state = value();
@@ -301,12 +299,7 @@ private:
     // or quote: each stands in the input as it is, where libFuzzer puts
     // what the panel compared it with (quon_string's == goes through the
     // memcmp it watches, the text's NUL included).
-    std::string text(std::size_t max) {
-        std::string s = in_.ConsumeRandomLengthString(max);
-        s.resize(static_cast<std::size_t>(std::find_if(s.begin(), s.end(), [](char c) { return c < ' ' || c > '~'; }) -
-                                          s.begin()));
-        return s;
-    }
+    std::string text(std::size_t max) { return in_.text(max); }
     std::string word() {
         std::string s = text(16);
         s.resize(std::min(s.size(), s.find_first_of(" \"")));
@@ -315,16 +308,16 @@ private:
     // A value in the shapes panels read: empty, a small or any number, a
     // text, a long text, or a name or value the panel uses.
     std::string value() {
-        switch (in_.ConsumeIntegralInRange(0, 7)) {
+        switch (in_.number(0, 7)) {
         case 0:
             return "";
         case 1:
         case 2:
-            return std::to_string(in_.ConsumeIntegralInRange(-2, 20));
+            return std::to_string(in_.number(-2, 20));
         case 3:
-            return std::to_string(in_.ConsumeIntegral<int>());
+            return std::to_string(in_.number(std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
         case 4:
-            return std::string(in_.ConsumeIntegralInRange<std::size_t>(256, 2048), 'x');
+            return std::string(in_.number<std::size_t>(256, 2048), 'x');
         case 5:
             return controls_.empty() ? text(16) : pick(controls_);
         case 6:
@@ -335,10 +328,10 @@ private:
     }
     template <class T>
     T pick(const std::vector<T>& from) {
-        return from[in_.ConsumeIntegralInRange<std::size_t>(0, from.size() - 1)];
+        return from[in_.number<std::size_t>(0, from.size() - 1)];
     }
 
-    FuzzedDataProvider& in_;
+    quon_fuzz_input& in_;
     quon_fuzz_devices& devices_;
     case_writer& out_;
     quon_test_host host_;
@@ -376,7 +369,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const quon_fuzz_devices declared = declared_devices();
     static const quon_fuzz_values names = named_values();
-    FuzzedDataProvider in(data, size);
+    quon_fuzz_input in(data, size);
     quon_fuzz_devices devices = declared; // at the start, no registrations
     case_writer out(std::getenv("QUON_FUZZ_SCENARIO"));
     fuzz_run run(in, devices, names, out);
