@@ -63,7 +63,8 @@ bool write_case(const soak_save_setup& setup, saved_case c, std::vector<std::str
     std::string libraries;
     for (const std::string& l : setup.libraries) libraries += (libraries.empty() ? "" : " ") + full_library(l);
     const std::string file = reserve_case_file(setup.dir, c, error);
-    if (file.empty() || !write_file_privately(file, case_text(c, libraries, file), error)) return false;
+    // The case named fully too: its replay line holds from any folder.
+    if (file.empty() || !write_file_privately(file, case_text(c, libraries, full_path(file)), error)) return false;
     files.push_back(file);
     return true;
 }
