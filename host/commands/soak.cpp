@@ -2,15 +2,21 @@
 // [--budget-ms M] [--save-failures DIR] [--report DIR] [--timeout SECONDS]": plays days of a busy
 // studio's traffic in virtual time to the scripts and judges what it cost
 // (docs/soak.md). The soak is the work of a guarded process: a panel that
-// crashes, hangs or ends it is reported as run reports it.
+// crashes, hangs or ends it is reported as run reports it. Also run
+// --measure's measuring, which is soak's.
 #include "commands/subcommands.h"
 #include "session/guarded_process.h"
+#include "soak/measured_run.h"
 #include "soak/saved_findings.h"
 #include "soak/soak.h"
 
 #include <memory>
 
 namespace quon::host {
+
+int play_measured_run(scenario_runner& player, const scenario& plan, std::int64_t budgetMs) {
+    return play_measured(player, plan, budgetMs * 1000000);
+}
 
 void add_soak_command(CLI::App& app, int& exitStatus) {
     auto a = std::make_shared<soak_request>();
