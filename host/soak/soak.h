@@ -24,7 +24,7 @@ struct soak_request {
     std::uint64_t seed = 0;
     bool seeded = false;
     traffic_rates rates = traffic_rates::defaults();
-    crash_journal* journal = nullptr; // --save-failures: made by the watcher before the worker
+    crash_journal* journal = nullptr; // made by the watcher before the worker
 };
 
 // The property messages the scenarios in the "scenarios" folder beside the
