@@ -53,6 +53,7 @@ std::string fields_of(const step_action& action) {
 
 std::string quote_step_text(const std::string& text) {
     std::string quoted;
+    quoted.reserve(text.size() + 2);
     for (char c : text) {
         if (c == '"' || c == '\\') quoted += '\\';
         quoted += c;
@@ -63,7 +64,10 @@ std::string quote_step_text(const std::string& text) {
 
 std::string write_step(const step_action& action) {
     const std::string fields = fields_of(action);
-    return fields.empty() ? step_name(action) : step_name(action) + (" " + fields);
+    std::string line = step_name(action);
+    if (fields.empty()) return line;
+    line.reserve(line.size() + 1 + fields.size());
+    return line.append(" ").append(fields);
 }
 
 } // namespace quon::host

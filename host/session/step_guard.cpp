@@ -181,6 +181,7 @@ void write_step_text() {
 
 void step_guard_script(const std::string& name) {
     std::lock_guard<std::mutex> guard(lock);
+    if (name == scriptName) return; // the record says it already: once per event, a rewrite costs
     scriptName = name;
     if (!stepText.empty()) write_step_text();
 }
