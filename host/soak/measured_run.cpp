@@ -96,7 +96,7 @@ int play_measured(scenario_runner& player, const scenario& plan, std::int64_t bu
             startNs = cpu; // the panel started before this step: its cost is not the event's
         } else if (kind && tally.count(*kind, cpu, static_cast<std::int64_t>(player.commands().size()))) {
             const auto number = static_cast<std::int64_t>(i + 1);
-            tally.name_slowest(number, number, *kind, cpu,
+            tally.name_slowest(number, 0, *kind, cpu,
                                "step " + std::to_string(number) + " " + step.where + ": " + step.source);
         }
         if (window < ends.size() && i + 1 == ends[window]) {
