@@ -1,5 +1,7 @@
 #include "base/input_file.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -35,9 +37,17 @@ load_result read_input_file(const std::string& path, const char* what, std::size
         error = std::string("cannot read ") + what + " " + path + ": " + std::strerror(errno);
         return load_result::unreadable;
     }
-    // Read at most one byte beyond the limit, whatever the file's size says.
-    text.assign(maxBytes + 1, '\0');
-    const std::size_t got = std::fread(&text[0], 1, text.size(), in);
+    // Read at most one byte beyond the limit, whatever the file's size says,
+    // a piece at a time: room for the limit up front is megabytes to clear.
+    text.clear();
+    char piece[65536];
+    std::size_t got = 0;
+    while (got <= maxBytes) {
+        const std::size_t n = std::fread(piece, 1, std::min(sizeof piece, maxBytes + 1 - got), in);
+        text.append(piece, n);
+        got += n;
+        if (n == 0) break;
+    }
     const bool failed = std::ferror(in) != 0;
     const int readErrno = errno;
     std::fclose(in);
@@ -49,7 +59,6 @@ load_result read_input_file(const std::string& path, const char* what, std::size
         error = std::string(what) + " " + path + " is larger than " + std::to_string(maxBytes) + " bytes";
         return load_result::invalid;
     }
-    text.resize(got);
     return load_result::ok;
 }
 

@@ -1,12 +1,14 @@
 // "panel_host run PANEL_LIBRARY... SCENARIO [options]": plays a scenario
 // against a panel library, or several on one set of devices (a studio), and
-// prints the conversation and the summary. The run is the work of a guarded
-// process: a panel that ends it is reported as such.
+// prints the conversation and the summary; with --measure, measured as a
+// soak is. The run is the work of a guarded process: a panel that ends it is
+// reported as such.
 #include "session/guarded_process.h"
 #include "base/exit_status.h"
 #include "picture/png_file.h"
 #include "scenario/run_setup.h"
 #include "commands/subcommands.h"
+#include "soak/verdict.h"
 
 #include <iostream>
 #include <memory>
@@ -34,7 +36,13 @@ int write_pngs(const prepared_run& run, const std::string& converter, int status
     return status;
 }
 
-int run_scenario(run_request request, bool png) {
+// --measure and its --budget-ms.
+struct measure_request {
+    bool on = false;
+    std::int64_t budgetMs = defaultBudgetMs;
+};
+
+int run_scenario(run_request request, bool png, const measure_request& measure) {
     std::string converter, error;
     if (png && !find_png_converter(converter, error)) {
         std::cerr << "panel_host: --png: " << error << "\n";
@@ -51,7 +59,7 @@ int run_scenario(run_request request, bool png) {
     std::cout << "panel_host: " << libraries << " with " << request.scenarioFile << " (" << run.plan.steps.size()
               << " steps)" << std::endl;
     scenario_runner player(run.scripts, run.options, std::cout);
-    const int status = player.run(run.plan);
+    const int status = measure.on ? play_measured_run(player, run.plan, measure.budgetMs) : player.run(run.plan);
     return png ? write_pngs(run, converter, status) : status;
 }
 
@@ -61,6 +69,7 @@ void add_run_command(CLI::App& app, int& exitStatus) {
     auto a = std::make_shared<run_request>();
     auto png = std::make_shared<bool>(false);
     auto memoryLimitMb = std::make_shared<std::int64_t>(0);
+    auto measure = std::make_shared<measure_request>();
     CLI::App* run = app.add_subcommand("run", "play a scenario against a panel library and print the conversation");
     // The last positional argument is the scenario, the others the libraries.
     run->add_option("PANEL_LIBRARY... SCENARIO", a->libraries,
@@ -96,12 +105,19 @@ void add_run_command(CLI::App& app, int& exitStatus) {
     run->add_flag("--strict", a->options.strict,
                   "malformed commands, other faults of the panel and replies it never handed back fail the run "
                   "as failed expectations do");
-    run->callback([a, png, memoryLimitMb, &exitStatus] {
+    CLI::Option* measured =
+        run->add_flag("--measure", measure->on,
+                      "measure the run as soak measures its traffic (CPU per step, heap, descriptors and threads "
+                      "between steps) and judge it by soak's rules; the conversation's faults only are printed");
+    add_number_option(*run, "--budget-ms", measure->budgetMs, 1, 60000,
+                      "with --measure: CPU milliseconds a step may take (default 16)")
+        ->needs(measured);
+    run->callback([a, png, measure, memoryLimitMb, &exitStatus] {
         a->scenarioFile = a->libraries.back();
         a->libraries.pop_back();
         a->library = a->libraries.front();
-        exitStatus =
-            run_guarded([a, png] { return run_scenario(*a, *png); }, static_cast<unsigned long>(*memoryLimitMb));
+        exitStatus = run_guarded([a, png, measure] { return run_scenario(*a, *png, *measure); },
+                                 static_cast<unsigned long>(*memoryLimitMb));
     });
 }
 

@@ -2,15 +2,34 @@
 // [--budget-ms M] [--save-failures DIR] [--report DIR] [--timeout SECONDS]": plays days of a busy
 // studio's traffic in virtual time to the scripts and judges what it cost
 // (docs/soak.md). The soak is the work of a guarded process: a panel that
-// crashes, hangs or ends it is reported as run reports it.
+// crashes, hangs or ends it is reported as run reports it. Also run
+// --measure's measuring, which is soak's.
 #include "commands/subcommands.h"
 #include "session/guarded_process.h"
+#include "soak/measured_run.h"
 #include "soak/saved_findings.h"
 #include "soak/soak.h"
+#include "base/utf8_text.h"
 
 #include <memory>
 
 namespace quon::host {
+
+namespace {
+
+// After the step guard's line, which names the stretch: the event itself.
+void name_last_event(const crash_journal& journal) {
+    crash_journal::event e;
+    if (!journal.last(e)) return;
+    std::fprintf(stderr, "panel_host: it happened in event %lld at %s (%s)\n", static_cast<long long>(e.number),
+                 virtual_time_text(e.atMs).c_str(), printable(e.step.text()).c_str());
+}
+
+} // namespace
+
+int play_measured_run(scenario_runner& player, const scenario& plan, std::int64_t budgetMs) {
+    return play_measured(player, plan, budgetMs * 1000000);
+}
 
 void add_soak_command(CLI::App& app, int& exitStatus) {
     auto a = std::make_shared<soak_request>();
@@ -51,13 +70,14 @@ void add_soak_command(CLI::App& app, int& exitStatus) {
                 return;
             }
         }
-        // --save-failures: the worker's last steps outlive a panel that ends it.
+        // The worker's last events outlive a panel that ends it.
         crash_journal journal;
-        if (!a->saveDir.empty() && journal.create()) a->journal = &journal;
+        if (journal.create()) a->journal = &journal;
         exitStatus = run_guarded([a] { return run_soak(*a); });
         if (a->journal && is_panel_fault(exitStatus)) {
+            name_last_event(journal);
             const soak_save_setup setup{a->saveDir, a->libraries, a->devicesFile, a->libraries.size() > 1};
-            exitStatus = save_soak_crash(setup, journal.read(), exitStatus);
+            if (!a->saveDir.empty()) exitStatus = save_soak_crash(setup, journal.read(), exitStatus);
         }
         a->journal = nullptr;
     });

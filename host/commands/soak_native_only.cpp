@@ -1,11 +1,17 @@
-// "panel_host soak" in a build that cannot soak (Windows): the subcommand
-// is there and says so, rather than being an unknown word.
+// "panel_host soak" and "run --measure" in a build that cannot soak
+// (Windows): the subcommand and the option are there and say so, rather
+// than being unknown words.
 #include "base/exit_status.h"
 #include "commands/subcommands.h"
 
 #include <cstdio>
 
 namespace quon::host {
+
+int play_measured_run(scenario_runner&, const scenario&, std::int64_t) {
+    std::fprintf(stderr, "panel_host: run --measure is in the native build only: it measures as soak does\n");
+    return exitUsage;
+}
 
 void add_soak_command(CLI::App& app, int& exitStatus) {
     CLI::App* cmd = app.add_subcommand("soak", "not in this build: soak counts through the native system's "

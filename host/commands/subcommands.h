@@ -19,6 +19,12 @@ void add_serve_command(CLI::App& app, int& exitStatus);
 void add_soak_command(CLI::App& app, int& exitStatus); // Windows: says it is native only
 void add_validate_command(CLI::App& app, int& exitStatus);
 
+class scenario_runner;
+struct scenario;
+// run --measure: plays the scenario measured as a soak measures
+// (soak/measured_run.h); in a build without soak, a refusal (exitUsage).
+int play_measured_run(scenario_runner& player, const scenario& plan, std::int64_t budgetMs);
+
 // The help's look, set on the program before its subcommands, which take it.
 void use_help_formatter(CLI::App& app);
 

@@ -5,46 +5,69 @@
 
 #include "base/utf8_text.h"
 
+#include <charconv>
 #include <type_traits>
 
 namespace quon::host {
 
 namespace {
 
-std::string n(std::int32_t v) { return std::to_string(v); }
+// Appends a number, or a text as quote_step_text writes it.
+void put(std::string& out, std::int32_t v) {
+    char digits[16];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
+}
+void put_quoted(std::string& out, const std::string& text) { out += quote_step_text(text); }
 
-// The fields after the keyword, each before a space.
-std::string fields_of(const step_action& action) {
-    return std::visit(
-        [](const auto& s) -> std::string {
+// The fields after the keyword, each after a space, appended to `out`: one
+// string grows, no field is a string of its own (a soak writes a step per event).
+void append_fields(const step_action& action, std::string& out) {
+    std::visit(
+        [&out](const auto& s) {
             using T = std::decay_t<decltype(s)>;
-            if constexpr (std::is_same_v<T, route_step>)
-                return n(s.destination) + " " + (s.source == 0 ? std::string("park") : n(s.source));
-            else if constexpr (std::is_same_v<T, gpi_step>) return n(s.input) + (s.on ? " on" : " off");
-            else if constexpr (std::is_same_v<T, umd_step>) return n(s.display) + " " + quote_step_text(s.text);
-            else if constexpr (std::is_same_v<T, tally_step>) return n(s.display) + " " + s.state;
-            else if constexpr (std::is_same_v<T, info_step>) return n(s.slot) + " " + quote_step_text(s.text);
-            else if constexpr (std::is_same_v<T, source_step>) return n(s.source) + " " + quote_step_text(s.picture);
-            else if constexpr (std::is_same_v<T, property_step>) return quote_step_text(s.message);
-            else if constexpr (std::is_same_v<T, button_step>)
-                return s.panel + " " + s.control + " " + quote_step_text(s.event);
-            else if constexpr (std::is_same_v<T, timer_step>) return n(s.id);
-            else if constexpr (std::is_same_v<T, wait_step>) return n(s.ms);
-            else if constexpr (std::is_same_v<T, say_step>) return quote_step_text(s.text);
-            else if constexpr (std::is_same_v<T, expect_property_step>)
-                return (s.panel.empty() ? "" : s.panel + "/") + s.control + " " + s.property + " " +
-                       quote_step_text(s.value);
-            else if constexpr (std::is_same_v<T, expect_answer_step>)
-                return s.answer ? quote_step_text(*s.answer) : "null";
-            else if constexpr (std::is_same_v<T, expect_debug_step>) return quote_step_text(s.text);
-            else if constexpr (std::is_same_v<T, snapshot_step>) return s.file;
-            else if constexpr (std::is_same_v<T, devices_step>) return quote_step_text(s.file);
-            else if constexpr (std::is_same_v<T, expect_commands_step>) return s.lines.empty() ? "none" : "";
-            else if constexpr (std::is_same_v<T, start_step> || std::is_same_v<T, stop_step> ||
-                               std::is_same_v<T, restart_step>)
-                return s.script;
-            else if constexpr (std::is_same_v<T, script_step>) return s.name;
-            else return "";
+            if constexpr (std::is_same_v<T, route_step>) {
+                out += ' ', put(out, s.destination), out += ' ';
+                s.source == 0 ? void(out += "park") : put(out, s.source);
+            } else if constexpr (std::is_same_v<T, gpi_step>) {
+                out += ' ', put(out, s.input), out += s.on ? " on" : " off";
+            } else if constexpr (std::is_same_v<T, umd_step>) {
+                out += ' ', put(out, s.display), out += ' ', put_quoted(out, s.text);
+            } else if constexpr (std::is_same_v<T, tally_step>) {
+                out += ' ', put(out, s.display), out += ' ', out += s.state;
+            } else if constexpr (std::is_same_v<T, info_step>) {
+                out += ' ', put(out, s.slot), out += ' ', put_quoted(out, s.text);
+            } else if constexpr (std::is_same_v<T, source_step>) {
+                out += ' ', put(out, s.source), out += ' ', put_quoted(out, s.picture);
+            } else if constexpr (std::is_same_v<T, property_step>) {
+                out += ' ', put_quoted(out, s.message);
+            } else if constexpr (std::is_same_v<T, button_step>) {
+                out += ' ', out += s.panel, out += ' ', out += s.control, out += ' ', put_quoted(out, s.event);
+            } else if constexpr (std::is_same_v<T, timer_step>) {
+                out += ' ', put(out, s.id);
+            } else if constexpr (std::is_same_v<T, wait_step>) {
+                out += ' ', put(out, s.ms);
+            } else if constexpr (std::is_same_v<T, say_step>) {
+                out += ' ', put_quoted(out, s.text);
+            } else if constexpr (std::is_same_v<T, expect_property_step>) {
+                out += ' ', out += s.panel.empty() ? "" : s.panel + "/", out += s.control, out += ' ',
+                    out += s.property, out += ' ', put_quoted(out, s.value);
+            } else if constexpr (std::is_same_v<T, expect_answer_step>) {
+                out += ' ';
+                s.answer ? put_quoted(out, *s.answer) : void(out += "null");
+            } else if constexpr (std::is_same_v<T, expect_debug_step>) {
+                out += ' ', put_quoted(out, s.text);
+            } else if constexpr (std::is_same_v<T, snapshot_step>) {
+                if (!s.file.empty()) out += ' ', out += s.file;
+            } else if constexpr (std::is_same_v<T, devices_step>) {
+                out += ' ', put_quoted(out, s.file);
+            } else if constexpr (std::is_same_v<T, expect_commands_step>) {
+                if (s.lines.empty()) out += " none";
+            } else if constexpr (std::is_same_v<T, start_step> || std::is_same_v<T, stop_step> ||
+                                 std::is_same_v<T, restart_step>) {
+                if (!s.script.empty()) out += ' ', out += s.script;
+            } else if constexpr (std::is_same_v<T, script_step>) {
+                if (!s.name.empty()) out += ' ', out += s.name;
+            }
         },
         action);
 }
@@ -53,6 +76,7 @@ std::string fields_of(const step_action& action) {
 
 std::string quote_step_text(const std::string& text) {
     std::string quoted;
+    quoted.reserve(text.size() + 2);
     for (char c : text) {
         if (c == '"' || c == '\\') quoted += '\\';
         quoted += c;
@@ -62,8 +86,11 @@ std::string quote_step_text(const std::string& text) {
 }
 
 std::string write_step(const step_action& action) {
-    const std::string fields = fields_of(action);
-    return fields.empty() ? step_name(action) : step_name(action) + (" " + fields);
+    std::string line;
+    line.reserve(32);
+    line += step_name(action);
+    append_fields(action, line);
+    return line;
 }
 
 } // namespace quon::host

@@ -3,6 +3,7 @@
 #include "base/decimal_number.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace quon::host {
 
@@ -19,35 +20,39 @@ const char* find_layout(const std::string& code, const std::vector<declared_comm
     return nullptr;
 }
 
-bool parse_number(const std::string& field, std::int32_t& out, std::string& error) {
-    const std::string quoted = "\"" + field + "\"";
+// The texts are read through views of the command's text: a field is copied
+// only when it is kept (a text field) or named in an error.
+using text_view = std::string_view;
+
+bool parse_number(text_view field, std::int32_t& out, std::string& error) {
+    const auto quoted = [&] { return "\"" + std::string(field) + "\""; };
     if (field.empty()) {
         error = "empty number field";
         return false;
     }
     std::size_t digits = field[0] == '-' ? 1 : 0;
     if (digits == field.size()) {
-        error = "number field " + quoted + " has no digits";
+        error = "number field " + quoted() + " has no digits";
         return false;
     }
     for (std::size_t i = digits; i < field.size(); ++i) {
         if (field[i] < '0' || field[i] > '9') {
-            error = "non-numeric field " + quoted;
+            error = "non-numeric field " + quoted();
             return false;
         }
     }
     if (digits == 1 && field == "-0") { // no script formatting an integer in plain decimal sends it
-        error = "number field " + quoted + " is a negative zero";
+        error = "number field " + quoted() + " is a negative zero";
         return false;
     }
     if (field[digits] == '0' && field.size() > digits + 1) {
-        error = "number field " + quoted + " has a leading zero";
+        error = "number field " + quoted() + " has a leading zero";
         return false;
     }
     std::int64_t value = 0;
     std::string why;
-    if (!read_decimal(field, INT32_MIN, INT32_MAX, value, why)) {
-        error = "number field " + quoted + " is outside 32 bits";
+    if (!read_decimal(std::string(field), INT32_MIN, INT32_MAX, value, why)) {
+        error = "number field " + quoted() + " is outside 32 bits";
         return false;
     }
     out = static_cast<std::int32_t>(value);
@@ -58,7 +63,7 @@ bool parse_number(const std::string& field, std::int32_t& out, std::string& erro
 // a field may itself hold "' '"; the separators nearest the end are taken as
 // the real ones, because the leading field (a property value or a path) is
 // the one that carries free text.
-bool parse_texts(const std::string& body, const char* layout, host_command& out, std::string& error) {
+bool parse_texts(text_view body, const char* layout, host_command& out, std::string& error) {
     std::size_t required = 0, optional = 0;
     for (const char* f = layout; *f; ++f) (*f == 'T' ? required : optional) += 1;
     if (body.size() < 2 || body.front() != '\'' || body.back() != '\'') {
@@ -68,9 +73,9 @@ bool parse_texts(const std::string& body, const char* layout, host_command& out,
     }
     // Every separator, left to right; the last `most - 1` of them are the
     // real ones and the first field keeps the rest, in one pass.
-    const std::string inner = body.substr(1, body.size() - 2);
+    const text_view inner = body.substr(1, body.size() - 2);
     std::vector<std::size_t> separators;
-    for (std::size_t sep = inner.find("' '"); sep != std::string::npos; sep = inner.find("' '", sep + 3))
+    for (std::size_t sep = inner.find("' '"); sep != text_view::npos; sep = inner.find("' '", sep + 3))
         separators.push_back(sep);
     const std::size_t pieces = separators.size() + 1, most = required + optional;
     if (pieces < required) {
@@ -80,22 +85,22 @@ bool parse_texts(const std::string& body, const char* layout, host_command& out,
     const std::size_t firstReal = pieces > most ? pieces - most : 0;
     std::size_t start = 0;
     for (std::size_t i = firstReal; i < separators.size(); ++i) {
-        out.texts.push_back(inner.substr(start, separators[i] - start));
+        out.texts.emplace_back(inner.substr(start, separators[i] - start));
         start = separators[i] + 3;
     }
-    out.texts.push_back(inner.substr(start));
+    out.texts.emplace_back(inner.substr(start));
     return true;
 }
 
 // Numbers, then text fields ("NNT"): the numbers are the words before the
 // first apostrophe, the texts as parse_texts reads them.
-bool parse_numbers_then_texts(const std::string& body, const char* layout, host_command& out, std::string& error) {
+bool parse_numbers_then_texts(text_view body, const char* layout, host_command& out, std::string& error) {
     const std::size_t numbers = std::strspn(layout, "N");
     std::size_t start = 0;
     for (std::size_t i = 0; i < numbers; ++i) {
         const std::size_t sp = body.find(' ', start);
         std::int32_t v = 0;
-        if (sp == std::string::npos) {
+        if (sp == text_view::npos) {
             error = "expects " + std::to_string(numbers) + " numbers, then text fields";
             return false;
         }
@@ -106,15 +111,15 @@ bool parse_numbers_then_texts(const std::string& body, const char* layout, host_
     return parse_texts(body.substr(start), layout + numbers, out, error);
 }
 
-bool parse_numeric(const std::string& body, const char* layout, host_command& out, std::string& error) {
+bool parse_numeric(text_view body, const char* layout, host_command& out, std::string& error) {
     if (std::strpbrk(layout, "To")) return parse_numbers_then_texts(body, layout, out, error);
-    std::vector<std::string> fields;
+    std::vector<text_view> fields;
     if (!body.empty()) {
         std::size_t start = 0;
         for (;;) {
             std::size_t sp = body.find(' ', start);
-            fields.push_back(body.substr(start, sp == std::string::npos ? std::string::npos : sp - start));
-            if (sp == std::string::npos) break;
+            fields.push_back(body.substr(start, sp == text_view::npos ? text_view::npos : sp - start));
+            if (sp == text_view::npos) break;
             start = sp + 1;
         }
     }
@@ -131,13 +136,13 @@ bool parse_numeric(const std::string& body, const char* layout, host_command& ou
         out.numbers.push_back(v);
     }
     if (fields.size() > numbers) {
-        const std::string& last = fields.back();
+        const text_view last = fields.back();
         if (last.size() < 2 || last.front() != '\'' || last.back() != '\'') {
-            error = "last field " + last + " is not a text between apostrophes";
+            error = "last field " + std::string(last) + " is not a text between apostrophes";
             return false;
         }
         if (last != "'ADD'") {
-            error = "unknown option " + last + " (only 'ADD')";
+            error = "unknown option " + std::string(last) + " (only 'ADD')";
             return false;
         }
         out.add = true;
@@ -153,12 +158,12 @@ parsed_command parse_command(const char* text, const std::vector<declared_comman
         result.error = "null command";
         return result;
     }
-    const std::string all = text;
+    const text_view all = text;
     if (all.empty()) {
         result.error = "empty command";
         return result;
     }
-    const std::string code = all.substr(0, all.find(' '));
+    const std::string code(all.substr(0, all.find(' ')));
     const char* layout = find_layout(code, declared, result.command.known);
     if (!layout) {
         result.error = "unknown code \"" + code + "\"";
@@ -169,7 +174,7 @@ parsed_command parse_command(const char* text, const std::vector<declared_comman
         return result;
     }
     result.command.code = code;
-    std::string body;
+    text_view body;
     if (all.size() > code.size()) {
         if (all.size() == code.size() + 1) {
             result.error = "trailing space after the code";

@@ -40,6 +40,11 @@ public:
     // commands) are written; the rest is only counted: a soak plays millions
     // of events whose conversation nobody reads.
     void set_faults_only(bool faultsOnly) { faultsOnly_ = faultsOnly; }
+    // An event whose words `words()` makes only when they are written.
+    template <typename make_words>
+    void event_said(unsigned kind, const make_words& words) {
+        event(kind, faultsOnly_ ? std::string() : words());
+    }
 
     // Hears each fault of the script (a problem, a malformed command) as it
     // is logged, as the text it is, before the log escapes it: a soak keeps

@@ -95,8 +95,10 @@ void panel_session::abandon() {
 void panel_session::report(const status_report& r) {
     if (!script_) return;
     std::vector<char> record = device_report_record(r.device, r.index, r.state, r.text);
-    log_.event(quon_kind_revertive, "device " + std::to_string(r.device) + " index " + std::to_string(r.index) +
-                                        " state " + std::to_string(r.state) + " text \"" + r.text + "\"");
+    log_.event_said(quon_kind_revertive, [&] {
+        return "device " + std::to_string(r.device) + " index " + std::to_string(r.index) + " state " +
+               std::to_string(r.state) + " text \"" + r.text + "\"";
+    });
     script_call call(*this);
     script_->callback(record.data(), quon_kind_revertive);
 }
@@ -124,7 +126,7 @@ void panel_session::button(const std::string& panel, const std::string& id, cons
     record.panel = panel.c_str();
     record.id = id.c_str();
     record.event = message.get();
-    log_.event(quon_kind_button, "panel " + panel + " control " + id + " event \"" + event + "\"");
+    log_.event_said(quon_kind_button, [&] { return "panel " + panel + " control " + id + " event \"" + event + "\""; });
     {
         script_call call(*this);
         script_->callback(&record, quon_kind_button);
@@ -136,7 +138,7 @@ std::optional<std::string> panel_session::property(const std::string& message) {
     if (!script_) return std::nullopt;
     std::vector<char> text(message.begin(), message.end()); // a writable copy, as the host's own
     text.push_back('\0');
-    log_.event(quon_kind_property, "\"" + message + "\"");
+    log_.event_said(quon_kind_property, [&] { return "\"" + message + "\""; });
     char* answer = nullptr;
     {
         script_call call(*this);
@@ -146,7 +148,7 @@ std::optional<std::string> panel_session::property(const std::string& message) {
     if (answer) copy = std::string(answer);
     log_.answer(copy ? &*copy : nullptr);
     if (answer) {
-        log_.event(quon_kind_release, "\"" + *copy + "\"");
+        log_.event_said(quon_kind_release, [&] { return "\"" + *copy + "\""; });
         script_call call(*this);
         script_->callback(answer, quon_kind_release);
     }
@@ -156,7 +158,7 @@ std::optional<std::string> panel_session::property(const std::string& message) {
 
 void panel_session::timer(std::int32_t id) {
     if (!script_) return;
-    log_.event(quon_kind_timer, "timer " + std::to_string(id));
+    log_.event_said(quon_kind_timer, [&] { return "timer " + std::to_string(id); });
     {
         script_call call(*this);
         script_->callback(reinterpret_cast<void*>(static_cast<std::intptr_t>(id)), quon_kind_timer);

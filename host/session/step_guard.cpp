@@ -28,6 +28,12 @@ unsigned long long generation = 0; // counts every change below
 bool inStep = false;
 int timeout = 0;
 int emulatorDepth = 0; // open step_guard_emulator_time scopes
+// The watchdog waits with no deadline (no step, or the emulator's time):
+// only then must a change wake it. Otherwise it waits for the step's
+// deadline, which a change only moves later, and looks again when it comes.
+bool watchdogIdle = false;
+unsigned long long wakes = 0; // times the watchdog was woken
+bool watchdogOnDeadline = false;
 using steady = std::chrono::steady_clock;
 steady::duration budget{};  // the panel's time left in this step, as of `resumed`
 steady::time_point resumed; // when the panel's clock last started
@@ -73,12 +79,24 @@ void on_crash(crash_kind kind, unsigned long code) {
     end_now(exitPanelCrashed);
 }
 
+// Under `lock`: wakes the watchdog if it waits with no deadline.
+void wake_if_idle() {
+    if (!watchdogIdle) return;
+    ++wakes;
+    changed.notify_all();
+}
+
 void watch() {
     std::unique_lock<std::mutex> guard(lock);
     for (;;) {
+        watchdogIdle = true;
         changed.wait(guard, [] { return inStep && emulatorDepth == 0; });
+        watchdogIdle = false;
         const unsigned long long mine = generation;
-        if (changed.wait_until(guard, resumed + budget, [mine] { return generation != mine; })) continue;
+        watchdogOnDeadline = true;
+        const bool moved = changed.wait_until(guard, resumed + budget, [mine] { return generation != mine; });
+        watchdogOnDeadline = false;
+        if (moved) continue;
         claim_the_end();
         const std::string what = guard_fault_words(guard_fault::hung, static_cast<unsigned long>(timeout));
         std::fflush(stdout);
@@ -163,6 +181,7 @@ void write_step_text() {
 
 void step_guard_script(const std::string& name) {
     std::lock_guard<std::mutex> guard(lock);
+    if (name == scriptName) return; // the record says it already: once per event, a rewrite costs
     scriptName = name;
     if (!stepText.empty()) write_step_text();
 }
@@ -183,7 +202,7 @@ void step_guard_enter(const std::string& description) {
         inStep = true;
         budget = std::chrono::seconds(timeout);
         resumed = steady::now();
-        changed.notify_all();
+        wake_if_idle();
         if (announce) announced.assign(record->step, strnlen(record->step, sizeof record->step));
     }
     if (announce) announce(announced);
@@ -193,14 +212,13 @@ step_guard_emulator_time::step_guard_emulator_time() {
     std::lock_guard<std::mutex> guard(lock);
     if (emulatorDepth++ == 0) budget -= steady::now() - resumed;
     ++generation;
-    changed.notify_all();
 }
 
 step_guard_emulator_time::~step_guard_emulator_time() {
     std::lock_guard<std::mutex> guard(lock);
     if (--emulatorDepth == 0) resumed = steady::now();
     ++generation;
-    changed.notify_all();
+    wake_if_idle();
 }
 
 void step_guard_leave() {
@@ -208,7 +226,11 @@ void step_guard_leave() {
     if (record->state == 1) record->state = 2;
     ++generation;
     inStep = false;
-    changed.notify_all();
+}
+
+step_guard_watch step_guard_watch_state() {
+    std::lock_guard<std::mutex> guard(lock);
+    return {wakes, watchdogOnDeadline};
 }
 
 } // namespace quon::host

@@ -65,6 +65,15 @@ void step_guard_script(const std::string& name);
 // No step is running: the clock stops.
 void step_guard_leave();
 
+// How often a step or the emulator's time woke the watchdog (only when it
+// waited with no deadline, never once per command), and whether it now
+// waits for a step's deadline. For tests.
+struct step_guard_watch {
+    unsigned long long wakes = 0;
+    bool onDeadline = false;
+};
+step_guard_watch step_guard_watch_state();
+
 // While one exists, the clock of the running step stands still: time the
 // emulator spends (parsing a command, executing it, checking, drawing) is
 // never counted against the panel. Scopes may nest and may outlive a step.

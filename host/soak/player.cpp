@@ -24,15 +24,6 @@ struct control_ref {
     std::string panel, id;
 };
 
-std::string clock_text(std::int64_t ms) {
-    char text[48];
-    const std::int64_t s = ms / 1000;
-    std::snprintf(text, sizeof text, "day %lld %02lld:%02lld:%02lld.%03lld", static_cast<long long>(s / 86400 + 1),
-                  static_cast<long long>(s / 3600 % 24), static_cast<long long>(s / 60 % 60),
-                  static_cast<long long>(s % 60), static_cast<long long>(ms % 1000));
-    return text;
-}
-
 // A change as a scenario step says it where one can (the first device of
 // its type), else in words.
 said_step describe_change(const declared_device& d, bool first, const device_change& c) {
@@ -149,7 +140,7 @@ void soak_game::measure(event_kind kind, std::int64_t atMs, const std::function<
         if (!said) said = describe();
         return *said;
     };
-    if (plan_.journal) plan_.journal->put(step());
+    if (plan_.journal) plan_.journal->put(step(), number_, atMs);
     const int problemsBefore = log_.problems() + log_.malformed();
     const std::int64_t before = thread_cpu_ns();
     deliver();
@@ -165,7 +156,7 @@ void soak_game::measure(event_kind kind, std::int64_t atMs, const std::function<
     faults_.count += problems;
     for (const std::string& fault : heard_)
         if (faults_.first.size() < keptFaults)
-            faults_.first.push_back("event " + std::to_string(number_) + " at " + clock_text(atMs) + " (" +
+            faults_.first.push_back("event " + std::to_string(number_) + " at " + virtual_time_text(atMs) + " (" +
                                     step().text() + "): " + printable(fault));
     heard_.clear();
 }
@@ -205,8 +196,9 @@ void soak_game::ticks_until(std::int64_t untilMs) {
 }
 
 void soak_game::enter_stretch(std::int64_t startMs) {
-    step_guard_enter("soak: the stretch from " + clock_text(startMs) + " to " + clock_text(startMs + stretchMs) +
-                     " of virtual time (events from " + std::to_string(number_ + 1) + ")");
+    step_guard_enter("soak: the stretch from " + virtual_time_text(startMs) + " to " +
+                     virtual_time_text(startMs + stretchMs) + " of virtual time (events from " +
+                     std::to_string(number_ + 1) + ")");
     refresh_controls();
 }
 

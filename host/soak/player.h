@@ -29,7 +29,7 @@ struct soak_plan {
     std::uint64_t seed = 0;
     std::int64_t budgetNs = 16000000;
     soak_stretches* stretches = nullptr; // --save-failures: the recent steps kept there
-    crash_journal* journal = nullptr;    // --save-failures: each step written there before its event
+    crash_journal* journal = nullptr;    // each event written there before it is delivered
 };
 
 // Faults the run went on from (malformed commands, other problems the

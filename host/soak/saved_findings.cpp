@@ -4,6 +4,8 @@
 #include "base/output_file.h"
 #include "scenario/run_setup.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include "validation/failure_recorder.h"
 #include "base/private_file.h"
@@ -44,7 +46,6 @@ saved_case case_of(const soak_save_setup& setup, const std::string& kind, const 
     if (leftOut > 0)
         c.notes.push_back(std::to_string(leftOut) +
                           " events are left out: no scenario step gives them (the first: " + first + ")");
-    c.notes.push_back("not cut: run's replay does not measure what the soak found");
     return c;
 }
 
@@ -59,11 +60,22 @@ std::string full_library(const std::string& argument) {
     return (named ? scripts.front().name + "=" : std::string()) + full_path(paths.front());
 }
 
+// A finding's case: replayed with --measure (and the soak's budget), not cut.
+saved_case measured_case(const soak_save_setup& setup, const std::string& kind, const std::string& fault,
+                         const std::vector<said_step>& stretch, int repeats, const std::string& what) {
+    saved_case c = case_of(setup, kind, fault, stretch, repeats, what);
+    c.measure = true;
+    if (setup.budgetMs != defaultBudgetMs) c.budgetMs = setup.budgetMs;
+    c.notes.push_back("not cut: the cutter compares faults, not measures");
+    return c;
+}
+
 bool write_case(const soak_save_setup& setup, saved_case c, std::vector<std::string>& files, std::string& error) {
     std::string libraries;
     for (const std::string& l : setup.libraries) libraries += (libraries.empty() ? "" : " ") + full_library(l);
     const std::string file = reserve_case_file(setup.dir, c, error);
-    if (file.empty() || !write_file_privately(file, case_text(c, libraries, file), error)) return false;
+    // The case named fully too: its replay line holds from any folder.
+    if (file.empty() || !write_file_privately(file, case_text(c, libraries, full_path(file)), error)) return false;
     files.push_back(file);
     return true;
 }
@@ -87,23 +99,37 @@ std::vector<std::string> stretch_steps(const std::vector<said_step>& stretch, bo
     return steps;
 }
 
+int replay_repeats(const soak_finding& f, std::int64_t kindEvents, std::size_t stretch) {
+    if (stretch == 0) return 1;
+    // A growth no kind explains has no slope to size it by: ten times over, as it was.
+    double events = 10.0 * static_cast<double>(stretch);
+    if (f.type == finding_type::growth && f.kindKnown && f.perEvent > 0)
+        events = 4.0 * static_cast<double>(growth_floor(f.resource)) / f.perEvent;
+    else if (f.type == finding_type::cpu_growth) events = static_cast<double>(kindEvents);
+    const double most = static_cast<double>(maxReplaySteps / static_cast<std::int64_t>(stretch));
+    const double repeats = std::min(std::ceil(events / static_cast<double>(stretch)), most);
+    return std::max(1, static_cast<int>(repeats));
+}
+
 bool save_soak_findings(const soak_save_setup& setup, const std::vector<soak_finding>& findings,
-                        const soak_faults& faults, const soak_stretches& stretches, std::vector<std::string>& files,
-                        std::string& error) {
+                        const soak_faults& faults, const soak_stretches& stretches, const soak_tally& tally,
+                        std::vector<std::string>& files, std::string& error) {
     if (!make_directories(setup.dir, error)) return false;
     for (const soak_finding& f : findings) {
         saved_case c;
         if (f.type == finding_type::over_budget) {
-            c = case_of(setup, case_kind(f), f.line, stretches.beforeSlowest, 1,
-                        "the last " + std::to_string(stretches.beforeSlowest.size()) +
-                            " events up to the slowest over the budget");
+            c = measured_case(setup, case_kind(f), f.line, stretches.beforeSlowest, 1,
+                              "the last " + std::to_string(stretches.beforeSlowest.size()) +
+                                  " events up to the slowest over the budget");
         } else {
             const bool ofKind = f.kindKnown;
             const std::vector<said_step> stretch = ofKind ? stretches.rings.of_kind(f.kind) : stretches.rings.last();
-            c = case_of(setup, case_kind(f), f.line, stretch, stretchRepeats,
-                        "the stretch: the last " + std::to_string(stretch.size()) + " " +
-                            (ofKind ? std::string(event_kind_name(f.kind)) + " events" : std::string("events")) +
-                            " of the soak, played " + std::to_string(stretchRepeats) + " times over");
+            const int repeats = replay_repeats(f, tally.kinds()[index_of(f.kind)].events, stretch.size());
+            c = measured_case(setup, case_kind(f), f.line, stretch, repeats,
+                              "the stretch: the last " + std::to_string(stretch.size()) + " " +
+                                  (ofKind ? std::string(event_kind_name(f.kind)) + " events" : std::string("events")) +
+                                  " of the soak, played " +
+                                  (repeats == 1 ? std::string("once") : std::to_string(repeats) + " times over"));
         }
         if (!write_case(setup, c, files, error)) return false;
     }
@@ -112,6 +138,7 @@ bool save_soak_findings(const soak_save_setup& setup, const std::vector<soak_fin
                                "the last " + std::to_string(stretches.beforeFault.size()) +
                                    " events up to the first fault; run --strict replays it");
         c.strict = true;
+        c.notes.push_back("not cut: soak cuts only a crash's or a hang's case");
         if (!write_case(setup, c, files, error)) return false;
     }
     return true;
@@ -124,7 +151,6 @@ int save_soak_crash(const soak_save_setup& setup, const std::vector<said_step>& 
         hang ? "the panel did not return in time during the soak"
              : "the panel crashed or ended the process during the soak",
         journal, 1, "the last " + std::to_string(journal.size()) + " events of the soak, up to the one it happened in");
-    c.notes.pop_back(); // run replays a crash or a hang: it is cut below
     std::vector<std::string> files;
     std::string error;
     if (!make_directories(setup.dir, error) || !write_case(setup, c, files, error)) {

@@ -3,6 +3,7 @@
 #include "validation/panel_values.h"
 
 #include "scenario/run_setup.h"
+#include "soak/measures_text.h"
 #include "soak/player.h"
 #include "soak/probes.h"
 #include "soak/report.h"
@@ -19,30 +20,6 @@ namespace quon::host {
 
 namespace {
 
-void print_table(const soak_tally& tally) {
-    std::printf("%-9s %11s %9s %9s %9s %9s %10s\n", "kind", "events", "commands", "cpu p50", "p90", "p99", "max");
-    for (std::size_t k = 0; k < eventKinds; ++k) {
-        const kind_tally& t = tally.kinds()[k];
-        if (t.events == 0) continue;
-        std::printf("%-9s %11lld %9.2f %7.1fµs %7.1fµs %7.1fµs %8.1fµs\n", event_kind_name(static_cast<event_kind>(k)),
-                    static_cast<long long>(t.events), static_cast<double>(t.commands) / static_cast<double>(t.events),
-                    t.percentile_ns(0.5) / 1000, t.percentile_ns(0.9) / 1000, t.percentile_ns(0.99) / 1000,
-                    static_cast<double>(t.maxNs) / 1000);
-    }
-}
-
-void print_resources(const soak_tally& tally) {
-    const std::vector<soak_window>& w = tally.windows();
-    if (w.empty()) return;
-    const std::size_t from = std::min(warm_up_windows(w.size()), w.size() - 1);
-    for (soak_resource r : soakResources)
-        std::printf("%-16s %lld after the warm-up, %lld at the end (floor for a growth: %lld)\n", resource_name(r),
-                    static_cast<long long>(sample_of(w[from].process, r)),
-                    static_cast<long long>(sample_of(w.back().process, r)), static_cast<long long>(growth_floor(r)));
-    std::printf("resident memory  %lld KiB at the end (host and panel)\nheap measured by %s\n",
-                static_cast<long long>(w.back().process.residentKiB), process_probe::heap_source());
-}
-
 std::string rates_text(const traffic_rates& rates) {
     std::string text;
     for (event_kind k : scheduledKinds)
@@ -58,12 +35,13 @@ std::uint64_t fresh_seed() {
 }
 
 // --save-failures: each finding as a scenario; the exit status.
-int save(const soak_request& request, const soak_plan& plan, const std::vector<soak_finding>& findings,
-         const soak_faults& faults, int status) {
+int save(const soak_request& request, const soak_plan& plan, const soak_tally& tally,
+         const std::vector<soak_finding>& findings, const soak_faults& faults, int status) {
     std::vector<std::string> files;
     std::string error;
-    const soak_save_setup setup{request.saveDir, request.libraries, request.devicesFile, plan.scripts.size() > 1};
-    if (!save_soak_findings(setup, findings, faults, *plan.stretches, files, error)) {
+    const soak_save_setup setup{request.saveDir, request.libraries, request.devicesFile, plan.scripts.size() > 1,
+                                request.budgetMs};
+    if (!save_soak_findings(setup, findings, faults, *plan.stretches, tally, files, error)) {
         std::fprintf(stderr, "panel_host: --save-failures: %s\n", error.c_str());
         return exitEmulatorFault;
     }
@@ -80,8 +58,11 @@ int conclude(const soak_request& request, const soak_plan& plan, const soak_tall
     std::printf("played %lld events in %.1f s (%.0f a second), %zu windows of 10 virtual minutes\n",
                 static_cast<long long>(tally.events()), seconds, static_cast<double>(tally.events()) / seconds,
                 tally.windows().size());
-    print_table(tally);
-    print_resources(tally);
+    print_kind_table(tally);
+    print_resources(tally, warm_up_windows(tally.windows().size()));
+    if (!tally.windows().empty())
+        std::printf("resident memory  %lld KiB at the end (host and panel)\nheap measured by %s\n",
+                    static_cast<long long>(tally.windows().back().process.residentKiB), process_probe::heap_source());
     const std::vector<soak_finding> findings = judge(tally);
     int failed = 0;
     if (!faults.startFailure.empty()) ++failed, std::printf("FAIL  %s\n", faults.startFailure.c_str());
@@ -93,7 +74,7 @@ int conclude(const soak_request& request, const soak_plan& plan, const soak_tall
     }
     for (const soak_finding& f : findings) ++failed, std::printf("FAIL  %s\n", f.line.c_str());
     int status = failed == 0 ? exitAllHeld : exitExpectationFailed;
-    if (!request.saveDir.empty() && plan.stretches) status = save(request, plan, findings, faults, status);
+    if (!request.saveDir.empty() && plan.stretches) status = save(request, plan, tally, findings, faults, status);
     if (!request.reportDir.empty()) {
         std::string error;
         if (!write_soak_report(request.reportDir, {plan, tally, findings, faults, seconds}, error)) {

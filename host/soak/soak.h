@@ -8,6 +8,7 @@
 
 #include "soak/crash_journal.h"
 #include "soak/traffic.h"
+#include "soak/verdict.h"
 
 #include <cstdint>
 #include <string>
@@ -19,11 +20,11 @@ struct soak_request {
     std::vector<std::string> libraries; // PATH or NAME=PATH, as run's
     std::string devicesFile, reportDir;
     std::string saveDir; // --save-failures: each finding saved there as a scenario
-    std::int64_t days = 7, budgetMs = 16, timeout = 60;
+    std::int64_t days = 7, budgetMs = defaultBudgetMs, timeout = 60;
     std::uint64_t seed = 0;
     bool seeded = false;
     traffic_rates rates = traffic_rates::defaults();
-    crash_journal* journal = nullptr; // --save-failures: made by the watcher before the worker
+    crash_journal* journal = nullptr; // made by the watcher before the worker
 };
 
 // The property messages the scenarios in the "scenarios" folder beside the

@@ -1,5 +1,7 @@
 #include "soak/traffic.h"
 
+#include <cstdio>
+
 #include "base/decimal_number.h"
 
 #include <cmath>
@@ -105,5 +107,14 @@ void traffic_schedule::take() {
 }
 
 void traffic_schedule::owe_release(std::int64_t atMs) { releases_.push_back(atMs + releaseAfterMs); }
+
+std::string virtual_time_text(std::int64_t ms) {
+    char text[48];
+    const std::int64_t s = ms / 1000;
+    std::snprintf(text, sizeof text, "day %lld %02lld:%02lld:%02lld.%03lld", static_cast<long long>(s / 86400 + 1),
+                  static_cast<long long>(s / 3600 % 24), static_cast<long long>(s / 60 % 60),
+                  static_cast<long long>(s % 60), static_cast<long long>(ms % 1000));
+    return text;
+}
 
 } // namespace quon::host

@@ -38,6 +38,8 @@ struct traffic_rates {
 bool parse_rate(const std::string& text, traffic_rates& rates, std::string& why);
 
 constexpr std::int64_t stretchMs = 10 * 60 * 1000; // the stretch a rate factor holds for
+// A moment of virtual time as the soak names it: "day 1 00:10:00.000".
+std::string virtual_time_text(std::int64_t ms);
 constexpr std::int64_t releaseAfterMs = 150;
 
 // The times and kinds of the scheduled events, in order.

@@ -43,25 +43,6 @@ std::string format(const char* pattern, double a, double b = 0, double c = 0) {
     return text;
 }
 
-// Which kind's counts, window by window, move with the resource's steps.
-void blame(const std::vector<soak_window>& w, std::size_t from, soak_resource r, soak_finding& f) {
-    std::vector<double> steps;
-    for (std::size_t i = from + 1; i < w.size(); ++i)
-        steps.push_back(static_cast<double>(sample_of(w[i].process, r) - sample_of(w[i - 1].process, r)));
-    for (std::size_t k = 0; k < eventKinds; ++k) {
-        std::vector<double> counts;
-        for (std::size_t i = from + 1; i < w.size(); ++i)
-            counts.push_back(static_cast<double>(w[i].events[k] - w[i - 1].events[k]));
-        const line_fit g = fit(counts, steps);
-        if (g.r > 0.5 && g.r > f.fit) {
-            f.kindKnown = true;
-            f.kind = static_cast<event_kind>(k);
-            f.fit = g.r;
-            f.perEvent = g.slope;
-        }
-    }
-}
-
 void judge_growth(const std::vector<soak_window>& w, std::size_t from, std::vector<soak_finding>& out) {
     const std::size_t last = w.size() - 1, mid = (from + last) / 2;
     for (soak_resource r : soakResources) {
@@ -183,10 +164,33 @@ std::size_t warm_up_windows(std::size_t windows) {
     return std::max(hour, windows / 10);
 }
 
+// Which kind's counts, window by window, move with the resource's steps.
+void blame(const std::vector<soak_window>& w, std::size_t from, soak_resource r, soak_finding& f) {
+    std::vector<double> steps;
+    for (std::size_t i = from + 1; i < w.size(); ++i)
+        steps.push_back(static_cast<double>(sample_of(w[i].process, r) - sample_of(w[i - 1].process, r)));
+    for (std::size_t k = 0; k < eventKinds; ++k) {
+        std::vector<double> counts;
+        for (std::size_t i = from + 1; i < w.size(); ++i)
+            counts.push_back(static_cast<double>(w[i].events[k] - w[i - 1].events[k]));
+        const line_fit g = fit(counts, steps);
+        if (g.r > 0.5 && g.r > f.fit) {
+            f.kindKnown = true;
+            f.kind = static_cast<event_kind>(k);
+            f.fit = g.r;
+            f.perEvent = g.slope;
+        }
+    }
+}
+
 std::vector<soak_finding> judge(const soak_tally& tally) {
+    return judge(tally, warm_up_windows(tally.windows().size()));
+}
+
+std::vector<soak_finding> judge(const soak_tally& tally, std::size_t warmUpWindows) {
     std::vector<soak_finding> out;
     const std::vector<soak_window>& w = tally.windows();
-    const std::size_t from = warm_up_windows(w.size());
+    const std::size_t from = warmUpWindows;
     if (w.size() >= from + minJudgedWindows) {
         judge_growth(w, from, out);
         judge_cpu(w, from, out);

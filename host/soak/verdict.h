@@ -41,7 +41,15 @@ std::size_t warm_up_windows(std::size_t windows);
 // Too few windows after the warm-up to judge a growth.
 constexpr std::size_t minJudgedWindows = 8;
 
+// The CPU an event may take by default: one frame of a 60 Hz UI thread.
+constexpr std::int64_t defaultBudgetMs = 16;
+
 std::vector<soak_finding> judge(const soak_tally& tally);
+// The same rules with the warm-up given: a replay's windows are of steps, not of virtual time.
+std::vector<soak_finding> judge(const soak_tally& tally, std::size_t warmUpWindows);
+// The kind whose counts, window by window after `from`, explain a
+// resource's steps best (r above 0.5), into f's kindKnown, kind, perEvent and fit.
+void blame(const std::vector<soak_window>& w, std::size_t from, soak_resource r, soak_finding& f);
 
 } // namespace quon::host
 

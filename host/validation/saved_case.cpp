@@ -31,11 +31,16 @@ int option_value(const std::string& command, const char* option) {
     const std::size_t at = command.rfind(option);
     return at == std::string::npos ? 0 : std::atoi(command.c_str() + at + std::strlen(option));
 }
+const char measureOption[] = " --measure";
+const char budgetOption[] = " --budget-ms ";
 } // namespace
 
+// --strict comes last: read_case finds it at the end.
 std::string replay_command(const saved_case& c, const std::string& library, const std::string& file) {
     return "panel_host run " + library + " " + file + (c.timeout > 0 ? timeoutOption + std::to_string(c.timeout) : "") +
-           (c.memoryLimitMb > 0 ? memoryOption + std::to_string(c.memoryLimitMb) : "") + (c.strict ? " --strict" : "");
+           (c.memoryLimitMb > 0 ? memoryOption + std::to_string(c.memoryLimitMb) : "") +
+           (c.measure ? measureOption : "") + (c.budgetMs > 0 ? budgetOption + std::to_string(c.budgetMs) : "") +
+           (c.strict ? " --strict" : "");
 }
 
 std::string case_text(const saved_case& c, const std::string& library, const std::string& file) {
@@ -67,6 +72,8 @@ bool read_case(const std::string& text, saved_case& out) {
             out.strict = rest.size() >= 9 && rest.compare(rest.size() - 9, 9, " --strict") == 0;
             out.timeout = option_value(rest, timeoutOption);
             out.memoryLimitMb = option_value(rest, memoryOption);
+            out.measure = rest.find(measureOption) != std::string::npos;
+            out.budgetMs = option_value(rest, budgetOption);
         } else if (starts(line, noteLine, rest)) {
             out.notes.push_back(rest);
         } else if (line.compare(0, 8, "devices ") == 0 && out.steps.empty()) {

@@ -29,6 +29,8 @@ struct saved_case {
     bool strict = false;                        // replayed with --strict: a fault the run goes on from
     int timeout = 0;                            // the replay's --timeout (a hang's), 0: none given
     int memoryLimitMb = 0;                      // the replay's --memory-limit (an out-of-memory's), 0: none
+    bool measure = false;                       // replayed with --measure: a soak's growth or slow event
+    long long budgetMs = 0;                     // the replay's --budget-ms, 0: none given
 };
 
 // The file's text; `library` and `file` go into the replay command. Every

@@ -69,6 +69,25 @@ void report(guard_fault fault, unsigned long code, const char* step) {
     std::fprintf(stderr, "[reported %d %lu %s]\n", static_cast<int>(fault), code, step);
 }
 
+// The emulator's time, once per command, does not wake the watchdog once it
+// waits for the step's deadline: counted, a thousand commands, no wake.
+TEST(StepGuardDeathTest, CommandsDoNotWakeTheWatchdog) {
+    EXPECT_EXIT(
+        {
+            step_guard_install(60);
+            step_guard_enter("step 1");
+            for (int i = 0; i < 10000 && !step_guard_watch_state().onDeadline; ++i) pass(1ms);
+            const step_guard_watch before = step_guard_watch_state();
+            for (int i = 0; i < 1000; ++i) const step_guard_emulator_time command;
+            step_guard_leave();
+            step_guard_enter("step 2");
+            const step_guard_watch after = step_guard_watch_state();
+            std::fprintf(stderr, "on deadline %d, wakes %llu\n", before.onDeadline ? 1 : 0, after.wakes - before.wakes);
+            std::exit(before.onDeadline && after.wakes == before.wakes ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
 TEST(StepGuardDeathTest, TheReporterIsToldTheFaultBeforeTheProcessEnds) {
     EXPECT_EXIT(
         {

@@ -6,7 +6,19 @@
 #   -DWORKDIR=dir            optional: run there, in a directory emptied first
 #   -DCOPY=a|b               optional: files copied into WORKDIR before the run
 #   -DCREATES=a|b            optional: files (relative to WORKDIR) the run must write
+#   -DREPLAY=file            optional: a saved case; the arguments of its
+#                            "# replay: panel_host ..." line follow COMMAND
 string(REPLACE "|" ";" command "${COMMAND}")
+if(REPLAY)
+  file(STRINGS "${REPLAY}" replay REGEX "^# replay: panel_host ")
+  if(NOT replay)
+    message(FATAL_ERROR "${REPLAY} has no replay line")
+  endif()
+  string(REGEX REPLACE "^# replay: panel_host " "" replay "${replay}")
+  separate_arguments(replay UNIX_COMMAND "${replay}")
+  list(REMOVE_ITEM command "") # no ARGS: the command line ends at the program
+  list(APPEND command ${replay})
+endif()
 set(where "")
 if(WORKDIR)
   file(REMOVE_RECURSE "${WORKDIR}")

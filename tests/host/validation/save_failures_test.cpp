@@ -161,17 +161,31 @@ TEST(reserve_case_file, never_takes_a_name_in_use) {
     std::filesystem::remove_all(dir);
 }
 
-// A hang's replay names the time bound it hung past, and reads back.
-TEST(saved_case, a_hang_replays_with_its_timeout) {
+// A hang's replay names the time bound it hung past, a soak's finding its
+// measuring and budget, and they read back.
+TEST(saved_case, a_replay_names_its_options_and_they_read_back) {
     saved_case c;
     c.check = "controls";
     c.kind = "hang";
     c.timeout = 3;
-    const std::string text = case_text(c, "/lib/p.so", "/cases/x.scn");
+    std::string text = case_text(c, "/lib/p.so", "/cases/x.scn");
     EXPECT_NE(text.find("# replay: panel_host run /lib/p.so /cases/x.scn --timeout 3\n"), std::string::npos) << text;
     saved_case back;
     ASSERT_TRUE(read_case(text, back));
     EXPECT_EQ(back.timeout, 3);
+    EXPECT_FALSE(back.measure);
+    c = saved_case{};
+    c.check = "soak";
+    c.kind = "over-budget-press";
+    c.measure = true;
+    c.budgetMs = 5;
+    text = case_text(c, "/lib/p.so", "/cases/x.scn");
+    EXPECT_NE(text.find("# replay: panel_host run /lib/p.so /cases/x.scn --measure --budget-ms 5\n"), std::string::npos)
+        << text;
+    ASSERT_TRUE(read_case(text, back));
+    EXPECT_TRUE(back.measure);
+    EXPECT_EQ(back.budgetMs, 5);
+    EXPECT_FALSE(back.strict);
 }
 
 } // namespace
