@@ -4,7 +4,7 @@
 
 #include "scenario/run_setup.h"
 #include "soak/player.h"
-#include "soak/probes.h"
+#include "process/process_probe.h"
 #include "soak/report.h"
 #include "soak/saved_findings.h"
 #include "soak/verdict.h"
