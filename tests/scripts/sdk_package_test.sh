@@ -76,7 +76,7 @@ cd "$work/zed"
 cmake --preset "$preset" >/dev/null || fail "configure"
 cmake --build --preset "$preset" >/dev/null || fail "build"
 ctest --preset "$preset" --no-tests=error | tee ctest.log || fail "ctest"
-for test in zed_validate zed_scenario_zed zed_test; do
+for test in zed_validate zed_scenario_zed zed_test zed_soak; do
   grep -Eq "Test +#[0-9]+: $test[. ].*Passed" ctest.log || fail "no passing $test"
 done
 
@@ -90,7 +90,7 @@ if ctest --preset "$preset" --output-on-failure >exit.log 2>&1; then fail "a pan
 # it: it passes still.)
 passed=$(grep -E "Test +#[0-9]+: zed_.*Passed" exit.log | grep -v "zed_dll_check " || true)
 [ -z "$passed" ] || fail "tests of a panel that exits passed: $passed"
-for test in zed_validate zed_scenario_zed zed_test; do
+for test in zed_validate zed_scenario_zed zed_test zed_soak; do
   grep -Eq "Test +#[0-9]+: $test[. ].*Failed" exit.log || fail "$test did not fail for a panel that exits"
 done
 grep -q "ended early" exit.log || fail "no unit test said the program ended early: $(tail -n 20 exit.log)"
