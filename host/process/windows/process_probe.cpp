@@ -52,8 +52,8 @@ struct process_probe::held {
 
 namespace {
 
-// Bytes in the busy blocks of every heap of the process (large blocks that
-// the heap maps apart from its segments included where the system walks them).
+// Bytes in the busy blocks of every heap of the process, the large blocks
+// it maps apart from its segments included.
 std::int64_t heap_in_use(HANDLE* heaps) {
     const DWORD count = GetProcessHeaps(heapsKept, heaps);
     if (count == 0) return -1;
