@@ -72,13 +72,20 @@ void add_soak_command(CLI::App& app, int& exitStatus) {
         }
         // The worker's last events outlive a panel that ends it.
         crash_journal journal;
-        if (journal.create()) a->journal = &journal;
-        exitStatus = run_guarded([a] { return run_soak(*a); });
-        if (a->journal && is_panel_fault(exitStatus)) {
+        guarded_memory more;
+        more.bytes = crash_journal::bytes();
+        more.attach = [a, &journal](void* memory) {
+            journal.attach(memory);
+            a->journal = &journal;
+        };
+        more.ended = [a, &journal](int status) {
+            if (!is_panel_fault(status)) return status;
             name_last_event(journal);
+            if (a->saveDir.empty()) return status;
             const soak_save_setup setup{a->saveDir, a->libraries, a->devicesFile, a->libraries.size() > 1};
-            if (!a->saveDir.empty()) exitStatus = save_soak_crash(setup, journal.read(), exitStatus);
-        }
+            return save_soak_crash(setup, journal.read(), status);
+        };
+        exitStatus = run_guarded([a] { return run_soak(*a); }, 0, more);
         a->journal = nullptr;
     });
 }

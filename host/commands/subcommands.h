@@ -16,7 +16,7 @@ namespace quon::host {
 void add_cut_command(CLI::App& app, int& exitStatus);
 void add_run_command(CLI::App& app, int& exitStatus);
 void add_serve_command(CLI::App& app, int& exitStatus);
-void add_soak_command(CLI::App& app, int& exitStatus); // Windows: says it is native only
+void add_soak_command(CLI::App& app, int& exitStatus);
 void add_validate_command(CLI::App& app, int& exitStatus);
 
 class scenario_runner;

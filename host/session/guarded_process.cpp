@@ -72,20 +72,29 @@ int worker_end_status(const step_guard_record& record, bool exited, unsigned lon
     return exitPanelCrashed;
 }
 
-int run_guarded(const std::function<int()>& work, unsigned long memoryLimitMb) {
+int run_guarded(const std::function<int()>& work, unsigned long memoryLimitMb, const guarded_memory& more) {
+    // The caller's memory after the record, aligned for any type.
+    constexpr std::size_t at = (sizeof(step_guard_record) + 63) / 64 * 64;
+    const auto extra = [&more](void* shared) { return static_cast<char*>(shared) + at; };
     worker_calls calls;
-    calls.sharedBytes = sizeof(step_guard_record);
+    calls.sharedBytes = at + more.bytes;
     calls.memoryLimitBytes = static_cast<std::size_t>(memoryLimitMb) << 20;
-    calls.prepare = [](void* shared) {
+    calls.prepare = [&](void* shared) {
         new (shared) step_guard_record(freshRecord);
+        if (more.bytes > 0) {
+            std::memset(extra(shared), 0, more.bytes);
+            more.attach(extra(shared));
+        }
         flush_all(); // what was written so far is out before the worker starts
     };
-    calls.work = [&work, memoryLimitMb](void* shared) {
+    calls.work = [&](void* shared) {
+        if (more.bytes > 0) more.attach(extra(shared));
         step_guard_memory_limit(memoryLimitMb);
         return in_worker(static_cast<step_guard_record*>(shared), work);
     };
-    calls.ended = [](void* shared, bool exited, unsigned long code) {
-        return watched_end(*static_cast<const step_guard_record*>(shared), exited, code);
+    calls.ended = [&more](void* shared, bool exited, unsigned long code) {
+        const int status = watched_end(*static_cast<const step_guard_record*>(shared), exited, code);
+        return more.ended ? more.ended(status) : status;
     };
     calls.cannot = cannot;
     return run_in_worker(calls);

@@ -13,10 +13,23 @@
 
 #include "session/step_guard.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
 namespace quon::host {
+
+// More memory the worker and its watcher share, for the caller's own record
+// of what the worker did (soak's crash journal): zeroed before the worker
+// starts, and still there when the watcher learns how the worker ended.
+struct guarded_memory {
+    std::size_t bytes = 0;
+    // In the watcher before the worker starts, then in the worker: where it is.
+    std::function<void(void* memory)> attach;
+    // In the watcher once the worker has ended: the exit status of the whole,
+    // from the one the worker's end gives.
+    std::function<int(int status)> ended;
+};
 
 // Runs `work` in the worker process and gives the exit status of the whole:
 // the worker's own status, or exitPanelCrashed with a line on standard error
@@ -24,7 +37,7 @@ namespace quon::host {
 // On Windows the worker is this program started again with the same command
 // line; it finds itself by an environment variable and calls `work` here.
 // `memoryLimitMb` (0: none) bounds the worker's memory (step_guard_memory_limit).
-int run_guarded(const std::function<int()>& work, unsigned long memoryLimitMb = 0);
+int run_guarded(const std::function<int()>& work, unsigned long memoryLimitMb = 0, const guarded_memory& more = {});
 
 // The exit status of the whole, from how the worker ended (`exited`: with
 // exit code `code`, else by signal `code`) and what its record says. An end

@@ -1,23 +1,13 @@
 #include "soak/crash_journal.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstring>
 
 namespace quon::host {
 
-crash_journal::~crash_journal() {
-    if (shared_) munmap(shared_, sizeof(shared));
-}
+std::size_t crash_journal::bytes() { return sizeof(shared); }
 
-bool crash_journal::create() {
-    void* memory = mmap(nullptr, sizeof(shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED) return false;
-    shared_ = static_cast<shared*>(memory);
-    shared_->written = 0;
-    return true;
-}
+void crash_journal::attach(void* memory) { shared_ = static_cast<shared*>(memory); }
 
 namespace {
 // Copies `text` into a slot's field of `size` bytes, cut to fit; false when cut.

@@ -9,6 +9,7 @@
 
 #include "soak/stretch.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -18,14 +19,12 @@ class crash_journal {
 public:
     static constexpr std::size_t slots = 200, scriptBytes = 64, lineBytes = 448;
 
-    crash_journal() = default;
-    ~crash_journal();
-    crash_journal(const crash_journal&) = delete;
-    crash_journal& operator=(const crash_journal&) = delete;
+    // The memory it needs, which the worker and its watcher share
+    // (run_guarded's extra memory, zeroed before the worker starts).
+    static std::size_t bytes();
 
-    // Maps the shared memory; made before the worker is forked. False when
-    // the system refused it.
-    bool create();
+    // Both processes: the journal is kept in `memory`.
+    void attach(void* memory);
     // The worker: the event about to be delivered: its step, number and
     // virtual time. A step too long for a slot is kept as one no scenario
     // step gives.

@@ -2,7 +2,7 @@
 
 #include "base/exit_status.h"
 #include "soak/measures_text.h"
-#include "soak/probes.h"
+#include "process/process_probe.h"
 #include "soak/verdict.h"
 
 #include <algorithm>

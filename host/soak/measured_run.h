@@ -1,7 +1,7 @@
 // measured_run: "run --measure": plays a scenario step by step as run does
 // and measures it as a soak measures its traffic: each step's CPU time under
 // the kind of event it is, and the process's heap, descriptors and threads
-// (soak/probes.h) between steps, at the end of each window of steps. The
+// (process/process_probe.h) between steps, at the end of each window of steps. The
 // windows' lengths vary from a quarter to 1.75 of their mean, as a soak's
 // rates vary by stretch, so that a growth can be laid at a kind. The soak's
 // verdict (soak/verdict.h) judges them: a soak's saved finding replayed

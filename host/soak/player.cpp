@@ -1,7 +1,7 @@
 #include "soak/player.h"
 
-#include "soak/probes.h"
 #include "base/utf8_text.h"
+#include "process/process_probe.h"
 #include "scenario/format.h"
 #include "session/step_guard.h"
 

@@ -2,8 +2,9 @@
 // (session/studio.h) on the declared devices, in virtual time, with every
 // declared or started timer ticking at its period, and measures each event:
 // its CPU time on this thread and the commands it caused; at the end of each
-// ten-minute stretch it samples the process (soak/probes.h). The step guard
-// names the stretch being played, so a crash or hang is named with it.
+// ten-minute stretch it samples the process (process/process_probe.h). The
+// step guard names the stretch being played, so a crash or hang is named
+// with it.
 #ifndef HOST_SOAK_PLAYER_H
 #define HOST_SOAK_PLAYER_H
 

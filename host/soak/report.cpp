@@ -4,7 +4,7 @@
 #include "base/output_file.h"
 #include "picture/svg_shapes.h"
 #include "soak/chart.h"
-#include "soak/probes.h"
+#include "process/process_probe.h"
 
 #include <cstdio>
 

@@ -6,7 +6,7 @@
 #ifndef HOST_SOAK_TALLY_H
 #define HOST_SOAK_TALLY_H
 
-#include "soak/probes.h"
+#include "process/process_probe.h"
 #include "soak/traffic.h"
 
 #include <array>

@@ -90,6 +90,34 @@ TEST(GuardedProcess, WorkerEndedByThePanel) {
     EXPECT_EQ(guarded([] { return exitExpectationFailed; }), exitExpectationFailed);
 }
 
+// The caller's memory beside the record: zeroed for the worker, and what the
+// worker wrote there read by the watcher after a panel ended the worker.
+TEST(GuardedProcess, CallersMemoryOutlivesTheWorker) {
+    static char* memory = nullptr;
+    std::string seen;
+    int judged = -1;
+    guarded_memory more;
+    more.bytes = 64;
+    more.attach = [](void* m) { memory = static_cast<char*>(m); };
+    more.ended = [&](int status) {
+        judged = status;
+        seen.assign(memory, strnlen(memory, 64));
+        return exitUsage;
+    };
+    const pid_t self = getpid();
+    const int status = run_guarded(
+        [] {
+            if (memory[0] != 0) return exitEmulatorFault;
+            std::strcpy(memory, "step 7");
+            _exit(0);
+        },
+        0, more);
+    if (getpid() != self) _exit(status);
+    EXPECT_EQ(judged, exitPanelCrashed);
+    EXPECT_EQ(seen, "step 7");
+    EXPECT_EQ(status, exitUsage);
+}
+
 // panel_host's own allocation failure, in a step, is its own status, never
 // the panel's abort.
 TEST(GuardedProcess, OwnOutOfMemoryIsTheHostsFailure) {

@@ -1,4 +1,7 @@
-#include "soak/probes.h"
+// process_probe on POSIX systems: glibc's mallinfo2 for the heap; the
+// entries of /proc/self/fd and /proc/self/task; /proc/self/statm; and
+// CLOCK_THREAD_CPUTIME_ID.
+#include "process/process_probe.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,6 +12,12 @@
 #include <cstdlib>
 
 namespace quon::host {
+
+struct process_probe::held {
+    DIR* descriptors = nullptr;
+    DIR* threads = nullptr;
+    int statm = -1;
+};
 
 namespace {
 
@@ -21,9 +30,8 @@ DIR* open_folder(const char* path) {
 }
 
 // Entries of an open folder, "." and ".." left out.
-std::int64_t entries(void* folder) {
-    if (!folder) return -1;
-    DIR* d = static_cast<DIR*>(folder);
+std::int64_t entries(DIR* d) {
+    if (!d) return -1;
     rewinddir(d);
     std::int64_t n = 0;
     while (const dirent* e = readdir(d))
@@ -33,14 +41,17 @@ std::int64_t entries(void* folder) {
 
 } // namespace
 
-process_probe::process_probe()
-    : descriptors_(open_folder("/proc/self/fd")), threads_(open_folder("/proc/self/task")),
-      statm_(open("/proc/self/statm", O_RDONLY | O_CLOEXEC)) {}
+process_probe::process_probe() : held_(new held) {
+    held_->descriptors = open_folder("/proc/self/fd");
+    held_->threads = open_folder("/proc/self/task");
+    held_->statm = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+}
 
 process_probe::~process_probe() {
-    if (descriptors_) closedir(static_cast<DIR*>(descriptors_));
-    if (threads_) closedir(static_cast<DIR*>(threads_));
-    if (statm_ >= 0) close(statm_);
+    if (held_->descriptors) closedir(held_->descriptors);
+    if (held_->threads) closedir(held_->threads);
+    if (held_->statm >= 0) close(held_->statm);
+    delete held_;
 }
 
 const char* process_probe::heap_source() {
@@ -55,11 +66,11 @@ process_sample process_probe::sample() {
     s.heapBytes = static_cast<std::int64_t>(m.uordblks + m.hblkhd);
 #endif
     // Our own folder descriptors are not the panel's.
-    const std::int64_t fds = entries(descriptors_);
+    const std::int64_t fds = entries(held_->descriptors);
     s.descriptors = fds < 0 ? -1 : fds - 3;
-    s.threads = entries(threads_);
+    s.threads = entries(held_->threads);
     char text[128];
-    const ssize_t got = statm_ >= 0 ? pread(statm_, text, sizeof text - 1, 0) : -1;
+    const ssize_t got = held_->statm >= 0 ? pread(held_->statm, text, sizeof text - 1, 0) : -1;
     if (got > 0) {
         text[got] = '\0';
         char* after = nullptr;
@@ -74,5 +85,9 @@ std::int64_t thread_cpu_ns() {
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
+
+std::int64_t thread_cpu_step_ns() { return 1; }
+
+const char* thread_cpu_source() { return "CLOCK_THREAD_CPUTIME_ID"; }
 
 } // namespace quon::host
