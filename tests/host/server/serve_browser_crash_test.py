@@ -9,10 +9,14 @@ usage: serve_browser_crash_test.py --library ABORTING --devices FILE --work DIR 
 import os
 
 from selenium.webdriver.common.by import By
+from selenium.common.exceptions import NoSuchElementException, StaleElementReferenceException, TimeoutException
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
 from serve_browser_test import browsing
 from serve_process import Serve, check, run_main, test_arguments
+
+# A control the page draws again between two looks is looked up anew.
+REDRAWN = (NoSuchElementException, StaleElementReferenceException)
 
 
 def main():
@@ -20,14 +24,14 @@ def main():
     serve = Serve(a.host + ["serve", a.library, "--port", "0", "--devices", a.devices],
                   os.path.join(a.work, "crash.log")).start()
     with browsing(serve, a.work) as driver:
-        wait = WebDriverWait(driver, 20, poll_frequency=0.05)
+        wait = WebDriverWait(driver, 20, poll_frequency=0.05, ignored_exceptions=REDRAWN)
         text = lambda element: driver.find_element(By.ID, element).text
         control = lambda cid: driver.find_element(By.CSS_SELECTOR, f'#page [data-control="{cid}"]')
 
         def expect(element, part, what):
             try:
                 wait.until(lambda d: part in text(element))
-            except Exception:
+            except TimeoutException:
                 raise AssertionError(f"{what}: #{element} never showed {part!r}; it shows:\n{text(element)[-1500:]}")
 
         driver.get(serve.url())

@@ -13,10 +13,14 @@ import os
 import re
 
 from selenium.webdriver.common.by import By
+from selenium.common.exceptions import NoSuchElementException, StaleElementReferenceException, TimeoutException
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
 from serve_browser_test import browsing
 from serve_process import Serve, check, run_main
+
+# A control the page draws again between two looks is looked up anew.
+REDRAWN = (NoSuchElementException, StaleElementReferenceException)
 
 
 def main():
@@ -29,7 +33,7 @@ def main():
     serve = Serve(a.host + ["serve", "watch=" + a.watch, "relay=" + a.relay, "--port", "0", "--devices", a.devices],
                   os.path.join(a.work, "studio.log")).start()
     with browsing(serve, a.work) as driver:
-        wait = WebDriverWait(driver, 20, poll_frequency=0.05)
+        wait = WebDriverWait(driver, 20, poll_frequency=0.05, ignored_exceptions=REDRAWN)
         card = lambda name: driver.find_element(By.CSS_SELECTOR, f'#studio [data-script="{name}"]')
         text = lambda name, cls: card(name).find_element(By.CLASS_NAME, cls).text
 
@@ -38,7 +42,7 @@ def main():
                 "innerHTML")
             try:
                 wait.until(lambda d: part in shown())
-            except Exception:
+            except TimeoutException:
                 raise AssertionError(f"{what}: {cid} in {name}'s picture never showed {part!r}")
 
         driver.get(serve.url())

@@ -19,9 +19,13 @@ import time
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
+from selenium.common.exceptions import NoSuchElementException, StaleElementReferenceException, TimeoutException
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
 from serve_process import Serve, check, replay_recording, run_main
+
+# A control the page draws again between two looks is looked up anew.
+REDRAWN = (NoSuchElementException, StaleElementReferenceException)
 
 # What each panel does, as the conversation and the picture show it.
 PANELS = {
@@ -82,7 +86,7 @@ def main():
     serve = Serve(a.host + ["serve", a.library, "--port", "0", "--record", record] + devices,
                   os.path.join(a.work, a.panel + ".log")).start()
     with browsing(serve, a.work) as driver:
-        wait = WebDriverWait(driver, 15, poll_frequency=0.05)
+        wait = WebDriverWait(driver, 15, poll_frequency=0.05, ignored_exceptions=REDRAWN)
         log = lambda: driver.find_element(By.ID, "log").text
         message = lambda: driver.find_element(By.ID, "message").text
 
@@ -92,13 +96,13 @@ def main():
         def expect_log(text, what):
             try:
                 wait.until(lambda d: text in log())
-            except Exception:
+            except TimeoutException:
                 raise AssertionError(f"{what}: the conversation never showed {text!r}; it ends:\n{log()[-1500:]}")
 
         def expect_picture(cid, text, what):
             try:
                 wait.until(lambda d: text in control(cid).get_attribute("innerHTML"))
-            except Exception:
+            except TimeoutException:
                 raise AssertionError(f"{what}: {cid} in the picture never showed {text!r}")
 
         driver.get(serve.url())
