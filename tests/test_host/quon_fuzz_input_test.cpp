@@ -4,9 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -64,14 +65,20 @@ TEST(QuonFuzzInput, TextsEndAtTheirLengthOrAtAByteAScenarioCannotCarry) {
 // decimal integers, not the digits of names, floating-point numbers or
 // other bases.
 TEST(QuonFuzzValues, SourceLiteralsAreValues) {
-    const std::string file = ::testing::TempDir() + "quon_fuzz_values_source.cpp";
+    // A folder of the test's own: suites running side by side share TempDir().
+    namespace fs = std::filesystem;
+    fs::path folder;
+    for (unsigned n = std::random_device{}();; ++n)
+        if (fs::create_directory(folder = fs::path(::testing::TempDir()) / ("quon_fuzz_values_" + std::to_string(n))))
+            break;
+    const std::string file = (folder / "source.cpp").string();
     std::ofstream(file) << "#include \"skipped.h\"\n"
                            "// \"commented\" 11\n"
                            "int32_t Dest_2 = 0x10 + 1.5 + 2e3 + 12u;\n"
                            "if (command == \"seconds\" && seconds == 7) run(\"a b\", x.1);\n";
     quon_fuzz_values names;
     names.read_source_literals(file);
-    std::remove(file.c_str());
+    fs::remove_all(folder);
     EXPECT_EQ(names.values, (std::vector<std::string>{"12", "seconds", "7", "a b"}));
     EXPECT_EQ(names.properties, (std::vector<std::string>{"seconds"}));
     const std::string dictionary = names.dictionary();
