@@ -4,6 +4,7 @@
 // the thread's CPU time.
 #include "process/process_probe.h"
 
+#include <cstdint>
 #include <cstring>
 #include <windows.h>
 // After windows.h, which they need.
@@ -15,39 +16,13 @@ namespace quon::host {
 namespace {
 
 constexpr DWORD heapsKept = 1024;
-constexpr SIZE_T handleTableLimit = 64 << 20;
-
-// The system's handle table, one entry per handle of every process, as
-// NtQuerySystemInformation gives it (class 16).
-struct handle_entry {
-    ULONG process;
-    UCHAR type, flags;
-    USHORT handle;
-    void* object;
-    ACCESS_MASK access;
-};
-struct handle_table {
-    ULONG count;
-    handle_entry entries[1];
-};
-using query_system = LONG(WINAPI*)(ULONG kind, void* into, ULONG bytes, ULONG* needed);
-constexpr ULONG systemHandleInformation = 16;
-constexpr LONG lengthMismatch = static_cast<LONG>(0xC0000004);
-
-query_system system_query() {
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (!ntdll) return nullptr;
-    return reinterpret_cast<query_system>(
-        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
-}
 
 } // namespace
 
 // Kept out of the heaps it measures: allocated once, with the probe.
 struct process_probe::held {
     HANDLE heaps[heapsKept];
-    void* table = nullptr; // VirtualAlloc'd, grown to the system's handle table
-    SIZE_T tableBytes = 0;
+    std::uintptr_t highestHandle = 0; // the highest handle value seen live
 };
 
 namespace {
@@ -70,31 +45,29 @@ std::int64_t heap_in_use(HANDLE* heaps) {
     return busy;
 }
 
-// This process's entries in the system's handle table, for a system whose
-// GetProcessHandleCount counts none (wine's).
-std::int64_t handles_in_table(void*& table, SIZE_T& bytes) {
-    static const query_system query = system_query();
-    if (!query) return -1;
-    for (;;) {
-        if (!table) {
-            bytes = bytes ? bytes : 1 << 16;
-            table = VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-            if (!table) return -1;
+// This process's handles, for a system whose GetProcessHandleCount counts
+// none (wine's), each handle value asked in turn. The system's whole handle
+// table is not asked instead: wine 8's server crashes when it is listed while
+// a program is starting in the same prefix, and every program of the prefix
+// then waits for ever. Handle values run from 4 in steps of 4, a new handle
+// taking the lowest free one, so a leak's handles are dense from below: the
+// count ends after a run of free values past the highest handle seen so far.
+// Each value asked is a wine server request (tens of microseconds), so the
+// run is short.
+std::int64_t handles_asked_one_by_one(std::uintptr_t& highestSeen) {
+    constexpr std::uintptr_t step = 4, freeRun = 64 * step, highestValue = std::uintptr_t{1} << 26;
+    std::int64_t live = 0;
+    std::uintptr_t lastLive = 0;
+    for (std::uintptr_t value = step; value <= highestValue; value += step) {
+        if (value > highestSeen && value - lastLive > freeRun) break;
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) {
+            ++live;
+            lastLive = value;
         }
-        ULONG needed = 0;
-        const LONG status = query(systemHandleInformation, table, static_cast<ULONG>(bytes), &needed);
-        if (status == 0) break;
-        VirtualFree(table, 0, MEM_RELEASE);
-        table = nullptr;
-        if (status != lengthMismatch || bytes >= handleTableLimit) return -1;
-        bytes *= 2;
     }
-    const auto* t = static_cast<const handle_table*>(table);
-    const ULONG self = GetCurrentProcessId();
-    std::int64_t mine = 0;
-    for (ULONG i = 0; i < t->count; ++i)
-        if (t->entries[i].process == self) ++mine;
-    return mine;
+    if (lastLive > highestSeen) highestSeen = lastLive;
+    return live;
 }
 
 std::int64_t threads_of_this_process() {
@@ -114,10 +87,7 @@ std::int64_t threads_of_this_process() {
 
 process_probe::process_probe() : held_(new held) {}
 
-process_probe::~process_probe() {
-    if (held_->table) VirtualFree(held_->table, 0, MEM_RELEASE);
-    delete held_;
-}
+process_probe::~process_probe() { delete held_; }
 
 const char* process_probe::heap_source() {
     return "HeapWalk over every heap of the soak's worker process (GetProcessHeaps): the bytes of its busy blocks, "
@@ -129,7 +99,7 @@ process_sample process_probe::sample() {
     // Handles first: the snapshot below is one while it is open.
     DWORD handles = 0;
     if (GetProcessHandleCount(GetCurrentProcess(), &handles) && handles > 0) s.descriptors = handles;
-    else s.descriptors = handles_in_table(held_->table, held_->tableBytes);
+    else s.descriptors = handles_asked_one_by_one(held_->highestHandle);
     s.heapBytes = heap_in_use(held_->heaps);
     s.threads = threads_of_this_process();
     PROCESS_MEMORY_COUNTERS memory{};
