@@ -39,15 +39,35 @@ std::string device_frame(const device_change& c, const char* name) {
     return frame(name, std::to_string(c.device) + " " + std::to_string(c.index) + " " + c.value);
 }
 
-bool read_device(std::string_view bytes, device_change& c) {
-    const std::size_t a = bytes.find(' '), b = a == std::string_view::npos ? a : bytes.find(' ', a + 1);
-    std::int64_t device = 0, index = 0;
+namespace {
+
+// The first `count` fields of `bytes`, decimals each followed by a space and
+// within its limits; `rest` is what follows them. False when one is missing
+// or out of its limits.
+template <std::size_t count>
+bool read_leading_numbers(std::string_view bytes, const std::int64_t (&limits)[count][2], std::int64_t (&out)[count],
+                          std::string_view& rest) {
+    std::size_t at = 0;
     std::string why;
-    if (b == std::string_view::npos ||
-        !read_decimal(std::string(bytes.substr(0, a)), INT32_MIN, INT32_MAX, device, why) ||
-        !read_decimal(std::string(bytes.substr(a + 1, b - a - 1)), 1, INT32_MAX, index, why))
-        return false;
-    c = {static_cast<std::int32_t>(device), static_cast<std::int32_t>(index), std::string(bytes.substr(b + 1))};
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t end = bytes.find(' ', at);
+        if (end == std::string_view::npos ||
+            !read_decimal(std::string(bytes.substr(at, end - at)), limits[i][0], limits[i][1], out[i], why))
+            return false;
+        at = end + 1;
+    }
+    rest = bytes.substr(at);
+    return true;
+}
+
+} // namespace
+
+bool read_device(std::string_view bytes, device_change& c) {
+    const std::int64_t limits[2][2] = {{INT32_MIN, INT32_MAX}, {1, INT32_MAX}};
+    std::int64_t n[2];
+    std::string_view value;
+    if (!read_leading_numbers(bytes, limits, n, value)) return false;
+    c = {static_cast<std::int32_t>(n[0]), static_cast<std::int32_t>(n[1]), std::string(value)};
     return true;
 }
 
@@ -57,17 +77,11 @@ namespace {
 bool read_timer(std::string_view bytes, timer_clock::timer& t) {
     std::int64_t fields[3];
     const std::int64_t limits[3][2] = {{INT32_MIN, INT32_MAX}, {1, maxTimerPeriodMs}, {INT64_MIN + 1, INT64_MAX}};
-    std::size_t at = 0;
-    std::string why;
-    for (int i = 0; i < 3; ++i) {
-        const std::size_t end = bytes.find(' ', at);
-        if (end == std::string_view::npos ||
-            !read_decimal(std::string(bytes.substr(at, end - at)), limits[i][0], limits[i][1], fields[i], why))
-            return false;
-        at = end + 1;
-    }
+    std::string_view ticks;
+    if (!read_leading_numbers(bytes, limits, fields, ticks)) return false;
     t = {static_cast<std::int32_t>(fields[0]), static_cast<std::int32_t>(fields[1]), fields[2], 0, 0};
-    return read_decimal(std::string(bytes.substr(at)), UINT64_MAX, t.ticks, why);
+    std::string why;
+    return read_decimal(std::string(ticks), UINT64_MAX, t.ticks, why);
 }
 
 // "PLACE\nGROUP", as control frames carry them.
@@ -186,18 +200,11 @@ std::string setting_frame(const device_setting& c) {
 bool read_setting(std::string_view bytes, device_setting& c) {
     std::int64_t n[3];
     const std::int64_t limits[3][2] = {{INT32_MIN, INT32_MAX}, {1, INT32_MAX}, {INT32_MIN, INT32_MAX}};
-    std::size_t at = 0;
-    std::string why;
-    for (int i = 0; i < 3; ++i) {
-        const std::size_t end = bytes.find(' ', at);
-        if (end == std::string_view::npos ||
-            !read_decimal(std::string(bytes.substr(at, end - at)), limits[i][0], limits[i][1], n[i], why))
-            return false;
-        at = end + 1;
-    }
+    std::string_view text;
+    if (!read_leading_numbers(bytes, limits, n, text)) return false;
     c = {static_cast<std::int32_t>(n[0]),
          static_cast<std::int32_t>(n[1]),
-         {static_cast<std::int32_t>(n[2]), std::string(bytes.substr(at))}};
+         {static_cast<std::int32_t>(n[2]), std::string(text)}};
     return true;
 }
 
