@@ -9,6 +9,7 @@
 #include "soak/measured_run.h"
 #include "soak/saved_findings.h"
 #include "soak/soak.h"
+#include "soak/verdict.h"
 #include "base/utf8_text.h"
 
 #include <memory>
@@ -28,7 +29,7 @@ void name_last_event(const crash_journal& journal) {
 } // namespace
 
 int play_measured_run(scenario_runner& player, const scenario& plan, std::int64_t budgetMs) {
-    return play_measured(player, plan, budgetMs * 1000000);
+    return play_measured(player, plan, cpu_budget_ns(budgetMs));
 }
 
 void add_soak_command(CLI::App& app, int& exitStatus) {

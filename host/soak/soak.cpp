@@ -124,9 +124,7 @@ int run_soak(const soak_request& request) {
     plan.rates = request.rates;
     plan.durationMs = request.days * 24 * 3600 * 1000;
     plan.seed = request.seeded ? request.seed : fresh_seed();
-    // A clock that moves by whole scheduler ticks charges a quick event a
-    // tick now and then: only a time past one tick is surely over a budget.
-    plan.budgetNs = std::max(request.budgetMs * 1000000, thread_cpu_step_ns());
+    plan.budgetNs = cpu_budget_ns(request.budgetMs);
     soak_stretches stretches;
     if (!request.saveDir.empty()) plan.stretches = &stretches;
     plan.journal = request.journal;

@@ -1,5 +1,7 @@
 #include "soak/verdict.h"
 
+#include "process/process_probe.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -198,5 +200,7 @@ std::vector<soak_finding> judge(const soak_tally& tally, std::size_t warmUpWindo
     judge_budget(tally, out);
     return out;
 }
+
+std::int64_t cpu_budget_ns(std::int64_t budgetMs) { return std::max(budgetMs * 1000000, thread_cpu_step_ns()); }
 
 } // namespace quon::host

@@ -43,6 +43,11 @@ constexpr std::size_t minJudgedWindows = 8;
 
 // The CPU an event may take by default: one frame of a 60 Hz UI thread.
 constexpr std::int64_t defaultBudgetMs = 16;
+// The budget in nanoseconds an event is judged against: `budgetMs`, or one
+// step of the thread's CPU clock if that is more. A clock that moves by whole
+// scheduler ticks charges a quick event a tick now and then: only a time past
+// one tick is surely over a budget.
+std::int64_t cpu_budget_ns(std::int64_t budgetMs);
 
 std::vector<soak_finding> judge(const soak_tally& tally);
 // The same rules with the warm-up given: a replay's windows are of steps, not of virtual time.
